@@ -1,0 +1,15 @@
+#pragma once
+// The letter-and-digit substitution of definition files: letters and digits are stored as
+// bytes 192 to 253; every other byte stands for itself.
+#include <string>
+#include <string_view>
+
+namespace kestrian::core {
+
+std::string DecodeDefinitionLine(std::string_view line);
+// The inverse, used by the definitions tool. Bytes 192 to 253 in `line` cannot be
+// represented (they would decode to letters or digits); `EncodableDefinitionLine` tells.
+std::string EncodeDefinitionLine(std::string_view line);
+bool EncodableDefinitionLine(std::string_view line);
+
+}  // namespace kestrian::core

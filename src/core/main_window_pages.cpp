@@ -1,0 +1,41 @@
+#include "core/main_window_pages.h"
+
+#include <string>
+
+#include "core/text.h"
+
+namespace kestrian::core {
+
+void HideAllPages(ui::FrmMain& form) {
+  for (ui::Control* control : std::initializer_list<ui::Control*>{
+           &form.frmStatus, &form.frmScan, &form.frmResults, &form.frmOptions,
+           &form.pgbDeleteSpywaresFound, &form.lblDeletingPercentageCompleted,
+           &form.lblDeletingCaption}) {
+    control->SetVisible(false);
+  }
+}
+
+void ShowPage(ui::FrmMain& form, ui::Frame& page) {
+  HideAllPages(form);
+  page.SetVisible(true);
+}
+
+void ClickOptionsLabel(ui::FrmMain& form) {
+  for (ui::Label* label : {&form.lblSweepNow, &form.lblRemove, &form.lblResult, &form.lblExit}) {
+    label->SetEnabled(true);
+  }
+  form.lblOptions.SetEnabled(false);
+  form.tmrScroll.SetEnabled(false);
+}
+
+void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
+                      const DefinitionCounts& counts, const platform::VersionResource& version) {
+  form.lblDefCount.SetCaption(FormatGrouped(counts.total));
+  form.lblVersion.SetCaption(std::to_string(version.major) + "." + std::to_string(version.minor));
+  form.lblDefVersion.SetCaption(settings.Get(settings::kExeDefinitionVersion));
+  form.lblDefRemoved.SetCaption(settings.Get(settings::kDefinitionsRemoved));
+  form.lblLastScan.SetCaption(settings.Get(settings::kLastScan));
+  form.lblLastFullScan.SetCaption(settings.Get(settings::kLastFullScan));
+}
+
+}  // namespace kestrian::core

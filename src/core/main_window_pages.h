@@ -1,0 +1,21 @@
+#pragma once
+// The pages of the main window and the status page's content.
+#include "core/program_state.h"
+#include "core/settings_store.h"
+#include "platform/environment.h"
+#include "ui/frm_main.h"
+
+namespace kestrian::core {
+
+// Hides the four pages and the removal progress widgets.
+void HideAllPages(ui::FrmMain& form);
+// HideAllPages, then shows `page`.
+void ShowPage(ui::FrmMain& form, ui::Frame& page);
+// The older "Options" navigation label: enables its sibling labels, disables itself and
+// stops the yield timer.
+void ClickOptionsLabel(ui::FrmMain& form);
+// Definition count, program version, definition version, removed total and scan dates.
+void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
+                      const DefinitionCounts& counts, const platform::VersionResource& version);
+
+}  // namespace kestrian::core

@@ -1,0 +1,51 @@
+#pragma once
+// Files and folders as the behaviour needs them. Paths are byte strings in the process code
+// page with backslashes, as the "A" forms of the Win32 calls take them.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace kestrian::platform {
+
+namespace attributes {
+inline constexpr std::uint32_t kReadOnly = 0x01;
+inline constexpr std::uint32_t kHidden = 0x02;
+inline constexpr std::uint32_t kSystem = 0x04;
+inline constexpr std::uint32_t kDirectory = 0x10;
+inline constexpr std::uint32_t kArchive = 0x20;
+inline constexpr std::uint32_t kNormal = 0x80;
+}  // namespace attributes
+
+// One entry of a directory search: its (long) name and its DOS attributes.
+struct DirectoryEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+  bool operator==(const DirectoryEntry&) const = default;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // A directory search as FindFirstFile/FindNextFile make it: `pattern` is a path whose last
+  // part may hold "*" and "?". Entries come in the file system's order; "." and ".." are
+  // left out. A search that finds nothing (or fails) gives an empty list.
+  virtual std::vector<DirectoryEntry> Find(std::string_view pattern) = 0;
+  // The whole content of a file.
+  virtual Result<std::string> ReadAll(std::string_view path) = 0;
+  // Creates or truncates the file and writes `bytes`.
+  virtual Status WriteAll(std::string_view path, std::string_view bytes) = 0;
+  // Appends `bytes`, creating the file when missing.
+  virtual Status Append(std::string_view path, std::string_view bytes) = 0;
+  virtual Status Delete(std::string_view path) = 0;
+  // Moves `from` to `to` in one step, replacing `to` when it exists. On failure both
+  // files are left as they were.
+  virtual Status MoveReplacing(std::string_view from, std::string_view to) = 0;
+  virtual Status Copy(std::string_view from, std::string_view to, bool failIfExists) = 0;
+  virtual Status CreateFolder(std::string_view path) = 0;
+};
+
+}  // namespace kestrian::platform

@@ -1,0 +1,17 @@
+#pragma once
+// The services of one machine, handed to the behaviour as a bundle of references.
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+namespace kestrian::platform {
+
+struct Machine {
+  Registry& registry;
+  FileSystem& files;
+  Environment& environment;
+  Clock& clock;
+};
+
+}  // namespace kestrian::platform

@@ -1,0 +1,18 @@
+#pragma once
+#include "platform/file_system.h"
+
+namespace kestrian::platform::win32 {
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  std::vector<DirectoryEntry> Find(std::string_view pattern) override;
+  Result<std::string> ReadAll(std::string_view path) override;
+  Status WriteAll(std::string_view path, std::string_view bytes) override;
+  Status Append(std::string_view path, std::string_view bytes) override;
+  Status Delete(std::string_view path) override;
+  Status MoveReplacing(std::string_view from, std::string_view to) override;
+  Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
+  Status CreateFolder(std::string_view path) override;
+};
+
+}  // namespace kestrian::platform::win32

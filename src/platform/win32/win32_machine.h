@@ -1,0 +1,26 @@
+#pragma once
+// The real machine: every platform service implemented with Win32 calls.
+#include "platform/machine.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_environment.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
+
+namespace kestrian::platform::win32 {
+
+class Win32Machine {
+ public:
+  Win32Machine() : machine_{registry_, files_, environment_, clock_} {}
+  Win32Machine(const Win32Machine&) = delete;
+  Win32Machine& operator=(const Win32Machine&) = delete;
+  Machine& Get() { return machine_; }
+
+ private:
+  Win32Registry registry_;
+  Win32FileSystem files_;
+  Win32Environment environment_;
+  Win32Clock clock_;
+  Machine machine_;
+};
+
+}  // namespace kestrian::platform::win32

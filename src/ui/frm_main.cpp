@@ -1,0 +1,147 @@
+#include "ui/frm_main.h"
+
+namespace kestrian::ui {
+
+namespace {
+constexpr int kPageLeft = 2160;
+constexpr int kPageTop = 120;
+constexpr int kPageWidth = 7320;
+constexpr int kPageHeight = 7200;
+}  // namespace
+
+FrmMain::FrmMain() {
+  LayOutNavigation();
+  LayOutStatusPage();
+  LayOutScanPage();
+  LayOutResultsPage();
+  LayOutOptionsPage();
+  ListTimers();
+}
+
+void FrmMain::Add(Control& control, Control* container, Bounds bounds, std::string_view caption) {
+  control.SetContainer(container);
+  control.Place(bounds);
+  if (!caption.empty()) {
+    if (auto* captioned = dynamic_cast<CaptionedControl*>(&control)) captioned->SetCaption(caption);
+  }
+  all_.push_back(&control);
+}
+
+void FrmMain::LayOutNavigation() {
+  struct Entry {
+    Button* button;
+    const char* caption;
+  };
+  const Entry entries[] = {{&cmdStatus, "S&tatus"},         {&cmdScan, "Scan &Now"},
+                           {&cmdResults, "&Results/Removal"}, {&cmdSettings, "Se&ttings"},
+                           {&cmdUpdate, "&Live Update"},      {&cmdLog, "View &Log"},
+                           {&Command5, "Send to Tr&ay"}};
+  int top = 240;
+  for (const Entry& entry : entries) {
+    Add(*entry.button, nullptr, {120, top, 1920, 480}, entry.caption);
+    top += 600;
+  }
+}
+
+void FrmMain::LayOutStatusPage() {
+  Add(frmStatus, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Status");
+  int top = 480;
+  for (Label* label : {&lblVersion, &lblDefCount, &lblDefVersion, &lblDefRemoved, &lblLastScan,
+                       &lblLastFullScan}) {
+    Add(*label, &frmStatus, {3600, top, 3480, 300});
+    top += 420;
+  }
+}
+
+void FrmMain::LayOutScanPage() {
+  Add(frmScan, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Scan");
+  Add(lblPercentageCompleted, &frmScan, {240, 300, 6840, 300});
+  Add(lblStatus, &frmScan, {240, 660, 6840, 600});
+  struct Counter {
+    Label* caption;
+    const char* text;
+    Label* value;
+  };
+  const Counter counters[] = {
+      {&lblMemoryCaption, "Cookies/Processes Inspected", &lblMemoryInspected},
+      {&lblRegistryCaption, "Registry Entries Inspected", &lblRegistryInspected},
+      {&lblFilesCaption, "Files/Folders Inspected", &lblFilesFolderInspected},
+      {&lblFoundCaption, "Spyware/Adware Found", &lblSoftwareFound},
+      {&lblTracesCaption, "Traces Found", &lbltracesFound}};
+  int top = 1380;
+  for (const Counter& counter : counters) {
+    Add(*counter.caption, &frmScan, {1500, top, 3000, 300}, counter.text);
+    Add(*counter.value, &frmScan, {4620, top, 1800, 300});
+    top += 360;
+  }
+  Add(shpCircle, &frmScan, {1215, 645, 180, 180});
+  Add(pb1, &frmScan, {240, 3240, 6840, 240});
+  Add(pb2, &frmScan, {240, 3600, 6840, 240});
+  Add(pbgMain, &frmScan, {240, 3960, 6840, 240});
+  Add(lvwSpywareFound, &frmScan, {240, 4380, 6840, 1920});
+  Add(cmdScanNow, &frmScan, {240, 6480, 1320, 420}, "&Start");
+  Add(cmdPause, &frmScan, {1680, 6480, 1320, 420}, "&Pause");
+  Add(cmdStop, &frmScan, {3120, 6480, 1320, 420}, "St&op");
+  Add(cmdRemove, &frmScan, {5760, 6480, 1320, 420}, "Re&move...");
+  Add(lblTotalNoOfRunningItems, &frmScan, {4560, 6540, 1080, 300});
+  lblTotalNoOfRunningItems.SetVisible(false);
+  cmdPause.SetEnabled(false);
+  cmdStop.SetEnabled(false);
+  // The older navigation labels are kept for their handlers; the buttons replace them.
+  for (Label* label : {&lblStart, &lblPause, &lblStop, &lblOptions, &lblSweepNow, &lblRemove,
+                       &lblResult, &lblExit}) {
+    Add(*label, &frmScan, {0, 0, 0, 0});
+    label->SetVisible(false);
+  }
+  lblStart.SetCaption("Start");
+  lblPause.SetCaption("Pause");
+  lblStop.SetCaption("Stop");
+}
+
+void FrmMain::LayOutResultsPage() {
+  Add(frmResults, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Results/Removal");
+  Add(lblRemovePicSoftwareFound, &frmResults, {240, 300, 6840, 300});
+  Add(lvwPicRemoveListOfSpywareFoundAndToBeRemoved, &frmResults, {240, 720, 6840, 4800});
+  Add(pgbDeleteSpywaresFound, &frmResults, {240, 5640, 6840, 240});
+  Add(lblDeletingPercentageCompleted, &frmResults, {240, 5940, 3300, 300});
+  Add(lblDeletingCaption, &frmResults, {3600, 5940, 3480, 300});
+  Add(cmdSelectAll, &frmResults, {240, 6480, 1320, 420}, "Select &All");
+  for (Control* widget : std::initializer_list<Control*>{
+           &pgbDeleteSpywaresFound, &lblDeletingPercentageCompleted, &lblDeletingCaption}) {
+    widget->SetVisible(false);
+  }
+  Add(fraHiddenLists, nullptr, {0, 0, 0, 0});
+  fraHiddenLists.SetVisible(false);
+  for (ListView* list : {&lvwRegistryToBeDeleted, &lvwFilesToBeDeleted, &lvwFileNotFounds,
+                         &lvwCookiesToDelete, &lvwBlockedCookies}) {
+    Add(*list, &fraHiddenLists, {0, 0, 0, 0});
+  }
+}
+
+void FrmMain::LayOutOptionsPage() {
+  Add(frmOptions, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Settings");
+  Add(TabStrip1, &frmOptions, {120, 240, 7080, 6840});
+  for (int i = 0; i < 4; ++i) {
+    Add(frmView[i], &frmOptions, {240, 720, 6840, 6240}, TabStrip1.Tabs()[i]);
+    frmView[i].SetVisible(i == 0);
+  }
+  Frame& scanOptions = frmView[0];
+  Add(optScanAllSelectedHardDrive, &scanOptions, {240, 360, 3000, 300}, "&Complete System Scan");
+  Add(optScanOnlyKnownSoftwares, &scanOptions, {240, 720, 3000, 300}, "&Quick Scan");
+  OptionButton::Group({&optScanAllSelectedHardDrive, &optScanOnlyKnownSoftwares});
+  Add(lblDrivesCaption, &scanOptions, {3480, 360, 3000, 300}, "Drives to scan:");
+  Add(lvwHardDrives, &scanOptions, {3480, 720, 3000, 1800});
+  Add(chkScanCookies, &scanOptions, {240, 2760, 4200, 300}, "Scan Internet &Cookies");
+  Add(chkSweepMemory, &scanOptions, {240, 3120, 4200, 300}, "Scan Running &Processes");
+  Add(chkScanRegistry, &scanOptions, {240, 3480, 4200, 300}, "Scan the Re&gistry");
+  Add(chkMakeLog, &scanOptions, {240, 3840, 4200, 300}, "Make a scan &log");
+}
+
+void FrmMain::ListTimers() {
+  for (Timer* timer : {&tmrScroll, &tmrTimeOut, &tmrCheckHomePage, &tmrMemoryInspected,
+                       &tmrScheduler, &timUpdate, &tmrCheckSignature, &tmrTime}) {
+    all_.push_back(timer);
+  }
+}
+
+}  // namespace kestrian::ui

@@ -1,0 +1,151 @@
+#pragma once
+// The main window as the behaviour sees it: every control the behaviour names, with the
+// window's design-time captions, layout (twips), timer intervals and states.
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "ui/controls.h"
+#include "ui/list_view.h"
+
+namespace kestrian::ui {
+
+class FrmMain {
+ public:
+  FrmMain();
+  FrmMain(const FrmMain&) = delete;
+  FrmMain& operator=(const FrmMain&) = delete;
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { visible_ = visible; }
+
+  // Every control, for a view that mirrors them all.
+  const std::vector<Control*>& AllControls() const { return all_; }
+
+  static constexpr int kWidth = 9600;   // client area, twips
+  static constexpr int kHeight = 7440;
+
+  // Navigation bar.
+  Button cmdStatus{"cmdStatus"};
+  Button cmdScan{"cmdScan"};
+  Button cmdResults{"cmdResults"};
+  Button cmdSettings{"cmdSettings"};
+  Button cmdUpdate{"cmdUpdate"};
+  Button cmdLog{"cmdLog"};
+  Button Command5{"Command5"};
+
+  // Pages.
+  Frame frmStatus{"frmStatus"};
+  Frame frmScan{"frmScan"};
+  Frame frmResults{"frmResults"};
+  Frame frmOptions{"frmOptions"};
+
+  // Status page.
+  Label lblVersion{"lblVersion"};
+  Label lblDefCount{"lblDefCount"};
+  Label lblDefVersion{"lblDefVersion"};
+  Label lblDefRemoved{"lblDefRemoved"};
+  Label lblLastScan{"lblLastScan"};
+  Label lblLastFullScan{"lblLastFullScan"};
+
+  // Scan page.
+  Label lblPercentageCompleted{"lblPercentageCompleted"};
+  Label lblStatus{"lblStatus"};
+  Label lblMemoryCaption{"lblMemoryCaption"};
+  Label lblMemoryInspected{"lblMemoryInspected"};
+  Label lblRegistryCaption{"lblRegistryCaption"};
+  Label lblRegistryInspected{"lblRegistryInspected"};
+  Label lblFilesCaption{"lblFilesCaption"};
+  Label lblFilesFolderInspected{"lblFilesFolderInspected"};
+  Label lblFoundCaption{"lblFoundCaption"};
+  Label lblSoftwareFound{"lblSoftwareFound"};
+  Label lblTracesCaption{"lblTracesCaption"};
+  Label lbltracesFound{"lbltracesFound"};
+  Label lblTotalNoOfRunningItems{"lblTotalNoOfRunningItems"};
+  Shape shpCircle{"shpCircle"};
+  ProgressBar pb1{"pb1"};
+  ProgressBar pb2{"pb2"};
+  ProgressBar pbgMain{"pbgMain"};
+  ListView lvwSpywareFound{"lvwSpywareFound", {"Found"}};
+  Button cmdScanNow{"cmdScanNow"};
+  Button cmdPause{"cmdPause"};
+  Button cmdStop{"cmdStop"};
+  Button cmdRemove{"cmdRemove"};
+  // Older navigation labels of the window.
+  Label lblStart{"lblStart"};
+  Label lblPause{"lblPause"};
+  Label lblStop{"lblStop"};
+  Label lblOptions{"lblOptions"};
+  Label lblSweepNow{"lblSweepNow"};
+  Label lblRemove{"lblRemove"};
+  Label lblResult{"lblResult"};
+  Label lblExit{"lblExit"};
+
+  // Results page.
+  ListView lvwPicRemoveListOfSpywareFoundAndToBeRemoved{
+      "lvwPicRemoveListOfSpywareFoundAndToBeRemoved", {"Spyware/Adware Found", "Location"}, true};
+  Label lblRemovePicSoftwareFound{"lblRemovePicSoftwareFound"};
+  Button cmdSelectAll{"cmdSelectAll"};
+  ProgressBar pgbDeleteSpywaresFound{"pgbDeleteSpywaresFound"};
+  Label lblDeletingPercentageCompleted{"lblDeletingPercentageCompleted"};
+  Label lblDeletingCaption{"lblDeletingCaption"};
+
+  // Hidden data lists.
+  Frame fraHiddenLists{"fraHiddenLists"};
+  ListView lvwRegistryToBeDeleted{
+      "lvwRegistryToBeDeleted", {"Main Key", "KeyValue", "Value", "SpywareName"}, true};
+  ListView lvwFilesToBeDeleted{"lvwFilesToBeDeleted", {}, true};
+  ListView lvwFileNotFounds{"lvwFileNotFounds"};
+  ListView lvwCookiesToDelete{"lvwCookiesToDelete", {"Cookie Name", "CookieLocation"}, true};
+  ListView lvwBlockedCookies{"lvwBlockedCookies"};
+
+  // Options page.
+  TabStrip TabStrip1{"TabStrip1",
+                     {"Scan Options", "Proactive System Protection", "Scheduled Scans",
+                      "Automatic Live Update"}};
+  std::array<Frame, 4> frmView{Frame{"frmView(0)"}, Frame{"frmView(1)"}, Frame{"frmView(2)"},
+                               Frame{"frmView(3)"}};
+  OptionButton optScanAllSelectedHardDrive{"optScanAllSelectedHardDrive"};
+  OptionButton optScanOnlyKnownSoftwares{"optScanOnlyKnownSoftwares"};
+  Label lblDrivesCaption{"lblDrivesCaption"};
+  ListView lvwHardDrives{"lvwHardDrives", {"Drive"}, true};
+  CheckBox chkMakeLog{"chkMakeLog"};
+  CheckBox chkSweepMemory{"chkSweepMemory"};
+  CheckBox chkScanRegistry{"chkScanRegistry"};
+  CheckBox chkScanCookies{"chkScanCookies"};
+
+  // Timers, with their design-time intervals and states.
+  Timer tmrScroll{"tmrScroll", 200, true};
+  Timer tmrTimeOut{"tmrTimeOut", 30000, true};
+  Timer tmrCheckHomePage{"tmrCheckHomePage", 5000, true};
+  Timer tmrMemoryInspected{"tmrMemoryInspected", 10000, true};
+  Timer tmrScheduler{"tmrScheduler", 10, true};
+  Timer timUpdate{"timUpdate", 1000, false};
+  Timer tmrCheckSignature{"tmrCheckSignature", 60000, true};
+  Timer tmrTime{"tmrTime", 1000, true};
+
+ private:
+  void Add(Control& control, Control* container, Bounds bounds, std::string_view caption = {});
+  void LayOutNavigation();
+  void LayOutStatusPage();
+  void LayOutScanPage();
+  void LayOutResultsPage();
+  void LayOutOptionsPage();
+  void ListTimers();
+
+  bool visible_ = false;
+  std::vector<Control*> all_;
+};
+
+// The "Delete Failed" window: the files that removal could not delete.
+class FrmDelete {
+ public:
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { visible_ = visible; }
+  ListView lstProblem{"lstProblem", {"Location"}};
+
+ private:
+  bool visible_ = false;
+};
+
+}  // namespace kestrian::ui

@@ -1,0 +1,96 @@
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "contract/contract_world.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_machine.h"
+
+namespace kestrian::testing {
+
+namespace {
+using platform::win32::UniqueFileHandle;
+
+// Distinct per world: the process id and the world's address.
+std::string UniqueSuffix(const void* world) {
+  return std::to_string(::GetCurrentProcessId()) + "_" +
+         std::to_string(reinterpret_cast<std::uintptr_t>(world) & 0xFFFFFF);
+}
+
+void RemoveFolderTree(const std::string& folder) {
+  WIN32_FIND_DATAA data{};
+  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveFolderTree(path);
+      } else {
+        ::DeleteFileA(path.c_str());
+      }
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(folder.c_str());
+}
+
+class Win32World final : public ContractWorld {
+ public:
+  Win32World() {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string suffix = UniqueSuffix(this);
+    scratch_ = std::string(temp) + "kestrian_contract_" + suffix;
+    ::CreateDirectoryA(scratch_.c_str(), nullptr);
+    key_ = "Software\\KestrianContract\\" + suffix;
+    application_ = "KestrianContract" + suffix;
+  }
+  ~Win32World() override {
+    ReleaseAll();
+    RemoveFolderTree(scratch_);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER,
+                     ("Software\\VB and VBA Program Settings\\" + application_).c_str());
+  }
+  platform::Machine& Machine() override { return machine_.Get(); }
+  const std::string& Scratch() const override { return scratch_; }
+  const std::string& ScratchKey() const override { return key_; }
+  const std::string& ScratchApplication() const override { return application_; }
+
+  void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) override {
+    const std::string name(path);
+    {
+      UniqueFileHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+      DWORD written = 0;
+      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    ::SetFileAttributesA(name.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
+  }
+  void PlantFolder(std::string_view path) override {
+    ::CreateDirectoryA(std::string(path).c_str(), nullptr);
+  }
+  void HoldOpenExclusively(std::string_view path) override {
+    held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  void ReleaseAll() override { held_.clear(); }
+
+ private:
+  platform::win32::Win32Machine machine_;
+  std::string scratch_;
+  std::string key_;
+  std::string application_;
+  std::vector<UniqueFileHandle> held_;
+};
+}  // namespace
+
+std::unique_ptr<ContractWorld> MakeContractWorld() { return std::make_unique<Win32World>(); }
+
+}  // namespace kestrian::testing

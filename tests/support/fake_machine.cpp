@@ -1,0 +1,337 @@
+#include "support/fake_machine.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kestrian::testing {
+
+using platform::Status;
+namespace attributes = platform::attributes;
+
+namespace {
+char Up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+// Windows wildcard match of one name: "*" any run, "?" one character, case ignored.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || Up(pattern[p]) == Up(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool IsDriveRoot(std::string_view path) {
+  return path.size() == 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+}
+
+std::string_view NamePart(std::string_view path) {
+  const auto slash = path.find_last_of('\\');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool EqualsFolder(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Up(x) == Up(y); });
+}
+
+bool IsSameOrBelow(std::string_view path, std::string_view key) {
+  if (path.size() < key.size() || !EqualsFolder(path.substr(0, key.size()), key)) return false;
+  return path.size() == key.size() || path[key.size()] == '\\';
+}
+
+constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
+                                       platform::key_access::kCreateSubKey |
+                                       platform::key_access::kCreateLink;
+}  // namespace
+
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return Up(x) < Up(y); });
+}
+
+// ---------------------------------------------------------------- registry
+
+std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path) const {
+  std::string full = std::to_string(root);
+  if (!path.empty()) full.append("\\").append(path);
+  while (!full.empty() && full.back() == '\\') full.pop_back();
+  return full;
+}
+
+FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) {
+  auto it = keys_.find(FullPath(root, path));
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
+const FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) const {
+  auto it = keys_.find(FullPath(root, path));
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
+Status FakeRegistry::Open(platform::RootKey root, std::string_view path, std::uint32_t access,
+                          Key*& key) {
+  ++opens_;
+  using namespace platform::roots;
+  const platform::RootKey valid[] = {kClassesRoot, kCurrentUser, kLocalMachine,
+                                     kUsers,       kCurrentConfig, kDynData};
+  if (std::find(std::begin(valid), std::end(valid), root) == std::end(valid)) {
+    return platform::kInvalidHandle;
+  }
+  if (path.empty()) CreateKey(root, path);
+  key = Find(root, path);
+  if (key == nullptr) return platform::kFileNotFound;
+  if (key->readOnly && (access & kWriteRights) != 0) return platform::kAccessDenied;
+  return platform::kOk;
+}
+
+Status FakeRegistry::OpenKey(platform::RootKey root, std::string_view path, std::uint32_t access) {
+  Key* key = nullptr;
+  return Open(root, path, access, key);
+}
+
+Status FakeRegistry::QueryValue(platform::RootKey root, std::string_view path,
+                                std::uint32_t access, std::string_view name,
+                                platform::RegistryValue& out) {
+  out = {};
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, access, key); status != platform::kOk) return status;
+  auto it = key->values.find(std::string(name));
+  if (it == key->values.end()) return platform::kFileNotFound;
+  out = it->second;
+  return platform::kOk;
+}
+
+Status FakeRegistry::SetValue(platform::RootKey root, std::string_view path, std::string_view name,
+                              const platform::RegistryValue& value) {
+  Key* key = nullptr;
+  Status status = Open(root, path, platform::key_access::kSetValue, key);
+  if (status == platform::kFileNotFound) {
+    CreateKey(root, path);
+    status = Open(root, path, platform::key_access::kSetValue, key);
+  }
+  if (status != platform::kOk) return status;
+  key->values[std::string(name)] = value;
+  return platform::kOk;
+}
+
+Status FakeRegistry::DeleteValue(platform::RootKey root, std::string_view path,
+                                 std::string_view name) {
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, platform::key_access::kSetValue, key);
+      status != platform::kOk) {
+    return status;
+  }
+  return key->values.erase(std::string(name)) == 0 ? platform::kFileNotFound : platform::kOk;
+}
+
+Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
+  if (path.empty()) return platform::kAccessDenied;
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, platform::key_access::kRead, key);
+      status != platform::kOk) {
+    return status;
+  }
+  if (key->readOnly) return platform::kAccessDenied;
+  const std::string full = FullPath(root, path);
+  std::erase_if(keys_, [&](const auto& entry) { return IsSameOrBelow(entry.first, full); });
+  return platform::kOk;
+}
+
+void FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
+  keys_.try_emplace(FullPath(root, {}));
+  std::size_t pos = 0;
+  while (pos != std::string_view::npos) {
+    pos = path.find('\\', pos + 1);
+    keys_.try_emplace(FullPath(root, path.substr(0, pos)));
+  }
+}
+
+void FakeRegistry::MakeReadOnly(platform::RootKey root, std::string_view path) {
+  CreateKey(root, path);
+  Find(root, path)->readOnly = true;
+}
+
+bool FakeRegistry::HasKey(platform::RootKey root, std::string_view path) const {
+  return Find(root, path) != nullptr;
+}
+
+std::optional<std::string> FakeRegistry::StringValue(platform::RootKey root, std::string_view path,
+                                                     std::string_view name) const {
+  const Key* key = Find(root, path);
+  if (key == nullptr) return std::nullopt;
+  auto it = key->values.find(std::string(name));
+  if (it == key->values.end()) return std::nullopt;
+  std::string text = it->second.data;
+  if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
+  return text;
+}
+
+// ---------------------------------------------------------------- files
+
+std::string FakeFileSystem::Parent(std::string_view path) {
+  const auto slash = path.find_last_of('\\');
+  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
+
+FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) {
+  auto it = nodes_.find(std::string(path));
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+const FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) const {
+  auto it = nodes_.find(std::string(path));
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+bool FakeFileSystem::FolderExists(std::string_view path) const {
+  if (IsDriveRoot(path)) return true;
+  const Node* node = Lookup(path);
+  return node != nullptr && (node->attributes & attributes::kDirectory) != 0;
+}
+
+std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view pattern) {
+  std::vector<platform::DirectoryEntry> entries;
+  const std::string folder = Parent(pattern);
+  const std::string_view namePattern = NamePart(pattern);
+  if (namePattern.empty() || !FolderExists(folder)) return entries;
+  for (const auto& [path, node] : nodes_) {
+    if (EqualsFolder(Parent(path), folder) && WildcardMatch(namePattern, node.name)) {
+      entries.push_back({node.name, node.attributes});
+    }
+  }
+  return entries;
+}
+
+platform::Result<std::string> FakeFileSystem::ReadAll(std::string_view path) {
+  using R = platform::Result<std::string>;
+  const Node* node = Lookup(path);
+  if (node == nullptr) {
+    return R::Failure(FolderExists(Parent(path)) ? platform::kFileNotFound
+                                                 : platform::kPathNotFound);
+  }
+  if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
+  if (node->locked) return R::Failure(platform::kSharingViolation);
+  return node->content;
+}
+
+Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
+  if (Node* node = Lookup(path)) {
+    if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
+      return platform::kAccessDenied;
+    }
+    if (node->locked) return platform::kSharingViolation;
+    node->content.assign(bytes);
+    return platform::kOk;
+  }
+  if (!FolderExists(Parent(path))) return platform::kPathNotFound;
+  nodes_[std::string(path)] = Node{std::string(NamePart(path)), attributes::kArchive,
+                                   std::string(bytes), false};
+  return platform::kOk;
+}
+
+Status FakeFileSystem::Append(std::string_view path, std::string_view bytes) {
+  if (Node* node = Lookup(path)) {
+    if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
+      return platform::kAccessDenied;
+    }
+    if (node->locked) return platform::kSharingViolation;
+    node->content.append(bytes);
+    return platform::kOk;
+  }
+  return WriteAll(path, bytes);
+}
+
+Status FakeFileSystem::Delete(std::string_view path) {
+  Node* node = Lookup(path);
+  if (node == nullptr) return platform::kFileNotFound;
+  if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
+    return platform::kAccessDenied;
+  }
+  if (node->locked) return platform::kSharingViolation;
+  nodes_.erase(std::string(path));
+  return platform::kOk;
+}
+
+Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to) {
+  Node* source = Lookup(from);
+  if (source == nullptr) return platform::kFileNotFound;
+  if (source->locked) return platform::kSharingViolation;
+  if (!FolderExists(Parent(to))) return platform::kPathNotFound;
+  if (const Node* target = Lookup(to)) {
+    if (target->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
+      return platform::kAccessDenied;
+    }
+    if (target->locked) return platform::kAccessDenied;
+  }
+  Node moved = *source;
+  moved.name = std::string(NamePart(to));
+  nodes_.erase(std::string(from));
+  nodes_.insert_or_assign(std::string(to), std::move(moved));
+  return platform::kOk;
+}
+
+Status FakeFileSystem::Copy(std::string_view from, std::string_view to, bool failIfExists) {
+  const Node* source = Lookup(from);
+  if (source == nullptr) return platform::kFileNotFound;
+  if (source->attributes & attributes::kDirectory) return platform::kAccessDenied;
+  if (source->locked) return platform::kSharingViolation;
+  if (const Node* target = Lookup(to)) {
+    if (failIfExists) return platform::kFileAlreadyExists;
+    if (target->locked) return platform::kSharingViolation;
+  }
+  if (!FolderExists(Parent(to))) return platform::kPathNotFound;
+  Node copy = *source;
+  copy.name = std::string(NamePart(to));
+  nodes_.insert_or_assign(std::string(to), std::move(copy));
+  return platform::kOk;
+}
+
+Status FakeFileSystem::CreateFolder(std::string_view path) {
+  if (Lookup(path) != nullptr || IsDriveRoot(path)) return platform::kAlreadyExists;
+  if (!FolderExists(Parent(path))) return platform::kPathNotFound;
+  nodes_[std::string(path)] = Node{std::string(NamePart(path)), attributes::kDirectory, {}, false};
+  return platform::kOk;
+}
+
+void FakeFileSystem::PutFolder(std::string_view path) {
+  if (path.empty() || IsDriveRoot(path) || FolderExists(path)) return;
+  PutFolder(Parent(path));
+  nodes_[std::string(path)] = Node{std::string(NamePart(path)), attributes::kDirectory, {}, false};
+}
+
+void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
+                             std::uint32_t fileAttributes) {
+  PutFolder(Parent(path));
+  nodes_[std::string(path)] = Node{std::string(NamePart(path)), fileAttributes, std::string(bytes),
+                                   false};
+}
+
+void FakeFileSystem::Lock(std::string_view path, bool locked) {
+  if (Node* node = Lookup(path)) node->locked = locked;
+}
+
+bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }
+
+std::optional<std::string> FakeFileSystem::Content(std::string_view path) const {
+  const Node* node = Lookup(path);
+  if (node == nullptr) return std::nullopt;
+  return node->content;
+}
+
+// ---------------------------------------------------------------- machine
+
+FakeMachine::FakeMachine() : machine_{registry, files, environment, clock} {}
+
+}  // namespace kestrian::testing

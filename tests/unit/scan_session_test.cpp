@@ -1,0 +1,372 @@
+#include "scan/scan_session.h"
+
+#include <gtest/gtest.h>
+
+#include "scan/drive_list.h"
+#include "scan/scan_progress.h"
+#include "support/fake_machine.h"
+#include "support/scripted_host.h"
+
+namespace kestrian::scan {
+namespace {
+
+using testing::FakeMachine;
+using testing::ScriptedHost;
+
+// A phase that inspects `items` items: one progress call and one yield each, stopping at
+// the flag as every scanner does.
+class CountingScanners final : public CookieScan, public ProcessScan, public RegistryScan,
+                               public FileScan {
+ public:
+  explicit CountingScanners(ScanContext& context) : context_(context) {}
+  int cookieItems = 0, processItems = 0, registryItems = 0, fileItems = 0;
+  std::vector<std::string> ran;
+  std::vector<int> inspected;  // items each phase got through
+
+  void ScanCookies(std::int32_t& count) override {
+    count += Walk("cookies", cookieItems, context_.state.session.cookiesProcessesInspected);
+  }
+  void ScanRunningProcesses() override {
+    Walk("processes", processItems, context_.state.session.cookiesProcessesInspected);
+  }
+  void ScanRegistryDefinitions() override {
+    Walk("registry", registryItems, context_.state.session.registryEntriesInspected);
+  }
+  void ScanFileDefinitions() override {
+    Walk("files", fileItems, context_.state.session.filesFoldersInspected);
+  }
+
+ private:
+  int Walk(const char* phase, int items, std::int32_t& counter) {
+    ran.push_back(phase);
+    int done = 0;
+    for (; done < items && !context_.state.session.stopRequested; ++done) {
+      ++counter;
+      ReportScanProgress(context_, context_.state.session.statusPrefix + "item", 50, 60);
+      context_.host.Yield();
+    }
+    inspected.push_back(done);
+    return done;
+  }
+  ScanContext& context_;
+};
+
+class ScanSessionTest : public ::testing::Test {
+ protected:
+  ScanSessionTest() {
+    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
+                             "BlockedCookies.dat"}) {
+      machine.files.PutFile(folder.FilePath(name), "a\r\nb\r\n");
+    }
+    state.definitionCounts = {2, 2, 2, 2, 8};
+    form.SetVisible(true);
+    form.optScanOnlyKnownSoftwares.SetValue(true);
+  }
+  std::string Setting(std::string_view section, std::string_view key) {
+    return settings.Get(section, key, "<none>");
+  }
+
+  FakeMachine machine;
+  ScriptedHost host;
+  ui::FrmMain form;
+  ui::FrmDelete deleteFailed;
+  core::ProgramState state;
+  core::ApplicationFolder folder{"C:\\Kestrian"};
+  core::SettingsStore settings{machine.registry, "Kestrian"};
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
+  ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
+  CountingScanners scanners{context};
+  ScanSession session{context, {scanners, scanners, scanners, scanners}};
+};
+
+TEST_F(ScanSessionTest, PhasesRunInOrderAndTheSessionEndsComplete) {
+  scanners.registryItems = 3;
+  session.Start();
+  EXPECT_EQ(scanners.ran, (std::vector<std::string>{"cookies", "processes", "registry", "files"}));
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
+  EXPECT_EQ(form.pb1.Value(), 100);
+  EXPECT_EQ(form.pb2.Value(), 100);
+  EXPECT_EQ(form.lblPercentageCompleted.Caption(), "Scanning known Spyware/Adware...");
+  EXPECT_EQ(state.session.statusPrefix, "Scanning Known Spyware/Adware: ");
+  EXPECT_TRUE(form.cmdScan.Enabled());
+  EXPECT_TRUE(form.cmdScanNow.Enabled());
+  EXPECT_FALSE(form.cmdStop.Enabled());
+  EXPECT_FALSE(form.cmdPause.Enabled());
+  EXPECT_TRUE(form.cmdRemove.Visible());
+  EXPECT_TRUE(form.frmScan.Visible());
+  EXPECT_FALSE(form.frmStatus.Visible());
+  EXPECT_FALSE(host.DrawingSuspended());
+}
+
+TEST_F(ScanSessionTest, FewerThanAHundredProgressCallsShowNoCounterChange) {
+  scanners.cookieItems = 30;
+  scanners.processItems = 30;
+  scanners.registryItems = 38;  // 98 calls, then the final "Scan Complete" is the 99th
+  session.Start();
+  for (const ui::Label* label : {&form.lblMemoryInspected, &form.lblRegistryInspected,
+                                 &form.lblFilesFolderInspected, &form.lblSoftwareFound}) {
+    EXPECT_EQ(label->Caption(), "0") << label->Name();
+  }
+  EXPECT_EQ(state.session.progressRefreshCounter, 99);
+}
+
+TEST_F(ScanSessionTest, TheHundredthCallRefreshesTheDisplay) {
+  scanners.registryItems = 100;
+  session.Start();
+  EXPECT_EQ(form.lblRegistryInspected.Caption(), "100");
+  EXPECT_EQ(form.lblMemoryInspected.Caption(), "0");
+  EXPECT_EQ(state.session.progressRefreshCounter, 1);  // the final call counted again
+}
+
+TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePercents) {
+  form.pb1.SetValue(40);
+  form.pb2.SetValue(41);
+  state.session.progressRefreshCounter = 99;
+  ReportScanProgress(context, "Scanning Known Spyware/Adware: \r\nAnalysis.dll", -1, -1);
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning Known Spyware/Adware: \r\n****ysis.dll");
+  EXPECT_EQ(form.pb1.Value(), 40);
+  EXPECT_EQ(form.pb2.Value(), 41);
+  EXPECT_EQ(state.session.progressRefreshCounter, 0);
+  EXPECT_EQ(host.suspendCalls, 2);
+  form.SetVisible(false);
+  state.session.progressRefreshCounter = 99;
+  ReportScanProgress(context, "x", 5, 6);
+  EXPECT_EQ(host.suspendCalls, 2);  // no drawing lock while the window is hidden
+  EXPECT_EQ(form.pb1.Value(), 5);
+  EXPECT_EQ(form.pb2.Value(), 6);
+}
+
+TEST_F(ScanSessionTest, StopDuringARegistryPhaseCancelsAndStoresTheDate) {
+  scanners.registryItems = 500;
+  scanners.fileItems = 500;
+  machine.clock.now = "12/6/2026 10:00:00 AM";
+  host.AtYield(20, [&] {
+    EXPECT_TRUE(form.cmdStop.Enabled());
+    host.Answer(ui::MessageAnswer::Yes);
+    session.StopFromButton();
+  });
+  session.Start();
+  EXPECT_EQ(scanners.inspected, (std::vector<int>{0, 0, 20, 0}));
+  EXPECT_EQ(scanners.ran.back(), "files");
+  EXPECT_EQ(form.lblPercentageCompleted.Caption(), "0% complete.");
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning was cancelled.");
+  EXPECT_EQ(form.pbgMain.Value(), 0);
+  EXPECT_EQ(form.shpCircle.Left(), form.lblFilesCaption.Left() - 250);
+  EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 10:00:00 AM");
+  EXPECT_EQ(Setting("Settings", "lblLastFullScan"), "<none>");
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, "Are you sure you want to stop the scan?");
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Question);
+  EXPECT_EQ(host.pointerResets, 1);
+}
+
+TEST_F(ScanSessionTest, AnsweringNoToStopChangesNothing) {
+  scanners.fileItems = 50;
+  host.AtYield(10, [&] {
+    host.Answer(ui::MessageAnswer::No);
+    session.StopFromLabel();
+  });
+  session.Start();
+  EXPECT_EQ(host.Messages().at(0).text, "Are you sure?");
+  EXPECT_EQ(scanners.inspected.back(), 50);
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
+}
+
+TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
+  scanners.fileItems = 50;
+  int yieldsWhilePaused = -1;
+  host.whileMessageOpen = [&](const testing::ShownMessage&) {
+    yieldsWhilePaused = host.Yields();
+    EXPECT_FALSE(form.cmdPause.Enabled());
+    EXPECT_FALSE(form.cmdStop.Enabled());
+  };
+  host.AtYield(5, [&] { session.PauseFromButton(); });
+  session.Start();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, "Kestrian has been paused.  Click OK to resume.");
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
+  EXPECT_EQ(yieldsWhilePaused, 5);
+  EXPECT_EQ(scanners.inspected.back(), 50);  // resumed and finished
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
+}
+
+TEST_F(ScanSessionTest, PauseLabelDisablesOnlyItself) {
+  host.whileMessageOpen = [&](const testing::ShownMessage&) {
+    EXPECT_FALSE(form.lblPause.Enabled());
+    EXPECT_TRUE(form.cmdStop.Enabled());
+  };
+  form.cmdStop.SetEnabled(true);
+  session.PauseFromLabel();
+  EXPECT_TRUE(form.lblPause.Enabled());
+}
+
+TEST_F(ScanSessionTest, ScanDatesFollowTheScanType) {
+  const struct {
+    bool complete;
+    const char* fullScan;
+  } cases[] = {{false, "<none>"}, {true, "12/6/2026 9:30:00 AM"}};
+  for (const auto& c : cases) {
+    machine.registry.DeleteTree(platform::roots::kCurrentUser,
+                                "Software\\VB and VBA Program Settings\\Kestrian");
+    (c.complete ? form.optScanAllSelectedHardDrive : form.optScanOnlyKnownSoftwares).SetValue(true);
+    session.Start();
+    EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 9:30:00 AM");
+    EXPECT_EQ(Setting("Settings", "lblLastFullScan"), c.fullScan);
+    EXPECT_EQ(form.lblLastScan.Caption(), "12/6/2026 9:30:00 AM");
+  }
+}
+
+TEST_F(ScanSessionTest, DisabledPhasesShowNotSelected) {
+  settings.Save("OptionAndSettings", "chkScanCookies", "0");
+  settings.Save("OptionAndSettings", "chkSweepMemory", "0");
+  settings.Save("OptionAndSettings", "chkScanRegistry", "False");
+  session.Start();
+  EXPECT_EQ(scanners.ran, (std::vector<std::string>{"files"}));
+  EXPECT_EQ(form.lblMemoryInspected.Caption(), "Not Selected");
+  EXPECT_EQ(form.lblRegistryInspected.Caption(), "Not Selected");
+  EXPECT_EQ(form.pb2.Value(), 100);
+}
+
+TEST_F(ScanSessionTest, CookiePhaseEndsWithItsOwnStatusAndShare) {
+  state.definitionCounts = {1, 1, 1, 1, 4};
+  settings.Save("OptionAndSettings", "chkSweepMemory", "0");
+  settings.Save("OptionAndSettings", "chkScanRegistry", "0");
+  // Watch the cookie phase's end from inside the file phase.
+  std::string statusAtFiles;
+  double pb2AtFiles = -1;
+  scanners.fileItems = 1;
+  host.AtYield(1, [&] {
+    statusAtFiles = form.lblStatus.Caption();
+    pb2AtFiles = form.pb2.Value();
+  });
+  session.Start();
+  EXPECT_EQ(statusAtFiles, "Finished Inpecting Cookies");
+  EXPECT_EQ(pb2AtFiles, 25);
+}
+
+TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
+  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  session.Start();
+  EXPECT_TRUE(scanners.ran.empty());
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text,
+            "Definition files are missing or they have been corrupted. Please run Liveupdate.");
+  EXPECT_FALSE(form.lblOptions.Enabled());
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
+  EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 9:30:00 AM");
+}
+
+TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
+  form.lvwSpywareFound.Add("old - Found");
+  form.lvwCookiesToDelete.Add("old");
+  form.lvwBlockedCookies.Add("*pattern*");
+  deleteFailed.lstProblem.Add("C:\\x");
+  deleteFailed.SetVisible(true);
+  state.session.spywareFound = 4;
+  settings.Save("OptionAndSettings", "optMemorySheildOn", "False");
+  bool timersOffDuringScan = false;
+  scanners.fileItems = 1;
+  host.AtYield(1, [&] {
+    timersOffDuringScan = !form.tmrMemoryInspected.Enabled() && !form.tmrCheckHomePage.Enabled() &&
+                          !form.tmrScheduler.Enabled() && !form.tmrTimeOut.Enabled() &&
+                          !form.cmdScan.Enabled() && !form.cmdResults.Enabled();
+  });
+  session.Start();
+  EXPECT_TRUE(timersOffDuringScan);
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  EXPECT_TRUE(form.lvwCookiesToDelete.Empty());
+  EXPECT_EQ(form.lvwBlockedCookies.Count(), 1u);  // not a results list
+  EXPECT_TRUE(deleteFailed.lstProblem.Empty());
+  EXPECT_FALSE(deleteFailed.Visible());
+  EXPECT_EQ(state.session.spywareFound, 0);
+  EXPECT_EQ(form.lbltracesFound.Caption(), "0");
+  EXPECT_FALSE(form.tmrMemoryInspected.Enabled());
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  EXPECT_TRUE(form.tmrTimeOut.Enabled());
+}
+
+TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
+  std::vector<std::size_t> handled;
+  form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.SetItemCheckHandler(
+      [&](std::size_t row) { handled.push_back(row); });
+  int deletes = 0;
+  ScanSession automatic{context, {scanners, scanners, scanners, scanners},
+                        {nullptr, [&] { ++deletes; }}};
+  state.session.autoDeleteAfterScan = true;
+  scanners.fileItems = 1;
+  host.AtYield(1, [&] {
+    auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    results.Add("a");
+    results.SetChecked(results.Add("b"), true);
+    results.Add("c");
+  });
+  automatic.Start();
+  EXPECT_EQ(handled, (std::vector<std::size_t>{0, 2}));
+  EXPECT_EQ(deletes, 1);
+  EXPECT_TRUE(form.frmResults.Visible());
+}
+
+TEST_F(ScanSessionTest, TheScanLogIsWrittenWhenTheBoxIsChecked) {
+  int logs = 0;
+  ScanSession logging{context, {scanners, scanners, scanners, scanners}, {[&] { ++logs; }, nullptr}};
+  form.chkMakeLog.SetValue(0);
+  logging.Start();
+  EXPECT_EQ(logs, 0);
+  form.chkMakeLog.SetValue(1);
+  logging.Start();
+  EXPECT_EQ(logs, 1);
+}
+
+TEST(RemoveCheckedRows, RemovesCheckedRowsAndKeepsTheOrder) {
+  const struct {
+    std::vector<bool> checks;
+    std::vector<std::string> left;
+  } cases[] = {{{false, true, true, false, true}, {"0", "3"}},
+               {{true, true}, {}},
+               {{false}, {"0"}},
+               {{}, {}}};
+  for (const auto& c : cases) {
+    ui::ListView list("list", {}, true);
+    for (std::size_t i = 0; i < c.checks.size(); ++i) {
+      list.SetChecked(list.Add(std::to_string(i)), c.checks[i]);
+    }
+    RemoveCheckedRows(list);
+    std::vector<std::string> left;
+    for (const auto& item : list.Items()) left.push_back(item.text);
+    EXPECT_EQ(left, c.left);
+  }
+}
+
+TEST(DriveList, ListsTheDrivesAScanCanUse) {
+  FakeMachine machine;
+  ScriptedHost host;
+  using platform::DriveType;
+  machine.environment.drives = {{'A', DriveType::Removable, false}, {'C', DriveType::Fixed, true},
+                                {'D', DriveType::Fixed, false},     {'E', DriveType::CdRom, false},
+                                {'F', DriveType::Remote, true},     {'G', DriveType::RamDisk, true},
+                                {'H', DriveType::Unknown, true},    {'I', DriveType::NoRootDirectory, true}};
+  ui::ListView drives("lvwHardDrives", {}, true);
+  FillDriveList(drives, machine.environment, host);
+  std::string letters;
+  for (const auto& item : drives.Items()) letters += item.text;
+  EXPECT_EQ(letters, "ACEF");
+  EXPECT_EQ(host.Yields(), 8);
+
+  core::SettingsStore settings{machine.registry, "Kestrian"};
+  settings.Save("Drives", "C", "False");
+  LoadDriveChecks(drives, settings);
+  EXPECT_TRUE(drives.Item(0).checked);   // no stored value: checked
+  EXPECT_FALSE(drives.Item(1).checked);  // C stored False
+  drives.SetChecked(1, true);
+  drives.SetChecked(2, false);
+  SaveDriveChecks(drives, settings);
+  EXPECT_EQ(settings.Get("Drives", "A", "?"), "True");
+  EXPECT_EQ(settings.Get("Drives", "C", "?"), "True");
+  EXPECT_EQ(settings.Get("Drives", "E", "?"), "False");
+}
+
+}  // namespace
+}  // namespace kestrian::scan

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "core/definition_line.h"
+#include "core/file_tests.h"
+#include "core/line_reader.h"
+#include "core/text.h"
+
+namespace kestrian::core {
+namespace {
+
+TEST(DecodeDefinitionLine, SubstitutesLettersAndDigitsOnly) {
+  const struct {
+    std::string encoded;
+    std::string decoded;
+  } cases[] = {
+      {"\xc0\xd9", "AZ"},
+      {"\xda\xf3", "az"},
+      {"\xf4\xfd", "09"},
+      {"\xc0 \xda", "A a"},
+      {"\xf5^\xdb\xdc=\xdd", "1^bc=d"},
+      {"\\|[].", "\\|[]."},
+      {"\xfe\xff\x01\x1f\xbf", "\xfe\xff\x01\x1f\xbf"},
+      {"ABC", "ABC"},  // plain letters are stored as themselves
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeDefinitionLine(c.encoded), c.decoded) << c.decoded;
+    EXPECT_EQ(DecodeDefinitionLine(c.encoded).size(), c.encoded.size());
+  }
+  const std::string text = "1^Software\\Acme^Run=Acme Bar 2.0";
+  EXPECT_EQ(DecodeDefinitionLine(EncodeDefinitionLine(text)), text);
+  EXPECT_FALSE(EncodableDefinitionLine("caf\xe9"));
+  EXPECT_TRUE(EncodableDefinitionLine("plain text \xfe"));
+}
+
+TEST(LineReader, CarriageReturnEndsALineLineFeedAloneDoesNot) {
+  const struct {
+    std::string content;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\n", {"a"}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},
+      {"a\nb\nc\n", {"a\nb\nc\n"}},
+      {"\r\n\r\n", {"", ""}},
+      {"a\r\r\nb", {"a", "", "b"}},
+      {"a\n\rb", {"a\n", "b"}},
+  };
+  for (const auto& c : cases) {
+    LineReader reader(c.content);
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.Next(line)) lines.emplace_back(line);
+    EXPECT_EQ(lines, c.lines) << c.content;
+    EXPECT_EQ(CountLines(c.content), static_cast<int>(c.lines.size()));
+  }
+}
+
+TEST(FileNamePart, TextAfterTheLastBackslash) {
+  EXPECT_EQ(FileNamePart("C:\\a\\b.dat"), "b.dat");
+  EXPECT_EQ(FileNamePart("b.dat"), "b.dat");
+  EXPECT_EQ(FileNamePart("C:\\a\\"), "");
+  EXPECT_EQ(FileNamePart(""), "");
+}
+
+TEST(Text, ConversionsOfStoredValues) {
+  EXPECT_EQ(ParseNumber("1"), 1);
+  EXPECT_EQ(ParseNumber(" 12 "), 12);
+  EXPECT_EQ(ParseNumber("-3"), -3);
+  EXPECT_EQ(ParseNumber("True"), std::nullopt);
+  EXPECT_EQ(ParseNumber(""), std::nullopt);
+  EXPECT_EQ(ParseNumber("1x"), std::nullopt);
+  EXPECT_EQ(ParseBoolean("True"), true);
+  EXPECT_EQ(ParseBoolean("false"), false);
+  EXPECT_EQ(ParseBoolean("1"), true);
+  EXPECT_EQ(ParseBoolean("0"), false);
+  EXPECT_EQ(ParseBoolean("-1"), true);
+  EXPECT_EQ(ParseBoolean("Yes"), std::nullopt);
+}
+
+TEST(Text, RoundingAndGrouping) {
+  EXPECT_EQ(RoundHalfEven(0.5), 0);
+  EXPECT_EQ(RoundHalfEven(1.5), 2);
+  EXPECT_EQ(RoundHalfEven(2.5), 2);
+  EXPECT_EQ(RoundHalfEven(33.4), 33);
+  EXPECT_EQ(FormatGrouped(0), "0");
+  EXPECT_EQ(FormatGrouped(999), "999");
+  EXPECT_EQ(FormatGrouped(1000), "1,000");
+  EXPECT_EQ(FormatGrouped(1234567), "1,234,567");
+}
+
+TEST(Text, CaseInsensitiveSearchAndReplace) {
+  EXPECT_EQ(FindIgnoringCase("Hello World", "WORLD"), 6u);
+  EXPECT_EQ(FindIgnoringCase("Hello", "xyz"), std::string_view::npos);
+  EXPECT_EQ(ReplaceAllIgnoringCase("aXbxc", "x", "--"), "a--b--c");
+  EXPECT_EQ(ReplaceAll("a..b", ".", ""), "ab");
+  EXPECT_EQ(Trim("  a b  "), "a b");
+  EXPECT_EQ(Trim("\ta\t"), "\ta\t");
+}
+
+}  // namespace
+}  // namespace kestrian::core

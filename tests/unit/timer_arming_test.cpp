@@ -1,0 +1,73 @@
+#include "core/timer_arming.h"
+
+#include <gtest/gtest.h>
+
+#include "core/main_window_pages.h"
+#include "support/fake_machine.h"
+
+namespace kestrian::core {
+namespace {
+
+TEST(ArmTimers, ArmingFollowsTheSettingsAndDisarmingStopsAll) {
+  const struct {
+    const char* schedule;
+    const char* homePage;
+    const char* memory;
+    bool scheduler, homeTimer, memoryTimer;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, false, true, true},  // fresh profile
+      {"1", "False", "True", true, false, true},
+      {"0", "True", "False", false, true, false},
+      {"2", "0", "-1", true, false, true},
+  };
+  for (const auto& c : cases) {
+    testing::FakeMachine machine;
+    SettingsStore settings(machine.registry, "Kestrian");
+    if (c.schedule) settings.Save(settings::kAutomaticScan, c.schedule);
+    if (c.homePage) settings.Save(settings::kHomePageShieldOn, c.homePage);
+    if (c.memory) settings.Save(settings::kMemoryShieldOn, c.memory);
+    ui::FrmMain form;
+    ArmTimers(form, settings, false);
+    EXPECT_FALSE(form.tmrScheduler.Enabled() || form.tmrCheckHomePage.Enabled() ||
+                 form.tmrMemoryInspected.Enabled() || form.tmrTimeOut.Enabled());
+    ArmTimers(form, settings, true);
+    EXPECT_EQ(form.tmrScheduler.Enabled(), c.scheduler);
+    EXPECT_EQ(form.tmrCheckHomePage.Enabled(), c.homeTimer);
+    EXPECT_EQ(form.tmrMemoryInspected.Enabled(), c.memoryTimer);
+    EXPECT_FALSE(form.tmrTimeOut.Enabled());  // arming leaves the time-out alone
+  }
+}
+
+TEST(ArmTimers, AValueThatIsNotANumberLeavesTheTimerAsItWas) {
+  testing::FakeMachine machine;
+  SettingsStore settings(machine.registry, "Kestrian");
+  settings.Save(settings::kAutomaticScan, "often");
+  settings.Save(settings::kMemoryShieldOn, "maybe");
+  ui::FrmMain form;
+  form.tmrScheduler.SetEnabled(true);
+  form.tmrMemoryInspected.SetEnabled(false);
+  ArmTimers(form, settings, true);
+  EXPECT_TRUE(form.tmrScheduler.Enabled());
+  EXPECT_FALSE(form.tmrMemoryInspected.Enabled());
+}
+
+TEST(StatusPage, ShowsCountsVersionsAndDates) {
+  testing::FakeMachine machine;
+  SettingsStore settings(machine.registry, "Kestrian");
+  ui::FrmMain form;
+  DefinitionCounts counts;
+  counts.total = 12345;
+  UpdateStatusPage(form, settings, counts, {"Kestrian", "", "", 1, 6});
+  EXPECT_EQ(form.lblDefCount.Caption(), "12,345");
+  EXPECT_EQ(form.lblVersion.Caption(), "1.6");
+  EXPECT_EQ(form.lblDefVersion.Caption(), "43");
+  EXPECT_EQ(form.lblDefRemoved.Caption(), "0");
+  EXPECT_EQ(form.lblLastScan.Caption(), "Never");
+  EXPECT_EQ(form.lblLastFullScan.Caption(), "Never");
+  ShowPage(form, form.frmOptions);
+  EXPECT_TRUE(form.frmOptions.Visible());
+  EXPECT_FALSE(form.frmStatus.Visible() || form.frmScan.Visible() || form.frmResults.Visible());
+}
+
+}  // namespace
+}  // namespace kestrian::core
