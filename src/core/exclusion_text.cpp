@@ -20,7 +20,7 @@ std::string LoadExclusionText(platform::FileSystem& files, const ApplicationFold
     std::string entry(Trim(line));
     entry.append("\r\n");
     text.insert(0, entry);
-    host.Yield();
+    host.DoEvents();
   }
   return text;
 }

@@ -25,7 +25,7 @@ bool Listed(const platform::DriveInfo& drive) {
 void FillDriveList(ui::ListView& drives, platform::Environment& environment, ui::Host& host) {
   for (const auto& drive : environment.Drives()) {
     if (Listed(drive)) drives.Add(std::string(1, drive.letter));
-    host.Yield();
+    host.DoEvents();
   }
 }
 

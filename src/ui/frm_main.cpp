@@ -33,7 +33,7 @@ void FrmMain::LayOutNavigation() {
     const char* caption;
   };
   const Entry entries[] = {{&cmdStatus, "S&tatus"},         {&cmdScan, "Scan &Now"},
-                           {&cmdResults, "&Results/Removal"}, {&cmdSettings, "Se&ttings"},
+                           {&cmdResults, "&Results/Removal"}, {&cmdSettings, "Sett&ings"},
                            {&cmdUpdate, "&Live Update"},      {&cmdLog, "View &Log"},
                            {&Command5, "Send to Tr&ay"}};
   int top = 240;

@@ -16,7 +16,7 @@ class Host {
   // Lets the message loop run: pending clicks and timers are handled before it returns.
   // Long work calls it after every item; a host may skip passes to keep its cost down as
   // long as input is still handled within a tenth of a second.
-  virtual void Yield() = 0;
+  virtual void DoEvents() = 0;
   // A modal message box; returns the button the user pressed.
   virtual MessageAnswer ShowMessage(std::string_view text, std::string_view title,
                                     MessageButtons buttons, MessageIcon icon) = 0;

@@ -2,7 +2,7 @@
 
 namespace kestrian::testing {
 
-void ScriptedHost::Yield() {
+void ScriptedHost::DoEvents() {
   ++yields_;
   const auto [first, last] = actions_.equal_range(yields_);
   std::vector<std::function<void()>> due;

@@ -20,7 +20,7 @@ struct ShownMessage {
 
 class ScriptedHost final : public ui::Host {
  public:
-  void Yield() override;
+  void DoEvents() override;
   ui::MessageAnswer ShowMessage(std::string_view text, std::string_view title,
                                 ui::MessageButtons buttons, ui::MessageIcon icon) override;
   void SuspendMainWindowDrawing(bool suspend) override;

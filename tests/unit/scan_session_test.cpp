@@ -43,7 +43,7 @@ class CountingScanners final : public CookieScan, public ProcessScan, public Reg
     for (; done < items && !context_.state.session.stopRequested; ++done) {
       ++counter;
       ReportScanProgress(context_, context_.state.session.statusPrefix + "item", 50, 60);
-      context_.host.Yield();
+      context_.host.DoEvents();
     }
     inspected.push_back(done);
     return done;

@@ -1,5 +1,10 @@
 #include "platform/win32/win32_environment.h"
 
+#include <windows.h>
+
+#include <winver.h>
+
+#include <cstdio>
 #include <string>
 
 namespace kestrian::platform::win32 {
@@ -20,8 +25,8 @@ std::string VersionString(const std::string& block, const char* name) {
     return {};
   }
   char query[96];
-  wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translations[0].language,
-            translations[0].codePage, name);
+  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s",
+                translations[0].language, translations[0].codePage, name);
   char* value = nullptr;
   if (!::VerQueryValueA(data, query, reinterpret_cast<void**>(&value), &size) || size == 0) {
     return {};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit and contract tests (with
+# sanitizers), then the Win32 tests and the end-to-end runs under Wine and Xvfb.
+# The last line is the summary "N passed, N failed".
+set -u
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+results=$repo/build/test-results
+rm -rf "$results" && mkdir -p "$results/native" "$results/win64"
+broken=0  # build or run steps that failed outside any test
+step() { "$@" || { echo "test: '$*' failed"; broken=$((broken + 1)); }; }
+
+step cmake --preset native >/dev/null
+step cmake --build --preset native
+GTEST_OUTPUT=xml:$results/native/ step ctest --preset native --output-junit "$results/native-ctest.xml"
+
+step cmake --preset win64 >/dev/null
+step cmake --build --preset win64
+export WINEPREFIX=$repo/build/wineprefix
+"$repo/scripts/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix once
+wineserver -p  # one server for the whole run: each Wine process then starts in milliseconds
+# Wine reads the report folder as a Windows path (drive Z: is the Linux root).
+run_win64=(env "GTEST_OUTPUT=xml:Z:$results/win64/"
+           ctest --preset win64 --output-junit "$results/win64-ctest.xml")
+if [ -n "${DISPLAY:-}" ]; then
+  step "${run_win64[@]}"
+else
+  step xvfb-run -a -s "-screen 0 1024x768x24" "${run_win64[@]}"
+fi
+wineserver -k 2>/dev/null || true
+
+exec python3 "$repo/scripts/test-summary.py" "$results" "$broken"

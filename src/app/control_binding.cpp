@@ -1,0 +1,117 @@
+#include "app/control_binding.h"
+
+#include <commctrl.h>
+
+namespace kestrian::app {
+
+namespace {
+constexpr double kProgressScale = 100.0;  // the native bar counts hundredths
+
+class PushGuard {
+ public:
+  explicit PushGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+  ~PushGuard() { flag_ = previous_; }
+  PushGuard(const PushGuard&) = delete;
+  PushGuard& operator=(const PushGuard&) = delete;
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+}  // namespace
+
+int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+NativeControl::NativeControl(ui::Control& model, HWND window, int dpi)
+    : model_(model), window_(window), dpi_(dpi) {
+  if (auto* list = dynamic_cast<ui::ListView*>(&model_)) {
+    list->AttachListPeer(this);
+  } else {
+    model_.AttachPeer(this);
+  }
+}
+
+NativeControl::~NativeControl() {
+  if (auto* list = dynamic_cast<ui::ListView*>(&model_)) {
+    list->AttachListPeer(nullptr);
+  } else {
+    model_.AttachPeer(nullptr);
+  }
+}
+
+RECT NativeControl::PixelBounds() const {
+  int left = 0;
+  int top = 0;
+  for (const ui::Control* c = &model_; c != nullptr; c = c->Container()) {
+    left += c->Geometry().left;
+    top += c->Geometry().top;
+  }
+  const auto& size = model_.Geometry();
+  return {TwipsToPixels(left, dpi_), TwipsToPixels(top, dpi_),
+          TwipsToPixels(left + size.width, dpi_), TwipsToPixels(top + size.height, dpi_)};
+}
+
+void NativeControl::Refresh() {
+  PushGuard guard(pushing_);
+  const RECT bounds = PixelBounds();
+  ::MoveWindow(window_, bounds.left, bounds.top, bounds.right - bounds.left,
+               bounds.bottom - bounds.top, FALSE);
+  ::EnableWindow(window_, model_.Enabled() ? TRUE : FALSE);
+  if (auto* captioned = dynamic_cast<ui::CaptionedControl*>(&model_)) {
+    if (captioned->Caption() != shownCaption_) {
+      shownCaption_ = captioned->Caption();
+      ::SetWindowTextA(window_, shownCaption_.c_str());
+    }
+  }
+  if (auto* box = dynamic_cast<ui::CheckBox*>(&model_)) {
+    ::SendMessageA(window_, BM_SETCHECK, box->Value() == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+  } else if (auto* option = dynamic_cast<ui::OptionButton*>(&model_)) {
+    ::SendMessageA(window_, BM_SETCHECK, option->Value() ? BST_CHECKED : BST_UNCHECKED, 0);
+  } else if (auto* bar = dynamic_cast<ui::ProgressBar*>(&model_)) {
+    ::SendMessageA(window_, PBM_SETRANGE32, static_cast<WPARAM>(bar->Min() * kProgressScale),
+                   static_cast<LPARAM>(bar->Max() * kProgressScale));
+    ::SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(bar->Value() * kProgressScale), 0);
+  } else if (auto* tabs = dynamic_cast<ui::TabStrip*>(&model_)) {
+    ::SendMessageA(window_, TCM_SETCURSEL, static_cast<WPARAM>(tabs->SelectedIndex() - 1), 0);
+  }
+  ::ShowWindow(window_, model_.ShownOnWindow() ? SW_SHOWNA : SW_HIDE);
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void NativeControl::PushRow(std::size_t row, bool insert) {
+  PushGuard guard(pushing_);
+  const auto& list = static_cast<ui::ListView&>(model_);
+  const ui::ListItem& item = list.Item(row);
+  LVITEMA native{};
+  native.mask = LVIF_TEXT;
+  native.iItem = static_cast<int>(row);
+  native.pszText = const_cast<char*>(item.text.c_str());
+  if (insert) {
+    ::SendMessageA(window_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&native));
+  } else {
+    ::SendMessageA(window_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&native));
+  }
+  for (std::size_t column = 1; column <= item.subItems.size(); ++column) {
+    LVITEMA sub{};
+    sub.iSubItem = static_cast<int>(column);
+    sub.pszText = const_cast<char*>(item.SubItem(column).c_str());
+    ::SendMessageA(window_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+  }
+  if (list.HasCheckBoxes()) ListView_SetCheckState(window_, static_cast<int>(row), item.checked);
+}
+
+void NativeControl::OnRowInserted(std::size_t row) { PushRow(row, true); }
+
+void NativeControl::OnRowChanged(std::size_t row) { PushRow(row, false); }
+
+void NativeControl::OnRowRemoved(std::size_t row) {
+  PushGuard guard(pushing_);
+  ::SendMessageA(window_, LVM_DELETEITEM, row, 0);
+}
+
+void NativeControl::OnCleared() {
+  PushGuard guard(pushing_);
+  ::SendMessageA(window_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+}  // namespace kestrian::app

@@ -1,0 +1,48 @@
+#pragma once
+// The link between one model control and its native window: the model's changes are pushed
+// to the window; nothing else happens here.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/list_view.h"
+
+namespace kestrian::app {
+
+class NativeControl final : public ui::ListViewPeer {
+ public:
+  // `offset` is the position of the control's container on the window, in twips.
+  NativeControl(ui::Control& model, HWND window, int dpi);
+  ~NativeControl() override;
+  NativeControl(const NativeControl&) = delete;
+  NativeControl& operator=(const NativeControl&) = delete;
+
+  ui::Control& Model() const { return model_; }
+  HWND Window() const { return window_; }
+  // Pushes every property of the model to the window.
+  void Refresh();
+  // True while a push is in progress: notifications it causes are not user input.
+  bool Pushing() const { return pushing_; }
+
+  void OnModelChanged() override { Refresh(); }
+  void OnRowInserted(std::size_t row) override;
+  void OnRowRemoved(std::size_t row) override;
+  void OnRowChanged(std::size_t row) override;
+  void OnCleared() override;
+
+ private:
+  void PushRow(std::size_t row, bool insert);
+  RECT PixelBounds() const;
+
+  ui::Control& model_;
+  HWND window_;
+  int dpi_;
+  bool pushing_ = false;
+  std::string shownCaption_;
+};
+
+// Twips to pixels at the window's DPI.
+int TwipsToPixels(int twips, int dpi);
+
+}  // namespace kestrian::app

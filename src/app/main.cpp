@@ -1,0 +1,125 @@
+// The Windows program: builds the machine, the models and the main window, runs the
+// start-up steps of the data files, and runs the message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/definition_walk.h"
+#include "app/main_window.h"
+#include "app/win32_host.h"
+#include "core/definition_files.h"
+#include "core/main_window_pages.h"
+#include "core/settings_keys.h"
+#include "core/text.h"
+#include "core/timer_arming.h"
+#include "platform/win32/win32_machine.h"
+#include "scan/drive_list.h"
+#include "scan/scan_session.h"
+
+namespace kestrian::app {
+namespace {
+
+platform::VersionResource ProgramVersion(platform::Environment& environment) {
+  platform::VersionResource version = environment.Version();
+  if (version.productName.empty()) version.productName = core::settings::kProductName;
+  return version;
+}
+
+class Program {
+ public:
+  explicit Program(HINSTANCE instance) : instance_(instance) {}
+
+  int Run() {
+    if (!window_.Create(instance_, version_.productName + " by " + version_.companyName)) return 1;
+    LoadDataFiles();
+    LoadScanOptions();
+    BindCommands();
+    core::ShowPage(form_, form_.frmStatus);
+    form_.SetVisible(true);
+    ::ShowWindow(window_.Handle(), SW_SHOWNORMAL);
+    ::UpdateWindow(window_.Handle());
+    CheckDefinitionFiles();
+    return MessageLoop();
+  }
+
+ private:
+  void LoadDataFiles() {
+    core::InstallDownloadedDefinitions(machine_.Get().files, folder_, host_, state_.exclusionText);
+    state_.definitionCounts.total =
+        core::CountDefinitionLines(machine_.Get().files, folder_, state_.definitionCounts);
+    core::UpdateStatusPage(form_, settings_, state_.definitionCounts, version_);
+  }
+
+  void LoadScanOptions() {
+    scan::FillDriveList(form_.lvwHardDrives, machine_.Get().environment, host_);
+    scan::LoadDriveChecks(form_.lvwHardDrives, settings_);
+    const bool complete = core::ParseBoolean(settings_.Get(core::settings::kCompleteScan)).value_or(true);
+    (complete ? form_.optScanAllSelectedHardDrive : form_.optScanOnlyKnownSoftwares).SetValue(true);
+    const auto box = [&](ui::CheckBox& check, const core::settings::Key& key) {
+      if (const auto value = core::ParseNumber(settings_.Get(key))) check.SetValue(*value == 1 ? 1 : 0);
+    };
+    box(form_.chkMakeLog, core::settings::kMakeLog);
+    box(form_.chkSweepMemory, core::settings::kSweepMemory);
+    box(form_.chkScanRegistry, core::settings::kScanRegistry);
+    box(form_.chkScanCookies, core::settings::kScanCookies);
+  }
+
+  void CheckDefinitionFiles() {
+    const bool present = core::DefinitionFilesPresent(machine_.Get().files, folder_);
+    form_.cmdScan.SetEnabled(present);
+    if (!present) {
+      host_.ShowMessage(
+          "Definition files are missing or they have been corrupted, Please run Live Update.",
+          version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+    }
+  }
+
+  void BindCommands() {
+    window_.OnClick(form_.cmdStatus, [this] { core::ShowPage(form_, form_.frmStatus); });
+    window_.OnClick(form_.cmdScan, [this] { core::ShowPage(form_, form_.frmScan); });
+    window_.OnClick(form_.cmdResults, [this] { core::ShowPage(form_, form_.frmResults); });
+    window_.OnClick(form_.cmdSettings, [this] { core::ShowPage(form_, form_.frmOptions); });
+    window_.OnClick(form_.cmdRemove, [this] { core::ShowPage(form_, form_.frmResults); });
+    window_.OnClick(form_.cmdScanNow, [this] { session_.Start(); });
+    window_.OnClick(form_.cmdPause, [this] { session_.PauseFromButton(); });
+    window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });
+    window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
+    window_.OnClick(form_.TabStrip1, [this] {
+      for (int i = 0; i < 4; ++i) form_.frmView[i].SetVisible(i + 1 == form_.TabStrip1.SelectedIndex());
+    });
+    window_.OnItemCheck(form_.lvwHardDrives,
+                        [this](std::size_t) { scan::SaveDriveChecks(form_.lvwHardDrives, settings_); });
+    window_.OnCloseWhileBusy([this] { state_.session.stopRequested = true; });
+  }
+
+  int MessageLoop() {
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) host_.Dispatch(message);
+    return static_cast<int>(message.wParam);
+  }
+
+  HINSTANCE instance_;
+  platform::win32::Win32Machine machine_;
+  platform::VersionResource version_ = ProgramVersion(machine_.Get().environment);
+  core::ApplicationFolder folder_ = core::ApplicationFolder::OfExecutable(machine_.Get().environment);
+  core::SettingsStore settings_{machine_.Get().registry, version_.productName};
+  core::ProgramState state_;
+  ui::FrmMain form_;
+  ui::FrmDelete deleteFailed_;
+  Win32Host host_;
+  scan::ScanContext context_{form_, deleteFailed_, host_, state_, settings_,
+                             machine_.Get(), folder_, version_};
+  DefinitionWalk phases_{context_};
+  scan::ScanSession session_{context_, {phases_, phases_, phases_, phases_}};
+  MainWindow window_{form_, host_};
+};
+
+}  // namespace
+}  // namespace kestrian::app
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  kestrian::app::Program program(instance);
+  return program.Run();
+}

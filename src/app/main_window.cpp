@@ -1,0 +1,260 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+namespace kestrian::app {
+
+namespace {
+constexpr char kClassName[] = "KestrianMainWindow";
+constexpr int kFirstControlId = 1000;
+
+struct NativeKind {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+NativeKind KindOf(const ui::Control& control) {
+  constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
+  if (dynamic_cast<const ui::Button*>(&control)) {
+    return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+  }
+  if (dynamic_cast<const ui::CheckBox*>(&control)) {
+    return {"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+  }
+  if (dynamic_cast<const ui::OptionButton*>(&control)) {
+    return {"BUTTON", kChild | WS_TABSTOP | BS_AUTORADIOBUTTON, 0};
+  }
+  if (dynamic_cast<const ui::ProgressBar*>(&control)) return {PROGRESS_CLASSA, kChild, 0};
+  if (dynamic_cast<const ui::ListView*>(&control)) {
+    return {WC_LISTVIEWA, kChild | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
+  }
+  if (dynamic_cast<const ui::TabStrip*>(&control)) return {WC_TABCONTROLA, kChild | WS_TABSTOP, 0};
+  if (dynamic_cast<const ui::Shape*>(&control)) return {"STATIC", kChild | SS_BLACKRECT, 0};
+  return {"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+}
+
+bool InsideHiddenStore(const ui::FrmMain& form, const ui::Control& control) {
+  return control.Container() == &form.fraHiddenLists || &control == &form.fraHiddenLists;
+}
+}  // namespace
+
+// Frames have no window of their own: a change of a page's visibility refreshes every
+// control, since each one's visibility depends on its container.
+class MainWindow::FramePeer final : public ui::ControlPeer {
+ public:
+  FramePeer(MainWindow& owner, ui::Control& frame) : owner_(owner), frame_(frame) {
+    frame_.AttachPeer(this);
+  }
+  ~FramePeer() override { frame_.AttachPeer(nullptr); }
+  FramePeer(const FramePeer&) = delete;
+  FramePeer& operator=(const FramePeer&) = delete;
+  void OnModelChanged() override { owner_.RefreshAll(); }
+
+ private:
+  MainWindow& owner_;
+  ui::Control& frame_;
+};
+
+MainWindow::MainWindow(ui::FrmMain& form, Win32Host& host) : form_(form), host_(host) {}
+
+MainWindow::~MainWindow() {
+  natives_.clear();
+  frames_.clear();
+  if (window_ != nullptr) ::DestroyWindow(window_);
+  if (font_ != nullptr) ::DeleteObject(font_);
+}
+
+bool MainWindow::Create(HINSTANCE instance, const std::string& title) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &MainWindow::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+  windowClass.lpszClassName = kClassName;
+  ::RegisterClassExA(&windowClass);
+
+  const HDC screen = ::GetDC(nullptr);
+  dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame{0, 0, TwipsToPixels(ui::FrmMain::kWidth, dpi_),
+             TwipsToPixels(ui::FrmMain::kHeight, dpi_)};
+  ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
+  window_ = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, title.c_str(), kStyle,
+                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
+  if (window_ == nullptr) return false;
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    font_ = ::CreateFontIndirectA(&metrics.lfMessageFont);
+  }
+  CreateControls();
+  host_.SetMainWindow(window_);
+  return true;
+}
+
+void MainWindow::CreateControls() {
+  int id = kFirstControlId;
+  for (ui::Control* control : form_.AllControls()) {
+    if (dynamic_cast<ui::Timer*>(control) || InsideHiddenStore(form_, *control)) continue;
+    if (dynamic_cast<ui::Frame*>(control)) {
+      frames_.push_back(std::make_unique<FramePeer>(*this, *control));
+      continue;
+    }
+    const HWND native = CreateNative(*control, id);
+    if (native == nullptr) continue;
+    natives_.push_back(std::make_unique<NativeControl>(*control, native, dpi_));
+    byId_[id++] = natives_.back().get();
+  }
+  // The tab strip lies under the controls of its pages.
+  if (const HWND tabs = NativeOf(form_.TabStrip1)) {
+    ::SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  RefreshAll();
+}
+
+HWND MainWindow::CreateNative(ui::Control& control, int id) {
+  const NativeKind kind = KindOf(control);
+  const HWND native =
+      ::CreateWindowExA(kind.exStyle, kind.className, "", kind.style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        ::GetModuleHandleA(nullptr), nullptr);
+  if (native == nullptr) return nullptr;
+  if (font_ != nullptr) ::SendMessageA(native, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (auto* list = dynamic_cast<ui::ListView*>(&control)) {
+    DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+    if (list->HasCheckBoxes()) extended |= LVS_EX_CHECKBOXES;
+    ::SendMessageA(native, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    const auto& columns = list->Columns();
+    const int width = TwipsToPixels(list->Geometry().width, dpi_) - 24;
+    for (std::size_t i = 0; i < std::max<std::size_t>(columns.size(), 1); ++i) {
+      LVCOLUMNA column{};
+      column.mask = LVCF_TEXT | LVCF_WIDTH;
+      column.cx = columns.size() > 1 ? width / static_cast<int>(columns.size()) : width;
+      column.pszText = const_cast<char*>(i < columns.size() ? columns[i].c_str() : "");
+      ::SendMessageA(native, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+  } else if (auto* tabs = dynamic_cast<ui::TabStrip*>(&control)) {
+    for (std::size_t i = 0; i < tabs->Tabs().size(); ++i) {
+      TCITEMA item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = const_cast<char*>(tabs->Tabs()[i].c_str());
+      ::SendMessageA(native, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  return native;
+}
+
+void MainWindow::RefreshAll() {
+  for (auto& native : natives_) native->Refresh();
+}
+
+HWND MainWindow::NativeOf(const ui::Control& control) const {
+  for (const auto& native : natives_) {
+    if (&native->Model() == &control) return native->Window();
+  }
+  return nullptr;
+}
+
+void MainWindow::OnClick(const ui::Control& control, std::function<void()> handler) {
+  clicks_[&control] = std::move(handler);
+}
+
+void MainWindow::OnItemCheck(const ui::ListView& list, std::function<void(std::size_t)> handler) {
+  itemChecks_[&list] = std::move(handler);
+}
+
+void MainWindow::Invoke(const std::function<void()>& handler) {
+  ++busy_;
+  handler();
+  --busy_;
+  if (busy_ == 0 && closePending_) {
+    closePending_ = false;
+    ::DestroyWindow(window_);
+  }
+}
+
+void MainWindow::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;
+  const auto native = byId_.find(id);
+  if (native == byId_.end() || native->second->Pushing()) return;
+  ui::Control& model = native->second->Model();
+  const bool checked = ::SendMessageA(native->second->Window(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (auto* box = dynamic_cast<ui::CheckBox*>(&model)) box->SetValue(checked ? 1 : 0);
+  if (auto* option = dynamic_cast<ui::OptionButton*>(&model)) option->SetValue(checked);
+  const auto handler = clicks_.find(&model);
+  if (handler != clicks_.end() && model.Enabled()) Invoke(handler->second);
+}
+
+void MainWindow::OnNotify(const NMHDR& header) {
+  const auto native = byId_.find(static_cast<int>(header.idFrom));
+  if (native == byId_.end() || native->second->Pushing()) return;
+  ui::Control& model = native->second->Model();
+  if (header.code == TCN_SELCHANGE) {
+    if (auto* tabs = dynamic_cast<ui::TabStrip*>(&model)) {
+      tabs->Select(static_cast<int>(::SendMessageA(header.hwndFrom, TCM_GETCURSEL, 0, 0)) + 1);
+      const auto handler = clicks_.find(&model);
+      if (handler != clicks_.end()) Invoke(handler->second);
+    }
+    return;
+  }
+  if (header.code != LVN_ITEMCHANGED) return;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  auto* list = dynamic_cast<ui::ListView*>(&model);
+  if (list == nullptr || (change.uChanged & LVIF_STATE) == 0 ||
+      ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0 || change.iItem < 0) {
+    return;
+  }
+  const auto row = static_cast<std::size_t>(change.iItem);
+  const bool checked = ListView_GetCheckState(header.hwndFrom, change.iItem) != 0;
+  if (row >= list->Count() || list->Item(row).checked == checked) return;
+  list->SetChecked(row, checked);
+  const auto handler = itemChecks_.find(list);
+  if (handler != itemChecks_.end()) Invoke([&] { handler->second(row); });
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr || self->window_ == nullptr) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return 0;
+    case WM_CLOSE:
+      if (busy_ > 0) {
+        closePending_ = true;
+        if (closeWhileBusy_) closeWhileBusy_();
+        return 0;
+      }
+      ::DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      natives_.clear();
+      frames_.clear();
+      window_ = nullptr;
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      return ::DefWindowProcA(window_, message, wParam, lParam);
+  }
+}
+
+}  // namespace kestrian::app

@@ -1,0 +1,65 @@
+#pragma once
+// The main window's Win32 view: one native control per model control, model changes pushed
+// to the natives, user input turned into model changes followed by the bound handler.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/control_binding.h"
+#include "app/win32_host.h"
+#include "ui/frm_main.h"
+
+namespace kestrian::app {
+
+class MainWindow {
+ public:
+  MainWindow(ui::FrmMain& form, Win32Host& host);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  bool Create(HINSTANCE instance, const std::string& title);
+  HWND Handle() const { return window_; }
+
+  // The handler of a click on a button, check box, option button or tab strip.
+  void OnClick(const ui::Control& control, std::function<void()> handler);
+  // The handler of a row's check mark changed by the user.
+  void OnItemCheck(const ui::ListView& list, std::function<void(std::size_t)> handler);
+  // Run when the window is asked to close while a handler is still working; the window
+  // closes as soon as that handler returns.
+  void OnCloseWhileBusy(std::function<void()> handler) { closeWhileBusy_ = std::move(handler); }
+
+  // The native window that shows `control`, or null.
+  HWND NativeOf(const ui::Control& control) const;
+
+ private:
+  class FramePeer;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  HWND CreateNative(ui::Control& control, int id);
+  void RefreshAll();
+  void Invoke(const std::function<void()>& handler);
+  void OnCommand(int id, int code);
+  void OnNotify(const NMHDR& header);
+
+  ui::FrmMain& form_;
+  Win32Host& host_;
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  int dpi_ = 96;
+  int busy_ = 0;
+  bool closePending_ = false;
+  std::vector<std::unique_ptr<NativeControl>> natives_;
+  std::vector<std::unique_ptr<FramePeer>> frames_;
+  std::map<int, NativeControl*> byId_;
+  std::map<const ui::Control*, std::function<void()>> clicks_;
+  std::map<const ui::Control*, std::function<void(std::size_t)>> itemChecks_;
+  std::function<void()> closeWhileBusy_;
+};
+
+}  // namespace kestrian::app

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Starts the program from a copy of the demo application folder, shows the scan page, runs a
+# scan through the Start button, and keeps a screenshot of the scan page when it has ended.
+# Checks that the session ended complete and stored its date.
+# usage: scan_page_run.sh KESTRIAN_EXE KDRIVE_EXE DEMO_DEFINITIONS_DIR OUT_DIR
+set -eu
+exe=$1 kdrive=$2 definitions=$3 out=$4
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../scripts/wine-run
+: "${DISPLAY:?the scan page needs a display (run under xvfb-run)}"
+
+rm -rf "$out" && mkdir -p "$out/app"
+cp "$exe" "$out/app/Kestrian.exe"
+cp "$definitions"/*.dat "$out/app/"
+settings='HKCU\Software\VB and VBA Program Settings\Kestrian\Settings'
+"$wine_run" reg delete "$settings" /v lblLastScan /f >/dev/null 2>&1 || true
+
+# Wine programs write to files, never to pipes: a persistent wineserver's desktop process
+# inherits the first windowed program's output and would hold a pipe open forever.
+"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
+program=$!
+drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+fail() { echo "scan page run: $*"; cat "$out/kdrive.log" 2>/dev/null; kill $program 2>/dev/null; exit 1; }
+
+drive wait-window 60 || fail "the main window did not open"
+drive click "Scan &Now" || fail "no Scan Now button"
+drive click "&Start" || fail "no Start button"
+drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
+sleep 0.5
+import -window root "$out/scan-page.png" || fail "no screenshot"
+drive close || fail "could not close the window"
+wait $program || fail "the program ended with an error"
+
+"$wine_run" reg query "$settings" /v lblLastScan >"$out/last-scan.txt" 2>&1 || fail "no lblLastScan stored"
+grep -q REG_SZ "$out/last-scan.txt" || fail "lblLastScan is not a string"
+echo "scan page run: complete; screenshot $out/scan-page.png"

@@ -1,0 +1,262 @@
+// The definitions tool: source splitting, encoding, decoding and the layout checks.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/definition_line.h"
+#include "tools/kdefs/definition_encoder.h"
+#include "tools/kdefs/definition_validator.h"
+
+namespace kestrian::kdefs {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Message = std::optional<std::string>;
+
+struct SplitCase {
+  std::string_view source;
+  Lines lines;
+};
+
+TEST(KdefsSourceLines, SplitAtLineFeedOrCarriageReturnLineFeed) {
+  const SplitCase cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\n", {"a"}},
+      {"a\r\n", {"a"}},
+      {"a\nb", {"a", "b"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\r\nc", {"a", "b", "c"}},
+      {"\n", {""}},
+      {"\r\n\r\n", {"", ""}},
+      {"a\n\nb\n", {"a", "", "b"}},
+      // A CR that does not end a line is kept, for the encoder to refuse.
+      {"a\rb\n", {"a\rb"}},
+      {"a\r\r\n", {"a\r"}},
+      {"a\r", {"a\r"}},
+  };
+  for (const auto& [source, lines] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(source)));
+    EXPECT_EQ(SplitSourceLines(source), lines);
+  }
+}
+
+struct EncodeCase {
+  std::string_view source;
+  std::string_view content;
+};
+
+TEST(KdefsEncode, EncodesLettersAndDigitsAndEndsEveryLineWithCrLf) {
+  const EncodeCase cases[] = {
+      {"", ""},
+      {"\n", "\r\n"},
+      {"Az09", "\xC0\xF3\xF4\xFD\r\n"},
+      {"aZ\r\nb=1\n", "\xDA\xD9\r\n\xDB=\xF5\r\n"},
+      {"1^Software\\X^=T", "\xF5^\xD2\xE8\xDF\xED\xF0\xDA\xEB\xDE\\\xD7^=\xD3\r\n"},
+      {"*.[!w]#?|\xBF\xFE\xFF\n", "*.[!\xF0]#?|\xBF\xFE\xFF\r\n"},
+  };
+  for (const auto& [source, content] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(source)));
+    const EncodedFile file = EncodeSource(source);
+    EXPECT_TRUE(file.ok());
+    EXPECT_EQ(file.content, content);
+  }
+}
+
+TEST(KdefsEncode, DecodingGivesBackTheSourceLines) {
+  const std::string_view sources[] = {
+      "1^Software\\AcmeBar^=AcmeBar Toolbar\n2^Software\\X^Run=Y\n",
+      "acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\\r\nx.exe=Y",
+      "\n\n*adserver*\n[!a-z]\n",
+      "~!@#$%^&*()_+{}:\"<>?`-=[];',./\x01\x7F\x80\xBF\xFE\xFF",
+  };
+  for (std::string_view source : sources) {
+    SCOPED_TRACE(testing::PrintToString(std::string(source)));
+    EXPECT_EQ(DecodeDefinitionFile(EncodeSource(source).content), SplitSourceLines(source));
+  }
+}
+
+std::string Refused(std::string_view where) {
+  return std::string(where) + " cannot be encoded (it would read back as a letter or digit)";
+}
+
+TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigits) {
+  const struct {
+    std::string_view line;
+    Message message;
+  } cases[] = {
+      {"plain", std::nullopt},
+      {"\xBF", std::nullopt},
+      {"\xFE", std::nullopt},
+      {"\xC0", Refused("byte 0xC0 at column 1")},
+      {"ab\xFD", Refused("byte 0xFD at column 3")},
+      {"caf\xC3\xA9", Refused("byte 0xC3 at column 4")},
+      {"a\rb", "carriage return inside the line (end lines with LF or CR LF)"},
+  };
+  for (const auto& [line, message] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(line)));
+    EXPECT_EQ(CheckEncodable(line), message);
+  }
+}
+
+TEST(KdefsEncode, ReportsEveryRefusedLineAndWritesNothing) {
+  const EncodedFile file = EncodeSource("good\n\xE0 bad\nfine\r\nx\ry\n");
+  EXPECT_FALSE(file.ok());
+  EXPECT_EQ(file.content, "");
+  const std::vector<Problem> expected = {
+      {2, Refused("byte 0xE0 at column 1")},
+      {4, "carriage return inside the line (end lines with LF or CR LF)"},
+  };
+  EXPECT_EQ(file.problems, expected);
+}
+
+TEST(KdefsDecode, SplitsAtCarriageReturnOrCrLfAndKeepsLoneLineFeeds) {
+  EXPECT_EQ(DecodeDefinitionFile(""), Lines{});
+  EXPECT_EQ(DecodeDefinitionFile("\xC0\r\xC1\r\n\xC2\n\xC3"), (Lines{"A", "B", "C\nD"}));
+  EXPECT_EQ(DecodeDefinitionFile("\r\n\r\n"), (Lines{"", ""}));
+}
+
+struct LineCase {
+  std::string_view decoded;
+  Message message;
+};
+
+void ExpectMessages(DefinitionKind kind, const std::vector<LineCase>& cases) {
+  for (const auto& [decoded, message] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(decoded)));
+    EXPECT_EQ(ValidateLine(kind, decoded), message);
+  }
+}
+
+TEST(KdefsValidate, RegistryLines) {
+  ExpectMessages(
+      DefinitionKind::kRegistry,
+      {
+          {"1^Software\\AcmeBar^=AcmeBar Toolbar", std::nullopt},
+          {"2^Software\\Run^CoolSearch=CoolSearch Hijacker", std::nullopt},
+          {"0^CLSID\\{1}^=X", std::nullopt},
+          {"5^Config^Value=X", std::nullopt},
+          {"1^Software\\X^a=b=Threat", std::nullopt},  // the last "=" starts the threat name
+          {"1^Software\\A=B^Value=T", std::nullopt},  // so may the key path
+          {"1^Software\\X^=", std::nullopt},           // the key path stands in for the name
+          {"1^Software\\X^Value", "missing '=' before the threat name"},
+          {"1^Software\\X=T", "expected root^key path^value name before '='"},
+          {"1=T", "expected root^key path^value name before '='"},
+          {"1^Software^X^Y=T", "too many '^' fields (expected root^key path^value name)"},
+          {"6^Software^=T", "root field must be 0 to 5"},
+          {"-1^Software^=T", "root field must be 0 to 5"},
+          {"HKCU^Software^=T", "root field must be 0 to 5"},
+          {"^Software^=T", "root field must be 0 to 5"},
+          {"1^^Value=T", "key path is empty"},
+          {"1^  ^=T", "key path is empty"},
+      });
+}
+
+TEST(KdefsValidate, FileLines) {
+  ExpectMessages(
+      DefinitionKind::kFile,
+      {
+          {"coolsrch.dll=CoolSearch Hijacker", std::nullopt},
+          {"acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\", std::nullopt},
+          {"a.exe=T|[Drive]A\\", std::nullopt},
+          {"a.exe=T|[dDir]A\\", std::nullopt},
+          {"a.exe=T|[wDir]", std::nullopt},
+          {"a.exe=T|C:\\[Old Stuff]\\", std::nullopt},  // not a placeholder in any case
+          {"acmebar.dll", "missing '=' between file name and threat name"},
+          {"a.dll|x=T", "missing '=' between file name and threat name"},
+          {"=T", "file name is empty"},
+          {"  =T|[wDir]", "file name is empty"},
+          {"a.dll=", "threat name is empty"},
+          {"a.dll= |[wDir]", "threat name is empty"},
+          {"a.dll=T|[wDir]|x", "more than one '|' (the scanner ignores the rest)"},
+          {"a.dll=T=U", "more than one '=' (the scanner ignores the rest)"},
+          {"a.dll=T|[PFILES]A\\", "placeholder [PFILES] is case-sensitive (write [pfiles])"},
+          {"a.dll=T|[drive]A\\", "placeholder [drive] is case-sensitive (write [Drive])"},
+          {"a.dll=T|[Drive][DDIR]", "placeholder [DDIR] is case-sensitive (write [dDir])"},
+          {"a.dll=T|[wdir]", "placeholder [wdir] is case-sensitive (write [wDir])"},
+      });
+}
+
+TEST(KdefsValidate, ExeLines) {
+  ExpectMessages(DefinitionKind::kExe,
+                 {
+                     {"acmebar.exe", std::nullopt},
+                     {" cool srch.exe ", std::nullopt},
+                     {"", "executable name is empty"},
+                     {"   ", "executable name is empty"},
+                     {"C:\\Tools\\a.exe",
+                      "executable name must not contain '\\' (a name, not a path)"},
+                     {"a.exe=Threat", "executable name must not contain '='"},
+                 });
+}
+
+TEST(KdefsValidate, CookieLines) {
+  ExpectMessages(DefinitionKind::kCookie,
+                 {
+                     {"*adserver*", std::nullopt},
+                     {"track#.example.net", std::nullopt},
+                     {"*.clickmeter.[a-z]*", std::nullopt},
+                     {"[!w]*.ads.??", std::nullopt},
+                     {"[a-]x", std::nullopt},
+                     {"]x", std::nullopt},
+                     {"", "empty pattern (it can never match a real cookie)"},
+                     {"*ads[a-z", "unclosed '['"},
+                     {"[a][b", "unclosed '['"},
+                     {"x[]", "empty character list ('[]' or '[!]')"},
+                     {"[!]x", "empty character list ('[]' or '[!]')"},
+                     {"[z-a]", "range z-a is reversed"},
+                     {"[0-9a-Zx]", "range a-Z is reversed"},
+                 });
+}
+
+TEST(KdefsValidate, KindNames) {
+  EXPECT_EQ(ParseDefinitionKind("registry"), DefinitionKind::kRegistry);
+  EXPECT_EQ(ParseDefinitionKind("file"), DefinitionKind::kFile);
+  EXPECT_EQ(ParseDefinitionKind("exe"), DefinitionKind::kExe);
+  EXPECT_EQ(ParseDefinitionKind("cookie"), DefinitionKind::kCookie);
+  EXPECT_EQ(ParseDefinitionKind("Registry"), std::nullopt);
+  EXPECT_EQ(ParseDefinitionKind("cookies"), std::nullopt);
+}
+
+TEST(KdefsValidate, FileReportsMalformedLinesByNumber) {
+  const std::string content = EncodeSource(
+                                  "1^Software\\AcmeBar^=AcmeBar Toolbar\n"
+                                  "7^Software^=T\n"
+                                  "\n"
+                                  "2^Software\\CoolSearch^Path=CoolSearch Hijacker\n")
+                                  .content;
+  const std::vector<Problem> expected = {{2, "root field must be 0 to 5"},
+                                         {3, "missing '=' before the threat name"}};
+  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kRegistry, content), expected);
+}
+
+TEST(KdefsValidate, FileSplitsAtCarriageReturnLikeTheProgram) {
+  // A lone CR ends a line; the last line needs no terminator.
+  const std::string content = core::EncodeDefinitionLine("a.exe") + "\r" +
+                              core::EncodeDefinitionLine("b.exe") + "\r\n" +
+                              core::EncodeDefinitionLine("c\\d.exe");
+  const std::vector<Problem> expected = {
+      {3, "executable name must not contain '\\' (a name, not a path)"}};
+  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kExe, content), expected);
+}
+
+TEST(KdefsValidate, FileThatWasNeverEncodedIsReported) {
+  const std::vector<Problem> expected = {
+      {2, "plain letters or digits: the file is not encoded"}};
+  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kExe,
+                                   EncodeSource("a.exe").content + "b.exe\r\n"),
+            expected);
+}
+
+TEST(KdefsValidate, WellFormedFileHasNoProblems) {
+  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kCookie, ""), std::vector<Problem>{});
+  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kCookie,
+                                   EncodeSource("*adserver*\r\ntrack#.example.net\r\n").content),
+            std::vector<Problem>{});
+}
+
+}  // namespace
+}  // namespace kestrian::kdefs

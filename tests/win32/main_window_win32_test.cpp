@@ -1,0 +1,162 @@
+// The main window's real Win32 view running a real session on the real message loop: clicks
+// arrive as window messages while the session yields, and the view shows the model.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/main_window.h"
+#include "app/win32_host.h"
+#include "core/main_window_pages.h"
+#include "platform/win32/win32_machine.h"
+#include "scan/scan_progress.h"
+#include "scan/scan_session.h"
+
+namespace kestrian {
+namespace {
+
+// A phase of `items` slow items, as a real scanner walks them.
+class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
+                         public scan::RegistryScan, public scan::FileScan {
+ public:
+  explicit SlowPhases(scan::ScanContext& context) : context_(context) {}
+  int walked = 0;
+  void ScanCookies(std::int32_t&) override {}
+  void ScanRunningProcesses() override {}
+  void ScanRegistryDefinitions() override {}
+  void ScanFileDefinitions() override {
+    auto& session = context_.state.session;
+    for (int i = 0; i < 2000 && !session.stopRequested; ++i, ++walked) {
+      ++session.filesFoldersInspected;
+      scan::ReportScanProgress(context_, "Scanning Known Spyware/Adware: \r\nitem", 1, 1);
+      ::Sleep(2);
+      context_.host.DoEvents();
+    }
+  }
+
+ private:
+  scan::ScanContext& context_;
+};
+
+std::string TextOf(HWND window) {
+  char text[256] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// Waits for the product's message box and presses one of its buttons, as a user would.
+void PressInMessageBox(const char* title, int button) {
+  for (int i = 0; i < 500; ++i) {
+    if (HWND box = ::FindWindowA("#32770", title)) {
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+      return;
+    }
+    ::Sleep(10);
+  }
+}
+
+void WaitUntilEnabled(HWND window) {
+  for (int i = 0; i < 500 && !::IsWindowEnabled(window); ++i) ::Sleep(10);
+}
+
+class MainWindowOnWindows : public ::testing::Test {
+ protected:
+  MainWindowOnWindows() {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    folderPath = std::string(temp) + "kestrian_view_" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(folderPath.c_str(), nullptr);
+    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
+                             "BlockedCookies.dat"}) {
+      machine.Get().files.WriteAll(folder.FilePath(name), "x\r\n");
+    }
+    state.definitionCounts = {1, 1, 1, 1, 4};
+    EXPECT_TRUE(window.Create(::GetModuleHandleA(nullptr), "Kestrian test"));
+    window.OnClick(form.cmdScanNow, [this] { session.Start(); });
+    window.OnClick(form.cmdStop, [this] { session.StopFromButton(); });
+    window.OnClick(form.cmdPause, [this] { session.PauseFromButton(); });
+    core::ShowPage(form, form.frmScan);
+    form.SetVisible(true);
+    ::ShowWindow(window.Handle(), SW_SHOWNORMAL);
+  }
+  ~MainWindowOnWindows() override {
+    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
+                             "BlockedCookies.dat"}) {
+      ::DeleteFileA(folder.FilePath(name).c_str());
+    }
+    ::RemoveDirectoryA(folderPath.c_str());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
+  }
+  // Clicks Start through the message loop and runs it until the session has ended.
+  void RunSession() {
+    ::PostMessageA(window.NativeOf(form.cmdScanNow), BM_CLICK, 0, 0);
+    MSG message;
+    for (int pumped = 0; pumped < 100000 && !finished; ++pumped) {
+      if (!::GetMessageA(&message, nullptr, 0, 0)) break;
+      host.Dispatch(message);
+      finished = form.cmdScanNow.Enabled() && slow.walked > 0;
+    }
+  }
+
+  std::string folderPath;
+  std::string app = "KestrianViewTest" + std::to_string(::GetCurrentProcessId());
+  platform::win32::Win32Machine machine;
+  core::ApplicationFolder folder{folderPath};
+  core::SettingsStore settings{machine.Get().registry, app};
+  core::ProgramState state;
+  ui::FrmMain form;
+  ui::FrmDelete deleteFailed;
+  app::Win32Host host;
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "", 1, 6};
+  scan::ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
+  SlowPhases slow{context};
+  scan::ScanSession session{context, {slow, slow, slow, slow}};
+  app::MainWindow window{form, host};
+  bool finished = false;
+};
+
+TEST_F(MainWindowOnWindows, StopClickedDuringAScanCancelsIt) {
+  std::thread user([this] {
+    WaitUntilEnabled(window.NativeOf(form.cmdStop));
+    ::Sleep(100);
+    ::PostMessageA(window.NativeOf(form.cmdStop), BM_CLICK, 0, 0);
+    PressInMessageBox("Kestrian", IDYES);
+  });
+  RunSession();
+  user.join();
+  EXPECT_GT(slow.walked, 0);
+  EXPECT_LT(slow.walked, 2000);
+  EXPECT_EQ(form.lblStatus.Caption(), "Scanning was cancelled.");
+  EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning was cancelled.");
+  EXPECT_EQ(TextOf(window.NativeOf(form.lblPercentageCompleted)), "0% complete.");
+  EXPECT_TRUE(::IsWindowEnabled(window.NativeOf(form.cmdScanNow)));
+  EXPECT_FALSE(::IsWindowEnabled(window.NativeOf(form.cmdStop)));
+  EXPECT_NE(settings.Get(core::settings::kLastScan), "Never");
+}
+
+TEST_F(MainWindowOnWindows, PauseHoldsTheScanAndOkResumesIt) {
+  std::atomic<int> walkedWhilePaused{-1};
+  std::thread user([&] {
+    WaitUntilEnabled(window.NativeOf(form.cmdPause));
+    ::Sleep(100);
+    ::PostMessageA(window.NativeOf(form.cmdPause), BM_CLICK, 0, 0);
+    for (int i = 0; i < 500 && !::FindWindowA("#32770", "Kestrian"); ++i) ::Sleep(10);
+    const int before = slow.walked;
+    ::Sleep(300);
+    walkedWhilePaused = slow.walked - before;
+    PressInMessageBox("Kestrian", IDOK);
+  });
+  RunSession();
+  user.join();
+  EXPECT_EQ(walkedWhilePaused.load(), 0);
+  EXPECT_EQ(slow.walked, 2000);
+  EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning complete.");
+  EXPECT_EQ(form.pb1.Value(), 100);
+  EXPECT_EQ(::SendMessageA(window.NativeOf(form.pb2), PBM_GETPOS, 0, 0), 100 * 100);
+}
+
+}  // namespace
+}  // namespace kestrian
