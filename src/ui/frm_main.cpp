@@ -1,5 +1,8 @@
 #include "ui/frm_main.h"
 
+#include <iterator>
+#include <utility>
+
 namespace kestrian::ui {
 
 namespace {
@@ -45,10 +48,17 @@ void FrmMain::LayOutNavigation() {
 
 void FrmMain::LayOutStatusPage() {
   Add(frmStatus, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Status");
+  const std::pair<Label*, const char*> rows[] = {
+      {&lblVersion, "Program version:"},
+      {&lblDefCount, "Threats covered:"},
+      {&lblDefVersion, "Definition version:"},
+      {&lblDefRemoved, "Items removed so far:"},
+      {&lblLastScan, "Last scan:"},
+      {&lblLastFullScan, "Last complete system scan:"}};
   int top = 480;
-  for (Label* label : {&lblVersion, &lblDefCount, &lblDefVersion, &lblDefRemoved, &lblLastScan,
-                       &lblLastFullScan}) {
-    Add(*label, &frmStatus, {3600, top, 3480, 300});
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    Add(lblStatusCaption[i], &frmStatus, {240, top, 3240, 300}, rows[i].second);
+    Add(*rows[i].first, &frmStatus, {3600, top, 3480, 300});
     top += 420;
   }
 }

@@ -40,7 +40,10 @@ class FrmMain {
   Frame frmResults{"frmResults"};
   Frame frmOptions{"frmOptions"};
 
-  // Status page.
+  // Status page: a caption label beside each value.
+  std::array<Label, 6> lblStatusCaption{Label{"lblStatusCaption(0)"}, Label{"lblStatusCaption(1)"},
+                                        Label{"lblStatusCaption(2)"}, Label{"lblStatusCaption(3)"},
+                                        Label{"lblStatusCaption(4)"}, Label{"lblStatusCaption(5)"}};
   Label lblVersion{"lblVersion"};
   Label lblDefCount{"lblDefCount"};
   Label lblDefVersion{"lblDefVersion"};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the program from a copy of the demo application folder, shows the scan page, runs a
 # scan through the Start button, and keeps a screenshot of the scan page when it has ended.
-# Checks that the session ended complete and stored its date.
+# Checks that the session ended complete and stored its date. A screenshot of the status
+# page at start-up is kept as well.
 # usage: scan_page_run.sh KESTRIAN_EXE KDRIVE_EXE DEMO_DEFINITIONS_DIR OUT_DIR
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
@@ -23,6 +24,9 @@ drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
 fail() { echo "scan page run: $*"; cat "$out/kdrive.log" 2>/dev/null; kill $program 2>/dev/null; exit 1; }
 
 drive wait-window 60 || fail "the main window did not open"
+drive wait-text "Last scan:" 30 || fail "the status page did not show"
+sleep 0.5
+import -window root "$out/status-page.png" || fail "no screenshot"
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
 drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
