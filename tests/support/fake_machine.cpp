@@ -82,7 +82,6 @@ const FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_
 
 Status FakeRegistry::Open(platform::RootKey root, std::string_view path, std::uint32_t access,
                           Key*& key) {
-  ++opens_;
   using namespace platform::roots;
   const platform::RootKey valid[] = {kClassesRoot, kCurrentUser, kLocalMachine,
                                      kUsers,       kCurrentConfig, kDynData};

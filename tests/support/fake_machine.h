@@ -34,7 +34,6 @@ class FakeRegistry final : public platform::Registry {
   bool HasKey(platform::RootKey root, std::string_view path) const;
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
                                          std::string_view name) const;
-  int OpenCount() const { return opens_; }
 
  private:
   struct Key {
@@ -48,7 +47,6 @@ class FakeRegistry final : public platform::Registry {
                         Key*& key);
 
   std::map<std::string, Key, NoCaseLess> keys_;
-  int opens_ = 0;
 };
 
 class FakeFileSystem final : public platform::FileSystem {

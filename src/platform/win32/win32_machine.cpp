@@ -1,1 +1,0 @@
-#include "platform/win32/win32_machine.h"
