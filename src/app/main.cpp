@@ -9,6 +9,7 @@
 #include "app/win32_host.h"
 #include "core/definition_files.h"
 #include "core/main_window_pages.h"
+#include "core/options_page.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
@@ -52,16 +53,7 @@ class Program {
 
   void LoadScanOptions() {
     scan::FillDriveList(form_.lvwHardDrives, machine_.Get().environment, host_);
-    scan::LoadDriveChecks(form_.lvwHardDrives, settings_);
-    const bool complete = core::ParseBoolean(settings_.Get(core::settings::kCompleteScan)).value_or(true);
-    (complete ? form_.optScanAllSelectedHardDrive : form_.optScanOnlyKnownSoftwares).SetValue(true);
-    const auto box = [&](ui::CheckBox& check, const core::settings::Key& key) {
-      if (const auto value = core::ParseNumber(settings_.Get(key))) check.SetValue(*value == 1 ? 1 : 0);
-    };
-    box(form_.chkMakeLog, core::settings::kMakeLog);
-    box(form_.chkSweepMemory, core::settings::kSweepMemory);
-    box(form_.chkScanRegistry, core::settings::kScanRegistry);
-    box(form_.chkScanCookies, core::settings::kScanCookies);
+    options_.LoadScanOptions();
   }
 
   void CheckDefinitionFiles() {
@@ -84,11 +76,14 @@ class Program {
     window_.OnClick(form_.cmdPause, [this] { session_.PauseFromButton(); });
     window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
-    window_.OnClick(form_.TabStrip1, [this] {
-      for (int i = 0; i < 4; ++i) form_.frmView[i].SetVisible(i + 1 == form_.TabStrip1.SelectedIndex());
-    });
-    window_.OnItemCheck(form_.lvwHardDrives,
-                        [this](std::size_t) { scan::SaveDriveChecks(form_.lvwHardDrives, settings_); });
+    window_.OnClick(form_.TabStrip1, [this] { core::ShowSelectedTab(form_); });
+    for (ui::CheckBox* box : {&form_.chkMakeLog, &form_.chkSweepMemory, &form_.chkScanRegistry,
+                              &form_.chkScanCookies}) {
+      window_.OnClick(*box, [this, box] { options_.OnScanCheckBoxClick(*box); });
+    }
+    window_.OnClick(form_.optScanAllSelectedHardDrive, [this] { options_.OnScanTypeClick(); });
+    window_.OnClick(form_.optScanOnlyKnownSoftwares, [this] { options_.OnScanTypeClick(); });
+    window_.OnItemCheck(form_.lvwHardDrives, [this](std::size_t) { options_.OnDriveCheck(); });
     window_.OnCloseWhileBusy([this] { state_.session.stopRequested = true; });
   }
 
@@ -105,6 +100,7 @@ class Program {
   core::SettingsStore settings_{machine_.Get().registry, version_.productName};
   core::ProgramState state_;
   ui::FrmMain form_;
+  core::OptionsPage options_{form_, settings_};
   ui::FrmDelete deleteFailed_;
   Win32Host host_;
   scan::ScanContext context_{form_, deleteFailed_, host_, state_, settings_,

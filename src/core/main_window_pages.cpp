@@ -20,6 +20,12 @@ void ShowPage(ui::FrmMain& form, ui::Frame& page) {
   page.SetVisible(true);
 }
 
+void ShowSelectedTab(ui::FrmMain& form) {
+  for (std::size_t i = 0; i < form.frmView.size(); ++i) {
+    form.frmView[i].SetVisible(static_cast<int>(i) + 1 == form.TabStrip1.SelectedIndex());
+  }
+}
+
 void ClickOptionsLabel(ui::FrmMain& form) {
   for (ui::Label* label : {&form.lblSweepNow, &form.lblRemove, &form.lblResult, &form.lblExit}) {
     label->SetEnabled(true);

@@ -11,6 +11,8 @@ namespace kestrian::core {
 void HideAllPages(ui::FrmMain& form);
 // HideAllPages, then shows `page`.
 void ShowPage(ui::FrmMain& form, ui::Frame& page);
+// TabStrip1 click: shows the frame of the selected tab and hides the others.
+void ShowSelectedTab(ui::FrmMain& form);
 // The older "Options" navigation label: enables its sibling labels, disables itself and
 // stops the yield timer.
 void ClickOptionsLabel(ui::FrmMain& form);

@@ -139,12 +139,11 @@ void FrmMain::LayOutOptionsPage() {
   Add(optScanAllSelectedHardDrive, &scanOptions, {240, 360, 3000, 300}, "&Complete System Scan");
   Add(optScanOnlyKnownSoftwares, &scanOptions, {240, 720, 3000, 300}, "&Quick Scan");
   OptionButton::Group({&optScanAllSelectedHardDrive, &optScanOnlyKnownSoftwares});
-  Add(lblDrivesCaption, &scanOptions, {3480, 360, 3000, 300}, "Drives to scan:");
-  Add(lvwHardDrives, &scanOptions, {3480, 720, 3000, 1800});
-  Add(chkScanCookies, &scanOptions, {240, 2760, 4200, 300}, "Scan Internet &Cookies");
+  Add(lvwHardDrives, &scanOptions, {3480, 360, 3000, 1800});
+  Add(chkMakeLog, &scanOptions, {240, 2760, 4200, 300}, "Save scan results to &log");
   Add(chkSweepMemory, &scanOptions, {240, 3120, 4200, 300}, "Scan Running &Processes");
-  Add(chkScanRegistry, &scanOptions, {240, 3480, 4200, 300}, "Scan the Re&gistry");
-  Add(chkMakeLog, &scanOptions, {240, 3840, 4200, 300}, "Make a scan &log");
+  Add(chkScanRegistry, &scanOptions, {240, 3480, 4200, 300}, "Scan Windows Re&gistry");
+  Add(chkScanCookies, &scanOptions, {240, 3840, 4200, 300}, "Scan Internet C&ookies");
 }
 
 void FrmMain::ListTimers() {

@@ -110,7 +110,6 @@ class FrmMain {
                                Frame{"frmView(3)"}};
   OptionButton optScanAllSelectedHardDrive{"optScanAllSelectedHardDrive"};
   OptionButton optScanOnlyKnownSoftwares{"optScanOnlyKnownSoftwares"};
-  Label lblDrivesCaption{"lblDrivesCaption"};
   ListView lvwHardDrives{"lvwHardDrives", {"Drive"}, true};
   CheckBox chkMakeLog{"chkMakeLog"};
   CheckBox chkSweepMemory{"chkSweepMemory"};

@@ -354,18 +354,6 @@ TEST(DriveList, ListsTheDrivesAScanCanUse) {
   for (const auto& item : drives.Items()) letters += item.text;
   EXPECT_EQ(letters, "ACEF");
   EXPECT_EQ(host.Yields(), 8);
-
-  core::SettingsStore settings{machine.registry, "Kestrian"};
-  settings.Save("Drives", "C", "False");
-  LoadDriveChecks(drives, settings);
-  EXPECT_TRUE(drives.Item(0).checked);   // no stored value: checked
-  EXPECT_FALSE(drives.Item(1).checked);  // C stored False
-  drives.SetChecked(1, true);
-  drives.SetChecked(2, false);
-  SaveDriveChecks(drives, settings);
-  EXPECT_EQ(settings.Get("Drives", "A", "?"), "True");
-  EXPECT_EQ(settings.Get("Drives", "C", "?"), "True");
-  EXPECT_EQ(settings.Get("Drives", "E", "?"), "False");
 }
 
 }  // namespace
