@@ -6,10 +6,11 @@ set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 scripts/setup.sh
+export WINEPREFIX=$repo/build/wineprefix
+"$repo/scripts/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix once
+wineserver -p  # one server for the build (it runs kdefs.exe) and the run
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Kestrian kdrive demo_definitions
-export WINEPREFIX=$repo/build/wineprefix
-"$repo/scripts/wine-run" cmd /c exit >/dev/null 2>&1
 out=$repo/build/demo
 run=(bash tests/e2e/scan_page_run.sh build/win64/src/Kestrian.exe build/win64/tests/e2e/kdrive.exe
      build/win64/demo "$out")

@@ -52,30 +52,60 @@ RECT NativeControl::PixelBounds() const {
 }
 
 void NativeControl::Refresh() {
+  // Only what changed goes to the window: each call is a round trip to the window manager.
   PushGuard guard(pushing_);
   const RECT bounds = PixelBounds();
-  ::MoveWindow(window_, bounds.left, bounds.top, bounds.right - bounds.left,
-               bounds.bottom - bounds.top, FALSE);
-  ::EnableWindow(window_, model_.Enabled() ? TRUE : FALSE);
+  if (!EqualRect(&bounds, &shown_.bounds)) {
+    ::MoveWindow(window_, bounds.left, bounds.top, bounds.right - bounds.left,
+                 bounds.bottom - bounds.top, TRUE);
+    shown_.bounds = bounds;
+  }
+  if (model_.Enabled() != shown_.enabled) {
+    ::EnableWindow(window_, model_.Enabled() ? TRUE : FALSE);
+    shown_.enabled = model_.Enabled();
+  }
   if (auto* captioned = dynamic_cast<ui::CaptionedControl*>(&model_)) {
-    if (captioned->Caption() != shownCaption_) {
-      shownCaption_ = captioned->Caption();
-      ::SetWindowTextA(window_, shownCaption_.c_str());
+    if (captioned->Caption() != shown_.caption) {
+      shown_.caption = captioned->Caption();
+      ::SetWindowTextA(window_, shown_.caption.c_str());
     }
   }
-  if (auto* box = dynamic_cast<ui::CheckBox*>(&model_)) {
-    ::SendMessageA(window_, BM_SETCHECK, box->Value() == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-  } else if (auto* option = dynamic_cast<ui::OptionButton*>(&model_)) {
-    ::SendMessageA(window_, BM_SETCHECK, option->Value() ? BST_CHECKED : BST_UNCHECKED, 0);
-  } else if (auto* bar = dynamic_cast<ui::ProgressBar*>(&model_)) {
-    ::SendMessageA(window_, PBM_SETRANGE32, static_cast<WPARAM>(bar->Min() * kProgressScale),
-                   static_cast<LPARAM>(bar->Max() * kProgressScale));
-    ::SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(bar->Value() * kProgressScale), 0);
-  } else if (auto* tabs = dynamic_cast<ui::TabStrip*>(&model_)) {
-    ::SendMessageA(window_, TCM_SETCURSEL, static_cast<WPARAM>(tabs->SelectedIndex() - 1), 0);
+  PushValue();
+  const bool visible = model_.ShownOnWindow();
+  if (visible != shown_.visible) {
+    ::ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+    shown_.visible = visible;
   }
-  ::ShowWindow(window_, model_.ShownOnWindow() ? SW_SHOWNA : SW_HIDE);
-  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void NativeControl::PushValue() {
+  int value = 0;
+  if (auto* box = dynamic_cast<ui::CheckBox*>(&model_)) {
+    value = box->Value() == 1 ? BST_CHECKED : BST_UNCHECKED;
+  } else if (auto* option = dynamic_cast<ui::OptionButton*>(&model_)) {
+    value = option->Value() ? BST_CHECKED : BST_UNCHECKED;
+  } else if (auto* bar = dynamic_cast<ui::ProgressBar*>(&model_)) {
+    value = static_cast<int>(bar->Value() * kProgressScale);
+    if (bar->Max() != shown_.maximum) {
+      ::SendMessageA(window_, PBM_SETRANGE32, static_cast<WPARAM>(bar->Min() * kProgressScale),
+                     static_cast<LPARAM>(bar->Max() * kProgressScale));
+      shown_.maximum = bar->Max();
+      shown_.value = -1;
+    }
+  } else if (auto* tabs = dynamic_cast<ui::TabStrip*>(&model_)) {
+    value = tabs->SelectedIndex() - 1;
+  } else {
+    return;
+  }
+  if (value == shown_.value) return;
+  shown_.value = value;
+  if (dynamic_cast<ui::ProgressBar*>(&model_)) {
+    ::SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+  } else if (dynamic_cast<ui::TabStrip*>(&model_)) {
+    ::SendMessageA(window_, TCM_SETCURSEL, static_cast<WPARAM>(value), 0);
+  } else {
+    ::SendMessageA(window_, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  }
 }
 
 void NativeControl::PushRow(std::size_t row, bool insert) {

@@ -12,7 +12,6 @@ namespace kestrian::app {
 
 class NativeControl final : public ui::ListViewPeer {
  public:
-  // `offset` is the position of the control's container on the window, in twips.
   NativeControl(ui::Control& model, HWND window, int dpi);
   ~NativeControl() override;
   NativeControl(const NativeControl&) = delete;
@@ -32,6 +31,7 @@ class NativeControl final : public ui::ListViewPeer {
   void OnCleared() override;
 
  private:
+  void PushValue();
   void PushRow(std::size_t row, bool insert);
   RECT PixelBounds() const;
 
@@ -39,7 +39,15 @@ class NativeControl final : public ui::ListViewPeer {
   HWND window_;
   int dpi_;
   bool pushing_ = false;
-  std::string shownCaption_;
+  // What the window shows now, so that a refresh sends only the differences.
+  struct Shown {
+    RECT bounds{-1, -1, -1, -1};
+    bool enabled = true;  // a new child window is enabled
+    bool visible = false;  // and hidden (no WS_VISIBLE)
+    std::string caption;
+    double maximum = -1;
+    int value = -1;
+  } shown_;
 };
 
 // Twips to pixels at the window's DPI.

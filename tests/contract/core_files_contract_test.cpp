@@ -102,6 +102,24 @@ TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFiles) {
   EXPECT_TRUE(core::DefinitionFilesPresent(files, folder));
 }
 
+TEST_F(CoreOnPlatform, UnreadableFilesCountAsEmptyAndTheRestGoesOn) {
+  Plant("BlockedCookies.dat", "a\r\nb\r\n");
+  Plant("ExeDefinition.dat", "a\r\n");
+  Plant("ENoSignature.txt", "C:\\x.exe\r\n");
+  world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
+  world->HoldOpenExclusively(folder.FilePath("ENoSignature.txt"));
+  core::DefinitionCounts counts;
+  EXPECT_EQ(core::CountDefinitionLines(files, folder, counts), 1);
+  EXPECT_EQ(counts.cookies, 0);
+  EXPECT_EQ(counts.executables, 1);
+  std::string exclusions = "stale";
+  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  EXPECT_EQ(exclusions, "");
+  world->ReleaseAll();
+  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  EXPECT_EQ(exclusions, "C:\\x.exe\r\n");
+}
+
 TEST_F(CoreOnPlatform, SettingsStoreDefaultsAndCaseInsensitiveKeys) {
   core::SettingsStore store(world->Machine().registry, world->ScratchApplication());
   EXPECT_EQ(store.Get(core::settings::kLastScan), "Never");

@@ -1,5 +1,7 @@
 #include "support/fake_machine.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -41,13 +43,8 @@ std::string_view NamePart(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool EqualsFolder(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Up(x) == Up(y); });
-}
-
 bool IsSameOrBelow(std::string_view path, std::string_view key) {
-  if (path.size() < key.size() || !EqualsFolder(path.substr(0, key.size()), key)) return false;
+  if (!core::StartsWithIgnoringCase(path, key)) return false;
   return path.size() == key.size() || path[key.size()] == '\\';
 }
 
@@ -206,7 +203,7 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view patt
   const std::string_view namePattern = NamePart(pattern);
   if (namePattern.empty() || !FolderExists(folder)) return entries;
   for (const auto& [path, node] : nodes_) {
-    if (EqualsFolder(Parent(path), folder) && WildcardMatch(namePattern, node.name)) {
+    if (core::EqualsIgnoringCase(Parent(path), folder) && WildcardMatch(namePattern, node.name)) {
       entries.push_back({node.name, node.attributes});
     }
   }
