@@ -7,8 +7,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 scripts/setup.sh
 export WINEPREFIX=$repo/build/wineprefix
-"$repo/scripts/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix once
-wineserver -p  # one server for the build (it runs kdefs.exe) and the run
+"$repo/scripts/wine-run" --server  # one server for the build (it runs kdefs.exe) and the run
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Kestrian kdrive demo_definitions
 out=$repo/build/demo

@@ -19,8 +19,7 @@ GTEST_OUTPUT=xml:$results/native/ step ctest --preset native --output-junit "$re
 # One wineserver for the build (it runs kdefs.exe) and every test: each Wine process then
 # starts in milliseconds, and none races a server that is shutting down.
 export WINEPREFIX=$repo/build/wineprefix
-"$repo/scripts/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix once
-wineserver -p
+"$repo/scripts/wine-run" --server
 step cmake --preset win64 >/dev/null
 step cmake --build --preset win64
 # Wine reads the report folder as a Windows path (drive Z: is the Linux root).
