@@ -4,27 +4,27 @@
 
 #include <commctrl.h>
 
-#include "app/definition_walk.h"
 #include "app/main_window.h"
 #include "app/win32_host.h"
 #include "core/definition_files.h"
+#include "core/exclusion_list.h"
 #include "core/main_window_pages.h"
 #include "core/options_page.h"
+#include "core/program_version.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
 #include "platform/win32/win32_machine.h"
+#include "removal/exclusion_commands.h"
+#include "scan/cookie_scanner.h"
 #include "scan/drive_list.h"
+#include "scan/file_scanner.h"
+#include "scan/process_scanner.h"
+#include "scan/registry_scanner.h"
 #include "scan/scan_session.h"
 
 namespace kestrian::app {
 namespace {
-
-platform::VersionResource ProgramVersion(platform::Environment& environment) {
-  platform::VersionResource version = environment.Version();
-  if (version.productName.empty()) version.productName = core::settings::kProductName;
-  return version;
-}
 
 class Program {
  public:
@@ -76,6 +76,9 @@ class Program {
     window_.OnClick(form_.cmdPause, [this] { session_.PauseFromButton(); });
     window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
+    window_.OnClick(form_.cmdExclude, [this] {
+      removal::ExcludeCheckedResults({form_, host_, exclusions_, version_.productName});
+    });
     window_.OnClick(form_.TabStrip1, [this] { core::ShowSelectedTab(form_); });
     for (ui::CheckBox* box : {&form_.chkMakeLog, &form_.chkSweepMemory, &form_.chkScanRegistry,
                               &form_.chkScanCookies}) {
@@ -95,7 +98,7 @@ class Program {
 
   HINSTANCE instance_;
   platform::win32::Win32Machine machine_;
-  platform::VersionResource version_ = ProgramVersion(machine_.Get().environment);
+  platform::VersionResource version_ = core::ProgramVersion(machine_.Get().environment);
   core::ApplicationFolder folder_ = core::ApplicationFolder::OfExecutable(machine_.Get().environment);
   core::SettingsStore settings_{machine_.Get().registry, version_.productName};
   core::ProgramState state_;
@@ -105,8 +108,13 @@ class Program {
   Win32Host host_;
   scan::ScanContext context_{form_, deleteFailed_, host_, state_, settings_,
                              machine_.Get(), folder_, version_};
-  DefinitionWalk phases_{context_};
-  scan::ScanSession session_{context_, {phases_, phases_, phases_, phases_}};
+  core::ExclusionList exclusions_{machine_.Get().files, folder_, host_, state_.exclusionText};
+  scan::CookieScanner cookieScan_{context_};
+  // The memory shield's alert is not part of the program yet; sessions never need it.
+  scan::ProcessScanner processScan_{context_, nullptr};
+  scan::RegistryScanner registryScan_{context_};
+  scan::FileScanner fileScan_{context_};
+  scan::ScanSession session_{context_, {cookieScan_, processScan_, registryScan_, fileScan_}};
   MainWindow window_{form_, host_};
 };
 

@@ -2,10 +2,24 @@
 // Facts about the running program and the machine: where the executable lies, its version
 // resource, the Windows folders and the drives.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kestrian::platform {
+
+// Shell special folders by their CSIDL numbers.
+namespace special_folders {
+inline constexpr int kPrograms = 2;    // the user's Start-menu Programs folder
+inline constexpr int kDesktop = 16;    // the user's desktop folder
+inline constexpr int kCookies = 33;    // the user's Internet Explorer cookies
+}  // namespace special_folders
+
+// Operating system families by the platform id of the version record.
+namespace platform_ids {
+inline constexpr std::uint32_t kWindows9x = 1;
+inline constexpr std::uint32_t kWindowsNt = 2;
+}  // namespace platform_ids
 
 enum class DriveType { Unknown, NoRootDirectory, Removable, Fixed, Remote, CdRom, RamDisk };
 
@@ -36,6 +50,11 @@ class Environment {
   virtual std::string SystemFolder() = 0;
   // The drives the system reports, in its order.
   virtual std::vector<DriveInfo> Drives() = 0;
+  // A shell special folder as the shell gives it (no trailing backslash added), or empty.
+  virtual std::string SpecialFolderPath(int folderId) = 0;
+  // The platform id of the operating system's version record, or nothing when it cannot
+  // be read.
+  virtual std::optional<std::uint32_t> PlatformId() = 0;
 };
 
 }  // namespace kestrian::platform

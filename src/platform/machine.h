@@ -1,8 +1,10 @@
 #pragma once
 // The services of one machine, handed to the behaviour as a bundle of references.
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/processes.h"
 #include "platform/registry.h"
 
 namespace kestrian::platform {
@@ -12,6 +14,8 @@ struct Machine {
   FileSystem& files;
   Environment& environment;
   Clock& clock;
+  Processes& processes;
+  Desktop& desktop;
 };
 
 }  // namespace kestrian::platform

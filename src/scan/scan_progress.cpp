@@ -31,6 +31,10 @@ void ReportScanProgress(ScanContext& context, std::string_view status, std::int1
   session.progressRefreshCounter = 0;
 }
 
+bool ProgressRefreshDue(const ScanContext& context, std::int64_t calls) {
+  return context.state.session.progressRefreshCounter + calls >= 100;
+}
+
 std::optional<std::int16_t> Percent(double part, double whole) {
   if (whole == 0) return std::nullopt;
   const std::int64_t value = core::RoundHalfEven(part / whole * 100.0);

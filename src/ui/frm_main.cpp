@@ -116,6 +116,7 @@ void FrmMain::LayOutResultsPage() {
   Add(lblDeletingPercentageCompleted, &frmResults, {240, 5940, 3300, 300});
   Add(lblDeletingCaption, &frmResults, {3600, 5940, 3480, 300});
   Add(cmdSelectAll, &frmResults, {240, 6480, 1320, 420}, "Select &All");
+  Add(cmdExclude, &frmResults, {1680, 6480, 1320, 420}, "E&xclude");
   for (Control* widget : std::initializer_list<Control*>{
            &pgbDeleteSpywaresFound, &lblDeletingPercentageCompleted, &lblDeletingCaption}) {
     widget->SetVisible(false);

@@ -89,6 +89,7 @@ class FrmMain {
       "lvwPicRemoveListOfSpywareFoundAndToBeRemoved", {"Spyware/Adware Found", "Location"}, true};
   Label lblRemovePicSoftwareFound{"lblRemovePicSoftwareFound"};
   Button cmdSelectAll{"cmdSelectAll"};
+  Button cmdExclude{"cmdExclude"};
   ProgressBar pgbDeleteSpywaresFound{"pgbDeleteSpywaresFound"};
   Label lblDeletingPercentageCompleted{"lblDeletingPercentageCompleted"};
   Label lblDeletingCaption{"lblDeletingCaption"};

@@ -328,6 +328,53 @@ std::optional<std::string> FakeFileSystem::Content(std::string_view path) const 
 
 // ---------------------------------------------------------------- machine
 
-FakeMachine::FakeMachine() : machine_{registry, files, environment, clock} {}
+std::vector<platform::ProcessEntry> FakeProcesses::Snapshot() {
+  std::vector<platform::ProcessEntry> entries;
+  for (const auto& process : running_) entries.push_back({process.id, process.exeFile});
+  return entries;
+}
+
+platform::Result<std::string> FakeProcesses::MainModulePath(std::uint32_t id) {
+  for (const auto& process : running_) {
+    if (process.id != id) continue;
+    if (process.modulePath.empty()) return platform::Result<std::string>::Failure(platform::kAccessDenied);
+    return process.modulePath;
+  }
+  return platform::Result<std::string>::Failure(87);  // ERROR_INVALID_PARAMETER
+}
+
+bool FakeProcesses::Terminate(std::uint32_t id, std::uint32_t exitCode) {
+  ++terminateCalls;
+  for (auto it = running_.begin(); it != running_.end(); ++it) {
+    if (it->id != id) continue;
+    if (!it->terminable) return false;
+    running_.erase(it);
+    terminations.push_back({id, exitCode});
+    return true;
+  }
+  return false;
+}
+
+void FakeProcesses::TerminateWithOwnExitCode(std::uint32_t id) { Terminate(id, 259); }
+
+bool FakeProcesses::WaitForEnd(std::uint32_t id, std::uint32_t) {
+  ++waitCalls;
+  return !Running(id);
+}
+
+std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, bool terminable) {
+  running_.push_back({nextId_, std::move(exeFile), std::move(modulePath), terminable});
+  return nextId_++;
+}
+
+bool FakeProcesses::Running(std::uint32_t id) const {
+  for (const auto& process : running_) {
+    if (process.id == id) return true;
+  }
+  return false;
+}
+
+FakeMachine::FakeMachine()
+    : machine_{registry, files, environment, clock, processes, desktop} {}
 
 }  // namespace kestrian::testing

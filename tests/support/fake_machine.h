@@ -92,12 +92,72 @@ class FakeEnvironment final : public platform::Environment {
   std::string WindowsFolder() override { return windowsFolder; }
   std::string SystemFolder() override { return systemFolder; }
   std::vector<platform::DriveInfo> Drives() override { return drives; }
+  std::string SpecialFolderPath(int folderId) override {
+    const auto found = specialFolders.find(folderId);
+    return found == specialFolders.end() ? std::string() : found->second;
+  }
+  std::optional<std::uint32_t> PlatformId() override { return platformId; }
 
   std::string executablePath = "C:\\Program Files\\Kestrian\\Kestrian.exe";
   platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
   std::string windowsFolder = "C:\\WINDOWS";
   std::string systemFolder = "C:\\WINDOWS\\system32";
   std::vector<platform::DriveInfo> drives = {{'C', platform::DriveType::Fixed, true}};
+  std::map<int, std::string> specialFolders = {
+      {platform::special_folders::kPrograms,
+       "C:\\Documents and Settings\\user\\Start Menu\\Programs"},
+      {platform::special_folders::kDesktop, "C:\\Documents and Settings\\user\\Desktop"},
+      {platform::special_folders::kCookies, "C:\\Documents and Settings\\user\\Cookies"}};
+  std::optional<std::uint32_t> platformId = platform::platform_ids::kWindowsNt;
+};
+
+// Running processes. A process may refuse to be opened for its module path, or refuse to
+// be terminated (a protected process), or take a number of waits before it ends.
+class FakeProcesses final : public platform::Processes {
+ public:
+  struct Process {
+    std::uint32_t id = 0;
+    std::string exeFile;     // the snapshot's name field
+    std::string modulePath;  // empty: the process cannot be opened for its modules
+    bool terminable = true;
+  };
+  struct Termination {
+    std::uint32_t id;
+    std::uint32_t exitCode;
+    bool operator==(const Termination&) const = default;
+  };
+
+  std::vector<platform::ProcessEntry> Snapshot() override;
+  platform::Result<std::string> MainModulePath(std::uint32_t id) override;
+  bool Terminate(std::uint32_t id, std::uint32_t exitCode) override;
+  void TerminateWithOwnExitCode(std::uint32_t id) override;
+  bool WaitForEnd(std::uint32_t id, std::uint32_t milliseconds) override;
+
+  // Arrangement: starts a process and returns its id.
+  std::uint32_t Start(std::string exeFile, std::string modulePath, bool terminable = true);
+  bool Running(std::uint32_t id) const;
+
+  std::vector<Termination> terminations;  // successful ones, in order
+  int terminateCalls = 0;
+  int waitCalls = 0;
+
+ private:
+  std::vector<Process> running_;
+  std::uint32_t nextId_ = 100;
+};
+
+class FakeDesktop final : public platform::Desktop {
+ public:
+  platform::Status RunCommand(std::string_view commandLine, int showStyle) override {
+    commands.push_back({std::string(commandLine), showStyle});
+    return platform::kOk;
+  }
+  struct Command {
+    std::string line;
+    int showStyle;
+    bool operator==(const Command&) const = default;
+  };
+  std::vector<Command> commands;
 };
 
 class FakeClock final : public platform::Clock {
@@ -118,6 +178,8 @@ class FakeMachine {
   FakeFileSystem files;
   FakeEnvironment environment;
   FakeClock clock;
+  FakeProcesses processes;
+  FakeDesktop desktop;
 
  private:
   platform::Machine machine_;

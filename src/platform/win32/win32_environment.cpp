@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
 #include <winver.h>
 
 #include <cstdio>
@@ -108,6 +109,19 @@ std::vector<DriveInfo> Win32Environment::Drives() {
     drives.push_back(drive);
   }
   return drives;
+}
+
+std::string Win32Environment::SpecialFolderPath(int folderId) {
+  char buffer[1024] = {};
+  if (!::SHGetSpecialFolderPathA(nullptr, buffer, folderId, FALSE)) return {};
+  return std::string(buffer);  // up to the first zero character
+}
+
+std::optional<std::uint32_t> Win32Environment::PlatformId() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!::GetVersionExA(&info)) return std::nullopt;
+  return info.dwPlatformId;
 }
 
 }  // namespace kestrian::platform::win32

@@ -10,6 +10,8 @@ class Win32Environment final : public Environment {
   std::string WindowsFolder() override;
   std::string SystemFolder() override;
   std::vector<DriveInfo> Drives() override;
+  std::string SpecialFolderPath(int folderId) override;
+  std::optional<std::uint32_t> PlatformId() override;
 };
 
 }  // namespace kestrian::platform::win32

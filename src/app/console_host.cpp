@@ -1,0 +1,24 @@
+#include "app/console_host.h"
+
+#include <string>
+
+namespace kestrian::app {
+
+ui::MessageAnswer ConsoleHost::ShowMessage(std::string_view text, std::string_view title,
+                                           ui::MessageButtons buttons, ui::MessageIcon) {
+  const std::string line = std::string(title) + ": " + std::string(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), messages_);
+  std::fflush(messages_);
+  // The first button is the default one.
+  switch (buttons) {
+    case ui::MessageButtons::YesNo:
+    case ui::MessageButtons::YesNoCancel:
+      return ui::MessageAnswer::Yes;
+    case ui::MessageButtons::Ok:
+    case ui::MessageButtons::OkCancel:
+      break;
+  }
+  return ui::MessageAnswer::Ok;
+}
+
+}  // namespace kestrian::app

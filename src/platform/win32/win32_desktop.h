@@ -1,0 +1,11 @@
+#pragma once
+#include "platform/desktop.h"
+
+namespace kestrian::platform::win32 {
+
+class Win32Desktop final : public Desktop {
+ public:
+  Status RunCommand(std::string_view commandLine, int showStyle) override;
+};
+
+}  // namespace kestrian::platform::win32

@@ -1,0 +1,168 @@
+#include "scan/process_scanner.h"
+
+#include "core/data_files.h"
+#include "core/definition_line.h"
+#include "core/exclusion_list.h"
+#include "core/file_tests.h"
+#include "core/line_reader.h"
+#include "core/text.h"
+#include "scan/company_name.h"
+#include "scan/finding_rows.h"
+#include "scan/process_control.h"
+#include "scan/process_names.h"
+#include "scan/scan_progress.h"
+
+namespace kestrian::scan {
+
+namespace {
+constexpr std::string_view kNeverReported = "RiduraRazoradUvazed.exe";
+
+std::int32_t CountLineBreaks(std::string_view text) {
+  std::int32_t lines = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  return lines;
+}
+}  // namespace
+
+void ProcessScanner::ScanRunningProcesses() {
+  const auto platformId = context_.machine.environment.PlatformId();
+  if (platformId == platform::platform_ids::kWindows9x) {
+    ScanProcesses9x();
+  } else if (platformId == platform::platform_ids::kWindowsNt) {
+    ScanProcessesNT();
+  }
+}
+
+bool ProcessScanner::StopRequested() const {
+  // Stop belongs to the session; a stop flag left over from the last session must not
+  // blind the memory shield's runs between sessions.
+  return InSession() && context_.state.session.stopRequested;
+}
+
+void ProcessScanner::ReportDefinitionProgress(std::int32_t overallBase) {
+  const auto& counts = context_.state.definitionCounts;
+  const std::int32_t done = context_.state.session.cookiesProcessesInspected;
+  ReportScanProgressLazily(
+      context_, [&] { return context_.state.session.statusPrefix + "\r\n" + lastDefinition_; },
+      Percent(done, counts.executables).value_or(-1),
+      Percent(done + overallBase, counts.total).value_or(-1));
+}
+
+void ProcessScanner::LoadDefinitions(std::string& text, bool countEveryLine) {
+  text.clear();
+  auto& files = context_.machine.files;
+  const std::string path = context_.folder.FilePath(core::data_files::kExeDefinitions);
+  if (!core::FileExists(files, path)) return;
+  const auto content = files.ReadAll(path);
+  if (!content.ok()) return;
+  const bool inSession = InSession();
+  auto& session = context_.state.session;
+  core::LineReader reader(content.value());
+  std::string_view line;
+  while (reader.Next(line)) {
+    if (StopRequested()) {
+      text.clear();
+      return;
+    }
+    lastDefinition_ = core::DecodeDefinitionLine(line);
+    text.append(lastDefinition_).append("\r\n");
+    if (inSession || countEveryLine) ++session.cookiesProcessesInspected;
+    if (inSession) ReportDefinitionProgress(context_.state.definitionCounts.cookies);
+    context_.host.DoEvents();
+  }
+}
+
+void ProcessScanner::ScanProcessesNT() {
+  const auto entries = SnapshotProcesses(context_.machine.processes, context_.host);
+  LoadDefinitions(definitionsNT_, false);
+  const std::string systemFolder = context_.machine.environment.SystemFolder();
+  for (const auto& entry : entries) {
+    ++context_.state.session.cookiesProcessesInspected;
+    if (InSession()) ReportDefinitionProgress(context_.state.definitionCounts.executables);
+    if (StopRequested()) return;
+    InspectProcessNT(entry.id, systemFolder);
+    context_.host.DoEvents();
+  }
+}
+
+void ProcessScanner::InspectProcessNT(std::uint32_t id, const std::string& systemFolder) {
+  // Processes that cannot be opened (system processes, other users' protected ones) are
+  // passed over.
+  const auto modulePath = context_.machine.processes.MainModulePath(id);
+  if (!modulePath.ok()) return;
+  const std::string path =
+      ResolveSystem32Path(core::ToUpper(core::Trim(modulePath.value())), systemFolder);
+  const std::string name(ProcessFileName(path));
+  if (!MatchesExeDefinition(definitionsNT_, name)) return;
+  const std::string company = GetExecutableCompanyName(context_.machine.files, path);
+  if (IsMicrosoftCompany(company)) return;
+  if (core::IsNameExcluded(context_.state.exclusionText, name)) return;
+  if (core::EqualsIgnoringCase(core::Trim(name), kNeverReported)) return;
+  ReportProcessFinding(name, company);
+  ++context_.state.session.spywareFound;
+}
+
+void ProcessScanner::ReportProcessFinding(const std::string& name, const std::string& company) {
+  if (InSession()) {
+    context_.form.lvwSpywareFound.Add(
+        "Detected in the memory : " + core::ToUpper(name) + " was stopped from running.",
+        finding_icons::kFileOrProcess);
+    StopProcessByName(context_.machine.processes, context_.host, name);
+    return;
+  }
+  if (alert_ == nullptr) return;
+  const std::string companyCaption = core::Trim(company).empty()
+                                         ? "No Company name for " + name
+                                         : core::ToUpper(company);
+  alert_->Show(companyCaption, core::ToUpper(name));
+  while (!context_.state.alertAnswered) {
+    context_.host.DoEvents();
+    context_.host.DoEvents();
+  }
+}
+
+void ProcessScanner::ScanProcesses9x() {
+  if (!core::Trim(definitions9x_).empty()) {
+    context_.state.session.cookiesProcessesInspected += CountLineBreaks(definitions9x_);
+  } else {
+    LoadDefinitions(definitions9x_, true);
+  }
+  // The snapshot is walked as it comes; no list is kept.
+  for (const auto& entry : context_.machine.processes.Snapshot()) {
+    InspectEntry9x(entry);
+    context_.host.DoEvents();
+  }
+}
+
+void ProcessScanner::InspectEntry9x(const platform::ProcessEntry& entry) {
+  const std::string name = core::ToUpper(core::Trim(ProcessFileName(entry.exeFile)));
+  if (!MatchesExeDefinition(definitions9x_, name)) return;
+  if (IsMicrosoftCompany(GetExecutableCompanyName(context_.machine.files, entry.exeFile))) return;
+  if (core::IsNameExcluded(context_.state.exclusionText, name)) return;
+  auto& processes = context_.machine.processes;
+  if (InSession()) {
+    context_.form.lvwSpywareFound.Add("Detected in the memory : " + name +
+                                          " and was stopped being from ruuning.",
+                                      finding_icons::kFileOrProcess);
+    processes.TerminateWithOwnExitCode(entry.id);
+    ++context_.state.session.spywareFound;
+    return;
+  }
+  const std::string& product = context_.version.productName;
+  const auto answer = context_.host.ShowMessage(
+      product + " has found  [" + name + "] using you system memory.Click YES to stop [" + name +
+          "] from using your system memory. Otherwise click No.",
+      product + "  - Alert", ui::MessageButtons::YesNo, ui::MessageIcon::Question);
+  if (answer == ui::MessageAnswer::Yes) {
+    processes.TerminateWithOwnExitCode(entry.id);
+    ++context_.state.session.spywareFound;
+    return;
+  }
+  // Allowed: the name goes onto the exclusion file; the in-memory list is not reloaded.
+  context_.machine.files.Append(context_.folder.FilePath(core::data_files::kExclusions),
+                                std::string(core::Trim(name)) + "\r\n");
+}
+
+}  // namespace kestrian::scan

@@ -1,0 +1,51 @@
+#pragma once
+// The running-processes phase: every process whose executable name is listed in the
+// executable definitions, is not a Microsoft file and is not excluded is a finding. Inside
+// a scan session it is listed and stopped at once; outside one (the memory shield) the user
+// is asked through the alert.
+#include <string>
+#include <string_view>
+
+#include "scan/scan_context.h"
+#include "scan/scanners.h"
+
+namespace kestrian::scan {
+
+// The memory shield's alert window as the process scan uses it.
+class SpywareAlert {
+ public:
+  virtual ~SpywareAlert() = default;
+  // Creates the alert (which clears AlertAnswered), fills its two labels and shows it
+  // without making it modal. Its buttons set AlertAnswered.
+  virtual void Show(std::string_view companyCaption, std::string_view fileCaption) = 0;
+};
+
+class ProcessScanner final : public ProcessScan {
+ public:
+  // Without an alert, findings outside a session are counted but nobody is asked.
+  ProcessScanner(ScanContext& context, SpywareAlert* alert) : context_(context), alert_(alert) {}
+
+  // Picks the variant by the operating system's platform id.
+  void ScanRunningProcesses() override;
+  void ScanProcessesNT();
+  void ScanProcesses9x();
+
+ private:
+  // A session runs exactly while "Scan Now" is disabled.
+  bool InSession() const { return !context_.form.cmdScan.Enabled(); }
+  bool StopRequested() const;
+  // Reads the executable definitions into `text`, one decoded line and CR LF each.
+  void LoadDefinitions(std::string& text, bool countEveryLine);
+  void ReportDefinitionProgress(std::int32_t overallBase);
+  void InspectProcessNT(std::uint32_t id, const std::string& systemFolder);
+  void ReportProcessFinding(const std::string& name, const std::string& company);
+  void InspectEntry9x(const platform::ProcessEntry& entry);
+
+  ScanContext& context_;
+  SpywareAlert* alert_;
+  std::string definitionsNT_;   // reloaded at every run
+  std::string definitions9x_;   // loaded once, reloaded only while empty
+  std::string lastDefinition_;  // the status text's last loaded line
+};
+
+}  // namespace kestrian::scan
