@@ -26,6 +26,10 @@ class ContractWorld {
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
   virtual void ReleaseAll() = 0;
+
+  // The process running the tests and the path of its executable.
+  virtual std::uint32_t OwnProcessId() = 0;
+  virtual std::string OwnExecutablePath() = 0;
 };
 
 std::unique_ptr<ContractWorld> MakeContractWorld();

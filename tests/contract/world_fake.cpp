@@ -8,7 +8,11 @@ namespace kestrian::testing {
 namespace {
 class FakeWorld final : public ContractWorld {
  public:
-  FakeWorld() { fake_.files.PutFolder(scratch_); }
+  FakeWorld() {
+    fake_.files.PutFolder(scratch_);
+    fake_.processes.Start("services.exe", "");  // a process the tests may not open
+    ownId_ = fake_.processes.Start("contract_tests.exe", kOwnPath);
+  }
   platform::Machine& Machine() override { return fake_.Get(); }
   const std::string& Scratch() const override { return scratch_; }
   const std::string& ScratchKey() const override { return key_; }
@@ -25,6 +29,8 @@ class FakeWorld final : public ContractWorld {
     for (const auto& path : held_) fake_.files.Lock(path, false);
     held_.clear();
   }
+  std::uint32_t OwnProcessId() override { return ownId_; }
+  std::string OwnExecutablePath() override { return kOwnPath; }
 
  private:
   FakeMachine fake_;
@@ -32,6 +38,8 @@ class FakeWorld final : public ContractWorld {
   std::string key_ = "Software\\KestrianContract";
   std::string application_ = "KestrianContract";
   std::vector<std::string> held_;
+  static constexpr const char* kOwnPath = "C:\\Tests\\contract_tests.exe";
+  std::uint32_t ownId_ = 0;
 };
 }  // namespace
 

@@ -81,6 +81,11 @@ class Win32World final : public ContractWorld {
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   void ReleaseAll() override { held_.clear(); }
+  std::uint32_t OwnProcessId() override { return ::GetCurrentProcessId(); }
+  std::string OwnExecutablePath() override {
+    char path[MAX_PATH] = {};
+    return std::string(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
+  }
 
  private:
   platform::win32::Win32Machine machine_;

@@ -1,0 +1,137 @@
+#include "scan/cookie_scanner.h"
+
+#include "scan/scan_progress.h"
+#include "scan_fixture.h"
+
+namespace kestrian::scan {
+namespace {
+
+constexpr const char* kCookies = "C:\\Documents and Settings\\user\\Cookies";
+
+class CookieScannerTest : public ScanFixture {
+ protected:
+  CookieScannerTest() {
+    machine.files.PutFolder(kCookies);
+    PutDefinitions("BlockedCookies.dat", {"*adsite*", "track#.com", "[a-c]ounter.net"});
+  }
+  // A cookie file as the browser writes it: name, value, host and path, flags...
+  void PutCookie(const std::string& fileName, const std::string& site) {
+    machine.files.PutFile(std::string(kCookies) + "\\" + fileName, "id\nvalue\n" + site + "/\n1024\n*\n");
+  }
+  std::int32_t Scan() {
+    std::int32_t count = 0;
+    scanner.ScanCookies(count);
+    return count;
+  }
+  const ui::ListView& Results() const { return form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+
+  CookieScanner scanner{context};
+};
+
+TEST_F(CookieScannerTest, CookiesOfBlockedSitesAreFindings) {
+  PutCookie("me@adsite[1].txt", "stats.adsite");           // the site starts at the key
+  PutCookie("me@track7.com[1].txt", "track7.com");
+  PutCookie("me@www.counter.net[2].txt", "www.counter.net");  // compared without "www."
+  PutCookie("you@ADSITE[1].txt", "ADSITE");                // patterns are case-sensitive
+  PutCookie("me@news[1].txt", "news.example");
+  machine.files.PutFolder(std::string(kCookies) + "\\sub@adsite[1].txt");  // folders are not cookies
+  EXPECT_EQ(Scan(), 5);
+  const std::string folderPath = std::string(kCookies) + "\\";
+  EXPECT_EQ(Texts(form.lvwSpywareFound),
+            (std::vector<std::string>{"Cookie Found: me@adsite[1].txt", "Cookie Found: me@track7.com[1].txt",
+                                      "Cookie Found: me@www.counter.net[2].txt"}));
+  EXPECT_EQ(Texts(form.lvwCookiesToDelete),
+            (std::vector<std::string>{folderPath + "me@adsite[1].txt", folderPath + "me@track7.com[1].txt",
+                                      folderPath + "me@www.counter.net[2].txt"}));
+  EXPECT_EQ(Texts(Results()),
+            (std::vector<std::string>{"Cookie: me@adsite[1].txt", "Cookie: me@track7.com[1].txt",
+                                      "Cookie: me@www.counter.net[2].txt"}));
+  EXPECT_EQ(Column(Results(), 1), Texts(form.lvwCookiesToDelete));
+  EXPECT_EQ(Results().Item(0).smallIcon, 1);
+  EXPECT_EQ(state.session.spywareFound, 3);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 5);
+  EXPECT_EQ(Texts(form.lvwBlockedCookies),
+            (std::vector<std::string>{"*adsite*", "track#.com", "[a-c]ounter.net"}));
+}
+
+TEST_F(CookieScannerTest, FilesWithoutASiteAreComparedAsFalse) {
+  PutDefinitions("BlockedCookies.dat", {"F*"});
+  PutCookie("noatsign.txt", "adsite");
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Cookie: noatsign.txt"});
+}
+
+TEST_F(CookieScannerTest, ExcludedCookiesGiveNoRowAtAll) {
+  PutCookie("me@adsite[1].txt", "adsite");
+  PutExclusions(std::string("C:\\DOCUMENTS AND SETTINGS\\USER\\COOKIES\\ME@ADSITE[1].TXT\r\n"));
+  Scan();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  EXPECT_TRUE(Results().Empty());
+}
+
+TEST_F(CookieScannerTest, OutsideASessionTheFirstFindingEndsTheScan) {
+  EndSession();
+  PutCookie("me@adsite[1].txt", "adsite");
+  PutCookie("me@adsite[2].txt", "adsite");
+  Scan();
+  EXPECT_EQ(Texts(form.lvwSpywareFound), std::vector<std::string>{"Cookie Found: me@adsite[1].txt"});
+  EXPECT_TRUE(Results().Empty());
+  EXPECT_TRUE(form.lvwCookiesToDelete.Empty());
+  EXPECT_EQ(state.session.spywareFound, 0);
+}
+
+TEST_F(CookieScannerTest, AMissingPatternFileKeepsThePatternsOfTheLastLoad) {
+  PutCookie("me@adsite[1].txt", "adsite");
+  Scan();
+  machine.files.Delete(folder.FilePath("BlockedCookies.dat"));
+  form.lvwSpywareFound.Clear();
+  Scan();
+  EXPECT_EQ(form.lvwSpywareFound.Count(), 1u);
+  EXPECT_EQ(form.lvwBlockedCookies.Count(), 3u);
+}
+
+TEST_F(CookieScannerTest, NoCookieFolderOrNoPatternsFindNothing) {
+  PutCookie("me@adsite[1].txt", "adsite");
+  PutDefinitions("BlockedCookies.dat", {});
+  Scan();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  machine.environment.specialFolders.erase(platform::special_folders::kCookies);
+  PutDefinitions("BlockedCookies.dat", {"*"});
+  EXPECT_EQ(Scan(), 0);
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+}
+
+TEST_F(CookieScannerTest, StopEndsThePhaseBeforeTheNextFile) {
+  PutCookie("me@adsite[1].txt", "adsite");
+  PutCookie("me@adsite[2].txt", "adsite");
+  host.AtYield(host.Yields() + 4, [&] { state.session.stopRequested = true; });  // after loading
+  EXPECT_EQ(Scan(), 1);
+}
+
+TEST_F(CookieScannerTest, PatternsLoadWhileTheMainBarCreepsForward) {
+  form.pbgMain.SetValue(99);
+  Scan();
+  EXPECT_DOUBLE_EQ(form.pbgMain.Value(), 30.02);  // 99 wraps to 30, then two small steps
+}
+
+// Reporting a run of calls at once leaves the window and the counter as the single calls do.
+TEST_F(CookieScannerTest, AReportedRunOfCallsEqualsTheCallsOneByOne) {
+  for (const int start : {0, 37, 98, 99}) {
+    for (const int calls : {1, 2, 62, 63, 64, 163, 250}) {
+      ScanFixture::state.session.progressRefreshCounter = start;
+      form.lblStatus.SetCaption("");
+      for (int i = 0; i < calls; ++i) {
+        ReportScanProgress(context, "call " + std::to_string(i), 10, -1);
+      }
+      const auto oneByOne = std::make_pair(state.session.progressRefreshCounter, form.lblStatus.Caption());
+      state.session.progressRefreshCounter = start;
+      form.lblStatus.SetCaption("");
+      ReportScanProgressRun(context, calls, [](std::int64_t i) { return "call " + std::to_string(i); }, 10, -1);
+      EXPECT_EQ(std::make_pair(state.session.progressRefreshCounter, form.lblStatus.Caption()), oneByOne)
+          << start << " + " << calls;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrian::scan

@@ -1,0 +1,73 @@
+#include "core/exclusion_list.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_machine.h"
+#include "support/scripted_host.h"
+
+namespace kestrian::core {
+namespace {
+
+TEST(ExclusionListTest, IsExcludedComparesWholeEntriesIgnoringCase) {
+  const std::string text = "C:\\TEMP\\X.DLL\r\nAcme Toolbar\r\n";
+  const std::pair<const char*, bool> cases[] = {
+      {"c:\\temp\\x.dll", true}, {"c:\\temp\\x.dll ", false}, {"C:\\TEMP", false},
+      {"acme toolbar", true},    {"Acme", false},             {"X.DLL", false},
+  };
+  for (const auto& [candidate, excluded] : cases) {
+    EXPECT_EQ(IsExcluded(text, candidate), excluded) << candidate;
+  }
+  EXPECT_FALSE(IsExcluded("", "anything"));
+}
+
+TEST(ExclusionListTest, IsNameExcludedLooksAtTheFirstOccurrenceOnly) {
+  struct Case {
+    const char* text;
+    const char* name;
+    bool excluded;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\App\\X.EXE\r\n", "x.exe", true},
+      {"C:\\X.EXE.BAK\r\nX.EXE\r\n", "x.exe", false},
+      {"X.EXE\r\nC:\\X.EXE.BAK\r\n", "x.exe", true},
+      {"  X.EXE  \r\n", "x.exe", true},
+      {"Y.EXE\r\n", "x.exe", false},
+      {"", "x.exe", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsNameExcluded(c.text, c.name), c.excluded) << c.text;
+}
+
+TEST(ExclusionListTest, AppendsTrimmedEntriesAndRebuildsInReverseOrder) {
+  testing::FakeMachine machine;
+  testing::ScriptedHost host;
+  const ApplicationFolder folder("C:\\Kestrian");
+  machine.files.PutFolder("C:\\Kestrian");
+  std::string text = "stale";
+  ExclusionList list(machine.files, folder, host, text);
+  list.Add("  C:\\first.dll ");
+  list.Add("Second");
+  list.Add("Second");  // no de-duplication
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"),
+            "C:\\first.dll\r\nSecond\r\nSecond\r\n");
+  EXPECT_EQ(text, "Second\r\nSecond\r\nC:\\first.dll\r\n");
+  EXPECT_TRUE(list.IsExcluded("c:\\FIRST.dll"));
+}
+
+TEST(ExclusionListTest, AFailedAppendLosesTheEntryAndStillReloads) {
+  testing::FakeMachine machine;
+  testing::ScriptedHost host;
+  const ApplicationFolder folder("C:\\Kestrian");
+  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "Kept\r\n");
+  machine.files.Lock("C:\\Kestrian\\ENoSignature.txt");
+  std::string text;
+  ExclusionList list(machine.files, folder, host, text);
+  list.Add("Lost");
+  machine.files.Lock("C:\\Kestrian\\ENoSignature.txt", false);
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"), "Kept\r\n");
+  EXPECT_EQ(text, "");  // the locked file could not be read back either
+  list.Load();
+  EXPECT_EQ(text, "Kept\r\n");
+}
+
+}  // namespace
+}  // namespace kestrian::core

@@ -1,0 +1,100 @@
+#include "scan/file_scanner.h"
+
+#include "scan_fixture.h"
+
+namespace kestrian::scan {
+namespace {
+
+using namespace std::string_literals;
+namespace attributes = platform::attributes;
+
+class FileScannerTest : public ScanFixture {
+ protected:
+  void Scan() { scanner.ScanFileDefinitions(); }
+  const ui::ListView& Results() const { return form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+
+  FileScanner scanner{context};
+};
+
+TEST_F(FileScannerTest, FoldersComeFromTheShellAndTheSystem) {
+  const KnownFolders folders = scanner.FoldersOfThisMachine();
+  EXPECT_EQ(folders.system, "C:\\WINDOWS\\system32\\");
+  EXPECT_EQ(folders.drive, "C:\\");
+  EXPECT_EQ(folders.programFiles, "C:\\Program Files\\");
+  EXPECT_EQ(folders.desktop, "C:\\Documents and Settings\\user\\Desktop\\");
+  EXPECT_EQ(folders.windows, "C:\\WINDOWS\\");
+  machine.environment.specialFolders.clear();
+  const KnownFolders missing = scanner.FoldersOfThisMachine();
+  EXPECT_EQ(missing.drive, "");
+  EXPECT_EQ(missing.programFiles, "Program Files\\");
+  EXPECT_EQ(missing.desktop, "");
+}
+
+TEST_F(FileScannerTest, PresentFilesAreTracesAndAbsentOnesAreListedAsNotFound) {
+  machine.files.PutFile("C:\\WINDOWS\\system32\\x.dll", "MZ");
+  machine.files.PutFile("C:\\Program Files\\Acme\\acme.exe", "MZ");
+  machine.files.PutFile("C:\\Documents and Settings\\user\\Desktop\\hidden.exe", "MZ", attributes::kHidden);
+  machine.files.PutFile("C:\\WINDOWS\\sys.dll", "MZ", attributes::kSystem);
+  machine.files.PutFolder("C:\\WINDOWS\\folder.dll");
+  PutDefinitions("FileDefinition.dat",
+                 {"x.dll=X Threat", "acme.exe=Acme|[pfiles]Acme\\", "hidden.exe=Hid|[dDir]",
+                  "sys.dll=Sys|[wDir]", "folder.dll=Dir|[wDir]", "acme2.exe=Acme|[pfiles]Acme"});
+  Scan();
+  EXPECT_EQ(Texts(form.lvwFilesToBeDeleted),
+            (std::vector<std::string>{"C:\\WINDOWS\\system32\\x.dll", "C:\\Program Files\\Acme\\acme.exe"}));
+  EXPECT_EQ(Column(form.lvwFilesToBeDeleted, 1), (std::vector<std::string>{"X Threat", "Acme"}));
+  EXPECT_EQ(Texts(form.lvwFileNotFounds),
+            (std::vector<std::string>{"hidden.exe", "sys.dll", "folder.dll", "acme2.exe"}));
+  EXPECT_EQ(Column(form.lvwFileNotFounds, 1), (std::vector<std::string>{"Hid", "Sys", "Dir", "Acme"}));
+  EXPECT_EQ(Texts(form.lvwSpywareFound), (std::vector<std::string>{"X Threat - Found", "Acme - Found"}));
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"X Threat", "Acme"}));
+  EXPECT_EQ(Column(Results(), 1), Texts(form.lvwFilesToBeDeleted));
+  EXPECT_EQ(Results().Item(0).smallIcon, 3);
+  EXPECT_EQ(form.lbltracesFound.Caption(), "2");
+  EXPECT_EQ(state.session.spywareFound, 2);
+  EXPECT_EQ(state.session.filesFoldersInspected, 6);
+}
+
+TEST_F(FileScannerTest, MicrosoftFilesAreNeverReported) {
+  machine.files.PutFile("C:\\WINDOWS\\system32\\ms.dll",
+                        "StringFileInfo CompanyName\0  MICROSOFT Corporation \0\0\0"s);
+  machine.files.PutFile("C:\\WINDOWS\\system32\\other.dll", "CompanyName\0Other Ltd\0\0\0"s);
+  PutDefinitions("FileDefinition.dat", {"ms.dll=MS", "other.dll=Other"});
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Other"});
+  EXPECT_TRUE(form.lvwFileNotFounds.Empty());
+}
+
+TEST_F(FileScannerTest, ExcludedDefinitionsAreNeitherTestedNorListed) {
+  for (const char* name : {"a.dll", "b.dll", "c.dll", "d.dll"}) {
+    machine.files.PutFile("C:\\WINDOWS\\system32\\"s + name, "MZ");
+  }
+  // As the Exclude command stores a file finding: its location, then its name.
+  PutExclusions("Name Excluded\r\nc:\\windows\\system32\\b.dll\r\na.dll\r\n");
+  PutDefinitions("FileDefinition.dat", {"a.dll=A", "b.dll=B", "c.dll=Name Excluded", "d.dll=D",
+                                        "gone.dll=Name Excluded"});
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"D"});
+  EXPECT_TRUE(form.lvwFileNotFounds.Empty());
+}
+
+TEST_F(FileScannerTest, AnEmptyNameOrThreatIsNotTakenAsExcluded) {
+  machine.files.PutFile("C:\\WINDOWS\\system32\\e.dll", "MZ");
+  PutExclusions("Something\r\n\r\n");  // a blank line gives an empty entry
+  PutDefinitions("FileDefinition.dat", {"e.dll="});
+  Scan();
+  EXPECT_EQ(Texts(form.lvwFilesToBeDeleted), std::vector<std::string>{"C:\\WINDOWS\\system32\\e.dll"});
+}
+
+TEST_F(FileScannerTest, StopEndsThePhaseBeforeTheNextDefinition) {
+  machine.files.PutFile("C:\\WINDOWS\\system32\\a.dll", "MZ");
+  machine.files.PutFile("C:\\WINDOWS\\system32\\b.dll", "MZ");
+  PutDefinitions("FileDefinition.dat", {"a.dll=A", "b.dll=B"});
+  host.AtYield(1, [&] { state.session.stopRequested = true; });
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"A"});
+  EXPECT_EQ(state.session.filesFoldersInspected, 1);
+}
+
+}  // namespace
+}  // namespace kestrian::scan

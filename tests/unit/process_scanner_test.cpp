@@ -1,0 +1,208 @@
+#include "scan/process_scanner.h"
+
+#include "scan/process_control.h"
+#include "scan_fixture.h"
+
+namespace kestrian::scan {
+namespace {
+
+using namespace std::string_literals;
+
+struct ShownAlert {
+  std::string company;
+  std::string file;
+};
+
+// Records what the alert shows; the user answers it some yields later.
+class RecordingAlert final : public SpywareAlert {
+ public:
+  RecordingAlert(core::ProgramState& state, testing::ScriptedHost& host) : state_(state), host_(host) {}
+  void Show(std::string_view company, std::string_view file) override {
+    state_.alertAnswered = false;
+    shown.push_back({std::string(company), std::string(file)});
+    host_.AtYield(host_.Yields() + 3, [this] { state_.alertAnswered = true; });
+  }
+  std::vector<ShownAlert> shown;
+
+ private:
+  core::ProgramState& state_;
+  testing::ScriptedHost& host_;
+};
+
+class ProcessScannerTest : public ScanFixture {
+ protected:
+  ProcessScannerTest() {
+    state.definitionCounts = {1, 1, 1, 3, 6};
+    PutDefinitions("ExeDefinition.dat", {"foo.exe", "bar.exe", "RiduraRazoradUvazed.exe"});
+  }
+  std::uint32_t StartWithCompany(const std::string& path, const std::string& company) {
+    machine.files.PutFile(path, "StringFileInfo CompanyName\0"s + company + "\0\0\0"s);
+    return machine.processes.Start(std::string(FileNameOf(path)), path);
+  }
+  static std::string_view FileNameOf(std::string_view path) { return path.substr(path.rfind('\\') + 1); }
+
+  RecordingAlert alert{state, host};
+  ProcessScanner scanner{context, &alert};
+};
+
+TEST_F(ProcessScannerTest, InASessionListedProcessesAreListedAndStopped) {
+  const auto foo = StartWithCompany("C:\\WINDOWS\\SYSTEM32\\FOO.EXE", "Foo Inc");
+  const auto other = StartWithCompany("C:\\Tools\\other.exe", "Other");
+  scanner.ScanRunningProcesses();
+  EXPECT_EQ(Texts(form.lvwSpywareFound),
+            std::vector<std::string>{"Detected in the memory : FOO.EXE was stopped from running."});
+  EXPECT_EQ(form.lvwSpywareFound.Item(0).smallIcon, 3);
+  EXPECT_FALSE(machine.processes.Running(foo));
+  EXPECT_TRUE(machine.processes.Running(other));
+  EXPECT_EQ(machine.processes.terminations, (std::vector<testing::FakeProcesses::Termination>{{foo, 0}}));
+  EXPECT_EQ(state.session.spywareFound, 1);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 3 + 2);  // definition lines, then processes
+  EXPECT_TRUE(alert.shown.empty());
+}
+
+TEST_F(ProcessScannerTest, MicrosoftExcludedNeverReportedAndUnopenableProcessesArePassedOver) {
+  StartWithCompany("C:\\Apps\\foo.exe", " microsoft CORPORATION ");
+  StartWithCompany("C:\\Apps\\RiduraRazoradUvazed.exe", "");
+  StartWithCompany("C:\\Other\\bar.exe", "Bar");
+  machine.processes.Start("foo.exe", "");  // cannot be opened for its modules
+  PutExclusions("C:\\Somewhere\\BAR.EXE\r\n");
+  scanner.ScanRunningProcesses();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  EXPECT_TRUE(machine.processes.terminations.empty());
+}
+
+TEST_F(ProcessScannerTest, System32ModulePathsAreReadFromTheSystemFolder) {
+  // The company is read from the resolved path: a Microsoft file there is no finding.
+  machine.files.PutFile("C:\\WINDOWS\\system32\\FOO.EXE",
+                        "StringFileInfo CompanyName\0Microsoft Corporation\0\0\0"s);
+  machine.processes.Start("foo.exe", "\\SystemRoot\\System32\\foo.exe");
+  scanner.ScanRunningProcesses();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+}
+
+TEST_F(ProcessScannerTest, OutsideASessionTheAlertIsShownAndAnswered) {
+  EndSession();
+  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  StartWithCompany("C:\\Apps\\bar.exe", "");
+  scanner.ScanRunningProcesses();
+  ASSERT_EQ(alert.shown.size(), 2u);
+  EXPECT_EQ(alert.shown[0].company, "FOO INC");
+  EXPECT_EQ(alert.shown[0].file, "FOO.EXE");
+  EXPECT_EQ(alert.shown[1].company, "No Company name for BAR.EXE");
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  EXPECT_TRUE(machine.processes.terminations.empty());  // the alert's buttons decide
+  EXPECT_EQ(state.session.spywareFound, 2);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 2);  // processes only, outside a session
+}
+
+TEST_F(ProcessScannerTest, StopWhileLoadingEmptiesTheDefinitions) {
+  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  host.AtYield(1, [&] { state.session.stopRequested = true; });
+  scanner.ScanRunningProcesses();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+}
+
+TEST_F(ProcessScannerTest, AStopLeftFromASessionDoesNotBlindTheShield) {
+  EndSession();
+  state.session.stopRequested = true;
+  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  scanner.ScanRunningProcesses();
+  EXPECT_EQ(alert.shown.size(), 1u);
+}
+
+TEST_F(ProcessScannerTest, AnEmptyOrMissingDefinitionFileFindsNothing) {
+  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  machine.files.PutFile(folder.FilePath("ExeDefinition.dat"), "");
+  scanner.ScanRunningProcesses();
+  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  scanner.ScanRunningProcesses();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+}
+
+TEST_F(ProcessScannerTest, OnlyKnownPlatformsAreScanned) {
+  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  machine.environment.platformId = 3;
+  scanner.ScanRunningProcesses();
+  machine.environment.platformId = std::nullopt;
+  scanner.ScanRunningProcesses();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+}
+
+class ProcessScanner9xTest : public ProcessScannerTest {
+ protected:
+  ProcessScanner9xTest() { machine.environment.platformId = platform::platform_ids::kWindows9x; }
+};
+
+TEST_F(ProcessScanner9xTest, InASessionTheProcessIsEndedWithItsOwnExitCode) {
+  const auto foo = StartWithCompany("C:\\WINDOWS\\foo.exe", "Foo Inc");
+  StartWithCompany("C:\\WINDOWS\\RiduraRazoradUvazed.exe", "");  // not spared on 9x
+  scanner.ScanRunningProcesses();
+  EXPECT_EQ(Texts(form.lvwSpywareFound),
+            (std::vector<std::string>{
+                "Detected in the memory : FOO.EXE and was stopped being from ruuning.",
+                "Detected in the memory : RIDURARAZORADUVAZED.EXE and was stopped being from ruuning."}));
+  EXPECT_EQ(machine.processes.terminations.front(), (testing::FakeProcesses::Termination{foo, 259}));
+  EXPECT_EQ(state.session.spywareFound, 2);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 3);  // lines only
+}
+
+TEST_F(ProcessScanner9xTest, OutsideASessionTheUserIsAskedAndNoAppendsTheName) {
+  EndSession();
+  machine.files.PutFolder("C:\\Kestrian");
+  const auto foo = StartWithCompany("C:\\WINDOWS\\foo.exe", "Foo Inc");
+  const auto bar = StartWithCompany("C:\\WINDOWS\\bar.exe", "Bar");
+  host.Answer(ui::MessageAnswer::Yes);
+  host.Answer(ui::MessageAnswer::No);
+  scanner.ScanRunningProcesses();
+  ASSERT_EQ(host.Messages().size(), 2u);
+  EXPECT_EQ(host.Messages()[0].text,
+            "Kestrian has found  [FOO.EXE] using you system memory.Click YES to stop [FOO.EXE] "
+            "from using your system memory. Otherwise click No.");
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian  - Alert");
+  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Question);
+  EXPECT_FALSE(machine.processes.Running(foo));
+  EXPECT_TRUE(machine.processes.Running(bar));
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"), "BAR.EXE\r\n");
+  EXPECT_EQ(state.exclusionText, "");  // not reloaded
+  EXPECT_EQ(state.session.spywareFound, 1);
+}
+
+TEST_F(ProcessScanner9xTest, DefinitionsLoadOnceAndStayForTheRun) {
+  scanner.ScanRunningProcesses();
+  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  state.session.cookiesProcessesInspected = 0;
+  StartWithCompany("C:\\WINDOWS\\bar.exe", "Bar");
+  scanner.ScanRunningProcesses();
+  EXPECT_EQ(form.lvwSpywareFound.Count(), 1u);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 3);
+}
+
+class StopProcessByNameTest : public ScanFixture {};
+
+TEST_F(StopProcessByNameTest, StopsTheFirstMatchingProcess) {
+  const auto first = machine.processes.Start("notepad.exe", "C:\\n1.exe");
+  const auto second = machine.processes.Start("NOTEPAD.EXE", "C:\\n2.exe");
+  EXPECT_TRUE(StopProcessByName(machine.processes, host, "NOTEPAD.EXE"));
+  EXPECT_FALSE(machine.processes.Running(first));
+  EXPECT_TRUE(machine.processes.Running(second));
+}
+
+TEST_F(StopProcessByNameTest, ShortNamesAndAbsentProcesses) {
+  const auto shortName = machine.processes.Start("LONGNA~1.EXE", "C:\\x.exe");
+  EXPECT_TRUE(StopProcessByName(machine.processes, host, "LONGNAMEDAPP.EXE"));
+  EXPECT_FALSE(machine.processes.Running(shortName));
+  EXPECT_TRUE(StopProcessByName(machine.processes, host, "absent.exe"));
+  EXPECT_EQ(machine.processes.terminateCalls, 1);
+}
+
+TEST_F(StopProcessByNameTest, GivesUpAfterElevenAttempts) {
+  const auto stubborn = machine.processes.Start("guard.exe", "C:\\guard.exe", false);
+  EXPECT_FALSE(StopProcessByName(machine.processes, host, "guard.exe"));
+  EXPECT_TRUE(machine.processes.Running(stubborn));
+  EXPECT_EQ(machine.processes.terminateCalls, 11);
+  EXPECT_EQ(machine.processes.waitCalls, 11);
+}
+
+}  // namespace
+}  // namespace kestrian::scan

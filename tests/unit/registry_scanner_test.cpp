@@ -1,0 +1,138 @@
+#include "scan/registry_scanner.h"
+
+#include "scan_fixture.h"
+
+namespace kestrian::scan {
+namespace {
+
+using platform::RegistryValue;
+using platform::roots::kCurrentUser;
+using platform::roots::kLocalMachine;
+
+class RegistryScannerTest : public ScanFixture {
+ protected:
+  void Scan() { scanner.ScanRegistryDefinitions(); }
+  const ui::ListView& Traces() const { return form.lvwRegistryToBeDeleted; }
+  const ui::ListView& Results() const { return form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+
+  RegistryScanner scanner{context};
+};
+
+TEST_F(RegistryScannerTest, AFoundKeyGivesATraceAndOneThreat) {
+  machine.registry.CreateKey(kLocalMachine, "Software\\X");
+  PutDefinitions("RegistryDefinition.dat", {"2^Software\\X^=Name", "2^Software\\Missing^=Name"});
+  Scan();
+  ASSERT_EQ(Traces().Count(), 1u);
+  EXPECT_EQ(Traces().Item(0).text, "-2147483646");
+  EXPECT_EQ(Column(Traces(), 1), std::vector<std::string>{"Software\\X"});
+  EXPECT_EQ(Column(Traces(), 2), std::vector<std::string>{""});
+  EXPECT_EQ(Column(Traces(), 3), std::vector<std::string>{"Name"});
+  EXPECT_EQ(Texts(form.lvwSpywareFound), std::vector<std::string>{"Name - Found"});
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Name"});
+  EXPECT_EQ(Column(Results(), 1), std::vector<std::string>{"HKEY_LOCAL_MACHINE\\Software\\X"});
+  EXPECT_EQ(Results().Item(0).smallIcon, 2);
+  EXPECT_EQ(form.lvwSpywareFound.Item(0).smallIcon, 2);
+  EXPECT_EQ(form.lbltracesFound.Caption(), "1");
+  EXPECT_EQ(state.session.spywareFound, 1);
+  EXPECT_EQ(state.session.registryEntriesInspected, 2);
+}
+
+TEST_F(RegistryScannerTest, ASecondTraceOfAThreatAddsNoSecondThreat) {
+  machine.registry.CreateKey(kCurrentUser, "Software\\A");
+  machine.registry.SetValue(kCurrentUser, "Software\\B", "v", RegistryValue::String("x"));
+  PutDefinitions("RegistryDefinition.dat", {"1^Software\\A^= Twin ", "1^Software\\B^v=Twin"});
+  Scan();
+  EXPECT_EQ(Traces().Count(), 2u);
+  EXPECT_EQ(Column(Traces(), 3), (std::vector<std::string>{"Twin", "Twin"}));
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Twin"});
+  EXPECT_EQ(form.lbltracesFound.Caption(), "2");
+  EXPECT_EQ(state.session.spywareFound, 1);
+}
+
+TEST_F(RegistryScannerTest, OnlyStringExpandableAndDoubleWordValuesAreFound) {
+  const std::pair<const char*, RegistryValue> values[] = {
+      {"Str", RegistryValue::String("text")},
+      {"Expand", RegistryValue{platform::value_types::kExpandString, std::string("%x%\0", 4)}},
+      {"Dword", RegistryValue::Dword(7)},
+      {"Binary", RegistryValue{platform::value_types::kBinary, "\x01\x02"}},
+      {"Multi", RegistryValue{platform::value_types::kMultiString, std::string("a\0\0", 3)}},
+  };
+  for (const auto& [name, value] : values) machine.registry.SetValue(kCurrentUser, "Software\\V", name, value);
+  PutDefinitions("RegistryDefinition.dat",
+                 {"1^Software\\V^Str=S", "1^Software\\V^Expand=E", "1^Software\\V^Dword=D",
+                  "1^Software\\V^Binary=B", "1^Software\\V^Multi=M", "1^Software\\V^Absent=A"});
+  Scan();
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"S", "E", "D"}));
+}
+
+TEST_F(RegistryScannerTest, LocationsAndTextsOfEachKindOfRow) {
+  machine.registry.SetValue(kCurrentUser, "Software\\Run", "Spy", RegistryValue::String("x"));
+  machine.registry.CreateKey(kCurrentUser, "Software\\Blank");
+  PutDefinitions("RegistryDefinition.dat",
+                 {"1^Software\\Run^Spy=Spy Threat", "1^Software\\Blank^=", "1^Software\\Run^Spy=  "});
+  Scan();
+  EXPECT_EQ(Texts(form.lvwSpywareFound),
+            (std::vector<std::string>{"Spy Threat - Found", "RegKey Software\\Blank - Found",
+                                      "RegKey -2147483647 - Found"}));
+  EXPECT_EQ(Texts(Results()),
+            (std::vector<std::string>{"Spy Threat", "Software\\Blank", "Software\\Run"}));
+  EXPECT_EQ(Column(Results(), 1),
+            (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\RunSpy",
+                                      "HKEY_CURRENT_USER\\Software\\Blank",
+                                      "HKEY_CURRENT_USER\\Software\\RunSpy"}));
+  EXPECT_EQ(state.session.spywareFound, 3);
+}
+
+TEST_F(RegistryScannerTest, KeysWithoutWriteRightsAndUnknownRootsCountAsAbsent) {
+  machine.registry.CreateKey(kLocalMachine, "Software\\Locked");
+  machine.registry.MakeReadOnly(kLocalMachine, "Software\\Locked");
+  machine.registry.CreateKey(kCurrentUser, "Software\\Y");
+  PutDefinitions("RegistryDefinition.dat",
+                 {"2^Software\\Locked^=L", "7^Software\\Y^=Seven", "no fields=X", "1^Software\\Y"});
+  Scan();
+  EXPECT_TRUE(Results().Empty());
+  EXPECT_EQ(state.session.registryEntriesInspected, 4);  // malformed lines are passed over
+}
+
+TEST_F(RegistryScannerTest, StopEndsThePhaseAfterTheLineInProgress) {
+  for (const char* key : {"Software\\A", "Software\\B", "Software\\C"}) {
+    machine.registry.CreateKey(kCurrentUser, key);
+  }
+  PutDefinitions("RegistryDefinition.dat",
+                 {"1^Software\\A^=A", "1^Software\\B^=B", "1^Software\\C^=C"});
+  host.AtYield(1, [&] { state.session.stopRequested = true; });
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"A"});
+  EXPECT_EQ(state.session.registryEntriesInspected, 1);
+}
+
+TEST_F(RegistryScannerTest, ExcludedLocationsAndNamesAreNotReportedAgain) {
+  machine.registry.CreateKey(kCurrentUser, "Software\\ByPlace");
+  machine.registry.CreateKey(kCurrentUser, "Software\\ByName");
+  machine.registry.CreateKey(kCurrentUser, "Software\\Kept");
+  PutExclusions("hkey_current_user\\software\\byplace\r\nNamed Threat\r\n\r\n");
+  PutDefinitions("RegistryDefinition.dat", {"1^Software\\ByPlace^=Placed", "1^Software\\ByName^=Named Threat",
+                                            "1^Software\\Kept^=Kept"});
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Kept"});
+  EXPECT_EQ(Traces().Count(), 1u);
+}
+
+TEST_F(RegistryScannerTest, ProgressShowsThePrefixAndTheLowerCasedKey) {
+  state.definitionCounts = {0, 0, 1, 0, 1};
+  state.session.progressRefreshCounter = 99;  // the next call refreshes
+  form.SetVisible(false);
+  PutDefinitions("RegistryDefinition.dat", {"1^Software\\MiXed^Val=T"});
+  Scan();
+  EXPECT_EQ(form.lblStatus.Caption(), "Prefix: \r\nsoftware\\mixed\\val");
+  EXPECT_EQ(form.pb1.Value(), 100);
+  EXPECT_EQ(form.pb2.Value(), 100);
+}
+
+TEST_F(RegistryScannerTest, AMissingDefinitionFileSkipsThePhase) {
+  Scan();
+  EXPECT_EQ(state.session.registryEntriesInspected, 0);
+}
+
+}  // namespace
+}  // namespace kestrian::scan

@@ -1,0 +1,58 @@
+#pragma once
+// A scan's world for the scanners' tests: a fake machine, a scripted host, the main window
+// model, the program state and an application folder. The session is running (Scan Now is
+// disabled) unless a test enables it again.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "core/definition_line.h"
+#include "core/program_state.h"
+#include "core/settings_store.h"
+#include "scan/scan_context.h"
+#include "support/fake_machine.h"
+#include "support/scripted_host.h"
+
+namespace kestrian::scan {
+
+class ScanFixture : public ::testing::Test {
+ protected:
+  ScanFixture() {
+    form.cmdScan.SetEnabled(false);
+    state.session.statusPrefix = "Prefix: ";
+  }
+
+  // Writes a definition file of encoded lines into the application folder.
+  void PutDefinitions(std::string_view file, std::initializer_list<std::string_view> lines) {
+    std::string content;
+    for (std::string_view line : lines) content += core::EncodeDefinitionLine(line) + "\r\n";
+    machine.files.PutFile(folder.FilePath(file), content);
+  }
+  void PutExclusions(std::string_view text) { state.exclusionText = std::string(text); }
+  void EndSession() { form.cmdScan.SetEnabled(true); }
+
+  std::vector<std::string> Texts(const ui::ListView& list) const {
+    std::vector<std::string> texts;
+    for (const auto& item : list.Items()) texts.push_back(item.text);
+    return texts;
+  }
+  std::vector<std::string> Column(const ui::ListView& list, std::size_t column) const {
+    std::vector<std::string> texts;
+    for (const auto& item : list.Items()) texts.push_back(item.SubItem(column));
+    return texts;
+  }
+
+  testing::FakeMachine machine;
+  testing::ScriptedHost host;
+  ui::FrmMain form;
+  ui::FrmDelete deleteFailed;
+  core::ProgramState state;
+  core::ApplicationFolder folder{"C:\\Kestrian"};
+  core::SettingsStore settings{machine.registry, "Kestrian"};
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
+  ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
+};
+
+}  // namespace kestrian::scan
