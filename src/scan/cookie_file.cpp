@@ -76,8 +76,13 @@ std::string CookieSiteFromContent(std::string_view content, std::string_view key
 }
 
 std::string GetCookieSite(platform::FileSystem& files, std::string_view path) {
+  if (files.Find(path).empty()) return std::string(kNoSite);
+  return GetListedCookieSite(files, path);
+}
+
+std::string GetListedCookieSite(platform::FileSystem& files, std::string_view path) {
   const std::string key = CookieKeyFromPath(path);
-  if (key.empty() || files.Find(path).empty()) return std::string(kNoSite);
+  if (key.empty()) return std::string(kNoSite);
   const auto content = files.ReadAll(path);
   if (!content.ok()) return std::string(kNoSite);
   return CookieSiteFromContent(content.value(), key);

@@ -20,4 +20,9 @@ std::string CookieSiteFromContent(std::string_view content, std::string_view key
 // The site of the cookie file at `path`, or "False".
 std::string GetCookieSite(platform::FileSystem& files, std::string_view path);
 
+// The same for a file the caller has just found by listing its folder: the directory
+// search that would confirm it is left out (a file gone since cannot be read, and so has
+// the site "False" all the same).
+std::string GetListedCookieSite(platform::FileSystem& files, std::string_view path);
+
 }  // namespace kestrian::scan

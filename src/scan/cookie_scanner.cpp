@@ -71,7 +71,7 @@ void CookieScanner::ScanCookieFolder(const std::string& folder, std::int32_t& co
 bool CookieScanner::Inspect(const std::string& folder, const std::string& fileName,
                             std::int16_t phasePercent) {
   const std::string path = folder + "\\" + fileName;
-  std::string site = GetCookieSite(context_.machine.files, path);
+  std::string site = GetListedCookieSite(context_.machine.files, path);
   if (core::StartsWithIgnoringCase(site, "www.")) site.erase(0, 4);
   // The patterns are tried in order and the first that fits ends the search; the index
   // finds that one directly, and the progress of the patterns passed over is reported
