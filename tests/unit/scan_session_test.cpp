@@ -4,8 +4,7 @@
 
 #include "scan/drive_list.h"
 #include "scan/scan_progress.h"
-#include "support/fake_machine.h"
-#include "support/scripted_host.h"
+#include "scan_fixture.h"
 
 namespace kestrian::scan {
 namespace {
@@ -51,9 +50,11 @@ class CountingScanners final : public CookieScan, public ProcessScan, public Reg
   ScanContext& context_;
 };
 
-class ScanSessionTest : public ::testing::Test {
+class ScanSessionTest : public ScanFixture {
  protected:
   ScanSessionTest() {
+    form.cmdScan.SetEnabled(true);  // no session runs yet
+    state.session.statusPrefix.clear();
     for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
                              "BlockedCookies.dat"}) {
       machine.files.PutFile(folder.FilePath(name), "a\r\nb\r\n");
@@ -66,15 +67,6 @@ class ScanSessionTest : public ::testing::Test {
     return settings.Get(section, key, "<none>");
   }
 
-  FakeMachine machine;
-  ScriptedHost host;
-  ui::FrmMain form;
-  ui::FrmDelete deleteFailed;
-  core::ProgramState state;
-  core::ApplicationFolder folder{"C:\\Kestrian"};
-  core::SettingsStore settings{machine.registry, "Kestrian"};
-  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
-  ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
   CountingScanners scanners{context};
   ScanSession session{context, {scanners, scanners, scanners, scanners}};
 };
