@@ -1,0 +1,78 @@
+#pragma once
+// The machine the benchmark scans: a scratch application folder holding a large definition
+// set, a scratch cookie folder, and a few hundred planted registry keys, values and files
+// for the definitions to find. Everything planted is removed again by Remove(), which also
+// clears what an earlier, interrupted run left behind.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kestrian::bench {
+
+struct DefinitionSetSize {
+  int registryLines = 50'000;
+  int fileLines = 50'000;
+  int executableNames = 5'000;
+  int cookiePatterns = 5'000;
+  int cookieFiles = 2'000;
+};
+
+// One registry definition as the bare floor probes it.
+struct RegistryProbe {
+  HKEY root;
+  std::string keyPath;
+  std::string valueName;  // empty: the whole key
+};
+
+class PlantedMachine {
+ public:
+  explicit PlantedMachine(DefinitionSetSize size) : size_(size) {}
+  PlantedMachine(const PlantedMachine&) = delete;
+  PlantedMachine& operator=(const PlantedMachine&) = delete;
+  ~PlantedMachine() { Remove(); }
+
+  // `programFiles` and `windows` are the folders the file scan expands [pfiles] and [wDir]
+  // to, each ending in a backslash.
+  void Plant(const std::string& programFiles, const std::string& windows);
+  void Remove();
+
+  const std::string& ApplicationFolder() const { return appFolder_; }
+  const std::string& CookieFolder() const { return cookieFolder_; }
+  std::string DefinitionFile(const char* name) const { return appFolder_ + "\\" + name; }
+
+  // The readable lines of the definition files, before encoding.
+  const std::vector<std::string>& RegistryLines() const { return registryLines_; }
+  const std::vector<std::string>& FileLines() const { return fileLines_; }
+  const std::vector<std::string>& PlantedFilePaths() const { return plantedFilePaths_; }
+
+  int PlantedKeysAndValues() const { return plantedKeysAndValues_; }
+  int PlantedFiles() const { return static_cast<int>(plantedFilePaths_.size()); }
+  int MatchingCookieFiles() const { return matchingCookies_; }
+
+ private:
+  void MakeScratchFolders();
+  void WriteRegistryDefinitions();
+  void WriteFileDefinitions(const std::string& programFiles, const std::string& windows);
+  void WriteExecutableDefinitions();
+  void WriteCookies();
+  void WriteDefinitionFile(const char* name, const std::vector<std::string>& lines);
+
+  DefinitionSetSize size_;
+  std::string scratch_;
+  std::string appFolder_;
+  std::string cookieFolder_;
+  std::string programFiles_;
+  std::string windows_;
+  std::vector<std::string> registryLines_;
+  std::vector<std::string> fileLines_;
+  std::vector<std::string> plantedFilePaths_;
+  int plantedKeysAndValues_ = 0;
+  int matchingCookies_ = 0;
+};
+
+// Writes `bytes` to a new file, replacing any; false when it cannot be created.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+void RemoveFolderTree(const std::string& folder);
+
+}  // namespace kestrian::bench
