@@ -141,14 +141,21 @@ class FrmMain {
 };
 
 // The "Delete Failed" window: the files that removal could not delete.
+// The "Delete Failed" window: the files a removal could not delete. Shown without being
+// modal; its view is told when it is shown or hidden and reads the list then.
 class FrmDelete {
  public:
   bool Visible() const { return visible_; }
-  void SetVisible(bool visible) { visible_ = visible; }
+  void SetVisible(bool visible) {
+    visible_ = visible;
+    if (peer_ != nullptr) peer_->OnModelChanged();
+  }
+  void AttachPeer(ControlPeer* peer) { peer_ = peer; }
   ListView lstProblem{"lstProblem", {"Location"}};
 
  private:
   bool visible_ = false;
+  ControlPeer* peer_ = nullptr;
 };
 
 }  // namespace kestrian::ui
