@@ -1,16 +1,22 @@
 // kscan: the scan session of the program without its window, for scripts.
-//   kscan scan [--json]
-// Exit code 0: nothing found; 1: something found; 2: an error (written to standard error).
+//   kscan scan [--json] [--remove]
+// Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
+// found (or left); 2: an error (written to standard error).
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "app/console_host.h"
 #include "core/definition_files.h"
 #include "core/exclusion_text.h"
 #include "core/program_version.h"
+#include "core/settings_keys.h"
+#include "core/text.h"
 #include "platform/win32/win32_machine.h"
+#include "removal/check_mirroring.h"
+#include "removal/removal.h"
 #include "report/scan_findings.h"
+#include "report/scan_report.h"
 #include "scan/cookie_scanner.h"
 #include "scan/file_scanner.h"
 #include "scan/process_scanner.h"
@@ -20,13 +26,18 @@
 namespace kestrian::app {
 namespace {
 
-constexpr int kNothingFound = 0;
+constexpr int kClean = 0;
 constexpr int kFound = 1;
 constexpr int kError = 2;
 
+struct Options {
+  bool json = false;
+  bool remove = false;
+};
+
 class ConsoleScan {
  public:
-  int Run(bool json) {
+  int Run(Options options) {
     state_.exclusionText = core::LoadExclusionText(machine_.Get().files, folder_, host_);
     state_.definitionCounts.total =
         core::CountDefinitionLines(machine_.Get().files, folder_, state_.definitionCounts);
@@ -36,19 +47,48 @@ class ConsoleScan {
           version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
       return kError;
     }
+    // The scan log follows the program's option, read from the same settings.
+    form_.chkMakeLog.SetValue(core::ParseNumber(settings_.Get(core::settings::kMakeLog)) == 1 ? 1 : 0);
+    auto& results = form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    results.SetItemCheckHandler([this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
+    // As a scheduled scan with automatic deletion: every row checked, nothing asked.
+    state_.session.autoDeleteAfterScan = options.remove;
     session_.Start();
-    const auto& session = state_.session;
-    const report::ScanFindings findings = report::CollectFindings(
-        form_, {session.cookiesProcessesInspected, session.registryEntriesInspected,
-                session.filesFoldersInspected, session.spywareFound, 0});
+    if (!findings_) findings_ = Collect();  // nothing was removed
+    if (options.remove) {
+      findings_->removal = report::RemovalOutcome{
+          Texts(deleteFailed_.lstProblem),
+          core::ParseNumber(settings_.Get(core::settings::kDefinitionsRemoved)).value_or(0)};
+    }
     const std::string output =
-        json ? report::FindingsAsJson(findings) : report::FindingsAsLines(findings);
+        options.json ? report::FindingsAsJson(*findings_) : report::FindingsAsLines(*findings_);
     std::fwrite(output.data(), 1, output.size(), stdout);
     std::fflush(stdout);
-    return findings.AnythingFound() ? kFound : kNothingFound;
+    if (!options.remove) return findings_->AnythingFound() ? kFound : kClean;
+    const bool left = !results.Empty() || !deleteFailed_.lstProblem.Empty();
+    return left ? kFound : kClean;
   }
 
  private:
+  report::ScanFindings Collect() {
+    const auto& session = state_.session;
+    return report::CollectFindings(
+        form_, {session.cookiesProcessesInspected, session.registryEntriesInspected,
+                session.filesFoldersInspected, session.spywareFound, 0});
+  }
+  static std::vector<std::string> Texts(const ui::ListView& list) {
+    std::vector<std::string> texts;
+    for (const auto& item : list.Items()) texts.push_back(item.text);
+    return texts;
+  }
+  void WriteScanLog() {
+    report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_});
+  }
+  void RemoveFindings() {
+    findings_ = Collect();  // what the scan found, before the removal changes the lists
+    removal_.DeleteCommand();
+  }
+
   platform::win32::Win32Machine machine_;
   platform::VersionResource version_ = core::ProgramVersion(machine_.Get().environment);
   core::ApplicationFolder folder_ =
@@ -64,11 +104,15 @@ class ConsoleScan {
   scan::ProcessScanner processScan_{context_, nullptr};  // a session never asks
   scan::RegistryScanner registryScan_{context_};
   scan::FileScanner fileScan_{context_};
-  scan::ScanSession session_{context_, {cookieScan_, processScan_, registryScan_, fileScan_}};
+  removal::Removal removal_{context_};
+  scan::ScanSession session_{context_,
+                             {cookieScan_, processScan_, registryScan_, fileScan_},
+                             {[this] { WriteScanLog(); }, [this] { RemoveFindings(); }}};
+  std::optional<report::ScanFindings> findings_;
 };
 
 int Usage() {
-  std::fputs("usage: kscan scan [--json]\n", stderr);
+  std::fputs("usage: kscan scan [--json] [--remove]\n", stderr);
   return kError;
 }
 
@@ -76,9 +120,19 @@ int Usage() {
 }  // namespace kestrian::app
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "scan") != 0 || argc > 3) return kestrian::app::Usage();
-  const bool json = argc == 3 && std::strcmp(argv[2], "--json") == 0;
-  if (argc == 3 && !json) return kestrian::app::Usage();
+  using kestrian::app::Options;
+  if (argc < 2 || std::string_view(argv[1]) != "scan") return kestrian::app::Usage();
+  Options options;
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--json") {
+      options.json = true;
+    } else if (argument == "--remove") {
+      options.remove = true;
+    } else {
+      return kestrian::app::Usage();
+    }
+  }
   kestrian::app::ConsoleScan scan;
-  return scan.Run(json);
+  return scan.Run(options);
 }

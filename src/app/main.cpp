@@ -15,7 +15,10 @@
 #include "core/text.h"
 #include "core/timer_arming.h"
 #include "platform/win32/win32_machine.h"
+#include "removal/check_mirroring.h"
 #include "removal/exclusion_commands.h"
+#include "removal/removal.h"
+#include "report/scan_report.h"
 #include "scan/cookie_scanner.h"
 #include "scan/drive_list.h"
 #include "scan/file_scanner.h"
@@ -76,6 +79,10 @@ class Program {
     window_.OnClick(form_.cmdPause, [this] { session_.PauseFromButton(); });
     window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
+    window_.OnClick(form_.Command4, [this] { removal_.DeleteCommand(); });
+    auto& results = form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    results.SetItemCheckHandler([this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
+    window_.OnItemCheck(results, [this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
     window_.OnClick(form_.cmdExclude, [this] {
       removal::ExcludeCheckedResults({form_, host_, exclusions_, version_.productName});
     });
@@ -114,7 +121,12 @@ class Program {
   scan::ProcessScanner processScan_{context_, nullptr};
   scan::RegistryScanner registryScan_{context_};
   scan::FileScanner fileScan_{context_};
-  scan::ScanSession session_{context_, {cookieScan_, processScan_, registryScan_, fileScan_}};
+  removal::Removal removal_{context_};
+  scan::ScanSession session_{
+      context_,
+      {cookieScan_, processScan_, registryScan_, fileScan_},
+      {[this] { report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_}); },
+       [this] { removal_.DeleteCommand(); }}};
   MainWindow window_{form_, host_};
 };
 

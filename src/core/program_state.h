@@ -34,6 +34,8 @@ struct ProgramState {
   ScanSessionState session;
   std::string exclusionText;  // ExclusionText
   bool alertAnswered = false;  // AlertAnswered
+  bool firstRemovalPass = false;        // FirstRemovalPass: removals are logged only then
+  std::int64_t openRestoreSequence = 0;  // OpenRestoreSequence: 0 when no point is open
 };
 
 }  // namespace kestrian::core

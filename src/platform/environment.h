@@ -38,6 +38,14 @@ struct VersionResource {
   int minor = 0;
 };
 
+// The operating system's version record.
+struct OsVersion {
+  std::uint32_t platformId = 0;
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  bool operator==(const OsVersion&) const = default;
+};
+
 class Environment {
  public:
   virtual ~Environment() = default;
@@ -55,6 +63,8 @@ class Environment {
   // The platform id of the operating system's version record, or nothing when it cannot
   // be read.
   virtual std::optional<std::uint32_t> PlatformId() = 0;
+  // The whole version record, or nothing when it cannot be read.
+  virtual std::optional<OsVersion> OperatingSystemVersion() = 0;
 };
 
 }  // namespace kestrian::platform

@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/system_restore.h"
 
 namespace kestrian::platform {
 
@@ -16,6 +17,8 @@ struct Machine {
   Clock& clock;
   Processes& processes;
   Desktop& desktop;
+  SystemRestore& systemRestore;
+  Libraries& libraries;
 };
 
 }  // namespace kestrian::platform

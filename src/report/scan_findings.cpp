@@ -48,6 +48,9 @@ std::string FindingsAsLines(const ScanFindings& findings) {
     lines += row.kind + "\t" + row.name + "\t" + row.location + "\n";
   }
   for (const auto& text : findings.processFindings) lines += "process\t" + text + "\n";
+  if (findings.removal) {
+    for (const auto& path : findings.removal->deleteFailed) lines += "delete-failed\t" + path + "\n";
+  }
   return lines;
 }
 
@@ -82,6 +85,10 @@ std::string FindingsAsJson(const ScanFindings& findings) {
                           {"files", counters.files},
                           {"spywareFound", counters.spywareFound},
                           {"traces", counters.traces}};
+  if (findings.removal) {
+    document["removal"] = {{"deleteFailed", findings.removal->deleteFailed},
+                           {"total", findings.removal->total}};
+  }
   // Paths and names are ANSI bytes; bytes that are not UTF-8 are replaced, not refused.
   return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }

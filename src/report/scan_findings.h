@@ -2,6 +2,7 @@
 // What a finished scan found, read off the main window's lists and counters, for the
 // console scanner's output.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ struct ScanCounters {
   std::int64_t traces = 0;
 };
 
+// What a removal after the scan left: the paths of "Delete Failed" and the running total.
+struct RemovalOutcome {
+  std::vector<std::string> deleteFailed;
+  std::int64_t total = 0;
+};
+
 struct ScanFindings {
   std::vector<std::string> found;          // the scan page's found list
   std::vector<std::string> processFindings;  // its rows of stopped processes
@@ -49,6 +56,7 @@ struct ScanFindings {
   std::vector<MissingFile> fileNotFound;
   std::vector<std::string> cookieTraces;
   ScanCounters counters;
+  std::optional<RemovalOutcome> removal;  // when the scan removed what it found
 
   bool AnythingFound() const { return !results.empty() || !processFindings.empty(); }
 };
@@ -57,7 +65,8 @@ struct ScanFindings {
 ScanFindings CollectFindings(const ui::FrmMain& form, const ScanCounters& counters);
 
 // One line per results row ("kind<TAB>name<TAB>location") and per process finding
-// ("process<TAB>text").
+// ("process<TAB>text"); after a removal, one per file it could not delete
+// ("delete-failed<TAB>path").
 std::string FindingsAsLines(const ScanFindings& findings);
 
 // The findings as one JSON document.

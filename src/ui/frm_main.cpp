@@ -61,6 +61,7 @@ void FrmMain::LayOutStatusPage() {
     Add(*rows[i].first, &frmStatus, {3600, top, 3480, 300});
     top += 420;
   }
+  Add(lblViewLogFile, &frmStatus, {240, top + 240, 3240, 300}, "Show Report");
 }
 
 void FrmMain::LayOutScanPage() {
@@ -117,6 +118,7 @@ void FrmMain::LayOutResultsPage() {
   Add(lblDeletingCaption, &frmResults, {3600, 5940, 3480, 300});
   Add(cmdSelectAll, &frmResults, {240, 6480, 1320, 420}, "Select &All");
   Add(cmdExclude, &frmResults, {1680, 6480, 1320, 420}, "E&xclude");
+  Add(Command4, &frmResults, {5760, 6480, 1320, 420}, "&Delete");
   for (Control* widget : std::initializer_list<Control*>{
            &pgbDeleteSpywaresFound, &lblDeletingPercentageCompleted, &lblDeletingCaption}) {
     widget->SetVisible(false);

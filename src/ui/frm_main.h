@@ -48,6 +48,7 @@ class FrmMain {
   Label lblDefCount{"lblDefCount"};
   Label lblDefVersion{"lblDefVersion"};
   Label lblDefRemoved{"lblDefRemoved"};
+  Label lblViewLogFile{"lblViewLogFile"};  // "Show Report"
   Label lblLastScan{"lblLastScan"};
   Label lblLastFullScan{"lblLastFullScan"};
 
@@ -90,6 +91,7 @@ class FrmMain {
   Label lblRemovePicSoftwareFound{"lblRemovePicSoftwareFound"};
   Button cmdSelectAll{"cmdSelectAll"};
   Button cmdExclude{"cmdExclude"};
+  Button Command4{"Command4"};  // Delete
   ProgressBar pgbDeleteSpywaresFound{"pgbDeleteSpywaresFound"};
   Label lblDeletingPercentageCompleted{"lblDeletingPercentageCompleted"};
   Label lblDeletingCaption{"lblDeletingCaption"};

@@ -375,6 +375,6 @@ bool FakeProcesses::Running(std::uint32_t id) const {
 }
 
 FakeMachine::FakeMachine()
-    : machine_{registry, files, environment, clock, processes, desktop} {}
+    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries} {}
 
 }  // namespace kestrian::testing

@@ -97,6 +97,10 @@ class FakeEnvironment final : public platform::Environment {
     return found == specialFolders.end() ? std::string() : found->second;
   }
   std::optional<std::uint32_t> PlatformId() override { return platformId; }
+  std::optional<platform::OsVersion> OperatingSystemVersion() override {
+    if (!platformId) return std::nullopt;
+    return platform::OsVersion{*platformId, majorVersion, minorVersion};
+  }
 
   std::string executablePath = "C:\\Program Files\\Kestrian\\Kestrian.exe";
   platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
@@ -109,6 +113,8 @@ class FakeEnvironment final : public platform::Environment {
       {platform::special_folders::kDesktop, "C:\\Documents and Settings\\user\\Desktop"},
       {platform::special_folders::kCookies, "C:\\Documents and Settings\\user\\Cookies"}};
   std::optional<std::uint32_t> platformId = platform::platform_ids::kWindowsNt;
+  std::uint32_t majorVersion = 5;  // Windows XP
+  std::uint32_t minorVersion = 1;
 };
 
 // Running processes. A process may refuse to be opened for its module path, or refuse to
@@ -146,6 +152,31 @@ class FakeProcesses final : public platform::Processes {
   std::uint32_t nextId_ = 100;
 };
 
+// System Restore: records every request and answers with the next sequence number, or
+// refuses while `available` is false.
+class FakeSystemRestore final : public platform::SystemRestore {
+ public:
+  std::optional<std::int64_t> SetRestorePoint(const platform::RestorePointRequest& request) override {
+    requests.push_back(request);
+    if (!available) return std::nullopt;
+    return request.eventType == platform::restore_events::kBeginSystemChange ? nextSequence
+                                                                             : request.sequenceNumber;
+  }
+  std::vector<platform::RestorePointRequest> requests;
+  bool available = true;
+  std::int64_t nextSequence = 1;
+};
+
+// Libraries: records every entry point called, as "path!name".
+class FakeLibraries final : public platform::Libraries {
+ public:
+  bool CallEntryPoint(std::string_view path, const char* entryPoint) override {
+    calls.push_back(std::string(path) + "!" + entryPoint);
+    return true;
+  }
+  std::vector<std::string> calls;
+};
+
 class FakeDesktop final : public platform::Desktop {
  public:
   platform::Status RunCommand(std::string_view commandLine, int showStyle) override {
@@ -180,6 +211,8 @@ class FakeMachine {
   FakeClock clock;
   FakeProcesses processes;
   FakeDesktop desktop;
+  FakeSystemRestore systemRestore;
+  FakeLibraries libraries;
 
  private:
   platform::Machine machine_;

@@ -118,10 +118,16 @@ std::string Win32Environment::SpecialFolderPath(int folderId) {
 }
 
 std::optional<std::uint32_t> Win32Environment::PlatformId() {
-  OSVERSIONINFOA info{};
+  const auto version = OperatingSystemVersion();
+  if (!version) return std::nullopt;
+  return version->platformId;
+}
+
+std::optional<OsVersion> Win32Environment::OperatingSystemVersion() {
+  OSVERSIONINFOEXA info{};
   info.dwOSVersionInfoSize = sizeof info;
-  if (!::GetVersionExA(&info)) return std::nullopt;
-  return info.dwPlatformId;
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return std::nullopt;
+  return OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
 }  // namespace kestrian::platform::win32

@@ -12,6 +12,7 @@ class Win32Environment final : public Environment {
   std::vector<DriveInfo> Drives() override;
   std::string SpecialFolderPath(int folderId) override;
   std::optional<std::uint32_t> PlatformId() override;
+  std::optional<OsVersion> OperatingSystemVersion() override;
 };
 
 }  // namespace kestrian::platform::win32

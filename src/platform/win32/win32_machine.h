@@ -7,12 +7,13 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_restore.h"
 
 namespace kestrian::platform::win32 {
 
 class Win32Machine {
  public:
-  Win32Machine() : machine_{registry_, files_, environment_, clock_, processes_, desktop_} {}
+  Win32Machine() : machine_{registry_, files_, environment_, clock_, processes_, desktop_, systemRestore_, libraries_} {}
   Win32Machine(const Win32Machine&) = delete;
   Win32Machine& operator=(const Win32Machine&) = delete;
   Machine& Get() { return machine_; }
@@ -24,6 +25,8 @@ class Win32Machine {
   Win32Clock clock_;
   Win32Processes processes_;
   Win32Desktop desktop_;
+  Win32SystemRestore systemRestore_;
+  Win32Libraries libraries_;
   Machine machine_;
 };
 

@@ -1,0 +1,97 @@
+#include "removal/quarantine.h"
+
+#include "core/file_tests.h"
+#include "core/text.h"
+#include "scan/process_control.h"
+
+namespace kestrian::removal {
+
+namespace {
+constexpr int kDeleteAttempts = 8;
+constexpr int kMostNumberedNames = 100000;
+
+bool HasFolder(const std::string& path) { return path.find('\\') != std::string::npos; }
+}  // namespace
+
+std::string NumberedFileName(std::string_view fileName, int number) {
+  const std::size_t dot = fileName.rfind('.');
+  const std::string suffix = " (" + std::to_string(number) + ")";
+  if (dot == std::string_view::npos || dot == 0) return std::string(fileName) + suffix;
+  return std::string(fileName.substr(0, dot)) + suffix + std::string(fileName.substr(dot));
+}
+
+void Quarantine::CreateFolder() { machine_.files.CreateFolder(QuarantineFolder(folder_)); }
+
+bool Quarantine::Present(const std::string& path) { return core::FileExists(machine_.files, path); }
+
+std::string Quarantine::FreeBackupName(std::string_view fileName) {
+  std::string name(fileName);
+  for (int number = 2; number <= kMostNumberedNames; ++number) {
+    // Any entry counts, hidden files and folders too: a backup never replaces anything.
+    if (machine_.files.Find(QuarantinePath(folder_, name)).empty()) return name;
+    name = NumberedFileName(fileName, number);
+  }
+  return {};
+}
+
+bool Quarantine::BackUp(const std::string& path) {
+  const std::string key = core::ToUpper(path);
+  if (backups_.contains(key)) return true;
+  const std::string name = FreeBackupName(core::FileNamePart(path));
+  if (name.empty()) return false;
+  if (machine_.files.Copy(path, QuarantinePath(folder_, name), true) != platform::kOk) return false;
+  backups_.emplace(key, name);
+  log_.LogBackup(path, name);
+  return true;
+}
+
+void Quarantine::QuarantineAndKill(const std::string& path) {
+  if (!Present(path)) return;
+  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+    if (Present(path)) {
+      if (!BackUp(path)) return;
+      machine_.files.Delete(path);  // a failure is tried again in the next attempt
+    }
+    host_.DoEvents();
+  }
+}
+
+void Quarantine::QuarantineExecutable(const std::string& path) {
+  if (!HasFolder(path) || !Present(path)) return;
+  const std::string fileName(core::FileNamePart(path));
+  // An executable whose process keeps running is left alone.
+  if (!scan::StopProcessByName(machine_.processes, host_, fileName)) return;
+  QuarantineAndKill(path);
+}
+
+void Quarantine::QuarantineLibrary(const std::string& path) {
+  if (!HasFolder(path) || !Present(path)) return;
+  UnregisterLibrary(path);
+  if (!BackUp(path)) return;
+  machine_.files.Delete(path);
+}
+
+void Quarantine::QuarantineOtherFile(const std::string& path) {
+  if (!HasFolder(path) || machine_.files.Find(path).empty()) return;
+  if (!BackUp(path)) return;
+  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+    machine_.files.Delete(path);
+    host_.DoEvents();
+  }
+}
+
+void Quarantine::QuarantineCookieFile(const std::string& path) {
+  if (!BackUp(path)) return;
+  machine_.files.Delete(path);
+}
+
+void Quarantine::UnregisterLibrary(const std::string& path) {
+  machine_.libraries.CallEntryPoint(path, "DllUnregisterServer");
+}
+
+void ViewQuarantine(platform::Machine& machine, const core::ApplicationFolder& folder) {
+  machine.files.CreateFolder(QuarantineFolder(folder));
+  machine.desktop.RunCommand("explorer " + QuarantineFolder(folder), platform::show_styles::kNormal);
+}
+
+}  // namespace kestrian::removal

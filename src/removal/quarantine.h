@@ -1,0 +1,59 @@
+#pragma once
+// Backing up and deleting one file of a removal, by its kind. No file is deleted without a
+// complete backup in the quarantine folder; a name already taken there gets a free name
+// ("tool (2).exe"), and a file is backed up at most once in one removal.
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "core/application_folder.h"
+#include "platform/machine.h"
+#include "removal/quarantine_log.h"
+#include "ui/host.h"
+
+namespace kestrian::removal {
+
+class Quarantine {
+ public:
+  // Lives for one removal: it remembers the backups made.
+  Quarantine(platform::Machine& machine, const core::ApplicationFolder& folder, ui::Host& host,
+             QuarantineLog& log)
+      : machine_(machine), folder_(folder), host_(host), log_(log) {}
+
+  // Creates the quarantine folder (an existing one is fine).
+  void CreateFolder();
+
+  // An executable: its process is stopped first; one that keeps running keeps its file.
+  void QuarantineExecutable(const std::string& path);
+  // A DLL or OCX: unregistered, backed up, deleted once.
+  void QuarantineLibrary(const std::string& path);
+  // Any other file: backed up, then deleted in up to 8 attempts.
+  void QuarantineOtherFile(const std::string& path);
+  void QuarantineCookieFile(const std::string& path);
+  // Calls the library's own unregistration, if it has one.
+  void UnregisterLibrary(const std::string& path);
+
+  // The backup of `path` (made now, or earlier in this removal); false when none could be
+  // made, and then the file must not be deleted.
+  bool BackUp(const std::string& path);
+
+ private:
+  bool Present(const std::string& path);
+  // A name in the quarantine folder that no file has: the file's own, else "name (N).ext".
+  std::string FreeBackupName(std::string_view fileName);
+  void QuarantineAndKill(const std::string& path);
+
+  platform::Machine& machine_;
+  const core::ApplicationFolder& folder_;
+  ui::Host& host_;
+  QuarantineLog& log_;
+  std::map<std::string, std::string> backups_;  // upper-cased path -> backup name
+};
+
+// "tool.exe", 2 -> "tool (2).exe"; "README", 3 -> "README (3)".
+std::string NumberedFileName(std::string_view fileName, int number);
+
+// View Quarantine: creates the folder and opens it in Explorer.
+void ViewQuarantine(platform::Machine& machine, const core::ApplicationFolder& folder);
+
+}  // namespace kestrian::removal

@@ -1,0 +1,285 @@
+#include "removal/removal.h"
+
+#include "core/file_tests.h"
+#include "core/main_window_pages.h"
+#include "core/text.h"
+#include "core/timer_arming.h"
+#include "removal/file_extension.h"
+#include "removal/protected_items.h"
+#include "removal/registry_removal.h"
+#include "removal/restore_points.h"
+#include "scan/registry_definition.h"
+#include "scan/scan_session.h"
+
+namespace kestrian::removal {
+
+namespace {
+constexpr int kGatheringYields = 20001;
+constexpr const char* kBlankLine = "\r\n\r\n";
+
+void SetVisible(std::initializer_list<ui::Control*> controls, bool visible) {
+  for (ui::Control* control : controls) control->SetVisible(visible);
+}
+
+// Unchecks the first results row that `matches`.
+template <class Matches>
+void UncheckFirstResult(ui::FrmMain& form, Matches&& matches) {
+  auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (std::size_t row = 0; row < results.Count(); ++row) {
+    if (matches(results.Item(row))) {
+      results.SetChecked(row, false);
+      return;
+    }
+  }
+}
+}  // namespace
+
+std::string Removal::ConfirmationText() {
+  std::string text = "Are you sure you want to delete the selected files?";
+  text += kBlankLine;
+  text += "Deleted files will be backed up in the following folder in case you need to recover them:";
+  text += kBlankLine;
+  text += context_.folder.Path() + "\\quarantine";
+  if (IsRestoreCapable(context_.machine.environment)) {
+    text += kBlankLine;
+    text += "In addition, a System Restore Point will be created using Windows System Restore, "
+            "accessible through:";
+    text += kBlankLine;
+    text += "Start > Programs > Accessories > System Tools > System Restore";
+  }
+  return text;
+}
+
+void Removal::DeleteCommand() {
+  auto& form = context_.form;
+  const bool automatic = context_.state.session.autoDeleteAfterScan;
+  bool anyChecked = false;
+  for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) {
+    if (item.checked) {
+      anyChecked = true;
+      break;
+    }
+  }
+  if (!anyChecked) {
+    if (automatic) return;
+    context_.host.ShowMessage(
+        "No entries are selected.  You must check the box next to at least one item in the list.",
+        context_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+    return;
+  }
+  const std::string question = ConfirmationText();
+  if (!automatic && context_.host.ShowMessage(question, "Really Delete?", ui::MessageButtons::YesNo,
+                                              ui::MessageIcon::None) != ui::MessageAnswer::Yes) {
+    return;
+  }
+  SetVisible({&form.pgbDeleteSpywaresFound, &form.lblDeletingPercentageCompleted,
+              &form.lblDeletingCaption},
+             true);
+  context_.deleteFailed.SetVisible(false);
+  context_.deleteFailed.lstProblem.Clear();
+  RunRemoval();
+}
+
+void Removal::RunRemoval() {
+  auto& form = context_.form;
+  QuarantineLog log(context_.machine, context_.folder, context_.state.firstRemovalPass);
+  Quarantine quarantine(context_.machine, context_.folder, context_.host, log);
+  quarantine.CreateFolder();
+  core::ShowPage(form, form.frmResults);
+  core::ArmTimers(form, context_.settings, false);
+  SetVisible({&form.lblSweepNow, &form.lblOptions, &form.lblResult, &form.lblExit}, true);
+  for (ui::Label* label : {&form.lblSweepNow, &form.lblOptions, &form.lblResult, &form.lblExit}) {
+    label->SetEnabled(true);
+  }
+  form.lblRemove.SetEnabled(false);
+  SetVisible({&form.pgbDeleteSpywaresFound, &form.lblDeletingPercentageCompleted,
+              &form.lblDeletingCaption},
+             true);
+
+  form.lblDeletingPercentageCompleted.SetCaption("Gathering information...");
+  for (int i = 0; i < kGatheringYields; ++i) context_.host.DoEvents();
+  form.lblDeletingPercentageCompleted.SetCaption("");
+  RunPasses(quarantine, log);
+
+  scan::RemoveCheckedRows(form.lvwFilesToBeDeleted);
+  scan::RemoveCheckedRows(form.lvwRegistryToBeDeleted);
+  scan::RemoveCheckedRows(form.lvwSpywareFound);
+  form.lblDeletingCaption.SetCaption("");
+  scan::RemoveCheckedRows(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved);
+  form.pgbDeleteSpywaresFound.SetValue(form.pgbDeleteSpywaresFound.Max());
+  form.lblDeletingPercentageCompleted.SetCaption("100% complete");
+  core::ArmTimers(form, context_.settings, true);
+  form.lblRemove.SetEnabled(true);
+  AddToRunningTotal();
+  core::UpdateStatusPage(form, context_.settings, context_.state.definitionCounts, context_.version);
+  SetVisible({&form.pgbDeleteSpywaresFound, &form.lblDeletingPercentageCompleted,
+              &form.lblDeletingCaption},
+             false);
+}
+
+void Removal::RunPasses(Quarantine& quarantine, QuarantineLog& log) {
+  const bool restorable = IsRestoreCapable(context_.machine.environment);
+  RestorePoints restorePoints(context_.machine.systemRestore, context_.state.openRestoreSequence);
+  if (restorable) {
+    context_.form.lblDeletingPercentageCompleted.SetCaption("Creating Restore Point...");
+    context_.host.DoEvents();
+    bool begun = false;
+    // A point that cannot be begun (or one still open) never stops the removal.
+    restorePoints.Begin(context_.version.productName + " Restore Point " +
+                            context_.machine.clock.NowText(),
+                        kRestorePointTypeRestore, begun);
+  }
+  context_.state.firstRemovalPass = true;
+  RemovalPass(quarantine, log);
+  context_.state.firstRemovalPass = false;
+  RemovalPass(quarantine, log);
+  if (restorable) restorePoints.End();
+}
+
+void Removal::ShowRemovalProgress(std::size_t done, std::size_t total) {
+  const auto percent = core::RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0);
+  context_.form.lblDeletingPercentageCompleted.SetCaption("Removing : " + std::to_string(percent) +
+                                                          "% Completed.");
+}
+
+void Removal::RemovalPass(Quarantine& quarantine, QuarantineLog& log) {
+  auto& form = context_.form;
+  undeletable_ = 0;
+  if (!form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Empty()) {
+    form.lblDeletingPercentageCompleted.SetVisible(true);
+    form.pgbDeleteSpywaresFound.SetVisible(true);
+    form.lblDeletingPercentageCompleted.SetCaption("Removing : 0% Completed.");
+    form.pgbDeleteSpywaresFound.SetValue(0);
+    form.pgbDeleteSpywaresFound.SetMax(
+        static_cast<double>(form.lvwRegistryToBeDeleted.Count() + form.lvwFilesToBeDeleted.Count()));
+  }
+  RemoveFiles(quarantine);
+  RemoveRegistryItems(log, form.lvwFilesToBeDeleted.Count());
+  RemoveCookies(quarantine);
+  if (undeletable_ > 0) context_.deleteFailed.SetVisible(true);
+}
+
+bool Removal::Refused(const std::string& path) {
+  // Nothing of the program's own folder (the quarantine among it), and no folder at all.
+  if (IsInsideFolder(path, context_.folder.Path())) return true;
+  for (const auto& entry : context_.machine.files.Find(path)) {
+    if (entry.attributes & platform::attributes::kDirectory) return true;
+  }
+  return false;
+}
+
+void Removal::RemoveFiles(Quarantine& quarantine) {
+  auto& files = context_.form.lvwFilesToBeDeleted;
+  const std::size_t count = files.Count();
+  for (std::size_t row = 0; row < count && row < files.Count(); ++row) {
+    if (!files.Item(row).checked) {
+      context_.host.DoEvents();
+      continue;
+    }
+    const std::string path = files.Item(row).text;
+    const std::string name = files.Item(row).SubItem(1);
+    context_.form.pgbDeleteSpywaresFound.SetValue(static_cast<double>(row + 1));
+    ShowRemovalProgress(row + 1, count);
+    context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
+    const bool refused = Refused(path);
+    if (!refused) RemoveFile(quarantine, path);
+    context_.host.DoEvents();
+    if (!SecondPass()) continue;
+    if (refused) {
+      MarkFailed(path, files, row, name);
+      continue;
+    }
+    if (!core::FileExists(context_.machine.files, path)) continue;
+    if (core::FindIgnoringCase(path, ".exe") != std::string::npos) quarantine.QuarantineExecutable(path);
+    if (core::FileExists(context_.machine.files, path)) MarkFailed(path, files, row, name);
+  }
+}
+
+void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
+  const std::string extension = core::ToUpper(FileExtensionPart(path));
+  if (extension == "DLL" || extension == "OCX") {
+    quarantine.UnregisterLibrary(path);
+    quarantine.QuarantineLibrary(path);
+    quarantine.QuarantineOtherFile(path);
+  } else if (extension == "EXE") {
+    quarantine.QuarantineExecutable(path);
+  } else {
+    quarantine.QuarantineOtherFile(path);
+  }
+}
+
+void Removal::MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,
+                         const std::string& resultText) {
+  context_.deleteFailed.lstProblem.Add(shownText);
+  ++undeletable_;
+  UncheckFirstResult(context_.form, [&](const ui::ListItem& item) { return item.text == resultText; });
+  list.SetChecked(row, false);
+}
+
+void Removal::RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows) {
+  auto& traces = context_.form.lvwRegistryToBeDeleted;
+  auto& registry = context_.machine.registry;
+  const std::size_t count = traces.Count();
+  for (std::size_t row = 0; row < count && row < traces.Count(); ++row) {
+    const ui::ListItem& trace = traces.Item(row);
+    if (trace.checked) {
+      context_.form.pgbDeleteSpywaresFound.SetValue(static_cast<double>(fileRows + row + 1));
+      ShowRemovalProgress(row + 1, count);
+      context_.form.lblDeletingCaption.SetCaption(
+          core::ToLower(trace.SubItem(1) + "\\" + trace.SubItem(2)));
+      const auto hive = static_cast<platform::RootKey>(
+          static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
+      const std::string subKey(core::Trim(trace.SubItem(1)));
+      const std::string valueName(core::Trim(trace.SubItem(2)));
+      if (!valueName.empty()) {
+        DeleteRegistryValue(registry, log, hive, subKey, valueName);
+      } else if (IsProtectedKey(hive, subKey)) {
+        // A key Windows needs is never deleted, whatever a definition says.
+        if (SecondPass()) {
+          // The results list names a trace by its threat, or by its key when it has none.
+          const std::string resultText =
+              core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
+          MarkFailed(std::string(scan::RootKeyName(hive)) + "\\" + subKey, traces, row, resultText);
+        }
+      } else {
+        DeleteRegistryValue(registry, log, hive, subKey, "");
+        DeleteRegistryKey(registry, log, hive, subKey);
+      }
+    }
+    context_.host.DoEvents();
+  }
+}
+
+void Removal::RemoveCookies(Quarantine& quarantine) {
+  auto& cookies = context_.form.lvwCookiesToDelete;
+  const std::size_t count = cookies.Count();
+  for (std::size_t row = 0; row < count && row < cookies.Count(); ++row) {
+    if (cookies.Item(row).checked) {
+      const std::string path = cookies.Item(row).text;
+      ShowRemovalProgress(row + 1, count);
+      context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
+      if (Refused(path)) {
+        if (SecondPass()) {
+          context_.deleteFailed.lstProblem.Add(path);
+          ++undeletable_;
+          cookies.SetChecked(row, false);
+          UncheckFirstResult(context_.form,
+                             [&](const ui::ListItem& item) { return item.SubItem(1) == path; });
+        }
+      } else if (core::FileExists(context_.machine.files, path)) {
+        quarantine.QuarantineCookieFile(path);
+      }
+    }
+    context_.host.DoEvents();
+  }
+}
+
+void Removal::AddToRunningTotal() {
+  auto& form = context_.form;
+  const auto total = core::ParseNumber(context_.settings.Get(core::settings::kDefinitionsRemoved)).value_or(0) +
+                     core::ParseNumber(form.lblRemovePicSoftwareFound.Caption()).value_or(0) +
+                     core::ParseNumber(form.lbltracesFound.Caption()).value_or(0);
+  context_.settings.Save(core::settings::kDefinitionsRemoved, std::to_string(total));
+}
+
+}  // namespace kestrian::removal

@@ -1,0 +1,43 @@
+#pragma once
+// The results page's Delete command: a restore point around two passes over the checked
+// files, registry items and cookies, every file backed up first; the files still there
+// after the second pass are listed in "Delete Failed".
+#include <cstdint>
+#include <string>
+
+#include "removal/quarantine.h"
+#include "removal/quarantine_log.h"
+#include "scan/scan_context.h"
+
+namespace kestrian::removal {
+
+class Removal {
+ public:
+  explicit Removal(scan::ScanContext& context) : context_(context) {}
+
+  // Command4 click; asks nothing after a scheduled scan with automatic deletion.
+  void DeleteCommand();
+  void RunRemoval();
+  // The "Really Delete?" question, with the restore-point paragraph where Windows has it.
+  std::string ConfirmationText();
+
+ private:
+  void RunPasses(Quarantine& quarantine, QuarantineLog& log);
+  void RemovalPass(Quarantine& quarantine, QuarantineLog& log);
+  void RemoveFiles(Quarantine& quarantine);
+  void RemoveFile(Quarantine& quarantine, const std::string& path);
+  void RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows);
+  void RemoveCookies(Quarantine& quarantine);
+  // Lists an item in "Delete Failed" (second pass only) and unchecks its rows.
+  void MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,
+                  const std::string& resultText);
+  bool Refused(const std::string& path);
+  void ShowRemovalProgress(std::size_t done, std::size_t total);
+  void AddToRunningTotal();
+  bool SecondPass() const { return !context_.state.firstRemovalPass; }
+
+  scan::ScanContext& context_;
+  int undeletable_ = 0;  // UndeletableCount of the current pass
+};
+
+}  // namespace kestrian::removal
