@@ -255,7 +255,7 @@ Status FakeFileSystem::Delete(std::string_view path) {
   if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
     return platform::kAccessDenied;
   }
-  if (node->locked) return platform::kSharingViolation;
+  if (node->locked || node->readsOnly) return platform::kSharingViolation;
   nodes_.erase(std::string(path));
   return platform::kOk;
 }
@@ -263,7 +263,7 @@ Status FakeFileSystem::Delete(std::string_view path) {
 Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to) {
   Node* source = Lookup(from);
   if (source == nullptr) return platform::kFileNotFound;
-  if (source->locked) return platform::kSharingViolation;
+  if (source->locked || source->readsOnly) return platform::kSharingViolation;
   if (!FolderExists(Parent(to))) return platform::kPathNotFound;
   if (const Node* target = Lookup(to)) {
     if (target->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
@@ -316,6 +316,10 @@ void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
 
 void FakeFileSystem::Lock(std::string_view path, bool locked) {
   if (Node* node = Lookup(path)) node->locked = locked;
+}
+
+void FakeFileSystem::HoldSharingReads(std::string_view path) {
+  if (Node* node = Lookup(path)) node->readsOnly = true;
 }
 
 bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }

@@ -67,6 +67,8 @@ class FakeFileSystem final : public platform::FileSystem {
   // A file held open by another program that shares nothing: reads, writes, moves and
   // deletes fail with a sharing violation.
   void Lock(std::string_view path, bool locked = true);
+  // A file held open by a program that lets others read it but not delete or change it.
+  void HoldSharingReads(std::string_view path);
   bool Exists(std::string_view path) const;
   std::optional<std::string> Content(std::string_view path) const;
 
@@ -76,6 +78,7 @@ class FakeFileSystem final : public platform::FileSystem {
     std::uint32_t attributes = 0;
     std::string content;
     bool locked = false;
+    bool readsOnly = false;  // held open, sharing reads only
   };
   static std::string Parent(std::string_view path);
   Node* Lookup(std::string_view path);

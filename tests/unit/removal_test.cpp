@@ -1,0 +1,238 @@
+#include "removal/removal.h"
+
+#include "removal/check_mirroring.h"
+#include "scan_fixture.h"
+
+namespace kestrian::removal {
+namespace {
+
+using namespace std::string_literals;
+using platform::roots::kCurrentUser;
+
+constexpr const char* kLogPath = "C:\\Kestrian\\quarantine\\QuarantineLog.txt";
+constexpr const char* kNow = "12/6/2026 9:30:00 AM";
+
+std::string FileEntry(const std::string& backup, const std::string& location) {
+  return std::string(kNow) + " - File: " + backup + "\r\nLocation: " + location + "\r\n\r\n\r\n";
+}
+std::string KeyEntry(const std::string& key, const std::string& value) {
+  return std::string(kNow) + " - Key: " + key + "\r\nValue: " + value + "\r\n\r\n\r\n";
+}
+
+class RemovalTest : public scan::ScanFixture {
+ protected:
+  RemovalTest() {
+    EndSession();
+    machine.files.PutFolder("C:\\Kestrian");
+    form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.SetItemCheckHandler(
+        [this](std::size_t row) { MirrorResultCheck(form, row); });
+  }
+  // A file finding as the file scan lists it: a trace and, once per name, a result.
+  void AddFile(const std::string& path, const std::string& name, std::string_view bytes = "MZ") {
+    machine.files.PutFile(path, bytes);
+    const auto row = form.lvwFilesToBeDeleted.Add(path);
+    form.lvwFilesToBeDeleted.SetSubItem(row, 1, name);
+    AddResult(name, path, 3);
+  }
+  void AddKey(const std::string& key, const std::string& value, const std::string& name) {
+    const auto row = form.lvwRegistryToBeDeleted.Add("-2147483647");
+    form.lvwRegistryToBeDeleted.SetSubItem(row, 1, key);
+    form.lvwRegistryToBeDeleted.SetSubItem(row, 2, value);
+    form.lvwRegistryToBeDeleted.SetSubItem(row, 3, name);
+    AddResult(name, "HKEY_CURRENT_USER\\" + key + value, 2);
+  }
+  void AddCookie(const std::string& path) {
+    machine.files.PutFile(path, "id\nv\nsite.example/\n");
+    form.lvwCookiesToDelete.Add(path);
+    AddResult("Cookie: " + path.substr(path.rfind('\\') + 1), path, 1);
+  }
+  void AddResult(const std::string& name, const std::string& location, int icon) {
+    auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    if (results.FindItemStartingWith(name) && icon != 1) return;
+    const auto row = results.Add(name, icon);
+    results.SetSubItem(row, 1, location);
+  }
+  void CheckAll() {
+    auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    for (std::size_t row = 0; row < results.Count(); ++row) {
+      results.SetChecked(row, true);
+      results.RaiseItemCheck(row);
+    }
+  }
+  std::string Log() { return machine.files.Content(kLogPath).value_or("<none>"); }
+
+  Removal removal{context};
+};
+
+TEST_F(RemovalTest, ChecksFollowTheResultToItsHiddenRows) {
+  AddFile("C:\\A\\one.dll", "Acme");
+  AddFile("C:\\B\\two.dll", "Acme");
+  AddFile("C:\\C\\other.dll", "Other");
+  AddKey("Software\\Acme", "", "Acme Keys");
+  AddKey("Software\\Blank", "", "");  // a nameless trace follows the result named by its key
+  AddCookie("C:\\Cookies\\me@ad[1].txt");
+  auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  for (std::size_t row = 0; row < results.Count(); ++row) {
+    if (results.Item(row).text == "Other") continue;
+    results.SetChecked(row, true);
+    MirrorResultCheck(form, row);
+  }
+  EXPECT_TRUE(form.lvwFilesToBeDeleted.Item(0).checked);
+  EXPECT_TRUE(form.lvwFilesToBeDeleted.Item(1).checked);
+  EXPECT_FALSE(form.lvwFilesToBeDeleted.Item(2).checked);
+  EXPECT_TRUE(form.lvwRegistryToBeDeleted.Item(0).checked);
+  EXPECT_FALSE(form.lvwRegistryToBeDeleted.Item(1).checked);  // its result is named "", not the key
+  EXPECT_TRUE(form.lvwCookiesToDelete.Item(0).checked);
+}
+
+TEST_F(RemovalTest, NothingCheckedIsSaidUnlessTheScanDeletesOnItsOwn) {
+  AddFile("C:\\A\\x.dll", "X");
+  removal.DeleteCommand();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text,
+            "No entries are selected.  You must check the box next to at least one item in the list.");
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
+  state.session.autoDeleteAfterScan = true;
+  removal.DeleteCommand();
+  EXPECT_EQ(host.Messages().size(), 1u);
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll"));
+}
+
+TEST_F(RemovalTest, TheQuestionMentionsTheRestorePointWhereWindowsHasOne) {
+  const std::string base =
+      "Are you sure you want to delete the selected files?\r\n\r\n"
+      "Deleted files will be backed up in the following folder in case you need to recover them:"
+      "\r\n\r\nC:\\Kestrian\\quarantine";
+  EXPECT_EQ(removal.ConfirmationText(),
+            base + "\r\n\r\nIn addition, a System Restore Point will be created using Windows System "
+                   "Restore, accessible through:\r\n\r\nStart > Programs > Accessories > System Tools > "
+                   "System Restore");
+  machine.environment.minorVersion = 0;  // Windows 2000
+  EXPECT_EQ(removal.ConfirmationText(), base);
+}
+
+TEST_F(RemovalTest, NoAnswerButYesDeletesNothing) {
+  AddFile("C:\\A\\x.dll", "X");
+  CheckAll();
+  host.Answer(ui::MessageAnswer::No);
+  removal.DeleteCommand();
+  EXPECT_EQ(host.Messages()[0].title, "Really Delete?");
+  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll"));
+  EXPECT_TRUE(machine.systemRestore.requests.empty());
+}
+
+TEST_F(RemovalTest, EveryKindIsBackedUpDeletedAndLogged) {
+  const auto process = machine.processes.Start("tool.exe", "C:\\A\\tool.exe");
+  AddFile("C:\\A\\tool.exe", "Tool", "first");
+  AddFile("D:\\B\\TOOL.EXE", "Tool", "second");
+  AddFile("C:\\A\\lib.Dll", "Lib");
+  AddFile("C:\\A\\notes.txt", "Notes");
+  machine.registry.SetValue(kCurrentUser, "Software\\Acme", "Spy", platform::RegistryValue::String("x"));
+  machine.registry.SetValue(kCurrentUser, "Software\\Gone", "", platform::RegistryValue::String("d"));
+  AddKey("Software\\Acme", "Spy", "Acme Value");
+  AddKey("Software\\Gone", "", "Gone Key");
+  AddCookie("C:\\Cookies\\me@ad[1].txt");
+  CheckAll();
+  removal.DeleteCommand();
+
+  for (const char* path : {"C:\\A\\tool.exe", "D:\\B\\TOOL.EXE", "C:\\A\\lib.Dll", "C:\\A\\notes.txt",
+                           "C:\\Cookies\\me@ad[1].txt"}) {
+    EXPECT_FALSE(machine.files.Exists(path)) << path;
+  }
+  EXPECT_FALSE(machine.processes.Running(process));
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\tool.exe"), "first");
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\TOOL (2).EXE"), "second");
+  // Twice in the first pass (before and inside the library routine), once in the second,
+  // where there is nothing left to load.
+  EXPECT_EQ(machine.libraries.calls, std::vector<std::string>(3, "C:\\A\\lib.Dll!DllUnregisterServer"));
+  EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Acme", "Spy").has_value());
+  EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Acme"));
+  EXPECT_FALSE(machine.registry.HasKey(kCurrentUser, "Software\\Gone"));
+  EXPECT_EQ(Log(), FileEntry("tool.exe", "C:\\A\\tool.exe") + FileEntry("TOOL (2).EXE", "D:\\B\\TOOL.EXE") +
+                       FileEntry("lib.Dll", "C:\\A\\lib.Dll") + FileEntry("notes.txt", "C:\\A\\notes.txt") +
+                       KeyEntry("HKEY_CURRENT_USER\\Software\\Acme", "Spy") +
+                       KeyEntry("HKEY_CURRENT_USER\\Software\\Gone", "") +
+                       KeyEntry("-2147483647\\Software\\Gone", "All Values") +
+                       FileEntry("me@ad[1].txt", "C:\\Cookies\\me@ad[1].txt"));
+  EXPECT_TRUE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Empty());
+  EXPECT_TRUE(form.lvwFilesToBeDeleted.Empty());
+  EXPECT_TRUE(form.lvwRegistryToBeDeleted.Empty());
+  EXPECT_EQ(form.lvwCookiesToDelete.Count(), 1u);  // the cookie list keeps its rows
+  EXPECT_FALSE(deleteFailed.Visible());
+  EXPECT_EQ(form.lblDeletingPercentageCompleted.Caption(), "100% complete");
+  EXPECT_FALSE(form.pgbDeleteSpywaresFound.Visible());
+}
+
+TEST_F(RemovalTest, AFileWithoutABackupIsNeverDeleted) {
+  AddFile("C:\\A\\shared.dat", "Held");
+  AddFile("C:\\A\\exclusive.dat", "Locked");
+  AddFile("C:\\A\\fine.dat", "Fine");
+  machine.files.HoldSharingReads("C:\\A\\shared.dat");
+  machine.files.Lock("C:\\A\\exclusive.dat");
+  CheckAll();
+  removal.DeleteCommand();
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\shared.dat"));
+  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine\\shared.dat"));  // backed up once
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\exclusive.dat"));
+  EXPECT_FALSE(machine.files.Exists("C:\\Kestrian\\quarantine\\exclusive.dat"));
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\fine.dat"));
+  EXPECT_EQ(Log(), FileEntry("shared.dat", "C:\\A\\shared.dat") + FileEntry("fine.dat", "C:\\A\\fine.dat"));
+  EXPECT_EQ(Texts(deleteFailed.lstProblem),
+            (std::vector<std::string>{"C:\\A\\shared.dat", "C:\\A\\exclusive.dat"}));
+  EXPECT_TRUE(deleteFailed.Visible());
+  EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved), (std::vector<std::string>{"Held", "Locked"}));
+  EXPECT_FALSE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(0).checked);
+  EXPECT_EQ(Texts(form.lvwFilesToBeDeleted), (std::vector<std::string>{"C:\\A\\shared.dat", "C:\\A\\exclusive.dat"}));
+}
+
+TEST_F(RemovalTest, WithoutAQuarantineFolderNothingIsDeleted) {
+  AddFile("C:\\A\\x.dat", "X");
+  AddCookie("C:\\Cookies\\me@ad[1].txt");
+  machine.files.PutFile("C:\\Kestrian\\quarantine", "a file where the folder should be");
+  CheckAll();
+  removal.DeleteCommand();
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dat"));
+  EXPECT_TRUE(machine.files.Exists("C:\\Cookies\\me@ad[1].txt"));
+  EXPECT_EQ(Texts(deleteFailed.lstProblem), std::vector<std::string>{"C:\\A\\x.dat"});
+}
+
+TEST_F(RemovalTest, KeysWindowsNeedsAndTheProgramsOwnFilesAreRefused) {
+  machine.registry.SetValue(kCurrentUser, "Software\\Microsoft", "Spy", platform::RegistryValue::String("x"));
+  AddKey("Software\\Microsoft", "", "Protected");
+  AddKey("Software\\Microsoft", "Spy", "Value Under It");
+  AddFile("C:\\Kestrian\\ENoSignature.txt", "Own File");
+  CheckAll();
+  removal.DeleteCommand();
+  EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Microsoft"));
+  EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Microsoft", "Spy").has_value());
+  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\ENoSignature.txt"));
+  EXPECT_EQ(Texts(deleteFailed.lstProblem),
+            (std::vector<std::string>{"C:\\Kestrian\\ENoSignature.txt", "HKEY_CURRENT_USER\\Software\\Microsoft"}));
+  EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
+            (std::vector<std::string>{"Protected", "Own File"}));
+  for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) EXPECT_FALSE(item.checked);
+}
+
+TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
+  AddFile("C:\\A\\x.dat", "X");
+  form.lblRemovePicSoftwareFound.SetCaption("3");
+  form.lbltracesFound.SetCaption("5");
+  settings.Save(core::settings::kDefinitionsRemoved, "10");
+  CheckAll();
+  const int yieldsBefore = host.Yields();
+  removal.DeleteCommand();
+  ASSERT_EQ(machine.systemRestore.requests.size(), 2u);
+  EXPECT_EQ(machine.systemRestore.requests[0].description, std::string("Kestrian Restore Point ") + kNow);
+  EXPECT_EQ(machine.systemRestore.requests[0].restorePointType, 6u);
+  EXPECT_EQ(machine.systemRestore.requests[1].eventType, 101u);
+  EXPECT_EQ(state.openRestoreSequence, 0);
+  EXPECT_FALSE(state.firstRemovalPass);
+  EXPECT_GT(host.Yields() - yieldsBefore, 20001);
+  EXPECT_EQ(settings.Get(core::settings::kDefinitionsRemoved), "18");
+  EXPECT_EQ(form.lblDefRemoved.Caption(), "18");
+}
+
+}  // namespace
+}  // namespace kestrian::removal

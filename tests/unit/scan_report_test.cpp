@@ -1,0 +1,109 @@
+#include "report/scan_report.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_machine.h"
+#include "support/scripted_host.h"
+
+namespace kestrian::report {
+namespace {
+
+class ScanReportTest : public ::testing::Test {
+ protected:
+  ScanReportTest() {
+    machine.files.PutFolder("C:\\Kestrian");
+    session.startedAt = "12/6/2026 9:00:00 AM";
+    session.finishedAt = "12/6/2026 9:05:00 AM";
+    form.lblMemoryInspected.SetCaption("12");
+    form.lblRegistryInspected.SetCaption("300");
+    form.lblFilesFolderInspected.SetCaption("45");
+  }
+  ReportSources Sources() { return {machine.files, folder, form, session, version}; }
+
+  testing::FakeMachine machine;
+  core::ApplicationFolder folder{"C:\\Kestrian"};
+  ui::FrmMain form;
+  core::ScanSessionState session;
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
+};
+
+const std::string kHead =
+    std::string(68, '*') + "\r\n\r\n" + std::string(19, ' ') + "Kestrianv1.6   Scan Report.\r\n\r\n" +
+    std::string(68, '*') + "\r\n\r\n" + std::string(23, '-') + "\r\n\r\n" +
+    " Scan Started at  : 12/6/2026 9:00:00 AM\r\n\r\n" +
+    " Scan Finished at : 12/6/2026 9:05:00 AM\r\n\r\n" + std::string(23, '-') + "\r\n\r\n" +
+    "\r\n\r\n\r\n\r\n\r\n\r\n" +
+    " 1)Total Number of Cookies and Processes inspected: 12\r\n\r\n" +
+    " 2)Total Number of Registry entries inspected: 300\r\n\r\n" +
+    " 3)Total Number of Files/Folders inspected: 45\r\n\r\n" + "\r\n\r\n" +
+    "[Threats Detected]\r\n\r\n\r\n";
+const std::string kTail = "\r\n\r\n=====================End Of Report.\r\n";
+
+TEST_F(ScanReportTest, AReportWithoutFindingsOrSections) {
+  EXPECT_EQ(ScanReportText(Sources()), kHead + "Total = 0\r\n\r\n" + kTail);
+}
+
+TEST_F(ScanReportTest, FindingsExclusionsAndTheQuarantineLog) {
+  auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  results.SetSubItem(results.Add("Acme"), 1, "C:\\A\\acme.dll");
+  results.SetSubItem(results.Add("Cookie: me@ad[1].txt"), 1, "C:\\Cookies\\me@ad[1].txt");
+  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "First\r\n\r\n \r\nSecond\r\n");
+  machine.files.PutFolder("C:\\Kestrian\\quarantine");
+  machine.files.PutFile("C:\\Kestrian\\quarantine\\QuarantineLog.txt",
+                        "9:00 - File: a.exe\r\nLocation: C:\\a.exe\r\n\r\n\r\n");
+  EXPECT_EQ(ScanReportText(Sources()),
+            kHead + "Acme\r\n\r\nC:\\A\\acme.dll\r\n\r\n\r\n" +
+                "Cookie: me@ad[1].txt\r\n\r\nC:\\Cookies\\me@ad[1].txt\r\n\r\n\r\n" + "Total = 2\r\n\r\n" +
+                "\r\n[Files Currently Excluded]\r\n\r\nFirst\r\nSecond\r\nTotal Lines = 2\r\n\r\n" +
+                "\r\n[Current Quarantine Log]\r\n\r\n9:00 - File: a.exe\r\nLocation: C:\\a.exe\r\n\r\n\r\n"
+                "Total Lines = 4\r\n\r\n\r\n" +
+                kTail);
+}
+
+TEST_F(ScanReportTest, AnEmptyExclusionFileGivesAnEmptySection) {
+  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "");
+  EXPECT_EQ(ScanReportText(Sources()),
+            kHead + "Total = 0\r\n\r\n" + "\r\n[Files Currently Excluded]\r\n\r\nTotal Lines = 0\r\n\r\n" + kTail);
+}
+
+TEST_F(ScanReportTest, EachReportReplacesTheLast) {
+  machine.files.PutFile("C:\\Kestrian\\Scan_Log.txt", "an older report that is longer than the new one");
+  MakeReport(Sources());
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\Scan_Log.txt"), ScanReportText(Sources()));
+}
+
+TEST_F(ScanReportTest, TheViewerCollapsesDoubleSpacing) {
+  EXPECT_EQ(ReportViewerText("Title\r\n\r\nLine\r\n\r\n\r\nA\r\nB\r\n  \r\nEnd"),
+            "Title\r\nLine\r\n\r\nAB\r\nEnd");
+  EXPECT_EQ(ReportViewerText(""), "");
+}
+
+class RecordingViewer final : public ui::ReportViewer {
+ public:
+  explicit RecordingViewer(const ui::FrmMain& form) : form_(form) {}
+  void ShowModal(std::string_view title, std::string_view text) override {
+    shown.emplace_back(title, text);
+    labelEnabledWhileShown = form_.lblViewLogFile.Enabled();
+  }
+  std::vector<std::pair<std::string, std::string>> shown;
+  bool labelEnabledWhileShown = true;
+
+ private:
+  const ui::FrmMain& form_;
+};
+
+TEST_F(ScanReportTest, ViewLogShowsTheReportOrNothing) {
+  testing::ScriptedHost host;
+  RecordingViewer viewer(form);
+  ViewLog(machine.files, folder, host, form, viewer, "Kestrian");
+  MakeReport(Sources());
+  ViewLog(machine.files, folder, host, form, viewer, "Kestrian");
+  ASSERT_EQ(viewer.shown.size(), 2u);
+  EXPECT_EQ(viewer.shown[0], (std::pair<std::string, std::string>{"Kestrian Log", ""}));
+  EXPECT_EQ(viewer.shown[1].second, ReportViewerText(ScanReportText(Sources())));
+  EXPECT_FALSE(viewer.labelEnabledWhileShown);
+  EXPECT_TRUE(form.lblViewLogFile.Enabled());
+}
+
+}  // namespace
+}  // namespace kestrian::report
