@@ -4,7 +4,11 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
+#include "app/delete_failed_window.h"
 #include "app/main_window.h"
+#include "app/report_window.h"
 #include "app/win32_host.h"
 #include "core/definition_files.h"
 #include "core/exclusion_list.h"
@@ -35,6 +39,8 @@ class Program {
 
   int Run() {
     if (!window_.Create(instance_, version_.productName + " by " + version_.companyName)) return 1;
+    deleteFailedWindow_.emplace(deleteFailed_, host_, window_.Handle());
+    reportWindow_.emplace(window_.Handle());
     LoadDataFiles();
     LoadScanOptions();
     BindCommands();
@@ -80,6 +86,9 @@ class Program {
     window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
     window_.OnClick(form_.Command4, [this] { removal_.DeleteCommand(); });
+    window_.OnClick(form_.cmdLog, [this] {
+      report::ViewLog(machine_.Get().files, folder_, host_, form_, *reportWindow_, version_.productName);
+    });
     auto& results = form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
     results.SetItemCheckHandler([this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
     window_.OnItemCheck(results, [this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
@@ -128,6 +137,9 @@ class Program {
       {[this] { report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_}); },
        [this] { removal_.DeleteCommand(); }}};
   MainWindow window_{form_, host_};
+  // Owned by the main window, so made after it and gone before it.
+  std::optional<DeleteFailedWindow> deleteFailedWindow_;
+  std::optional<ReportWindow> reportWindow_;
 };
 
 }  // namespace

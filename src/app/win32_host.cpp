@@ -1,5 +1,6 @@
 #include "app/win32_host.h"
 
+#include <algorithm>
 #include <string>
 
 namespace kestrian::app {
@@ -20,8 +21,20 @@ void Win32Host::DoEvents() {
   }
 }
 
+void Win32Host::AddDialogWindow(HWND window) {
+  if (std::find(dialogWindows_.begin(), dialogWindows_.end(), window) == dialogWindows_.end()) {
+    dialogWindows_.push_back(window);
+  }
+}
+
+void Win32Host::RemoveDialogWindow(HWND window) { std::erase(dialogWindows_, window); }
+
 void Win32Host::Dispatch(MSG& message) {
   if (mainWindow_ != nullptr && ::IsDialogMessageA(mainWindow_, &message)) return;
+  // IsDialogMessage may run a handler that removes a dialog; the loop ends right after it.
+  for (const HWND dialog : dialogWindows_) {
+    if (::IsDialogMessageA(dialog, &message)) return;
+  }
   ::TranslateMessage(&message);
   ::DispatchMessageA(&message);
 }

@@ -46,6 +46,9 @@ class FileSystem {
   virtual Status MoveReplacing(std::string_view from, std::string_view to) = 0;
   virtual Status Copy(std::string_view from, std::string_view to, bool failIfExists) = 0;
   virtual Status CreateFolder(std::string_view path) = 0;
+  // The absolute path the system makes of `path` (relative to the current folder or drive);
+  // `path` itself when it cannot.
+  virtual std::string FullPath(std::string_view path) = 0;
 };
 
 }  // namespace kestrian::platform

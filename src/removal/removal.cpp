@@ -161,7 +161,8 @@ void Removal::RemovalPass(Quarantine& quarantine, QuarantineLog& log) {
 
 bool Removal::Refused(const std::string& path) {
   // Nothing of the program's own folder (the quarantine among it), and no folder at all.
-  if (IsInsideFolder(path, context_.folder.Path())) return true;
+  // A relative path counts where the system would take it.
+  if (IsInsideFolder(context_.machine.files.FullPath(path), context_.folder.Path())) return true;
   for (const auto& entry : context_.machine.files.Find(path)) {
     if (entry.attributes & platform::attributes::kDirectory) return true;
   }
@@ -276,8 +277,10 @@ void Removal::RemoveCookies(Quarantine& quarantine) {
 
 void Removal::AddToRunningTotal() {
   auto& form = context_.form;
+  // The scan's own count of threats: the found label shows it only as of the last
+  // hundredth progress call, which can be far behind (0 for a small scan).
   const auto total = core::ParseNumber(context_.settings.Get(core::settings::kDefinitionsRemoved)).value_or(0) +
-                     core::ParseNumber(form.lblRemovePicSoftwareFound.Caption()).value_or(0) +
+                     context_.state.session.spywareFound +
                      core::ParseNumber(form.lbltracesFound.Caption()).value_or(0);
   context_.settings.Save(core::settings::kDefinitionsRemoved, std::to_string(total));
 }

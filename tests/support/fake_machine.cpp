@@ -318,6 +318,12 @@ void FakeFileSystem::Lock(std::string_view path, bool locked) {
   if (Node* node = Lookup(path)) node->locked = locked;
 }
 
+std::string FakeFileSystem::FullPath(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':') return std::string(path);
+  if (!path.empty() && path[0] == '\\') return currentFolder.substr(0, 2) + std::string(path);
+  return currentFolder + "\\" + std::string(path);
+}
+
 void FakeFileSystem::HoldSharingReads(std::string_view path) {
   if (Node* node = Lookup(path)) node->readsOnly = true;
 }

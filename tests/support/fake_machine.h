@@ -59,6 +59,10 @@ class FakeFileSystem final : public platform::FileSystem {
   platform::Status MoveReplacing(std::string_view from, std::string_view to) override;
   platform::Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   platform::Status CreateFolder(std::string_view path) override;
+  std::string FullPath(std::string_view path) override;
+
+  // The folder relative paths start from.
+  std::string currentFolder = "C:\\Kestrian";
 
   // Arrangement. Folders on the way are created.
   void PutFile(std::string_view path, std::string_view bytes,

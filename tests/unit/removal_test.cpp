@@ -203,21 +203,26 @@ TEST_F(RemovalTest, KeysWindowsNeedsAndTheProgramsOwnFilesAreRefused) {
   AddKey("Software\\Microsoft", "", "Protected");
   AddKey("Software\\Microsoft", "Spy", "Value Under It");
   AddFile("C:\\Kestrian\\ENoSignature.txt", "Own File");
+  AddFile("Kestrian.exe", "Relative");  // where a missing special folder leaves a definition
+  machine.files.PutFile("C:\\Kestrian\\Kestrian.exe", "MZ");
   CheckAll();
   removal.DeleteCommand();
   EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Microsoft"));
   EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Microsoft", "Spy").has_value());
   EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\ENoSignature.txt"));
+  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\Kestrian.exe"));
   EXPECT_EQ(Texts(deleteFailed.lstProblem),
-            (std::vector<std::string>{"C:\\Kestrian\\ENoSignature.txt", "HKEY_CURRENT_USER\\Software\\Microsoft"}));
+            (std::vector<std::string>{"C:\\Kestrian\\ENoSignature.txt", "Kestrian.exe",
+                                      "HKEY_CURRENT_USER\\Software\\Microsoft"}));
   EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
-            (std::vector<std::string>{"Protected", "Own File"}));
+            (std::vector<std::string>{"Protected", "Own File", "Relative"}));
   for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) EXPECT_FALSE(item.checked);
 }
 
 TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   AddFile("C:\\A\\x.dat", "X");
-  form.lblRemovePicSoftwareFound.SetCaption("3");
+  state.session.spywareFound = 3;
+  form.lblRemovePicSoftwareFound.SetCaption("0");  // the label may lag behind the count
   form.lbltracesFound.SetCaption("5");
   settings.Save(core::settings::kDefinitionsRemoved, "10");
   CheckAll();

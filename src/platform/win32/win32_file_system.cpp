@@ -110,4 +110,12 @@ Status Win32FileSystem::CreateFolder(std::string_view path) {
   return ::CreateDirectoryA(name.c_str(), nullptr) ? kOk : LastError();
 }
 
+std::string Win32FileSystem::FullPath(std::string_view path) {
+  const std::string relative(path);
+  char buffer[MAX_PATH * 2] = {};
+  const DWORD length = ::GetFullPathNameA(relative.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0 || length >= sizeof buffer) return relative;
+  return std::string(buffer, length);
+}
+
 }  // namespace kestrian::platform::win32

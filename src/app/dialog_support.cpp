@@ -1,0 +1,52 @@
+#include "app/dialog_support.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace kestrian::app {
+
+namespace {
+struct alignas(4) EmptyDialogTemplate {
+  DLGTEMPLATE header;
+  WORD menu = 0;
+  WORD windowClass = 0;
+  WORD title = 0;
+};
+static_assert(offsetof(EmptyDialogTemplate, menu) == sizeof(DLGTEMPLATE));
+}  // namespace
+
+int ScreenDpi() { return ::GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY); }
+
+HFONT CreateMessageFont() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+  return ::CreateFontIndirectA(&metrics.lfMessageFont);
+}
+
+HWND CreateEmptyDialog(DWORD style, HWND owner, DLGPROC procedure, LPARAM parameter) {
+  EmptyDialogTemplate dialog{};
+  dialog.header.style = style;
+  return ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), &dialog.header, owner, procedure,
+                                      parameter);
+}
+
+void CenterOver(HWND window, HWND owner) {
+  RECT area{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  RECT around = area;
+  if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+    ::GetWindowRect(owner, &around);
+  }
+  RECT bounds{};
+  ::GetWindowRect(window, &bounds);
+  const LONG width = bounds.right - bounds.left;
+  const LONG height = bounds.bottom - bounds.top;
+  const LONG left = around.left + (around.right - around.left - width) / 2;
+  const LONG top = around.top + (around.bottom - around.top - height) / 2;
+  ::SetWindowPos(window, nullptr, std::clamp(left, area.left, std::max(area.left, area.right - width)),
+                 std::clamp(top, area.top, std::max(area.top, area.bottom - height)), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace kestrian::app

@@ -1,0 +1,52 @@
+#pragma once
+// What the program's small dialogs share: owners of window and font handles, the screen's
+// DPI and message font, a dialog template without controls, and centring over the owner.
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "platform/win32/unique_handle.h"
+
+namespace kestrian::app {
+
+struct WindowDestroyer {
+  void operator()(HWND window) const { ::DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+struct FontTraits {
+  using Handle = HFONT;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle font) { ::DeleteObject(font); }
+};
+using UniqueFont = platform::win32::UniqueAny<FontTraits>;
+
+// The screen's device context for measuring.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(::GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+int ScreenDpi();
+// The font Windows uses in message boxes, or null.
+HFONT CreateMessageFont();
+
+// Creates a modeless dialog with `style` and no controls: they are made in pixels once the
+// DPI and the font are known, and the dialog manager still gives the window its keyboard
+// (Tab, Enter, Escape). WM_INITDIALOG receives `parameter`.
+HWND CreateEmptyDialog(DWORD style, HWND owner, DLGPROC procedure, LPARAM parameter);
+
+// Over the owner when it is on screen, else in the middle of the work area; never off it.
+void CenterOver(HWND window, HWND owner);
+
+}  // namespace kestrian::app
