@@ -1,5 +1,6 @@
 // Drives the real program's windows from outside, as a user would: finds the main window,
-// presses buttons by caption, waits for a text to show. Used by the end-to-end runs.
+// presses buttons by caption, waits for a text to show. Other top-level windows (message
+// boxes, dialogs) are found by their title. Used by the end-to-end runs.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,11 +32,21 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM parameter) {
   return TRUE;
 }
 
-HWND FindChild(const char* text, const char* className) {
-  const HWND main = ::FindWindowA(kMainClass, nullptr);
-  if (main == nullptr) return nullptr;
+HWND FindChildOf(HWND parent, const char* text, const char* className) {
+  if (parent == nullptr) return nullptr;
   Search search{text, className, nullptr};
-  ::EnumChildWindows(main, &MatchChild, reinterpret_cast<LPARAM>(&search));
+  ::EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindChild(const char* text, const char* className) {
+  return FindChildOf(::FindWindowA(kMainClass, nullptr), text, className);
+}
+
+// A visible top-level window with exactly this title.
+HWND FindTopLevel(const char* title) {
+  Search search{title, nullptr, nullptr};
+  ::EnumWindows(&MatchChild, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -49,9 +60,38 @@ bool WaitFor(double seconds, Probe probe) {
   return true;
 }
 
+// Presses an enabled button of `parent` (waiting up to 10 s for one); `parent` is looked up
+// again on every try.
+template <class Parent>
+int ClickButton(Parent parent, const char* caption) {
+  HWND button = nullptr;
+  if (!WaitFor(10, [&] {
+        button = FindChildOf(parent(), caption, "Button");
+        return button != nullptr && ::IsWindowEnabled(button);
+      })) {
+    std::fprintf(stderr, "kdrive: no enabled button \"%s\"\n", caption);
+    return 1;
+  }
+  ::PostMessageA(button, BM_CLICK, 0, 0);
+  return 0;
+}
+
+BOOL CALLBACK PrintButton(HWND child, LPARAM) {
+  char text[512] = {};
+  char className[64] = {};
+  ::GetWindowTextA(child, text, sizeof text);
+  ::GetClassNameA(child, className, sizeof className);
+  if (_stricmp(className, "Button") == 0 && ::IsWindowVisible(child)) {
+    std::fprintf(stderr, "kdrive:   button \"%s\"\n", text);
+  }
+  return TRUE;
+}
+
 int Usage() {
   std::fputs(
-      "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n",
+      "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
+      "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
+      "              | close-title TITLE | rect-title TITLE\n",
       stderr);
   return 2;
 }
@@ -66,16 +106,7 @@ int main(int argc, char** argv) {
                ? 0 : 1;
   }
   if (command == "click" && argc == 3) {
-    HWND button = nullptr;
-    if (!WaitFor(10, [&] {
-          button = FindChild(argv[2], "Button");
-          return button != nullptr && ::IsWindowEnabled(button);
-        })) {
-      std::fprintf(stderr, "kdrive: no enabled button \"%s\"\n", argv[2]);
-      return 1;
-    }
-    ::PostMessageA(button, BM_CLICK, 0, 0);
-    return 0;
+    return ClickButton([] { return ::FindWindowA(kMainClass, nullptr); }, argv[2]);
   }
   if (command == "wait-text" && argc == 4) {
     if (WaitFor(std::atof(argv[3]), [&] { return FindChild(argv[2], nullptr) != nullptr; })) return 0;
@@ -86,6 +117,39 @@ int main(int argc, char** argv) {
     const HWND main = ::FindWindowA(kMainClass, nullptr);
     if (main != nullptr) ::PostMessageA(main, WM_CLOSE, 0, 0);
     return main != nullptr ? 0 : 1;
+  }
+  if (command == "wait-title" && argc == 4) {
+    if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 0;
+    std::fprintf(stderr, "kdrive: no window \"%s\"\n", argv[2]);
+    return 1;
+  }
+  if (command == "wait-gone" && argc == 4) {
+    if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) == nullptr; })) return 0;
+    std::fprintf(stderr, "kdrive: the window \"%s\" is still there\n", argv[2]);
+    return 1;
+  }
+  if (command == "click-in" && argc == 4) {
+    const int result = ClickButton([&] { return FindTopLevel(argv[2]); }, argv[3]);
+    if (result != 0) {
+      const HWND window = FindTopLevel(argv[2]);
+      if (window == nullptr) std::fprintf(stderr, "kdrive:   no window \"%s\"\n", argv[2]);
+      else ::EnumChildWindows(window, &PrintButton, 0);
+    }
+    return result;
+  }
+  if (command == "close-title" && argc == 3) {
+    const HWND window = FindTopLevel(argv[2]);
+    if (window != nullptr) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    return window != nullptr ? 0 : 1;
+  }
+  if (command == "rect-title" && argc == 3) {
+    // The window's place on the screen: LEFT TOP WIDTH HEIGHT.
+    const HWND window = FindTopLevel(argv[2]);
+    RECT bounds{};
+    if (window == nullptr || !::GetWindowRect(window, &bounds)) return 1;
+    std::printf("%ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right - bounds.left,
+                bounds.bottom - bounds.top);
+    return 0;
   }
   return Usage();
 }

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Starts the program on a planted machine (two files, one of them held open without sharing,
+# and a registry key), scans, selects every result and deletes, and keeps a screenshot of
+# the question before the removal, of the Delete Failed window and of the log viewer.
+# Checks that the free file went to the quarantine, the held one stayed, the key went and
+# the scan log was written. The planted files and key are removed and the settings put back,
+# pass or fail.
+# usage: removal_windows_run.sh KESTRIAN_EXE KDRIVE_EXE HOLDER_EXE DEFINITIONS_DIR OUT_DIR
+set -eu
+exe=$1 kdrive=$2 holder=$3 definitions=$4 out=$5
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../scripts/wine-run
+: "${DISPLAY:?the removal windows need a display (run under xvfb-run)}"
+
+scratch='C:\KestrianE2EWindows'
+planted_key='HKCU\Software\KestrianE2EWindows'
+store='HKCU\Software\VB and VBA Program Settings'
+program_key="$store\\Kestrian"
+
+rm -rf "$out" && mkdir -p "$out/app"
+cp "$exe" "$out/app/Kestrian.exe"
+cp "$definitions"/*.dat "$out/app/"
+
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+# Wine programs write to files, never to pipes.
+wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
+drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+
+program= holder= store_existed=0 saved=0 drive_c=
+cleanup() {
+  local status=$?
+  for pid in $program $holder; do
+    kill "$pid" 2>/dev/null || continue
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+  done
+  [ -n "$drive_c" ] && rm -rf "$drive_c/KestrianE2EWindows"
+  wine_quiet reg delete "$planted_key" /f || true
+  wine_quiet reg delete "$program_key" /f || true
+  if [ "$saved" -eq 1 ]; then
+    wine_quiet reg import "$(windows_path "$out/settings-saved.reg")" ||
+      { echo "removal windows run: the settings could not be put back"; status=1; }
+  fi
+  [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
+  exit $status
+}
+trap cleanup EXIT
+fail() {
+  echo "removal windows run: $*"
+  cat "$out/kdrive.log" 2>/dev/null
+  exit 1
+}
+
+# The settings as they were; the program writes more of them than chkMakeLog.
+wine_quiet reg query "$store" && store_existed=1
+if wine_quiet reg query "$program_key"; then
+  wine_quiet reg export "$program_key" "$(windows_path "$out/settings-saved.reg")" /y ||
+    fail "cannot save the settings"
+  saved=1
+fi
+wine_quiet reg add "$program_key\\OptionAndSettings" /v chkMakeLog /t REG_SZ /d 1 /f ||
+  fail "cannot set chkMakeLog"
+
+# The machine: two files the definitions name and a key with a value.
+"$wine_run" winepath -u 'C:\' >"$out/drive_c.txt" 2>>"$out/wine.log" || fail "no C: drive"
+drive_c=$(head -n 1 "$out/drive_c.txt")
+drive_c=${drive_c%/}
+[ -d "$drive_c" ] || fail "C: is not a folder: $drive_c"
+rm -rf "$drive_c/KestrianE2EWindows" && mkdir -p "$drive_c/KestrianE2EWindows"
+printf 'The file the removal backs up and deletes.\r\n' >"$out/a.dat"
+cp "$out/a.dat" "$drive_c/KestrianE2EWindows/a.dat"
+printf 'The file held open while the removal runs.\r\n' >"$drive_c/KestrianE2EWindows/b.dat"
+wine_quiet reg add "$planted_key" /v Tracker /t REG_SZ /d planted /f || fail "cannot plant the key"
+
+"$wine_run" "$holder" "$scratch\\b.dat" none "$(windows_path "$out/holder-ready.txt")" \
+  >"$out/holder.log" 2>&1 &
+holder=$!
+for _ in $(seq 100); do [ -e "$out/holder-ready.txt" ] && break; sleep 0.2; done
+[ -e "$out/holder-ready.txt" ] || fail "the holder did not open b.dat"
+
+# A screenshot of the screen, and the check that the window TITLE on it is not blank.
+shoot() {
+  local title=$1 file=$2 rect
+  sleep 1
+  import -window root "$out/$file" || fail "no screenshot $file"
+  "$wine_run" "$kdrive" rect-title "$title" >"$out/rect.txt" 2>>"$out/kdrive.log" ||
+    fail "\"$title\" has no place on the screen"
+  read -r left top width height <"$out/rect.txt"
+  rect="${width}x${height}+${left}+${top}"
+  convert "$out/$file" -crop "$rect" +repage -format '%[fx:standard_deviation]' info: \
+    >"$out/$file.deviation" || fail "cannot read $file"
+  awk '{ exit !($1 > 0.01) }' "$out/$file.deviation" ||
+    fail "\"$title\" is blank on $file ($rect, deviation $(cat "$out/$file.deviation"))"
+}
+
+"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
+program=$!
+drive wait-window 60 || fail "the main window did not open"
+drive click "Scan &Now" || fail "no Scan Now button"
+drive click "&Start" || fail "no Start button"
+drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
+drive click "&Results/Removal" || fail "no Results button"
+drive click "Select &All" || fail "no Select All button"
+drive click "&Delete" || fail "no Delete button"
+
+drive wait-title "Really Delete?" 30 || fail "no question before the removal"
+shoot "Really Delete?" really-delete.png
+drive click-in "Really Delete?" "&Yes" || fail "no Yes button"
+
+drive wait-title "Delete Failed" 60 || fail "no Delete Failed window"
+shoot "Delete Failed" delete-failed.png
+drive click-in "Delete Failed" "C&lose" || fail "no Close button"
+drive wait-gone "Delete Failed" 30 || fail "the Delete Failed window stayed"
+
+drive click "View &Log" || fail "no View Log button"
+drive wait-title "Kestrian Log" 30 || fail "no log viewer"
+shoot "Kestrian Log" report-viewer.png
+drive click-in "Kestrian Log" "OK" || fail "no OK button"
+drive wait-gone "Kestrian Log" 30 || fail "the log viewer stayed"
+
+drive close || fail "could not close the window"
+for _ in $(seq 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$program" 2>/dev/null && fail "the program did not end"
+program_status=0
+wait "$program" || program_status=$?
+program=
+[ "$program_status" -eq 0 ] || fail "the program ended with exit code $program_status"
+
+ok=1
+expect() { local what=$1; shift; "$@" || { echo "removal windows run: $what"; ok=0; }; }
+expect "a.dat is still there" test ! -e "$drive_c/KestrianE2EWindows/a.dat"
+expect "b.dat is gone" test -e "$drive_c/KestrianE2EWindows/b.dat"
+expect "no backup of a.dat in the quarantine" cmp -s "$out/a.dat" "$out/app/quarantine/a.dat"
+expect "no Scan_Log.txt" test -f "$out/app/Scan_Log.txt"
+key_gone() { ! wine_quiet reg query "$planted_key"; }
+expect "the planted key is still there" key_gone
+for shot in really-delete delete-failed report-viewer; do
+  expect "no $shot.png" test -s "$out/$shot.png"
+done
+[ "$ok" -eq 1 ] || exit 1
+echo "removal windows run: complete; screenshots in $out"
