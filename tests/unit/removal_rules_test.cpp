@@ -122,3 +122,18 @@ TEST(RestorePointsTest, ABeginWhileOpenIsRefusedAndLongDescriptionsAreCut) {
 
 }  // namespace
 }  // namespace kestrian::removal
+
+namespace kestrian::removal {
+namespace {
+
+TEST(ViewQuarantineTest, CreatesTheFolderAndOpensItInExplorer) {
+  testing::FakeMachine machine;
+  machine.files.PutFolder("C:\\Kestrian");
+  ViewQuarantine(machine.Get(), core::ApplicationFolder("C:\\Kestrian"));
+  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine"));
+  EXPECT_EQ(machine.desktop.commands,
+            (std::vector<testing::FakeDesktop::Command>{{"explorer C:\\Kestrian\\quarantine", 1}}));
+}
+
+}  // namespace
+}  // namespace kestrian::removal
