@@ -87,7 +87,6 @@ void Removal::RunRemoval() {
   quarantine.CreateFolder();
   core::ShowPage(form, form.frmResults);
   core::ArmTimers(form, context_.settings, false);
-  SetVisible({&form.lblSweepNow, &form.lblOptions, &form.lblResult, &form.lblExit}, true);
   for (ui::Label* label : {&form.lblSweepNow, &form.lblOptions, &form.lblResult, &form.lblExit}) {
     label->SetEnabled(true);
   }

@@ -7,7 +7,7 @@
 # pass or fail.
 # usage: removal_windows_run.sh KESTRIAN_EXE KDRIVE_EXE HOLDER_EXE DEFINITIONS_DIR OUT_DIR
 set -eu
-exe=$1 kdrive=$2 holder=$3 definitions=$4 out=$5
+exe=$1 kdrive=$2 holder_exe=$3 definitions=$4 out=$5
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the removal windows need a display (run under xvfb-run)}"
@@ -71,7 +71,7 @@ cp "$out/a.dat" "$drive_c/KestrianE2EWindows/a.dat"
 printf 'The file held open while the removal runs.\r\n' >"$drive_c/KestrianE2EWindows/b.dat"
 wine_quiet reg add "$planted_key" /v Tracker /t REG_SZ /d planted /f || fail "cannot plant the key"
 
-"$wine_run" "$holder" "$scratch\\b.dat" none "$(windows_path "$out/holder-ready.txt")" \
+"$wine_run" "$holder_exe" "$scratch\\b.dat" none "$(windows_path "$out/holder-ready.txt")" \
   >"$out/holder.log" 2>&1 &
 holder=$!
 for _ in $(seq 100); do [ -e "$out/holder-ready.txt" ] && break; sleep 0.2; done
