@@ -151,7 +151,17 @@ void ScanSession::RunScanPhases() {
   RunRegistryPhase();
   RunFilePhase();
   form.pbgMain.SetMax(100);
+  // The last call always refreshes, so that the finished page and the scan log show the
+  // session's real counts (a small scan would otherwise show none); phases that did not
+  // run keep saying so.
+  context_.state.session.progressRefreshCounter = 99;
   ReportScanProgress(context_, "Scan Complete", 100, 100);
+  if (!PhaseEnabledAsBoolean(core::settings::kSweepMemoryForScan)) {
+    form.lblMemoryInspected.SetCaption("Not Selected");
+  }
+  if (!PhaseEnabledAsBoolean(core::settings::kScanRegistryForScan)) {
+    form.lblRegistryInspected.SetCaption("Not Selected");
+  }
 }
 
 void ScanSession::SetPhaseCaption(const char* caption, const char* prefix) {

@@ -10,39 +10,19 @@
 set -eu
 kscan=$1 plant=$2 sleeper=$3 definitions=$4 out=$5
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
+run_name="kscan json run"
+source "$here/e2e_common.sh"
 
 rm -rf "$out" && mkdir -p "$out/app"
 cp "$kscan" "$out/app/kscan.exe"
 cp "$definitions"/*.dat "$out/app/"
 
-# Wine programs write to files, never to pipes: a persistent wineserver's processes may
-# inherit an output and hold a pipe open forever.
-planter() { "$wine_run" "$plant" "$@" >>"$out/plant.log" 2>&1; }
-# A leftover would change what later runs and tests see, so a failed clean-up fails the run.
-cleanup() {
-  local status=$?
-  planter clean || { echo "kscan json run: cleaning up failed"; cat "$out/plant.log"; status=1; }
-  exit $status
-}
 trap cleanup EXIT
-fail() { echo "kscan json run: $*"; cat "$out/plant.log" 2>/dev/null; exit 1; }
-
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 planter plant "$(windows_path "$sleeper")" "$(windows_path "$out/folders.txt")" ||
   fail "planting failed"
 
 # The exclusion list names one cookie by its full path, so it is written for this machine.
-python3 - "$here/kscan_exclusions.txt" "$out/folders.txt" "$out/app/ENoSignature.txt" <<'EOF'
-import sys
-template, folders, target = sys.argv[1:]
-values = dict(line.split("=", 1) for line in open(folders).read().splitlines() if line)
-text = open(template).read()
-for name, value in values.items():
-    text = text.replace("${" + name + "}", value)
-# The program ends a line at a CR; a LF alone would join the entries.
-open(target, "w", newline="\r\n").write(text)
-EOF
+crlf "$here/kscan_exclusions.txt" "$out/app/ENoSignature.txt" "$out/folders.txt"
 
 # The scan counts every running process and every file of the cookie folder; the census
 # gives the part of that count the plant does not decide (${PROCESSES}, ${OTHER_COOKIE_FILES}).

@@ -12,14 +12,15 @@ In the expected documents "${NAME}" stands for a value of those files. Time stam
 masked: the quarantine log's as ${TIME}, the scan log's two as ${STARTED} and ${FINISHED}.
 Every difference is printed; the exit code is 1 when there is any.
 """
-import difflib
 import json
 import os
 import re
 import sys
 
-PLACEHOLDER = re.compile(r"\$\{([A-Z_]+)\}")
-SUM = re.compile(r"^\s*(?:\d+|\$\{[A-Z_]+\})(?:\s*\+\s*(?:\d+|\$\{[A-Z_]+\}))+\s*$")
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_documents  # noqa: E402
+
 # The general date format: short date and long time of the user's locale.
 STAMP = r"\d{1,4}[./-]\d{1,2}[./-]\d{1,4} \d{1,2}:\d{2}:\d{2}(?: [AP]M)?"
 LOG_STAMP = re.compile(r"^" + STAMP + r"(?= - (?:File|Key): )", re.MULTILINE)
@@ -36,42 +37,6 @@ def problem(text):
     problems.append(text)
 
 
-def read_values(paths):
-    values = {"EMPTY": ""}
-    for path in paths:
-        with open(path, encoding="utf-8") as lines:
-            for line in lines.read().splitlines():
-                if line:
-                    name, value = line.split("=", 1)
-                    values[name] = value
-    return values
-
-
-def substitute(text, values):
-    def value_of(match):
-        name = match.group(1)
-        if name in MASKS:
-            return match.group(0)
-        if name not in values:
-            sys.exit(f"kscan remove run: no value for ${{{name}}}")
-        return values[name]
-
-    return PLACEHOLDER.sub(value_of, text)
-
-
-def substitute_json(node, values):
-    if isinstance(node, dict):
-        return {key: substitute_json(value, values) for key, value in node.items()}
-    if isinstance(node, list):
-        return [substitute_json(item, values) for item in node]
-    if not isinstance(node, str):
-        return node
-    text = substitute(node, values)
-    if SUM.match(node):
-        return sum(int(term) for term in text.split("+"))
-    return text
-
-
 def read_bytes(path):
     with open(path, "rb") as file:
         return file.read()
@@ -80,29 +45,24 @@ def read_bytes(path):
 def expected_text(path, values):
     """An expected document: LF lines in the source tree, CR LF lines as the program writes."""
     with open(path, encoding="utf-8") as file:
-        return substitute(file.read(), values).replace("\n", "\r\n")
+        return e2e_documents.substitute(file.read(), values, MASKS).replace("\n", "\r\n")
 
 
 def compare_text(what, expected, actual, shown=repr):
     """Line ends count: the lines are shown as literals unless `shown` says otherwise."""
     if expected == actual:
         return
-    diff = difflib.unified_diff(
-        [shown(line) for line in expected.splitlines(keepends=True)],
-        [shown(line) for line in actual.splitlines(keepends=True)],
-        "expected", "kscan", lineterm="", n=2)
-    problem(f"{what} differs (- expected, + actual):\n" + "\n".join(diff))
+    diff = e2e_documents.diff([shown(line) for line in expected.splitlines(keepends=True)],
+                              [shown(line) for line in actual.splitlines(keepends=True)], 2)
+    problem(f"{what} differs (- expected, + actual):\n" + diff)
 
 
 def check_report(here, out, values):
-    with open(os.path.join(here, "kscan_remove_expected.json"), encoding="utf-8") as file:
-        expected = substitute_json(json.load(file), values)
-    with open(os.path.join(out, "kscan.json"), encoding="utf-8") as file:
-        text = file.read()
-    try:
-        actual = json.loads(text)
-    except ValueError as error:
-        problem(f"the report is not JSON ({error}):\n{text}")
+    expected = e2e_documents.load_expected_json(
+        os.path.join(here, "kscan_remove_expected.json"), values, MASKS)
+    actual, not_json = e2e_documents.read_report(os.path.join(out, "kscan.json"))
+    if not_json:
+        problem(not_json)
         return
     if actual != expected:
         compare_text("the JSON report", json.dumps(expected, indent=2) + "\n",
@@ -185,18 +145,26 @@ def check_scan_log(here, out, values):
     actual = read_bytes(path).decode("latin-1")
     for pattern, mask in SCAN_STAMPS:
         actual = pattern.sub(mask, actual)
-    expected = expected_text(os.path.join(here, "kscan_remove_expected_log.txt"), values)
+    # The cookies-and-processes count covers every running process and cookie file, as in
+    # the report's counters.
+    counted = dict(values, MEMORY_INSPECTED=str(3 + int(values["OTHER_COOKIE_FILES"]) + 1 +
+                                                int(values["PROCESSES"])))
+    expected = expected_text(os.path.join(here, "kscan_remove_expected_log.txt"), counted)
     compare_text("Scan_Log.txt (scan times masked)", expected, actual)
 
 
 def main():
     here, out = sys.argv[1:]
-    values = read_values([os.path.join(out, "values.txt"), os.path.join(out, "census.txt")])
-    check_report(here, out, values)
-    check_state(here, out, values)
-    check_quarantine(here, out, values)
-    check_unregistration(out, values)
-    check_scan_log(here, out, values)
+    values = e2e_documents.read_values(
+        [os.path.join(out, "values.txt"), os.path.join(out, "census.txt")], {"EMPTY": ""})
+    try:
+        check_report(here, out, values)
+        check_state(here, out, values)
+        check_quarantine(here, out, values)
+        check_unregistration(out, values)
+        check_scan_log(here, out, values)
+    except e2e_documents.MissingValue as missing:
+        sys.exit(f"kscan remove run: no value for ${{{missing.name}}}")
     for text in problems:
         print(f"kscan remove run: {text}")
     return 1 if problems else 0

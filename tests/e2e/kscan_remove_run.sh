@@ -4,37 +4,22 @@
 # folder, runs 'kscan scan --json --remove' there and checks with kscan_remove_check.py what
 # is gone, what is left, the quarantine folder and its log, Scan_Log.txt and the JSON
 # report. Whatever was planted is removed again and the settings are put back, pass or fail.
-# The scan makes fewer than 100 progress calls (a few dozen plus one per running process and
-# cookie file), so the scan page's counters that Scan_Log.txt shows still read 0.
 # usage: kscan_remove_run.sh KSCAN PLANT SLEEPER HOLDER PROBE DEFINITIONS_DIR OUT_DIR
 set -eu
 kscan=$1 plant=$2 sleeper=$3 holder=$4 probe=$5 definitions=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
+run_name="kscan remove run"
+source "$here/e2e_common.sh"
 
 rm -rf "$out" && mkdir -p "$out/app-template/quarantine"
 cp "$kscan" "$out/app-template/kscan.exe"
 cp "$definitions"/*.dat "$out/app-template/"
 # An exclusion list and the log of an earlier removal; the program ends lines at a CR.
-crlf() {
-  python3 -c 'import sys; open(sys.argv[2], "w", newline="\r\n").write(open(sys.argv[1]).read())' \
-    "$1" "$2"
-}
 crlf "$here/kscan_remove_exclusions.txt" "$out/app-template/ENoSignature.txt"
 crlf "$here/kscan_remove_old_quarantine_log.txt" "$out/app-template/quarantine/QuarantineLog.txt"
 printf 'The backup an earlier removal made.\r\n' >"$out/app-template/quarantine/kse2r_old.txt"
 
-# Wine programs write to files, never to pipes.
-planter() { "$wine_run" "$plant" "$@" >>"$out/plant.log" 2>&1; }
-cleanup() {
-  local status=$?
-  planter clean || { echo "kscan remove run: cleaning up failed"; cat "$out/plant.log"; status=1; }
-  exit $status
-}
 trap cleanup EXIT
-fail() { echo "kscan remove run: $*"; cat "$out/plant.log" 2>/dev/null; exit 1; }
-
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 planter plant "$(windows_path "$sleeper")" "$(windows_path "$holder")" \
   "$(windows_path "$probe")" "$(windows_path "$out/app-template")" "$(windows_path "$out")" ||
   fail "planting failed"
