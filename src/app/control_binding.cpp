@@ -56,8 +56,10 @@ void NativeControl::Refresh() {
   PushGuard guard(pushing_);
   const RECT bounds = PixelBounds();
   if (!EqualRect(&bounds, &shown_.bounds)) {
+    // A drop-down list's window also holds its opened list.
+    const int dropDown = dynamic_cast<ui::ComboBox*>(&model_) ? ::MulDiv(200, dpi_, 96) : 0;
     ::MoveWindow(window_, bounds.left, bounds.top, bounds.right - bounds.left,
-                 bounds.bottom - bounds.top, TRUE);
+                 bounds.bottom - bounds.top + dropDown, TRUE);
     shown_.bounds = bounds;
   }
   if (model_.Enabled() != shown_.enabled) {
@@ -94,7 +96,10 @@ void NativeControl::PushValue() {
     }
   } else if (auto* tabs = dynamic_cast<ui::TabStrip*>(&model_)) {
     value = tabs->SelectedIndex() - 1;
+  } else if (auto* combo = dynamic_cast<ui::ComboBox*>(&model_)) {
+    value = combo->ListIndex();
   } else {
+    PushDate();
     return;
   }
   if (value == shown_.value) return;
@@ -103,9 +108,28 @@ void NativeControl::PushValue() {
     ::SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
   } else if (dynamic_cast<ui::TabStrip*>(&model_)) {
     ::SendMessageA(window_, TCM_SETCURSEL, static_cast<WPARAM>(value), 0);
+  } else if (dynamic_cast<ui::ComboBox*>(&model_)) {
+    ::SendMessageA(window_, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
   } else {
     ::SendMessageA(window_, BM_SETCHECK, static_cast<WPARAM>(value), 0);
   }
+}
+
+void NativeControl::PushDate() {
+  auto* picker = dynamic_cast<ui::DateTimePicker*>(&model_);
+  if (picker == nullptr || shown_.date == picker->Value()) return;
+  shown_.date = picker->Value();
+  SYSTEMTIME time{};
+  if (const auto& value = picker->Value()) {
+    time.wYear = static_cast<WORD>(value->year);
+    time.wMonth = static_cast<WORD>(value->month);
+    time.wDay = static_cast<WORD>(value->day);
+    time.wHour = static_cast<WORD>(value->hour);
+    time.wMinute = static_cast<WORD>(value->minute);
+    time.wSecond = static_cast<WORD>(value->second);
+  }
+  ::SendMessageA(window_, DTM_SETSYSTEMTIME, picker->Value() ? GDT_VALID : GDT_NONE,
+                 reinterpret_cast<LPARAM>(&time));
 }
 
 void NativeControl::PushRow(std::size_t row, bool insert) {

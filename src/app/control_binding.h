@@ -3,10 +3,13 @@
 // to the window; nothing else happens here.
 #include <windows.h>
 
+#include <optional>
+
 #include <string>
 
 #include "ui/controls.h"
 #include "ui/list_view.h"
+#include "ui/scheduler_controls.h"
 
 namespace kestrian::app {
 
@@ -32,6 +35,7 @@ class NativeControl final : public ui::ListViewPeer {
 
  private:
   void PushValue();
+  void PushDate();
   void PushRow(std::size_t row, bool insert);
   RECT PixelBounds() const;
 
@@ -47,6 +51,7 @@ class NativeControl final : public ui::ListViewPeer {
     std::string caption;
     double maximum = -1;
     int value = -1;
+    std::optional<std::optional<platform::DateTime>> date;  // unset until first pushed
   } shown_;
 };
 

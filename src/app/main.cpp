@@ -9,15 +9,21 @@
 #include "app/delete_failed_window.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
+#include "app/splash_window.h"
 #include "app/win32_host.h"
 #include "core/definition_files.h"
 #include "core/exclusion_list.h"
+#include "core/main_window_lifecycle.h"
 #include "core/main_window_pages.h"
 #include "core/options_page.h"
+#include "core/scheduler_page.h"
+#include "core/scheduler_tick.h"
+#include "core/startup_entry.h"
 #include "core/program_version.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_machine.h"
 #include "removal/check_mirroring.h"
 #include "removal/exclusion_commands.h"
@@ -38,41 +44,67 @@ class Program {
   explicit Program(HINSTANCE instance) : instance_(instance) {}
 
   int Run() {
-    if (!window_.Create(instance_, version_.productName + " by " + version_.companyName)) return 1;
+    SplashWindow splash(instance_, version_);
+    splash.RunTimer();
+    if (!window_.Create(instance_, version_.productName)) return 1;
     deleteFailedWindow_.emplace(deleteFailed_, host_, window_.Handle());
     reportWindow_.emplace(window_.Handle());
-    LoadDataFiles();
-    LoadScanOptions();
     BindCommands();
-    core::ShowPage(form_, form_.frmStatus);
+    if (!lifecycle_.Load()) return 0;  // another instance runs
     form_.SetVisible(true);
-    ::ShowWindow(window_.Handle(), SW_SHOWNORMAL);
+    ::ShowWindow(window_.Handle(), startMinimized_ ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
     ::UpdateWindow(window_.Handle());
-    CheckDefinitionFiles();
+    splash.Hide();
     return MessageLoop();
   }
 
  private:
-  void LoadDataFiles() {
-    core::InstallDownloadedDefinitions(machine_.Get().files, folder_, host_, state_.exclusionText);
-    state_.definitionCounts.total =
-        core::CountDefinitionLines(machine_.Get().files, folder_, state_.definitionCounts);
-    core::UpdateStatusPage(form_, settings_, state_.definitionCounts, version_);
+  core::StartUpServices StartUpServices() {
+    return {[this] { return AnotherInstanceRunning(); },
+            [this](const std::string& caption) { ::SetWindowTextA(window_.Handle(), caption.c_str()); },
+            [this](bool shown) { ShowInTaskList(shown); },
+            [this] { scheduler_.LoadSchedule(); },
+            [this] { scan::FillDriveList(form_.lvwHardDrives, machine_.Get().environment, host_); },
+            [this] { options_.LoadOptionsPage(); },
+            [this] { SendToTray(); }};
   }
 
-  void LoadScanOptions() {
-    scan::FillDriveList(form_.lvwHardDrives, machine_.Get().environment, host_);
-    options_.LoadScanOptions();
-  }
-
-  void CheckDefinitionFiles() {
-    const bool present = core::DefinitionFilesPresent(machine_.Get().files, folder_);
-    form_.cmdScan.SetEnabled(present);
-    if (!present) {
-      host_.ShowMessage(
-          "Definition files are missing or they have been corrupted, Please run Live Update.",
-          version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+  // One program per user session: a second one ends in its start-up.
+  bool AnotherInstanceRunning() {
+    if (!instanceMutex_) {
+      instanceMutex_ = platform::win32::UniqueHandle(
+          ::CreateMutexA(nullptr, FALSE, (version_.productName + " single instance").c_str()));
+      anotherInstance_ = ::GetLastError() == ERROR_ALREADY_EXISTS;
     }
+    return anotherInstance_;
+  }
+
+  // The window leaves the taskbar as a tool window and comes back as an application window.
+  void ShowInTaskList(bool shown) {
+    const HWND window = window_.Handle();
+    LONG_PTR style = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
+    style = shown ? (style & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW
+                  : (style & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW;
+    ::SetWindowLongPtrA(window, GWL_EXSTYLE, style);
+    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+
+  // The vendor's web address as the shell opens it in the default browser.
+  std::string WebAddress() const {
+    const std::string& site = version_.comments;
+    return core::StartsWithIgnoringCase(site, "http://") || core::StartsWithIgnoringCase(site, "https://")
+               ? site
+               : "http://" + site;
+  }
+
+  // Until the tray icon exists, "Send to Tray" minimizes the window.
+  void SendToTray() {
+    if (!::IsWindowVisible(window_.Handle())) {
+      startMinimized_ = true;
+      return;
+    }
+    ::ShowWindow(window_.Handle(), SW_MINIMIZE);
   }
 
   void BindCommands() {
@@ -96,14 +128,50 @@ class Program {
       removal::ExcludeCheckedResults({form_, host_, exclusions_, version_.productName});
     });
     window_.OnClick(form_.TabStrip1, [this] { core::ShowSelectedTab(form_); });
+    BindOptionsPage();
+    BindScheduler();
+    window_.OnItemCheck(form_.lvwHardDrives, [this](std::size_t) { options_.OnDriveCheck(); });
+    window_.OnCloseWhileBusy([this] { state_.session.stopRequested = true; });
+    window_.OnClosing([this] { lifecycle_.QueryUnload(); });
+    window_.OnMinimizedChange([this](bool minimized) {
+      lifecycle_.OnWindowState(minimized ? core::WindowState::Minimized : core::WindowState::Normal,
+                               ::IsWindowVisible(window_.Handle()) != FALSE);
+    });
+    window_.OnClick(form_.Command5, [this] { SendToTray(); });
+    window_.OnClick(form_.cmdWebsite, [this] { machine_.Get().desktop.OpenDocument(WebAddress()); });
+  }
+
+  void BindOptionsPage() {
     for (ui::CheckBox* box : {&form_.chkMakeLog, &form_.chkSweepMemory, &form_.chkScanRegistry,
-                              &form_.chkScanCookies}) {
-      window_.OnClick(*box, [this, box] { options_.OnScanCheckBoxClick(*box); });
+                              &form_.chkScanCookies, &form_.chkAutomaticUpdate}) {
+      window_.OnClick(*box, [this, box] { options_.OnCheckBoxClick(*box); });
+    }
+    window_.OnClick(form_.chkAutoProtect, [this] { options_.OnAutoProtectClick(); });
+    window_.OnClick(form_.chkHomePage, [this] { options_.OnHomePageClick(); });
+    for (ui::OptionButton* option : {&form_.optMemorySheildOn, &form_.optMemorySheildOff}) {
+      window_.OnClick(*option, [this] { options_.OnMemoryShieldClick(); });
+    }
+    for (ui::OptionButton* option : {&form_.optIEHomePageSheildOn, &form_.optIEHomePageSheildOff}) {
+      window_.OnClick(*option, [this] { options_.OnHomePageShieldClick(); });
+    }
+    for (ui::OptionButton* option :
+         {&form_.optAlwaysnotifybeforerestoring, &form_.optRestoredefaultwithoutnotification}) {
+      window_.OnClick(*option, [this] { options_.OnRestoreChoiceClick(); });
     }
     window_.OnClick(form_.optScanAllSelectedHardDrive, [this] { options_.OnScanTypeClick(); });
     window_.OnClick(form_.optScanOnlyKnownSoftwares, [this] { options_.OnScanTypeClick(); });
-    window_.OnItemCheck(form_.lvwHardDrives, [this](std::size_t) { options_.OnDriveCheck(); });
-    window_.OnCloseWhileBusy([this] { state_.session.stopRequested = true; });
+    window_.OnClick(form_.chkRunAtStartup, [this] { options_.ApplyRunAtStartup(); });
+  }
+
+  void BindScheduler() {
+    window_.OnClick(form_.chkAutomaticScanYesOrNo, [this] { scheduler_.OnAutomaticScanClick(); });
+    window_.OnClick(form_.cmbDays, [this] { scheduler_.OnDaysClick(); });
+    window_.OnClick(form_.dtpScheduleDate, [this] { scheduler_.OnPickerChange(); });
+    window_.OnClick(form_.dtpScheduleTime, [this] { scheduler_.OnPickerChange(); });
+    window_.OnClick(form_.chkAutoDel, [this] { scheduler_.OnAutoDeleteClick(); });
+    window_.OnClick(form_.CmdProceed, [this] { scheduler_.OnApplyClick(); });
+    window_.OnClick(form_.cmdDefaultSetting, [this] { scheduler_.OnResetClick(); });
+    window_.OnTick(form_.tmrScheduler, [this] { schedulerTimer_.Tick(); });
   }
 
   int MessageLoop() {
@@ -119,7 +187,10 @@ class Program {
   core::SettingsStore settings_{machine_.Get().registry, version_.productName};
   core::ProgramState state_;
   ui::FrmMain form_;
-  core::OptionsPage options_{form_, settings_};
+  core::SchedulerPage scheduler_{form_, settings_, machine_.Get().clock, host_, version_};
+  core::StartupEntry startupEntry_{machine_.Get().registry, machine_.Get().environment};
+  core::OptionsPage options_{form_, settings_, host_, startupEntry_,
+                             [this] { scheduler_.OnAutomaticScanClick(); }};
   ui::FrmDelete deleteFailed_;
   Win32Host host_;
   scan::ScanContext context_{form_, deleteFailed_, host_, state_, settings_,
@@ -131,12 +202,19 @@ class Program {
   scan::RegistryScanner registryScan_{context_};
   scan::FileScanner fileScan_{context_};
   removal::Removal removal_{context_};
+  core::SchedulerTimer schedulerTimer_{form_, settings_, state_, machine_.Get().clock,
+                                       [this] { session_.Start(); }};
   scan::ScanSession session_{
       context_,
       {cookieScan_, processScan_, registryScan_, fileScan_},
       {[this] { report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_}); },
        [this] { removal_.DeleteCommand(); }}};
   MainWindow window_{form_, host_};
+  core::MainWindowLifecycle lifecycle_{form_, settings_, state_, machine_.Get(), folder_,
+                                       version_, host_, StartUpServices()};
+  platform::win32::UniqueHandle instanceMutex_;
+  bool anotherInstance_ = false;
+  bool startMinimized_ = false;
   // Owned by the main window, so made after it and gone before it.
   std::optional<DeleteFailedWindow> deleteFailedWindow_;
   std::optional<ReportWindow> reportWindow_;
@@ -146,7 +224,8 @@ class Program {
 }  // namespace kestrian::app
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                      ICC_TAB_CLASSES | ICC_DATE_CLASSES};
   ::InitCommonControlsEx(&controls);
   kestrian::app::Program program(instance);
   return program.Run();

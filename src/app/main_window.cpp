@@ -23,9 +23,19 @@ NativeKind KindOf(const ui::Control& control) {
     return {"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
   }
   if (dynamic_cast<const ui::OptionButton*>(&control)) {
-    return {"BUTTON", kChild | WS_TABSTOP | BS_AUTORADIOBUTTON, 0};
+    // Not automatic: the model knows the groups (all buttons are siblings of one window),
+    // so a click selects in the model and the model sets every button of the group.
+    return {"BUTTON", kChild | WS_TABSTOP | BS_RADIOBUTTON, 0};
   }
   if (dynamic_cast<const ui::ProgressBar*>(&control)) return {PROGRESS_CLASSA, kChild, 0};
+  if (dynamic_cast<const ui::ComboBox*>(&control)) {
+    return {"COMBOBOX", kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+  }
+  if (auto* picker = dynamic_cast<const ui::DateTimePicker*>(&control)) {
+    const DWORD format = picker->DisplayFormat() == ui::DateTimePicker::Format::Time
+                             ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT;
+    return {DATETIMEPICK_CLASSA, kChild | WS_TABSTOP | DTS_SHOWNONE | format, 0};
+  }
   if (dynamic_cast<const ui::ListView*>(&control)) {
     return {WC_LISTVIEWA, kChild | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
   }
@@ -56,9 +66,43 @@ class MainWindow::FramePeer final : public ui::ControlPeer {
   ui::Control& frame_;
 };
 
+// A timer of the model runs as a window timer of the main window while it is enabled.
+class MainWindow::TimerPeer final : public ui::ControlPeer {
+ public:
+  TimerPeer(MainWindow& owner, ui::Timer& timer, UINT_PTR id) : owner_(owner), timer_(timer), id_(id) {
+    timer_.AttachPeer(this);
+    OnModelChanged();
+  }
+  ~TimerPeer() override {
+    timer_.AttachPeer(nullptr);
+    if (running_) ::KillTimer(owner_.window_, id_);
+  }
+  TimerPeer(const TimerPeer&) = delete;
+  TimerPeer& operator=(const TimerPeer&) = delete;
+  void OnModelChanged() override {
+    const bool run = timer_.Enabled() && timer_.Interval() > 0;
+    if (run == running_) return;
+    running_ = run;
+    if (run) {
+      ::SetTimer(owner_.window_, id_, static_cast<UINT>(timer_.Interval()), nullptr);
+    } else {
+      ::KillTimer(owner_.window_, id_);
+    }
+  }
+  UINT_PTR Id() const { return id_; }
+  ui::Timer& Model() const { return timer_; }
+
+ private:
+  MainWindow& owner_;
+  ui::Timer& timer_;
+  UINT_PTR id_;
+  bool running_ = false;
+};
+
 MainWindow::MainWindow(ui::FrmMain& form, Win32Host& host) : form_(form), host_(host) {}
 
 MainWindow::~MainWindow() {
+  timers_.clear();
   natives_.clear();
   frames_.clear();
   if (window_ != nullptr) ::DestroyWindow(window_);
@@ -101,7 +145,11 @@ bool MainWindow::Create(HINSTANCE instance, const std::string& title) {
 void MainWindow::CreateControls() {
   int id = kFirstControlId;
   for (ui::Control* control : form_.AllControls()) {
-    if (dynamic_cast<ui::Timer*>(control) || InsideHiddenStore(form_, *control)) continue;
+    if (auto* timer = dynamic_cast<ui::Timer*>(control)) {
+      timers_.push_back(std::make_unique<TimerPeer>(*this, *timer, timers_.size() + 1));
+      continue;
+    }
+    if (InsideHiddenStore(form_, *control)) continue;
     if (dynamic_cast<ui::Frame*>(control)) {
       frames_.push_back(std::make_unique<FramePeer>(*this, *control));
       continue;
@@ -139,6 +187,10 @@ HWND MainWindow::CreateNative(ui::Control& control, int id) {
       column.pszText = const_cast<char*>(i < columns.size() ? columns[i].c_str() : "");
       ::SendMessageA(native, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
+  } else if (auto* combo = dynamic_cast<ui::ComboBox*>(&control)) {
+    for (const std::string& item : combo->Items()) {
+      ::SendMessageA(native, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
   } else if (auto* tabs = dynamic_cast<ui::TabStrip*>(&control)) {
     for (std::size_t i = 0; i < tabs->Tabs().size(); ++i) {
       TCITEMA item{};
@@ -175,18 +227,24 @@ void MainWindow::Invoke(const std::function<void()>& handler) {
   --busy_;
   if (busy_ == 0 && closePending_) {
     closePending_ = false;
-    ::DestroyWindow(window_);
+    Close();
   }
 }
 
 void MainWindow::OnCommand(int id, int code) {
-  if (code != BN_CLICKED) return;
   const auto native = byId_.find(id);
   if (native == byId_.end() || native->second->Pushing()) return;
   ui::Control& model = native->second->Model();
+  if (auto* combo = dynamic_cast<ui::ComboBox*>(&model); combo != nullptr && code == CBN_SELCHANGE) {
+    combo->SetListIndex(static_cast<int>(::SendMessageA(native->second->Window(), CB_GETCURSEL, 0, 0)));
+    const auto handler = clicks_.find(&model);
+    if (handler != clicks_.end()) Invoke(handler->second);
+    return;
+  }
+  if (code != BN_CLICKED) return;
   const bool checked = ::SendMessageA(native->second->Window(), BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (auto* box = dynamic_cast<ui::CheckBox*>(&model)) box->SetValue(checked ? 1 : 0);
-  if (auto* option = dynamic_cast<ui::OptionButton*>(&model)) option->SetValue(checked);
+  if (auto* option = dynamic_cast<ui::OptionButton*>(&model)) option->SetValue(true);
   const auto handler = clicks_.find(&model);
   if (handler != clicks_.end() && model.Enabled()) Invoke(handler->second);
 }
@@ -198,6 +256,20 @@ void MainWindow::OnNotify(const NMHDR& header) {
   if (header.code == TCN_SELCHANGE) {
     if (auto* tabs = dynamic_cast<ui::TabStrip*>(&model)) {
       tabs->Select(static_cast<int>(::SendMessageA(header.hwndFrom, TCM_GETCURSEL, 0, 0)) + 1);
+      const auto handler = clicks_.find(&model);
+      if (handler != clicks_.end()) Invoke(handler->second);
+    }
+    return;
+  }
+  if (header.code == DTN_DATETIMECHANGE) {
+    if (auto* picker = dynamic_cast<ui::DateTimePicker*>(&model)) {
+      const auto& change = reinterpret_cast<const NMDATETIMECHANGE&>(header);
+      std::optional<platform::DateTime> value;
+      if (change.dwFlags == GDT_VALID) {
+        const SYSTEMTIME& t = change.st;
+        value = platform::DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+      }
+      picker->SetValue(value);
       const auto handler = clicks_.find(&model);
       if (handler != clicks_.end()) Invoke(handler->second);
     }
@@ -244,9 +316,19 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (closeWhileBusy_) closeWhileBusy_();
         return 0;
       }
-      ::DestroyWindow(window_);
+      Close();
+      return 0;
+    case WM_SIZE:
+      if (minimizedChange_ && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED ||
+                               wParam == SIZE_MAXIMIZED)) {
+        minimizedChange_(wParam == SIZE_MINIMIZED);
+      }
+      return 0;
+    case WM_TIMER:
+      OnTimer(static_cast<UINT_PTR>(wParam));
       return 0;
     case WM_DESTROY:
+      timers_.clear();
       natives_.clear();
       frames_.clear();
       window_ = nullptr;
@@ -255,6 +337,19 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return ::DefWindowProcA(window_, message, wParam, lParam);
   }
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+  for (const auto& timer : timers_) {
+    if (timer->Id() != id || !timer->Model().Enabled()) continue;
+    const auto handler = ticks_.find(&timer->Model());
+    if (handler != ticks_.end()) Invoke(handler->second);
+  }
+}
+
+void MainWindow::Close() {
+  if (closing_) closing_();
+  ::DestroyWindow(window_);
 }
 
 }  // namespace kestrian::app

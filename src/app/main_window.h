@@ -32,12 +32,19 @@ class MainWindow {
   // Run when the window is asked to close while a handler is still working; the window
   // closes as soon as that handler returns.
   void OnCloseWhileBusy(std::function<void()> handler) { closeWhileBusy_ = std::move(handler); }
+  // The handler of a model timer's tick.
+  void OnTick(const ui::Timer& timer, std::function<void()> handler) { ticks_[&timer] = std::move(handler); }
+  // Run just before the window is destroyed, whatever the cause of the close.
+  void OnClosing(std::function<void()> handler) { closing_ = std::move(handler); }
+  // Run when the window is minimized (true) or shown normally or maximized (false).
+  void OnMinimizedChange(std::function<void(bool)> handler) { minimizedChange_ = std::move(handler); }
 
   // The native window that shows `control`, or null.
   HWND NativeOf(const ui::Control& control) const;
 
  private:
   class FramePeer;
+  class TimerPeer;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
@@ -46,6 +53,8 @@ class MainWindow {
   void Invoke(const std::function<void()>& handler);
   void OnCommand(int id, int code);
   void OnNotify(const NMHDR& header);
+  void Close();
+  void OnTimer(UINT_PTR id);
 
   ui::FrmMain& form_;
   Win32Host& host_;
@@ -56,10 +65,14 @@ class MainWindow {
   bool closePending_ = false;
   std::vector<std::unique_ptr<NativeControl>> natives_;
   std::vector<std::unique_ptr<FramePeer>> frames_;
+  std::vector<std::unique_ptr<TimerPeer>> timers_;
+  std::map<const ui::Timer*, std::function<void()>> ticks_;
   std::map<int, NativeControl*> byId_;
   std::map<const ui::Control*, std::function<void()>> clicks_;
   std::map<const ui::Control*, std::function<void(std::size_t)>> itemChecks_;
   std::function<void()> closeWhileBusy_;
+  std::function<void()> closing_;
+  std::function<void(bool)> minimizedChange_;
 };
 
 }  // namespace kestrian::app

@@ -25,7 +25,8 @@ inline constexpr Key kSweepMemoryForScan{kOptions, "chkSweepMemory", "True"};  /
 inline constexpr Key kScanRegistry{kOptions, "chkScanRegistry", "1"};
 inline constexpr Key kScanRegistryForScan{kOptions, "chkScanRegistry", "True"};
 inline constexpr Key kScanCookies{kOptions, "chkScanCookies", "1"};
-inline constexpr Key kRunAtStartup{kOptions, "chkRunAtStartup", "0"};
+inline constexpr Key kRunAtStartup{kOptions, "chkRunAtStartup", "0"};                // page load
+inline constexpr Key kRunAtStartupReadBack{kOptions, "chkRunAtStartup", "1"};        // its click
 inline constexpr Key kAutomaticUpdate{kOptions, "chkAutomaticUpdate", "0"};
 inline constexpr Key kAutomaticScan{kOptions, "chkAutomaticScanYesOrNo", "0"};
 inline constexpr Key kScheduleDayForTimer{kOptions, "Day", "7"};

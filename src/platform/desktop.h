@@ -17,6 +17,8 @@ class Desktop {
 
   // Starts `commandLine` as it stands (program and arguments) without waiting for it.
   virtual Status RunCommand(std::string_view commandLine, int showStyle) = 0;
+  // Opens a document or a web address with the shell's "open" verb (its default program).
+  virtual Status OpenDocument(std::string_view target) = 0;
 };
 
 }  // namespace kestrian::platform

@@ -18,6 +18,9 @@ FrmMain::FrmMain() {
   LayOutScanPage();
   LayOutResultsPage();
   LayOutOptionsPage();
+  LayOutProtectionOptions();
+  LayOutUpdateOptions();
+  LayOutScheduledScans();
   ListTimers();
 }
 
@@ -44,10 +47,12 @@ void FrmMain::LayOutNavigation() {
     Add(*entry.button, nullptr, {120, top, 1920, 480}, entry.caption);
     top += 600;
   }
+  Add(cmdWebsite, nullptr, {120, top + 240, 1920, 480});
 }
 
 void FrmMain::LayOutStatusPage() {
   Add(frmStatus, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Status");
+  Add(Label22, &frmStatus, {240, 120, 6840, 300});
   const std::pair<Label*, const char*> rows[] = {
       {&lblVersion, "Program version:"},
       {&lblDefCount, "Threats covered:"},
@@ -147,6 +152,57 @@ void FrmMain::LayOutOptionsPage() {
   Add(chkSweepMemory, &scanOptions, {240, 3120, 4200, 300}, "Scan Running &Processes");
   Add(chkScanRegistry, &scanOptions, {240, 3480, 4200, 300}, "Scan Windows Re&gistry");
   Add(chkScanCookies, &scanOptions, {240, 3840, 4200, 300}, "Scan Internet C&ookies");
+}
+
+// "Proactive System Protection": each shield's switch box above its Enabled / Disabled pair.
+void FrmMain::LayOutProtectionOptions() {
+  Frame& protection = frmView[1];
+  Add(lblHomePageProtection, &protection, {240, 360, 4200, 300}, "Home Page Hijack Protection");
+  Add(chkHomePage, &protection, {480, 720, 1320, 300}, "Enable");
+  Add(optIEHomePageSheildOn, &protection, {1920, 720, 1320, 300}, "Enabled");
+  Add(optIEHomePageSheildOff, &protection, {3360, 720, 1320, 300}, "Disabled");
+  OptionButton::Group({&optIEHomePageSheildOn, &optIEHomePageSheildOff});
+  Add(optAlwaysnotifybeforerestoring, &protection, {720, 1080, 5400, 300},
+      "Ask me what I would like to do");
+  Add(optRestoredefaultwithoutnotification, &protection, {720, 1440, 5400, 300},
+      "Silently restore my original home page");
+  OptionButton::Group({&optAlwaysnotifybeforerestoring, &optRestoredefaultwithoutnotification});
+  Add(lblAutoProtect, &protection, {240, 2160, 4200, 300}, "Auto-Protect");
+  Add(chkAutoProtect, &protection, {480, 2520, 1320, 300}, "Enable");
+  Add(optMemorySheildOn, &protection, {1920, 2520, 1320, 300}, "Enabled");
+  Add(optMemorySheildOff, &protection, {3360, 2520, 1320, 300}, "Disabled");
+  OptionButton::Group({&optMemorySheildOn, &optMemorySheildOff});
+  Add(chkRunAtStartup, &protection, {240, 3240, 6360, 300},
+      "Run at Startup and protect my computer automatically");
+}
+
+// "Automatic Live Update": the switch and the date of the last definition update.
+void FrmMain::LayOutUpdateOptions() {
+  Frame& update = frmView[3];
+  Add(chkAutomaticUpdate, &update, {240, 360, 6360, 300},
+      "Enable automatic Live update (recommended)");
+  Add(lblLastUpdate, &update, {240, 840, 6360, 300});
+}
+
+// "Scheduled Scans": the switch, the day list and the two pickers, each with its label, and
+// the automatic deletion box; "Reset" and "Apply" at the foot of the tab.
+void FrmMain::LayOutScheduledScans() {
+  Frame& schedule = frmView[2];
+  Add(chkAutomaticScanYesOrNo, &schedule, {240, 360, 4200, 300}, "Enable Scheduled Scans");
+  Add(lblRunOn, &schedule, {480, 840, 960, 300}, "Run on:");
+  Add(cmbDays, &schedule, {1560, 780, 2400, 315});
+  Add(lblScheduleDate, &schedule, {480, 1320, 960, 300}, "Date:");
+  Add(dtpScheduleDate, &schedule, {1560, 1260, 2400, 315});
+  Add(lblScheduleTime, &schedule, {480, 1800, 960, 300}, "Time:");
+  Add(dtpScheduleTime, &schedule, {1560, 1740, 2400, 315});
+  Add(chkAutoDel, &schedule, {240, 2400, 6360, 300},
+      "Delete spyware automatically after a scheduled scan");
+  Add(cmdDefaultSetting, &schedule, {3840, 5640, 1320, 420}, "Reset");
+  Add(CmdProceed, &schedule, {5280, 5640, 1320, 420}, "Apply");
+  for (Control* control : std::initializer_list<Control*>{&cmbDays, &dtpScheduleDate,
+                                                         &dtpScheduleTime, &CmdProceed}) {
+    control->SetEnabled(false);
+  }
 }
 
 void FrmMain::ListTimers() {

@@ -7,6 +7,7 @@
 
 #include "ui/controls.h"
 #include "ui/list_view.h"
+#include "ui/scheduler_controls.h"
 
 namespace kestrian::ui {
 
@@ -33,6 +34,7 @@ class FrmMain {
   Button cmdUpdate{"cmdUpdate"};
   Button cmdLog{"cmdLog"};
   Button Command5{"Command5"};
+  Button cmdWebsite{"cmdWebsite"};  // "Visit " and the vendor's web address
 
   // Pages.
   Frame frmStatus{"frmStatus"};
@@ -40,7 +42,8 @@ class FrmMain {
   Frame frmResults{"frmResults"};
   Frame frmOptions{"frmOptions"};
 
-  // Status page: a caption label beside each value.
+  // Status page: a welcome line, then a caption label beside each value.
+  Label Label22{"Label22"};
   std::array<Label, 6> lblStatusCaption{Label{"lblStatusCaption(0)"}, Label{"lblStatusCaption(1)"},
                                         Label{"lblStatusCaption(2)"}, Label{"lblStatusCaption(3)"},
                                         Label{"lblStatusCaption(4)"}, Label{"lblStatusCaption(5)"}};
@@ -119,6 +122,39 @@ class FrmMain {
   CheckBox chkScanRegistry{"chkScanRegistry"};
   CheckBox chkScanCookies{"chkScanCookies"};
 
+  // Options page, "Proactive System Protection" (frmView(1)) and "Automatic Live Update"
+  // (frmView(3)). Every box and option starts clear, so the page's load sets what it reads.
+  Label lblHomePageProtection{"lblHomePageProtection"};
+  CheckBox chkHomePage{"chkHomePage"};
+  OptionButton optIEHomePageSheildOn{"optIEHomePageSheildOn"};
+  OptionButton optIEHomePageSheildOff{"optIEHomePageSheildOff"};
+  OptionButton optAlwaysnotifybeforerestoring{"optAlwaysnotifybeforerestoring"};
+  OptionButton optRestoredefaultwithoutnotification{"optRestoredefaultwithoutnotification"};
+  Label lblAutoProtect{"lblAutoProtect"};
+  CheckBox chkAutoProtect{"chkAutoProtect"};
+  OptionButton optMemorySheildOn{"optMemorySheildOn"};
+  OptionButton optMemorySheildOff{"optMemorySheildOff"};
+  CheckBox chkRunAtStartup{"chkRunAtStartup"};
+  static constexpr std::string_view kRunAtStartupToolTip =
+      "Click this option to automatically run at startup";
+  CheckBox chkAutomaticUpdate{"chkAutomaticUpdate"};
+  Label lblLastUpdate{"lblLastUpdate"};
+
+  // Options page, "Scheduled Scans" (frmView(2)). Scheduling starts off: the list and the
+  // pickers are disabled, and "Apply" waits for a change.
+  CheckBox chkAutomaticScanYesOrNo{"chkAutomaticScanYesOrNo"};
+  Label lblRunOn{"lblRunOn"};
+  ComboBox cmbDays{"cmbDays",
+                   {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday",
+                    "Daily", "Date & Time", "Never"}};
+  Label lblScheduleDate{"lblScheduleDate"};
+  DateTimePicker dtpScheduleDate{"dtpScheduleDate", DateTimePicker::Format::ShortDate};
+  Label lblScheduleTime{"lblScheduleTime"};
+  DateTimePicker dtpScheduleTime{"dtpScheduleTime", DateTimePicker::Format::Time};
+  CheckBox chkAutoDel{"chkAutoDel"};
+  Button cmdDefaultSetting{"cmdDefaultSetting"};  // "Reset"
+  Button CmdProceed{"CmdProceed"};                // "Apply"
+
   // Timers, with their design-time intervals and states.
   Timer tmrScroll{"tmrScroll", 200, true};
   Timer tmrTimeOut{"tmrTimeOut", 30000, true};
@@ -136,6 +172,9 @@ class FrmMain {
   void LayOutScanPage();
   void LayOutResultsPage();
   void LayOutOptionsPage();
+  void LayOutProtectionOptions();
+  void LayOutUpdateOptions();
+  void LayOutScheduledScans();
   void ListTimers();
 
   bool visible_ = false;

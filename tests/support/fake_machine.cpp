@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
 
 namespace kestrian::testing {
 
@@ -382,6 +385,90 @@ bool FakeProcesses::Running(std::uint32_t id) const {
     if (process.id == id) return true;
   }
   return false;
+}
+
+namespace {
+using platform::DateTime;
+
+// Takes a whole number off the front of `text`.
+std::optional<int> TakeNumber(std::string_view& text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc()) return std::nullopt;
+  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+  return value;
+}
+
+// Three numbers joined by `separator`, such as "12/6/2026" or "9:30:00".
+std::optional<std::array<int, 3>> TakeTriple(std::string_view& text, char separator) {
+  std::array<int, 3> parts{};
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) {
+      if (text.empty() || text.front() != separator) return std::nullopt;
+      text.remove_prefix(1);
+    }
+    const auto number = TakeNumber(text);
+    if (!number) return std::nullopt;
+    parts[i] = *number;
+  }
+  return parts;
+}
+
+std::chrono::year_month_day Calendar(const DateTime& value) {
+  return std::chrono::year{value.year} / std::chrono::month{static_cast<unsigned>(value.month)} /
+         std::chrono::day{static_cast<unsigned>(value.day)};
+}
+
+// Reads "h:mm:ss", then " AM"/" PM" or nothing (a 24-hour clock), into `value`.
+bool ReadTime(std::string_view text, DateTime& value) {
+  const auto time = TakeTriple(text, ':');
+  if (!time) return false;
+  const std::string_view half = core::Trim(text);
+  int hour = (*time)[0];
+  if (!half.empty()) {
+    const bool pm = core::EqualsIgnoringCase(half, "PM");
+    if (!pm && !core::EqualsIgnoringCase(half, "AM")) return false;
+    if (hour < 1 || hour > 12) return false;
+    hour = hour % 12 + (pm ? 12 : 0);
+  }
+  value.hour = hour;
+  value.minute = (*time)[1];
+  value.second = (*time)[2];
+  return hour >= 0 && hour < 24 && value.minute >= 0 && value.minute < 60 && value.second >= 0 &&
+         value.second < 60;
+}
+}  // namespace
+
+std::string FakeClock::WeekdayName(const DateTime& date) {
+  const std::chrono::weekday weekday{std::chrono::sys_days{Calendar(date)}};
+  return weekdayNames[weekday.c_encoding()];
+}
+
+std::string FakeClock::GeneralDateText(const DateTime& value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d:%02d %s", value.month, value.day, value.year,
+                (value.hour + 11) % 12 + 1, value.minute, value.second,
+                value.hour < 12 ? "AM" : "PM");
+  return text;
+}
+
+std::optional<DateTime> FakeClock::ParseDateText(std::string_view text) {
+  text = core::Trim(text);
+  if (text.empty()) return std::nullopt;
+  DateTime value{1899, 12, 30};
+  if (text.find('/') != std::string_view::npos) {
+    const auto date = TakeTriple(text, '/');
+    if (!date) return std::nullopt;
+    value.month = (*date)[0];
+    value.day = (*date)[1];
+    value.year = (*date)[2];
+    if (value.month < 1 || value.month > 12 || value.day < 1 || !Calendar(value).ok()) {
+      return std::nullopt;
+    }
+    text = core::Trim(text);
+  }
+  if (!text.empty() && !ReadTime(text, value)) return std::nullopt;
+  return value;
 }
 
 FakeMachine::FakeMachine()

@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory machine for the behaviour's tests: a registry, files with DOS attributes and
 // sharing locks, drives, a clock. Names are found without regard to case, as on Windows.
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -190,6 +191,11 @@ class FakeDesktop final : public platform::Desktop {
     commands.push_back({std::string(commandLine), showStyle});
     return platform::kOk;
   }
+  platform::Status OpenDocument(std::string_view target) override {
+    opened.emplace_back(target);
+    return platform::kOk;
+  }
+  std::vector<std::string> opened;
   struct Command {
     std::string line;
     int showStyle;
@@ -198,10 +204,21 @@ class FakeDesktop final : public platform::Desktop {
   std::vector<Command> commands;
 };
 
+// The clock of an English system: general dates read "M/D/YYYY h:mm:ss AM". The current
+// time is the text `now`; the weekday names can be those of another language.
 class FakeClock final : public platform::Clock {
  public:
   std::string NowText() override { return now; }
+  platform::DateTime Now() override { return ParseDateText(now).value_or(platform::DateTime{}); }
+  std::string WeekdayName(const platform::DateTime& date) override;
+  std::string GeneralDateText(const platform::DateTime& value) override;
+  // Reads the texts GeneralDateText writes, a date alone, or a time alone (on the day zero
+  // of date values, 12/30/1899), with "AM"/"PM" or a 24-hour clock.
+  std::optional<platform::DateTime> ParseDateText(std::string_view text) override;
+
   std::string now = "12/6/2026 9:30:00 AM";
+  std::array<std::string, 7> weekdayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                          "Thursday", "Friday", "Saturday"};
 };
 
 class FakeMachine {

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_machine.h"
+#include "support/scripted_host.h"
 
 namespace kestrian::core {
 namespace {
+
+constexpr std::string_view kOptions = "OptionAndSettings";
+constexpr platform::RootKey kMachine = platform::roots::kLocalMachine;
 
 class OptionsPageTest : public ::testing::Test {
  protected:
@@ -15,71 +19,346 @@ class OptionsPageTest : public ::testing::Test {
   std::string Stored(std::string_view section, std::string_view key) {
     return settings.Get(section, key, "<none>");
   }
+  std::optional<std::string> RunValue() {
+    return machine.registry.StringValue(kMachine, kRunKey, "Kestrian");
+  }
+
   testing::FakeMachine machine;
+  testing::ScriptedHost host;
   SettingsStore settings{machine.registry, "Kestrian"};
+  StartupEntry startup{machine.registry, machine.environment};
   ui::FrmMain form;
-  OptionsPage page{form, settings};
+  int automaticScanClicks = 0;
+  OptionsPage page{form, settings, host, startup, [this] { ++automaticScanClicks; }};
 };
 
-TEST_F(OptionsPageTest, AFreshProfileOpensWithEveryScanOptionOnAndQuickScan) {
-  page.LoadScanOptions();
+TEST_F(OptionsPageTest, AFreshProfileOpensWithTheDefaults) {
+  page.LoadOptionsPage();
   for (const ui::CheckBox* box :
        {&form.chkMakeLog, &form.chkSweepMemory, &form.chkScanRegistry, &form.chkScanCookies}) {
     EXPECT_EQ(box->Value(), 1) << box->Name();
     // The load changed the box, so its click handler stored the value.
-    EXPECT_EQ(Stored("OptionAndSettings", box->Name()), "1") << box->Name();
+    EXPECT_EQ(Stored(kOptions, box->Name()), "1") << box->Name();
   }
+  EXPECT_EQ(form.chkRunAtStartup.Value(), 0);
+  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "<none>");
+  EXPECT_FALSE(RunValue());
+  // Both shields enabled, with their timers.
+  EXPECT_TRUE(form.optIEHomePageSheildOn.Value());
+  EXPECT_FALSE(form.optIEHomePageSheildOff.Value());
+  EXPECT_EQ(form.chkHomePage.Value(), 1);
+  EXPECT_TRUE(form.optMemorySheildOn.Value());
+  EXPECT_FALSE(form.optMemorySheildOff.Value());
+  EXPECT_EQ(form.chkAutoProtect.Value(), 1);
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
+  for (const auto& [key, value] : {std::pair{"optIEHomePageSheildOn", "True"},
+                                   {"optIEHomePageSheildOff", "False"},
+                                   {"optMemorySheildOn", "True"},
+                                   {"optMemorySheildOff", "False"},
+                                   {"optAlwaysnotifybeforerestoring", "True"},
+                                   {"optRestoredefaultwithoutnotification", "False"},
+                                   {"optScanOnlyKnownSoftwares", "True"},
+                                   {"optScanAllSelectedHardDrive", "False"},
+                                   {"SHOW", "True"}}) {
+    EXPECT_EQ(Stored(kOptions, key), value) << key;
+  }
+  EXPECT_TRUE(form.optAlwaysnotifybeforerestoring.Value());
+  EXPECT_TRUE(form.optAlwaysnotifybeforerestoring.Enabled());
+  EXPECT_FALSE(form.optRestoredefaultwithoutnotification.Value());
+  // Scheduled scans off.
+  EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 0);
+  EXPECT_EQ(automaticScanClicks, 0);
+  for (const ui::Control* off : std::initializer_list<const ui::Control*>{
+           &form.tmrScheduler, &form.cmbDays, &form.dtpScheduleDate, &form.dtpScheduleTime}) {
+    EXPECT_FALSE(off->Enabled()) << off->Name();
+  }
+  // Quick Scan, every drive checked, and the update date.
   EXPECT_TRUE(form.optScanOnlyKnownSoftwares.Value());
   EXPECT_FALSE(form.optScanAllSelectedHardDrive.Value());
-  EXPECT_EQ(Stored("OptionAndSettings", "optScanOnlyKnownSoftwares"), "True");
-  EXPECT_EQ(Stored("OptionAndSettings", "optScanAllSelectedHardDrive"), "False");
   EXPECT_FALSE(form.lvwHardDrives.Visible());
   for (const auto& drive : form.lvwHardDrives.Items()) {
     EXPECT_TRUE(drive.checked) << drive.text;
     EXPECT_EQ(Stored("Drives", drive.text), "True");
   }
+  EXPECT_EQ(form.lblLastUpdate.Caption(), "Signatures Last Updated On 0");
+  EXPECT_EQ(form.chkAutomaticUpdate.Value(), 0);
+  EXPECT_EQ(host.pointerResets, 1);
 }
 
 TEST_F(OptionsPageTest, ACompleteScanChosenLastTimeOpensAsQuickScanAgain) {
   form.optScanAllSelectedHardDrive.SetValue(true);
   page.OnScanTypeClick();
-  EXPECT_EQ(Stored("OptionAndSettings", "optScanAllSelectedHardDrive"), "True");
+  EXPECT_EQ(Stored(kOptions, "optScanAllSelectedHardDrive"), "True");
   EXPECT_TRUE(form.lvwHardDrives.Visible());
 
   ui::FrmMain restarted;
-  OptionsPage again{restarted, settings};
-  again.LoadScanOptions();
+  OptionsPage again{restarted, settings, host, startup, {}};
+  again.LoadOptionsPage();
   EXPECT_TRUE(restarted.optScanOnlyKnownSoftwares.Value());
-  EXPECT_EQ(Stored("OptionAndSettings", "optScanAllSelectedHardDrive"), "False");
-  EXPECT_EQ(Stored("OptionAndSettings", "optScanOnlyKnownSoftwares"), "True");
+  EXPECT_EQ(Stored(kOptions, "optScanAllSelectedHardDrive"), "False");
+  EXPECT_EQ(Stored(kOptions, "optScanOnlyKnownSoftwares"), "True");
 }
 
 TEST_F(OptionsPageTest, StoredValuesAreShownAndUnreadableOnesLeaveTheControl) {
-  settings.Save("OptionAndSettings", "chkMakeLog", "0");
-  settings.Save("OptionAndSettings", "chkScanCookies", "often");
-  settings.Save("OptionAndSettings", "chkScanRegistry", "7");
+  settings.Save(kOptions, "chkMakeLog", "0");
+  settings.Save(kOptions, "chkScanCookies", "often");
+  settings.Save(kOptions, "chkScanRegistry", "7");
+  settings.Save(kOptions, "optMemorySheildOn", "maybe");
+  settings.Save(kOptions, "chkAutomaticScanYesOrNo", "soon");
   settings.Save("Drives", "C", "False");
   settings.Save("Drives", "E", "maybe");
   form.lvwHardDrives.SetChecked(2, true);
-  page.LoadScanOptions();
+  page.LoadOptionsPage();
   EXPECT_EQ(form.chkMakeLog.Value(), 0);
   EXPECT_EQ(form.chkScanCookies.Value(), 0);   // as designed: unchanged
   EXPECT_EQ(form.chkScanRegistry.Value(), 0);  // not a check-box value
-  EXPECT_EQ(Stored("OptionAndSettings", "chkScanCookies"), "often");
+  EXPECT_EQ(Stored(kOptions, "chkScanCookies"), "often");
+  EXPECT_FALSE(form.optMemorySheildOn.Value());
+  EXPECT_EQ(form.chkAutoProtect.Value(), 0);
+  const ui::FrmMain designed;
+  EXPECT_EQ(form.tmrMemoryInspected.Enabled(), designed.tmrMemoryInspected.Enabled());
+  EXPECT_EQ(form.tmrScheduler.Enabled(), designed.tmrScheduler.Enabled());
+  EXPECT_EQ(form.cmbDays.Enabled(), designed.cmbDays.Enabled());
   EXPECT_TRUE(form.lvwHardDrives.Item(0).checked);
   EXPECT_FALSE(form.lvwHardDrives.Item(1).checked);
   EXPECT_TRUE(form.lvwHardDrives.Item(2).checked);
 }
 
-TEST_F(OptionsPageTest, ClicksWriteTheirKeysAtOnce) {
-  form.chkSweepMemory.SetValue(0);
-  page.OnScanCheckBoxClick(form.chkSweepMemory);
-  EXPECT_EQ(Stored("OptionAndSettings", "chkSweepMemory"), "0");
+TEST_F(OptionsPageTest, StoredProtectionChoicesAreShownWithTheirSideEffects) {
+  for (const auto& [key, value] : {std::pair{"optIEHomePageSheildOn", "False"},
+                                   {"optIEHomePageSheildOff", "True"},
+                                   {"optAlwaysnotifybeforerestoring", "False"},
+                                   {"optRestoredefaultwithoutnotification", "True"},
+                                   {"optMemorySheildOn", "False"},
+                                   {"optMemorySheildOff", "True"},
+                                   {"chkRunAtStartup", "1"},
+                                   {"chkAutomaticUpdate", "1"},
+                                   {"Signature Update Date", "12/6/2026"}}) {
+    settings.Save(kOptions, key, value);
+  }
+  page.LoadOptionsPage();
+  EXPECT_TRUE(form.optIEHomePageSheildOff.Value());
+  EXPECT_EQ(form.chkHomePage.Value(), 0);
+  EXPECT_FALSE(form.tmrCheckHomePage.Enabled());
+  EXPECT_FALSE(form.optAlwaysnotifybeforerestoring.Enabled());
+  EXPECT_FALSE(form.optRestoredefaultwithoutnotification.Enabled());
+  EXPECT_TRUE(form.optRestoredefaultwithoutnotification.Value());
+  EXPECT_TRUE(form.optMemorySheildOff.Value());
+  EXPECT_EQ(form.chkAutoProtect.Value(), 0);
+  EXPECT_FALSE(form.tmrMemoryInspected.Enabled());
+  EXPECT_EQ(form.chkRunAtStartup.Value(), 1);
+  EXPECT_EQ(RunValue(), "C:\\Program Files\\Kestrian\\Kestrian");  // its click ran
+  EXPECT_EQ(form.chkAutomaticUpdate.Value(), 0);  // the load leaves it as designed
+  EXPECT_EQ(form.lblLastUpdate.Caption(), "Signatures Last Updated On 12/6/2026");
+}
+
+TEST_F(OptionsPageTest, AStoredScheduleEnablesTheTimerTheListAndTheTimePicker) {
+  settings.Save(kOptions, "chkAutomaticScanYesOrNo", "1");
+  form.cmbDays.SetListIndex(2);
+  page.LoadOptionsPage();
+  EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 1);
+  EXPECT_EQ(automaticScanClicks, 1);
+  EXPECT_TRUE(form.tmrScheduler.Enabled());
+  EXPECT_TRUE(form.cmbDays.Enabled());
+  EXPECT_FALSE(form.dtpScheduleDate.Enabled());
+  EXPECT_TRUE(form.dtpScheduleTime.Enabled());
+}
+
+TEST_F(OptionsPageTest, ScheduleSwitchedOffClearsTheBoxTheScheduleReloadChecked) {
+  settings.Save(kOptions, "chkAutomaticScanYesOrNo", "0");
+  form.chkAutomaticScanYesOrNo.SetValue(1);
+  form.cmbDays.SetEnabled(true);
+  form.dtpScheduleTime.SetEnabled(true);
+  page.LoadOptionsPage();
+  EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 0);
+  EXPECT_EQ(automaticScanClicks, 1);
+  EXPECT_FALSE(form.tmrScheduler.Enabled());
+  EXPECT_FALSE(form.cmbDays.Enabled());
+  EXPECT_FALSE(form.dtpScheduleTime.Enabled());
+}
+
+TEST_F(OptionsPageTest, PlainCheckBoxesStoreTheirValueAndNothingElse) {
+  const struct {
+    ui::CheckBox* box;
+    std::string_view section;
+  } cases[] = {{&form.chkMakeLog, kOptions},         {&form.chkSweepMemory, kOptions},
+               {&form.chkScanRegistry, kOptions},    {&form.chkScanCookies, kOptions},
+               {&form.chkAutomaticUpdate, kOptions}, {&form.chkAutoDel, "Settings"}};
+  for (const auto& c : cases) {
+    for (int value : {1, 0}) {
+      c.box->SetValue(value);
+      page.OnCheckBoxClick(*c.box);
+      EXPECT_EQ(Stored(c.section, c.box->Name()), std::to_string(value)) << c.box->Name();
+    }
+  }
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  EXPECT_TRUE(form.tmrScheduler.Enabled());
+  // A box with a handler of its own is not stored here.
+  form.chkAutoProtect.SetValue(1);
+  page.OnCheckBoxClick(form.chkAutoProtect);
+  EXPECT_EQ(Stored(kOptions, "chkAutoProtect"), "<none>");
+}
+
+TEST_F(OptionsPageTest, ShieldBoxesWriteBothKeysAndSwitchTheirTimers) {
+  const struct {
+    ui::CheckBox* box;
+    void (OptionsPage::*click)();
+    const char* onKey;
+    const char* offKey;
+    ui::Timer* timer;
+  } boxes[] = {
+      {&form.chkAutoProtect, &OptionsPage::OnAutoProtectClick, "optMemorySheildOn",
+       "optMemorySheildOff", &form.tmrMemoryInspected},
+      {&form.chkHomePage, &OptionsPage::OnHomePageClick, "optIEHomePageSheildOn",
+       "optIEHomePageSheildOff", &form.tmrCheckHomePage},
+  };
+  for (const auto& b : boxes) {
+    for (const bool checked : {false, true}) {
+      b.box->SetValue(checked ? 1 : 0);
+      (page.*b.click)();
+      EXPECT_EQ(Stored(kOptions, b.onKey), checked ? "True" : "False") << b.box->Name();
+      EXPECT_EQ(Stored(kOptions, b.offKey), checked ? "False" : "True") << b.box->Name();
+      EXPECT_EQ(b.timer->Enabled(), checked) << b.box->Name();
+    }
+  }
+  form.chkHomePage.SetValue(0);
+  page.OnHomePageClick();
+  EXPECT_FALSE(form.optAlwaysnotifybeforerestoring.Enabled());
+  EXPECT_FALSE(form.optRestoredefaultwithoutnotification.Enabled());
+  // The option buttons are left as they were.
+  EXPECT_FALSE(form.optIEHomePageSheildOff.Value());
+}
+
+TEST_F(OptionsPageTest, OptionClicksWriteTheirPairAndTheirEffects) {
+  struct Effect {
+    const ui::Control* control;
+    bool enabled;
+  };
+  const struct {
+    ui::OptionButton* clicked;
+    void (OptionsPage::*click)();
+    const char* firstKey;
+    const char* firstValue;
+    const char* secondKey;
+    const char* secondValue;
+    std::vector<Effect> effects;
+  } cases[] = {
+      {&form.optMemorySheildOff, &OptionsPage::OnMemoryShieldClick, "optMemorySheildOn", "False",
+       "optMemorySheildOff", "True", {{&form.tmrMemoryInspected, false}}},
+      {&form.optMemorySheildOn, &OptionsPage::OnMemoryShieldClick, "optMemorySheildOn", "True",
+       "optMemorySheildOff", "False", {{&form.tmrMemoryInspected, true}}},
+      {&form.optIEHomePageSheildOff, &OptionsPage::OnHomePageShieldClick, "optIEHomePageSheildOn",
+       "False", "optIEHomePageSheildOff", "True",
+       {{&form.tmrCheckHomePage, false},
+        {&form.optAlwaysnotifybeforerestoring, false},
+        {&form.optRestoredefaultwithoutnotification, false}}},
+      {&form.optIEHomePageSheildOn, &OptionsPage::OnHomePageShieldClick, "optIEHomePageSheildOn",
+       "True", "optIEHomePageSheildOff", "False",
+       {{&form.tmrCheckHomePage, true},
+        {&form.optAlwaysnotifybeforerestoring, true},
+        {&form.optRestoredefaultwithoutnotification, true}}},
+      {&form.optRestoredefaultwithoutnotification, &OptionsPage::OnRestoreChoiceClick,
+       "optAlwaysnotifybeforerestoring", "False", "optRestoredefaultwithoutnotification", "True",
+       {}},
+      {&form.optAlwaysnotifybeforerestoring, &OptionsPage::OnRestoreChoiceClick,
+       "optAlwaysnotifybeforerestoring", "True", "optRestoredefaultwithoutnotification", "False",
+       {}},
+      {&form.optScanAllSelectedHardDrive, &OptionsPage::OnScanTypeClick,
+       "optScanOnlyKnownSoftwares", "False", "optScanAllSelectedHardDrive", "True", {}},
+      {&form.optScanOnlyKnownSoftwares, &OptionsPage::OnScanTypeClick,
+       "optScanOnlyKnownSoftwares", "True", "optScanAllSelectedHardDrive", "False", {}},
+  };
+  for (const auto& c : cases) {
+    c.clicked->SetValue(true);
+    (page.*c.click)();
+    EXPECT_EQ(Stored(kOptions, c.firstKey), c.firstValue) << c.clicked->Name();
+    EXPECT_EQ(Stored(kOptions, c.secondKey), c.secondValue) << c.clicked->Name();
+    for (const Effect& effect : c.effects) {
+      EXPECT_EQ(effect.control->Enabled(), effect.enabled)
+          << c.clicked->Name() << " " << effect.control->Name();
+    }
+  }
+}
+
+TEST_F(OptionsPageTest, TheDriveListIsShownForACompleteScanOnly) {
+  for (const bool complete : {true, false, true}) {
+    (complete ? form.optScanAllSelectedHardDrive : form.optScanOnlyKnownSoftwares).SetValue(true);
+    page.OnScanTypeClick();
+    EXPECT_EQ(form.lvwHardDrives.Visible(), complete);
+  }
+}
+
+TEST_F(OptionsPageTest, DriveChecksAreStoredForEveryDrive) {
   form.lvwHardDrives.SetChecked(1, true);
   page.OnDriveCheck();
   EXPECT_EQ(Stored("Drives", "A"), "False");
   EXPECT_EQ(Stored("Drives", "C"), "True");
   EXPECT_EQ(Stored("Drives", "E"), "False");
+}
+
+TEST_F(OptionsPageTest, RunAtStartupAddsAndRemovesTheRunValue) {
+  machine.registry.SetValue(kMachine, kRunKey, "Other", platform::RegistryValue::String("x"));
+  form.chkRunAtStartup.SetValue(1);
+  page.ApplyRunAtStartup();
+  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "1");
+  platform::RegistryValue value;
+  ASSERT_EQ(machine.registry.QueryValue(kMachine, kRunKey, platform::key_access::kQueryValue,
+                                        "Kestrian", value),
+            platform::kOk);
+  EXPECT_EQ(value, platform::RegistryValue::String("C:\\Program Files\\Kestrian\\Kestrian"));
+
+  form.chkRunAtStartup.SetValue(0);
+  page.ApplyRunAtStartup();
+  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "0");
+  EXPECT_FALSE(RunValue());
+  // Clearing again, with the value already absent, changes nothing.
+  page.ApplyRunAtStartup();
+  EXPECT_FALSE(RunValue());
+  EXPECT_EQ(machine.registry.StringValue(kMachine, kRunKey, "Other"), "x");
+  EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(OptionsPageTest, RunAtStartupIgnoresARunKeyItCannotWrite) {
+  machine.registry.CreateKey(kMachine, kRunKey);
+  machine.registry.MakeReadOnly(kMachine, kRunKey);
+  form.chkRunAtStartup.SetValue(1);
+  page.ApplyRunAtStartup();
+  EXPECT_EQ(form.chkRunAtStartup.Value(), 1);
+  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "1");
+  EXPECT_FALSE(RunValue());
+  EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(OptionsPageTest, RunAtStartupFollowsTheStoredValueReadBackWithDefaultOne) {
+  // The store cannot be written and holds no value: the read-back gives 1.
+  const std::string section = SettingsStore::SectionPath("Kestrian", kOptions);
+  machine.registry.CreateKey(platform::roots::kCurrentUser, section);
+  machine.registry.MakeReadOnly(platform::roots::kCurrentUser, section);
+  form.chkRunAtStartup.SetValue(0);
+  page.ApplyRunAtStartup();
+  EXPECT_EQ(RunValue(), "C:\\Program Files\\Kestrian\\Kestrian");
+}
+
+TEST(StartupEntry, IsNamedAfterTheExecutableWithoutItsExtension) {
+  const struct {
+    const char* path;
+    const char* name;
+    const char* command;
+  } cases[] = {
+      {"C:\\Program Files\\Kestrian\\Kestrian.exe", "Kestrian",
+       "C:\\Program Files\\Kestrian\\Kestrian"},
+      {"D:\\Tools\\kes.trian.exe", "kes.trian", "D:\\Tools\\kes.trian"},
+      {"D:\\Tools.v2\\Kestrian", "Kestrian", "D:\\Tools.v2\\Kestrian"},
+  };
+  for (const auto& c : cases) {
+    testing::FakeMachine machine;
+    machine.environment.executablePath = c.path;
+    const StartupEntry entry(machine.registry, machine.environment);
+    EXPECT_EQ(entry.Name(), c.name) << c.path;
+    EXPECT_EQ(entry.Command(), c.command) << c.path;
+  }
 }
 
 }  // namespace

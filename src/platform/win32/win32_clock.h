@@ -6,6 +6,10 @@ namespace kestrian::platform::win32 {
 class Win32Clock final : public Clock {
  public:
   std::string NowText() override;
+  DateTime Now() override;
+  std::string WeekdayName(const DateTime& date) override;
+  std::string GeneralDateText(const DateTime& value) override;
+  std::optional<DateTime> ParseDateText(std::string_view text) override;
 };
 
 }  // namespace kestrian::platform::win32

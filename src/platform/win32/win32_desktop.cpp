@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
 
 #include "platform/win32/unique_handle.h"
@@ -21,6 +23,18 @@ Status Win32Desktop::RunCommand(std::string_view commandLine, int showStyle) {
   }
   UniqueHandle process(started.hProcess);
   UniqueHandle thread(started.hThread);
+  return kOk;
+}
+
+Status Win32Desktop::OpenDocument(std::string_view target) {
+  const std::string file(target);
+  SHELLEXECUTEINFOA execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_FLAG_NO_UI;  // a failure is the caller's to report, not a dialog
+  execute.lpVerb = "open";
+  execute.lpFile = file.c_str();
+  execute.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExA(&execute)) return static_cast<Status>(::GetLastError());
   return kOk;
 }
 
