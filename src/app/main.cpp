@@ -113,6 +113,7 @@ class Program {
     window_.OnClick(form_.cmdResults, [this] { core::ShowPage(form_, form_.frmResults); });
     window_.OnClick(form_.cmdSettings, [this] { core::ShowPage(form_, form_.frmOptions); });
     window_.OnClick(form_.cmdRemove, [this] { core::ShowPage(form_, form_.frmResults); });
+    window_.OnClick(form_.Command1, [this] { core::ShowPage(form_, form_.frmScan); });
     window_.OnClick(form_.cmdScanNow, [this] { session_.Start(); });
     window_.OnClick(form_.cmdPause, [this] { session_.PauseFromButton(); });
     window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });

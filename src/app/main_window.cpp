@@ -221,6 +221,19 @@ void MainWindow::OnItemCheck(const ui::ListView& list, std::function<void(std::s
   itemChecks_[&list] = std::move(handler);
 }
 
+void MainWindow::SetMenuCommands(HMENU menuBar, std::function<bool(int)> dispatch) {
+  menuDispatch_ = std::move(dispatch);
+  ::SetMenu(window_, menuBar);
+  ::DrawMenuBar(window_);
+  RECT frame{0, 0, TwipsToPixels(ui::FrmMain::kWidth, dpi_),
+             TwipsToPixels(ui::FrmMain::kHeight, dpi_)};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_STYLE)),
+                       menuBar != nullptr,
+                       static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_EXSTYLE)));
+  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void MainWindow::Invoke(const std::function<void()>& handler) {
   ++busy_;
   handler();
@@ -305,7 +318,11 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      if (lParam == 0 && menuDispatch_) {  // a menu item
+        Invoke([this, id = LOWORD(wParam)] { menuDispatch_(id); });
+      } else {
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+      }
       return 0;
     case WM_NOTIFY:
       OnNotify(*reinterpret_cast<const NMHDR*>(lParam));

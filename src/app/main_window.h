@@ -38,6 +38,9 @@ class MainWindow {
   void OnClosing(std::function<void()> handler) { closing_ = std::move(handler); }
   // Run when the window is minimized (true) or shown normally or maximized (false).
   void OnMinimizedChange(std::function<void(bool)> handler) { minimizedChange_ = std::move(handler); }
+  // Attaches the menu bar (the window then owns it) and routes its commands to `dispatch`
+  // as clicks are routed; the client area keeps its size.
+  void SetMenuCommands(HMENU menuBar, std::function<bool(int)> dispatch);
 
   // The native window that shows `control`, or null.
   HWND NativeOf(const ui::Control& control) const;
@@ -73,6 +76,7 @@ class MainWindow {
   std::function<void()> closeWhileBusy_;
   std::function<void()> closing_;
   std::function<void(bool)> minimizedChange_;
+  std::function<bool(int)> menuDispatch_;
 };
 
 }  // namespace kestrian::app

@@ -98,7 +98,7 @@ void FrmMain::LayOutScanPage() {
   Add(cmdScanNow, &frmScan, {240, 6480, 1320, 420}, "&Start");
   Add(cmdPause, &frmScan, {1680, 6480, 1320, 420}, "&Pause");
   Add(cmdStop, &frmScan, {3120, 6480, 1320, 420}, "St&op");
-  Add(cmdRemove, &frmScan, {5760, 6480, 1320, 420}, "Re&move...");
+  Add(cmdRemove, &frmScan, {4560, 6480, 2520, 420}, "Click Here to &Continue");
   Add(lblTotalNoOfRunningItems, &frmScan, {4560, 6540, 1080, 300});
   lblTotalNoOfRunningItems.SetVisible(false);
   cmdPause.SetEnabled(false);
@@ -152,6 +152,7 @@ void FrmMain::LayOutOptionsPage() {
   Add(chkSweepMemory, &scanOptions, {240, 3120, 4200, 300}, "Scan Running &Processes");
   Add(chkScanRegistry, &scanOptions, {240, 3480, 4200, 300}, "Scan Windows Re&gistry");
   Add(chkScanCookies, &scanOptions, {240, 3840, 4200, 300}, "Scan Internet C&ookies");
+  Add(Command1, &scanOptions, {240, 4440, 1320, 420}, "Sc&an Now");
 }
 
 // "Proactive System Protection": each shield's switch box above its Enabled / Disabled pair.

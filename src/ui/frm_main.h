@@ -121,6 +121,7 @@ class FrmMain {
   CheckBox chkSweepMemory{"chkSweepMemory"};
   CheckBox chkScanRegistry{"chkScanRegistry"};
   CheckBox chkScanCookies{"chkScanCookies"};
+  Button Command1{"Command1"};  // "Scan Now", forwards to cmdScan
 
   // Options page, "Proactive System Protection" (frmView(1)) and "Automatic Live Update"
   // (frmView(3)). Every box and option starts clear, so the page's load sets what it reads.

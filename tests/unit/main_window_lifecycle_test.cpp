@@ -1,4 +1,5 @@
 #include "core/main_window_lifecycle.h"
+#include "core/main_window_pages.h"
 
 #include "scan_fixture.h"
 
@@ -117,6 +118,26 @@ TEST_F(MainWindowLifecycleTest, AnOrderlyEndLeavesStoppedAndNoRestart) {
   lifecycle.QueryUnload();
   EXPECT_EQ(Setting(settings::kStatus), "STOPPED");
   EXPECT_EQ(Setting(settings::kRestart), "False");
+}
+
+}  // namespace
+}  // namespace kestrian::core
+
+namespace kestrian::core {
+namespace {
+
+TEST(ForwardingLabelsTest, TheResultLabelHidesTheRemovalProgressAndSwapsTheLabels) {
+  ui::FrmMain form;
+  form.pgbDeleteSpywaresFound.SetVisible(true);
+  form.lblDeletingCaption.SetVisible(true);
+  form.lblRemove.SetEnabled(false);
+  ClickResultLabel(form);
+  EXPECT_FALSE(form.pgbDeleteSpywaresFound.Visible());
+  EXPECT_FALSE(form.lblDeletingCaption.Visible());
+  EXPECT_FALSE(form.lblDeletingPercentageCompleted.Visible());
+  EXPECT_FALSE(form.tmrScroll.Enabled());
+  EXPECT_TRUE(form.lblRemove.Enabled());
+  EXPECT_FALSE(form.lblResult.Enabled());
 }
 
 }  // namespace

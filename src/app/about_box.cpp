@@ -1,0 +1,229 @@
+#include "app/about_box.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace kestrian::app {
+
+namespace {
+constexpr int kIconId = 1001;
+constexpr int kProductId = 1002;
+constexpr int kVersionId = 1003;
+constexpr int kCompanyId = 1004;
+constexpr int kAddressId = 1005;
+constexpr int kOkId = IDOK;
+constexpr int kProgramIconResource = 1;
+
+// Layout in pixels at 96 DPI.
+constexpr int kMargin = 11;
+constexpr int kIconSize = 32;
+constexpr int kMinWidth = 300;
+constexpr int kTitleGap = 6;
+constexpr int kLineGap = 2;
+constexpr int kButtonGap = 14;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+
+// The rows of text beside the icon, from the top.
+constexpr int kTextRows[] = {kProductId, kVersionId, kCompanyId, kAddressId};
+
+SIZE TextSize(const std::string& text, HFONT font) {
+  const ScreenDc screen;
+  const HGDIOBJ previous = ::SelectObject(screen.Get(), font);
+  RECT bounds{};
+  ::DrawTextA(screen.Get(), text.c_str(), -1, &bounds, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(screen.Get(), previous);
+  return {bounds.right, bounds.bottom};
+}
+
+// The product's name in a bold font half as large again as `base`.
+HFONT CreateTitleFont(HFONT base) {
+  LOGFONTA font{};
+  if (base == nullptr || ::GetObjectA(base, sizeof font, &font) == 0) return nullptr;
+  font.lfHeight = font.lfHeight * 3 / 2;
+  font.lfWeight = FW_BOLD;
+  return ::CreateFontIndirectA(&font);
+}
+
+}  // namespace
+
+std::string VersionLine(const platform::VersionResource& version) {
+  return "Version " + std::to_string(version.major) + "." + std::to_string(version.minor);
+}
+
+namespace {
+std::string RowText(const platform::VersionResource& version, int id) {
+  switch (id) {
+    case kProductId: return version.productName;
+    case kVersionId: return VersionLine(version);
+    case kCompanyId: return version.companyName;
+    default: return version.comments;
+  }
+}
+}  // namespace
+
+AboutBox::AboutBox(Win32Host& host, HWND owner, platform::VersionResource version,
+                   std::function<void()> openWebsite)
+    : host_(host), owner_(owner), version_(std::move(version)), openWebsite_(std::move(openWebsite)) {}
+
+AboutBox::~AboutBox() {
+  if (window_) {
+    Forget();
+    window_.reset();
+  }
+}
+
+void AboutBox::Show() {
+  if (!window_ && !Create()) return;
+  if (!::IsWindowVisible(window_.get())) {
+    CenterOver(window_.get(), owner_);
+    ::ShowWindow(window_.get(), SW_SHOW);
+    const HWND ok = ::GetDlgItem(window_.get(), kOkId);
+    ::SendMessageA(window_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE);
+  }
+  ::SetForegroundWindow(window_.get());
+}
+
+bool AboutBox::Create() {
+  // WM_INITDIALOG takes the window (OnInitDialog).
+  CreateEmptyDialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, owner_,
+                    &AboutBox::DialogProc, reinterpret_cast<LPARAM>(this));
+  return window_ != nullptr;
+}
+
+INT_PTR CALLBACK AboutBox::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    reinterpret_cast<AboutBox*>(lParam)->OnInitDialog(window);
+    return FALSE;  // the focus is set when the window is shown
+  }
+  auto* self = reinterpret_cast<AboutBox*>(::GetWindowLongPtrA(window, DWLP_USER));
+  return self != nullptr ? self->OnMessage(message, wParam, lParam) : FALSE;
+}
+
+void AboutBox::OnInitDialog(HWND window) {
+  window_.reset(window);
+  host_.AddDialogWindow(window);
+  ::SetWindowTextA(window, ("About " + version_.productName).c_str());
+  dpi_ = ScreenDpi();
+  CreateFonts();
+  CreateControls();
+  Layout();
+  ::SendMessageA(window, DM_SETDEFID, kOkId, 0);
+}
+
+void AboutBox::CreateFonts() {
+  font_ = UniqueFont(CreateMessageFont());
+  titleFont_ = UniqueFont(CreateTitleFont(Font()));
+}
+
+HFONT AboutBox::Font() const {
+  return font_ ? font_.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+HFONT AboutBox::TitleFont() const { return titleFont_ ? titleFont_.get() : Font(); }
+
+void AboutBox::CreateControls() {
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  icon_ = UniqueIcon(static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(kProgramIconResource),
+                                                     IMAGE_ICON, Scale(kIconSize), Scale(kIconSize),
+                                                     LR_DEFAULTCOLOR)));
+  if (icon_) {
+    const HWND icon = CreateChild("STATIC", "", SS_ICON | SS_REALSIZECONTROL, kIconId, Font());
+    ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+  }
+  for (const int id : {kProductId, kVersionId, kCompanyId}) {
+    CreateChild("STATIC", RowText(version_, id), SS_LEFT | SS_NOPREFIX, id,
+                id == kProductId ? TitleFont() : Font());
+  }
+  HWND address = nullptr;
+  if (openWebsite_) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LINK_CLASS};
+    ::InitCommonControlsEx(&classes);
+    address = CreateChild("SysLink", "<a>" + version_.comments + "</a>", WS_TABSTOP, kAddressId, Font());
+  }
+  // Without the link class (common controls before version 6) the address is plain text.
+  if (address == nullptr) CreateChild("STATIC", version_.comments, SS_LEFT | SS_NOPREFIX, kAddressId, Font());
+  CreateChild("BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOkId, Font());
+}
+
+HWND AboutBox::CreateChild(const char* className, const std::string& text, DWORD style, int id,
+                           HFONT font) {
+  const HWND child = ::CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0,
+                                       0, 0, 0, window_.get(),
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                       ::GetModuleHandleA(nullptr), nullptr);
+  if (child != nullptr) ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+// The icon at the top left, the rows of text beside it, OK at the bottom right; the window
+// as large as they need.
+void AboutBox::Layout() {
+  const HWND window = window_.get();
+  const int margin = Scale(kMargin);
+  const int textLeft = margin + Scale(kIconSize) + margin;
+  int width = Scale(kMinWidth);
+  int top = margin;
+  for (const int id : kTextRows) {
+    const SIZE size = TextSize(RowText(version_, id), id == kProductId ? TitleFont() : Font());
+    ::MoveWindow(::GetDlgItem(window, id), textLeft, top, size.cx + Scale(2), size.cy, FALSE);
+    width = std::max(width, textLeft + static_cast<int>(size.cx) + Scale(2) + margin);
+    top += size.cy + Scale(id == kProductId ? kTitleGap : kLineGap);
+  }
+  ::MoveWindow(::GetDlgItem(window, kIconId), margin, margin, Scale(kIconSize), Scale(kIconSize), FALSE);
+  const int buttonTop = std::max(top, margin + Scale(kIconSize)) + Scale(kButtonGap);
+  ::MoveWindow(::GetDlgItem(window, kOkId), width - margin - Scale(kButtonWidth), buttonTop,
+               Scale(kButtonWidth), Scale(kButtonHeight), FALSE);
+  RECT frame{};
+  RECT client{};
+  ::GetWindowRect(window, &frame);
+  ::GetClientRect(window, &client);
+  ::SetWindowPos(window, nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
+                 buttonTop + Scale(kButtonHeight) + margin + (frame.bottom - frame.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      // OK and Enter send IDOK; Escape sends IDCANCEL.
+      if (HIWORD(wParam) != BN_CLICKED || (LOWORD(wParam) != kOkId && LOWORD(wParam) != IDCANCEL)) {
+        return FALSE;
+      }
+      Close();
+      return TRUE;
+    case WM_CLOSE:
+      Close();
+      return TRUE;
+    case WM_NOTIFY:
+      return OnLinkNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_DESTROY:
+      // Destroyed with its owner: the handle is gone, nothing is left to destroy.
+      Forget();
+      static_cast<void>(window_.release());
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+bool AboutBox::OnLinkNotify(const NMHDR& header) {
+  if (header.idFrom != kAddressId || (header.code != NM_CLICK && header.code != NM_RETURN)) return false;
+  if (openWebsite_) openWebsite_();
+  return true;
+}
+
+// Hidden, not destroyed: the next Show brings the same window back.
+void AboutBox::Close() { ::ShowWindow(window_.get(), SW_HIDE); }
+
+// The window no longer reaches this object nor the host's dialog keys.
+void AboutBox::Forget() {
+  host_.RemoveDialogWindow(window_.get());
+  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
+}
+
+}  // namespace kestrian::app
