@@ -6,10 +6,14 @@
 
 #include <optional>
 
+#include "app/about_box.h"
 #include "app/delete_failed_window.h"
+#include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
 #include "app/splash_window.h"
+#include "app/tray_icon.h"
+#include "app/tray_menu_popup.h"
 #include "app/win32_host.h"
 #include "core/definition_files.h"
 #include "core/exclusion_list.h"
@@ -49,11 +53,19 @@ class Program {
     if (!window_.Create(instance_, version_.productName)) return 1;
     deleteFailedWindow_.emplace(deleteFailed_, host_, window_.Handle());
     reportWindow_.emplace(window_.Handle());
+    aboutBox_.emplace(host_, window_.Handle(), version_, [this] { OpenWebsite(); });
+    trayPopup_.emplace(host_, window_.Handle(), version_.productName, [this] { ShowProgram(); },
+                       [this] { ExitProgram(); });
     BindCommands();
+    BindMenu();
     if (!lifecycle_.Load()) return 0;  // another instance runs
     form_.SetVisible(true);
-    ::ShowWindow(window_.Handle(), startMinimized_ ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
-    ::UpdateWindow(window_.Handle());
+    if (startInTray_) {
+      SendToTray();
+    } else {
+      ::ShowWindow(window_.Handle(), SW_SHOWNORMAL);
+      ::UpdateWindow(window_.Handle());
+    }
     splash.Hide();
     return MessageLoop();
   }
@@ -97,14 +109,87 @@ class Program {
                ? site
                : "http://" + site;
   }
+  void OpenWebsite() { machine_.Get().desktop.OpenDocument(WebAddress()); }
 
-  // Until the tray icon exists, "Send to Tray" minimizes the window.
+  // "Send to Tray": the window leaves the screen for the notification area; the tray menu
+  // shows once, as it does whenever the program goes to the tray.
   void SendToTray() {
-    if (!::IsWindowVisible(window_.Handle())) {
-      startMinimized_ = true;
+    const HWND window = window_.Handle();
+    if (!::IsWindowVisible(window) && !form_.Visible()) {
+      startInTray_ = true;  // still starting: done once the start-up is over
       return;
     }
-    ::ShowWindow(window_.Handle(), SW_MINIMIZE);
+    ::ShowWindow(window, SW_MINIMIZE);
+    ::ShowWindow(window, SW_HIDE);
+    trayIcon_.ShowIcon(window, version_.productName + " by " + version_.companyName);
+    OpenTrayMenu();
+    settings_.Save(core::settings::kMinimized, "Yes");
+  }
+
+  void OpenTrayMenu() {
+    // Exit is offered unless a scan runs (both labels are disabled then).
+    const bool exitEnabled = form_.lblResult.Enabled() || form_.lblOptions.Enabled();
+    trayPopup_->Open(exitEnabled, !::IsWindowVisible(window_.Handle()));
+  }
+
+  void ShowProgram() {
+    ::ShowWindow(window_.Handle(), SW_RESTORE);
+    ::SetForegroundWindow(window_.Handle());
+  }
+
+  void ExitProgram() {
+    settings_.Save(core::settings::kRestart, "False");
+    settings_.Save(core::settings::kStatus, "STOPPED");
+    trayIcon_.RemoveIcon();
+    ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0);
+  }
+
+  void OnTrayMessage(LPARAM mouseMessage) {
+    if (!trayIcon_.RunningInTray()) return;
+    switch (ActionOfTrayMessage(mouseMessage)) {
+      case TrayAction::RestoreWindow: ShowProgram(); break;
+      case TrayAction::ShowMenu: OpenTrayMenu(); break;
+      case TrayAction::None: break;
+    }
+  }
+
+  void ShowSettingsTab(int index) {
+    core::ShowPage(form_, form_.frmOptions);
+    if (index >= 4) return;
+    form_.TabStrip1.Select(index + 1);
+    core::ShowSelectedTab(form_);
+  }
+
+  void ViewLog() {
+    report::ViewLog(machine_.Get().files, folder_, host_, form_, *reportWindow_, version_.productName);
+  }
+
+  void BindMenu() {
+    menuCommands_.On(Menu::File, [this](int index) {
+      switch (index) {
+        case 0: core::ShowPage(form_, form_.frmScan); break;
+        case 1: core::ShowPage(form_, form_.frmResults); break;
+        case 2: ViewLog(); break;
+        case 6: SendToTray(); break;
+        case 8: ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0); break;
+        default: break;  // separators; Live Update comes with the update host
+      }
+    });
+    menuCommands_.On(Menu::Settings, [this](int index) { ShowSettingsTab(index); });
+    menuCommands_.On(Menu::Quarantine, [this](int index) {
+      if (index == 0) removal::ViewQuarantine(machine_.Get(), folder_);
+      if (index == 1) removal::ViewExclusions(machine_.Get().files, folder_, host_, machine_.Get().desktop);
+    });
+    menuCommands_.On(Menu::Help, [this](int) {
+      const std::string help = folder_.FilePath("Help.chm");
+      machine_.Get().desktop.OpenDocument(help);
+    });
+    menuCommands_.On(Menu::About, [this](int) { aboutBox_->Show(); });
+    UniqueMenu bar = BuildMenuBar();
+    if (bar) {
+      window_.SetMenuCommands(bar.release(), [this](int id) { return menuCommands_.Dispatch(id); });
+    }
+    window_.OnAppMessage(kTrayCallbackMessage, [this](WPARAM, LPARAM lParam) { OnTrayMessage(lParam); });
   }
 
   void BindCommands() {
@@ -119,9 +204,7 @@ class Program {
     window_.OnClick(form_.cmdStop, [this] { session_.StopFromButton(); });
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
     window_.OnClick(form_.Command4, [this] { removal_.DeleteCommand(); });
-    window_.OnClick(form_.cmdLog, [this] {
-      report::ViewLog(machine_.Get().files, folder_, host_, form_, *reportWindow_, version_.productName);
-    });
+    window_.OnClick(form_.cmdLog, [this] { ViewLog(); });
     auto& results = form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
     results.SetItemCheckHandler([this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
     window_.OnItemCheck(results, [this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
@@ -133,13 +216,16 @@ class Program {
     BindScheduler();
     window_.OnItemCheck(form_.lvwHardDrives, [this](std::size_t) { options_.OnDriveCheck(); });
     window_.OnCloseWhileBusy([this] { state_.session.stopRequested = true; });
-    window_.OnClosing([this] { lifecycle_.QueryUnload(); });
+    window_.OnClosing([this] {
+      lifecycle_.QueryUnload();
+      trayIcon_.RemoveIcon();
+    });
     window_.OnMinimizedChange([this](bool minimized) {
       lifecycle_.OnWindowState(minimized ? core::WindowState::Minimized : core::WindowState::Normal,
                                ::IsWindowVisible(window_.Handle()) != FALSE);
     });
     window_.OnClick(form_.Command5, [this] { SendToTray(); });
-    window_.OnClick(form_.cmdWebsite, [this] { machine_.Get().desktop.OpenDocument(WebAddress()); });
+    window_.OnClick(form_.cmdWebsite, [this] { OpenWebsite(); });
   }
 
   void BindOptionsPage() {
@@ -215,10 +301,14 @@ class Program {
                                        version_, host_, StartUpServices()};
   platform::win32::UniqueHandle instanceMutex_;
   bool anotherInstance_ = false;
-  bool startMinimized_ = false;
+  bool startInTray_ = false;
+  TrayIcon trayIcon_;
+  MenuCommands menuCommands_;
   // Owned by the main window, so made after it and gone before it.
   std::optional<DeleteFailedWindow> deleteFailedWindow_;
   std::optional<ReportWindow> reportWindow_;
+  std::optional<AboutBox> aboutBox_;
+  std::optional<TrayMenuPopup> trayPopup_;
 };
 
 }  // namespace

@@ -352,6 +352,11 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::PostQuitMessage(0);
       return 0;
     default:
+      if (const auto handler = appMessages_.find(message); handler != appMessages_.end()) {
+        const auto& run = handler->second;
+        Invoke([&] { run(wParam, lParam); });
+        return 0;
+      }
       return ::DefWindowProcA(window_, message, wParam, lParam);
   }
 }

@@ -32,6 +32,10 @@ class MainWindow {
   // Run when the window is asked to close while a handler is still working; the window
   // closes as soon as that handler returns.
   void OnCloseWhileBusy(std::function<void()> handler) { closeWhileBusy_ = std::move(handler); }
+  // The handler of a message of the program's own (WM_APP and above).
+  void OnAppMessage(UINT message, std::function<void(WPARAM, LPARAM)> handler) {
+    appMessages_[message] = std::move(handler);
+  }
   // The handler of a model timer's tick.
   void OnTick(const ui::Timer& timer, std::function<void()> handler) { ticks_[&timer] = std::move(handler); }
   // Run just before the window is destroyed, whatever the cause of the close.
@@ -70,6 +74,7 @@ class MainWindow {
   std::vector<std::unique_ptr<FramePeer>> frames_;
   std::vector<std::unique_ptr<TimerPeer>> timers_;
   std::map<const ui::Timer*, std::function<void()>> ticks_;
+  std::map<UINT, std::function<void(WPARAM, LPARAM)>> appMessages_;
   std::map<int, NativeControl*> byId_;
   std::map<const ui::Control*, std::function<void()>> clicks_;
   std::map<const ui::Control*, std::function<void(std::size_t)>> itemChecks_;

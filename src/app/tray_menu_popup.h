@@ -22,8 +22,6 @@ struct TrayPopupPlacement {
 };
 TrayPopupPlacement PlaceTrayPopup(SIZE screen, int taskbarHeight, SIZE popup, int dpi);
 
-int TwipsToPixels(int twips, int dpi);
-
 class TrayMenuPopup {
  public:
   // `owner` (the main window, may be null) owns the popup; `host` gives it its dialog keys.
@@ -59,6 +57,7 @@ class TrayMenuPopup {
   void StartSlideDown();
   int Top() const;
   void MoveTo(int top);
+  void Destroy();
   void Forget();
 
   Win32Host& host_;

@@ -91,7 +91,7 @@ int Usage() {
   std::fputs(
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
-      "              | close-title TITLE | rect-title TITLE\n",
+      "              | close-title TITLE | rect-title TITLE | command ID\n",
       stderr);
   return 2;
 }
@@ -149,6 +149,14 @@ int main(int argc, char** argv) {
     if (window == nullptr || !::GetWindowRect(window, &bounds)) return 1;
     std::printf("%ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right - bounds.left,
                 bounds.bottom - bounds.top);
+    return 0;
+  }
+  // A menu command by its id, as choosing the item sends it (menus cannot be read from
+  // another process under Wine).
+  if (command == "command" && argc == 3) {
+    const HWND main = ::FindWindowA(kMainClass, nullptr);
+    if (main == nullptr) return 1;
+    ::PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[2])), 0);
     return 0;
   }
   return Usage();
