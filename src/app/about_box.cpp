@@ -26,6 +26,7 @@ constexpr int kLineGap = 2;
 constexpr int kButtonGap = 14;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
+constexpr int kTextSlack = 2;  // so that rounding never clips a row's last letter
 
 // The rows of text beside the icon, from the top.
 constexpr int kTextRows[] = {kProductId, kVersionId, kCompanyId, kAddressId};
@@ -48,13 +49,6 @@ HFONT CreateTitleFont(HFONT base) {
   return ::CreateFontIndirectA(&font);
 }
 
-}  // namespace
-
-std::string VersionLine(const platform::VersionResource& version) {
-  return "Version " + std::to_string(version.major) + "." + std::to_string(version.minor);
-}
-
-namespace {
 std::string RowText(const platform::VersionResource& version, int id) {
   switch (id) {
     case kProductId: return version.productName;
@@ -63,7 +57,22 @@ std::string RowText(const platform::VersionResource& version, int id) {
     default: return version.comments;
   }
 }
+
+// Sizes the window so that its client area is `width` by `height`.
+void SetClientSize(HWND window, int width, int height) {
+  RECT frame{};
+  RECT client{};
+  ::GetWindowRect(window, &frame);
+  ::GetClientRect(window, &client);
+  ::SetWindowPos(window, nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
+                 height + (frame.bottom - frame.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 }  // namespace
+
+std::string VersionLine(const platform::VersionResource& version) {
+  return "Version " + std::to_string(version.major) + "." + std::to_string(version.minor);
+}
 
 AboutBox::AboutBox(Win32Host& host, HWND owner, platform::VersionResource version,
                    std::function<void()> openWebsite)
@@ -163,28 +172,34 @@ HWND AboutBox::CreateChild(const char* className, const std::string& text, DWORD
 // The icon at the top left, the rows of text beside it, OK at the bottom right; the window
 // as large as they need.
 void AboutBox::Layout() {
-  const HWND window = window_.get();
   const int margin = Scale(kMargin);
-  const int textLeft = margin + Scale(kIconSize) + margin;
   int width = Scale(kMinWidth);
+  const int rowsBottom = PlaceTextRows(width);
+  Place(kIconId, margin, margin, Scale(kIconSize), Scale(kIconSize));
+  const int buttonTop = std::max(rowsBottom, margin + Scale(kIconSize)) + Scale(kButtonGap);
+  Place(kOkId, width - margin - Scale(kButtonWidth), buttonTop, Scale(kButtonWidth),
+        Scale(kButtonHeight));
+  SetClientSize(window_.get(), width, buttonTop + Scale(kButtonHeight) + margin);
+}
+
+// Each row as large as its text; widens `width` to the widest row and answers the bottom of
+// the last one.
+int AboutBox::PlaceTextRows(int& width) {
+  const int margin = Scale(kMargin);
+  const int left = margin + Scale(kIconSize) + margin;
   int top = margin;
   for (const int id : kTextRows) {
     const SIZE size = TextSize(RowText(version_, id), id == kProductId ? TitleFont() : Font());
-    ::MoveWindow(::GetDlgItem(window, id), textLeft, top, size.cx + Scale(2), size.cy, FALSE);
-    width = std::max(width, textLeft + static_cast<int>(size.cx) + Scale(2) + margin);
+    const int rowWidth = static_cast<int>(size.cx) + Scale(kTextSlack);
+    Place(id, left, top, rowWidth, size.cy);
+    width = std::max(width, left + rowWidth + margin);
     top += size.cy + Scale(id == kProductId ? kTitleGap : kLineGap);
   }
-  ::MoveWindow(::GetDlgItem(window, kIconId), margin, margin, Scale(kIconSize), Scale(kIconSize), FALSE);
-  const int buttonTop = std::max(top, margin + Scale(kIconSize)) + Scale(kButtonGap);
-  ::MoveWindow(::GetDlgItem(window, kOkId), width - margin - Scale(kButtonWidth), buttonTop,
-               Scale(kButtonWidth), Scale(kButtonHeight), FALSE);
-  RECT frame{};
-  RECT client{};
-  ::GetWindowRect(window, &frame);
-  ::GetClientRect(window, &client);
-  ::SetWindowPos(window, nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
-                 buttonTop + Scale(kButtonHeight) + margin + (frame.bottom - frame.top) - client.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return top;
+}
+
+void AboutBox::Place(int id, int left, int top, int width, int height) {
+  ::MoveWindow(::GetDlgItem(window_.get(), id), left, top, width, height, FALSE);
 }
 
 INT_PTR AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

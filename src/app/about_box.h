@@ -49,6 +49,8 @@ class AboutBox {
   HFONT TitleFont() const;
   int Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
   void Layout();
+  int PlaceTextRows(int& width);
+  void Place(int id, int left, int top, int width, int height);
   bool OnLinkNotify(const NMHDR& header);
   void Close();
   void Forget();
