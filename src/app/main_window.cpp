@@ -17,7 +17,8 @@ struct NativeKind {
 NativeKind KindOf(const ui::Control& control) {
   constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
   if (dynamic_cast<const ui::Button*>(&control)) {
-    return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    // A caption longer than its button (the web address) wraps instead of being cut.
+    return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
   }
   if (dynamic_cast<const ui::CheckBox*>(&control)) {
     return {"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};

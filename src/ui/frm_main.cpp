@@ -47,7 +47,7 @@ void FrmMain::LayOutNavigation() {
     Add(*entry.button, nullptr, {120, top, 1920, 480}, entry.caption);
     top += 600;
   }
-  Add(cmdWebsite, nullptr, {120, top + 240, 1920, 480});
+  Add(cmdWebsite, nullptr, {120, top + 240, 1920, 720});
 }
 
 void FrmMain::LayOutStatusPage() {
