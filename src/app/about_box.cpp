@@ -104,13 +104,8 @@ bool AboutBox::Create() {
 }
 
 INT_PTR CALLBACK AboutBox::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-    reinterpret_cast<AboutBox*>(lParam)->OnInitDialog(window);
-    return FALSE;  // the focus is set when the window is shown
-  }
-  auto* self = reinterpret_cast<AboutBox*>(::GetWindowLongPtrA(window, DWLP_USER));
-  return self != nullptr ? self->OnMessage(message, wParam, lParam) : FALSE;
+  return RouteDialogMessage(window, message, wParam, lParam, &AboutBox::OnInitDialog,
+                            &AboutBox::OnMessage);
 }
 
 void AboutBox::OnInitDialog(HWND window) {

@@ -145,13 +145,8 @@ bool DeleteFailedWindow::Create() {
 
 INT_PTR CALLBACK DeleteFailedWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-    reinterpret_cast<DeleteFailedWindow*>(lParam)->OnInitDialog(window);
-    return FALSE;  // the focus is set when the window is shown
-  }
-  auto* self = reinterpret_cast<DeleteFailedWindow*>(::GetWindowLongPtrA(window, DWLP_USER));
-  return self != nullptr ? self->OnMessage(message, wParam) : FALSE;
+  return RouteDialogMessage(window, message, wParam, lParam, &DeleteFailedWindow::OnInitDialog,
+                            &DeleteFailedWindow::OnMessage);
 }
 
 void DeleteFailedWindow::OnInitDialog(HWND window) {
@@ -168,7 +163,7 @@ void DeleteFailedWindow::OnInitDialog(HWND window) {
   CenterOver(window, owner_);
 }
 
-INT_PTR DeleteFailedWindow::OnMessage(UINT message, WPARAM wParam) {
+INT_PTR DeleteFailedWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) return FALSE;

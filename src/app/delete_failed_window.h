@@ -30,7 +30,7 @@ class DeleteFailedWindow final : public ui::ControlPeer {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR OnMessage(UINT message, WPARAM wParam);
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool Create();
   void OnInitDialog(HWND window);
   void CreateControls();

@@ -120,13 +120,8 @@ void ReportDialog::RunUntilClosed() {
 
 INT_PTR CALLBACK ReportDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-    reinterpret_cast<ReportDialog*>(lParam)->OnInitDialog(window);
-    return FALSE;  // the focus is set when the window is shown
-  }
-  auto* self = reinterpret_cast<ReportDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
-  return self != nullptr ? self->OnMessage(message, wParam, lParam) : FALSE;
+  return RouteDialogMessage(window, message, wParam, lParam, &ReportDialog::OnInitDialog,
+                            &ReportDialog::OnMessage);
 }
 
 void ReportDialog::OnInitDialog(HWND window) {

@@ -111,13 +111,8 @@ bool TrayMenuPopup::Create() {
 }
 
 INT_PTR CALLBACK TrayMenuPopup::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-    reinterpret_cast<TrayMenuPopup*>(lParam)->OnInitDialog(window);
-    return FALSE;  // the focus is set when the popup opens
-  }
-  auto* self = reinterpret_cast<TrayMenuPopup*>(::GetWindowLongPtrA(window, DWLP_USER));
-  return self != nullptr ? self->OnMessage(message, wParam, lParam) : FALSE;
+  return RouteDialogMessage(window, message, wParam, lParam, &TrayMenuPopup::OnInitDialog,
+                            &TrayMenuPopup::OnMessage);
 }
 
 void TrayMenuPopup::OnInitDialog(HWND window) {
