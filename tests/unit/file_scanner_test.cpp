@@ -98,3 +98,18 @@ TEST_F(FileScannerTest, StopEndsThePhaseBeforeTheNextDefinition) {
 
 }  // namespace
 }  // namespace kestrian::scan
+
+namespace kestrian::scan {
+namespace {
+
+TEST_F(FileScannerTest, AnUnreadableDefinitionFileSkipsThePhase) {
+  machine.files.PutFile("C:\\WINDOWS\\system32\\a.dll", "MZ");
+  PutDefinitions("FileDefinition.dat", {"a.dll=A"});
+  machine.files.Lock(folder.FilePath("FileDefinition.dat"));
+  Scan();
+  EXPECT_EQ(state.session.filesFoldersInspected, 0);
+  EXPECT_TRUE(Results().Empty());
+}
+
+}  // namespace
+}  // namespace kestrian::scan

@@ -136,3 +136,20 @@ TEST_F(RegistryScannerTest, AMissingDefinitionFileSkipsThePhase) {
 
 }  // namespace
 }  // namespace kestrian::scan
+
+namespace kestrian::scan {
+namespace {
+
+// A definition file another program holds open without sharing cannot be read: the phase
+// inspects nothing and reports nothing, and the session goes on.
+TEST_F(RegistryScannerTest, AnUnreadableDefinitionFileSkipsThePhase) {
+  machine.registry.CreateKey(kCurrentUser, "Software\\A");
+  PutDefinitions("RegistryDefinition.dat", {"1^Software\\A^=A"});
+  machine.files.Lock(folder.FilePath("RegistryDefinition.dat"));
+  Scan();
+  EXPECT_EQ(state.session.registryEntriesInspected, 0);
+  EXPECT_TRUE(Results().Empty());
+}
+
+}  // namespace
+}  // namespace kestrian::scan
