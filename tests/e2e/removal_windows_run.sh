@@ -14,33 +14,24 @@ wine_run=$here/../../scripts/wine-run
 
 scratch='C:\KestrianE2EWindows'
 planted_key='HKCU\Software\KestrianE2EWindows'
-store='HKCU\Software\VB and VBA Program Settings'
-program_key="$store\\Kestrian"
 
 rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
 cp "$definitions"/*.dat "$out/app/"
 
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Wine programs write to files, never to pipes.
 wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
+source "$here/settings_guard.sh"
 drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
 
-program= holder= store_existed=0 saved=0 drive_c=
+program= holder= drive_c=
 cleanup() {
   local status=$?
-  for pid in $program $holder; do
-    kill "$pid" 2>/dev/null || continue
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
-  done
+  stop_processes $program $holder
   [ -n "$drive_c" ] && rm -rf "$drive_c/KestrianE2EWindows"
   wine_quiet reg delete "$planted_key" /f || true
-  wine_quiet reg delete "$program_key" /f || true
-  if [ "$saved" -eq 1 ]; then
-    wine_quiet reg import "$(windows_path "$out/settings-saved.reg")" ||
-      { echo "removal windows run: the settings could not be put back"; status=1; }
-  fi
-  [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
+  restore_program_settings ||
+    { echo "removal windows run: the settings could not be put back"; status=1; }
   exit $status
 }
 trap cleanup EXIT
@@ -51,12 +42,7 @@ fail() {
 }
 
 # The settings as they were; the program writes more of them than chkMakeLog.
-wine_quiet reg query "$store" && store_existed=1
-if wine_quiet reg query "$program_key"; then
-  wine_quiet reg export "$program_key" "$(windows_path "$out/settings-saved.reg")" /y ||
-    fail "cannot save the settings"
-  saved=1
-fi
+save_program_settings || fail "cannot save the settings"
 wine_quiet reg add "$program_key\\OptionAndSettings" /v chkMakeLog /t REG_SZ /d 1 /f ||
   fail "cannot set chkMakeLog"
 

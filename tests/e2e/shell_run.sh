@@ -13,37 +13,27 @@ wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the shell run needs a display (run under xvfb-run)}"
 
 planted_key='HKCU\Software\KestrianE2EShell'
-store='HKCU\Software\VB and VBA Program Settings'
-program_key="$store\\Kestrian"
-options_key="$program_key\\OptionAndSettings"
 
 rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
 cp "$exe" "$out/app/Kestrian.exe"
 
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Wine programs write to files, never to pipes.
 wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
+source "$here/settings_guard.sh"
+options_key="$program_key\\OptionAndSettings"
 drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
 setting() {  # the data of an OptionAndSettings value, or nothing
   "$wine_run" reg query "$options_key" /v "$1" >"$out/setting.txt" 2>>"$out/wine.log" || return 0
   tr -d '\r' <"$out/setting.txt" | awk -v name="$1" '$1 == name { print $3 }'
 }
 
-program= second= store_existed=0 saved=0 windows=
+program= second= windows=
 cleanup() {
   local status=$?
-  for pid in $program $second; do
-    kill "$pid" 2>/dev/null || continue
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
-  done
+  stop_processes $program $second
   [ -n "$windows" ] && rm -f "$windows/kse2sh_tool.exe"
   wine_quiet reg delete "$planted_key" /f || true
-  wine_quiet reg delete "$program_key" /f || true
-  if [ "$saved" -eq 1 ]; then
-    wine_quiet reg import "$(windows_path "$out/settings-saved.reg")" ||
-      { echo "shell run: the settings could not be put back"; status=1; }
-  fi
-  [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
+  restore_program_settings || { echo "shell run: the settings could not be put back"; status=1; }
   exit $status
 }
 trap cleanup EXIT
@@ -54,13 +44,7 @@ fail() {
 }
 
 # A fresh profile: the program's settings are saved and removed, and put back at the end.
-wine_quiet reg query "$store" && store_existed=1
-if wine_quiet reg query "$program_key"; then
-  wine_quiet reg export "$program_key" "$(windows_path "$out/settings-saved.reg")" /y ||
-    fail "cannot save the settings"
-  saved=1
-  wine_quiet reg delete "$program_key" /f || fail "cannot clear the settings"
-fi
+save_program_settings clear || fail "cannot save and clear the settings"
 
 # The definitions: a registry set long enough for the scan to be caught running.
 {

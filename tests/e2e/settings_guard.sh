@@ -1,0 +1,36 @@
+# The program's settings store kept as it was across a windowed end-to-end run; sourced once
+# the script has set `wine_run`, `out` and a `wine_quiet` that runs a Wine program with its
+# output in a file.
+store='HKCU\Software\VB and VBA Program Settings'
+program_key="$store\\Kestrian"
+store_existed=0 settings_saved=0
+
+# Saves the program's settings (and notes whether the store existed); with "clear" they are
+# removed as well, for a fresh profile. False when they could not be saved or removed.
+save_program_settings() {
+  wine_quiet reg query "$store" && store_existed=1
+  wine_quiet reg query "$program_key" || return 0
+  wine_quiet reg export "$program_key" "$(windows_path "$out/settings-saved.reg")" /y || return 1
+  settings_saved=1
+  [ "${1:-}" != clear ] || wine_quiet reg delete "$program_key" /f
+}
+
+# Puts the saved settings back exactly; false when they could not be put back.
+restore_program_settings() {
+  wine_quiet reg delete "$program_key" /f || true
+  if [ "$settings_saved" -eq 1 ]; then
+    wine_quiet reg import "$(windows_path "$out/settings-saved.reg")" || return 1
+  fi
+  [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
+}
+
+# Ends the given processes, waiting up to ten seconds for each.
+stop_processes() {
+  local pid
+  for pid in "$@"; do
+    kill "$pid" 2>/dev/null || continue
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+  done
+}
+
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
