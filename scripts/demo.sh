@@ -10,7 +10,7 @@ scripts/setup.sh
 export WINEPREFIX=$repo/build/wineprefix
 "$repo/scripts/wine-run" --server  # one server for the build (it runs kdefs.exe) and the run
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Kestrian kdrive demo_definitions
+cmake --build --preset win64 --target Kestrian AppRestart kdrive demo_definitions
 out=$repo/build/demo
 
 # The demo machine: a few traces the sample definitions name (a registry key, a Run value,

@@ -58,16 +58,6 @@ std::string RowText(const platform::VersionResource& version, int id) {
   }
 }
 
-// Sizes the window so that its client area is `width` by `height`.
-void SetClientSize(HWND window, int width, int height) {
-  RECT frame{};
-  RECT client{};
-  ::GetWindowRect(window, &frame);
-  ::GetClientRect(window, &client);
-  ::SetWindowPos(window, nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
-                 height + (frame.bottom - frame.top) - client.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 }  // namespace
 
 std::string VersionLine(const platform::VersionResource& version) {

@@ -24,6 +24,32 @@ HFONT CreateMessageFont() {
   return ::CreateFontIndirectA(&metrics.lfMessageFont);
 }
 
+HFONT CreateBoldFont(HFONT font) {
+  LOGFONTA bold{};
+  if (font == nullptr || ::GetObjectA(font, sizeof bold, &bold) != sizeof bold) return nullptr;
+  bold.lfWeight = FW_BOLD;
+  return ::CreateFontIndirectA(&bold);
+}
+
+// Measured rather than computed from the styles, so a menu or a changed frame counts too.
+void SetClientSize(HWND window, int width, int height) {
+  RECT frame{};
+  RECT client{};
+  ::GetWindowRect(window, &frame);
+  ::GetClientRect(window, &client);
+  ::SetWindowPos(window, nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
+                 height + (frame.bottom - frame.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreateHiddenChild(HWND parent, const char* className, DWORD style, int id, HFONT font) {
+  const HWND child = ::CreateWindowExA(0, className, "", WS_CHILD | style, 0, 0, 0, 0, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                       ::GetModuleHandleA(nullptr), nullptr);
+  if (child != nullptr) ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
 HWND CreateEmptyDialog(DWORD style, HWND owner, DLGPROC procedure, LPARAM parameter) {
   EmptyDialogTemplate dialog{};
   dialog.header.style = style;

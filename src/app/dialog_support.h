@@ -41,6 +41,15 @@ int ScreenDpi();
 // The font Windows uses in message boxes, or null.
 HFONT CreateMessageFont();
 
+// The same font in bold, or null.
+HFONT CreateBoldFont(HFONT font);
+
+// Gives the window a client area of the size in pixels; it stays where it is.
+void SetClientSize(HWND window, int width, int height);
+
+// A child control made hidden (its model's visibility shows it), in `font`.
+HWND CreateHiddenChild(HWND parent, const char* className, DWORD style, int id, HFONT font);
+
 // Creates a modeless dialog with `style` and no controls: they are made in pixels once the
 // DPI and the font are known, and the dialog manager still gives the window its keyboard
 // (Tab, Enter, Escape). WM_INITDIALOG receives `parameter`.

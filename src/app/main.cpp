@@ -8,12 +8,14 @@
 
 #include "app/about_box.h"
 #include "app/delete_failed_window.h"
+#include "app/download_window.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
 #include "app/splash_window.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_popup.h"
+#include "app/update_notice_window.h"
 #include "app/win32_host.h"
 #include "core/definition_files.h"
 #include "core/exclusion_list.h"
@@ -39,6 +41,7 @@
 #include "scan/process_scanner.h"
 #include "scan/registry_scanner.h"
 #include "scan/scan_session.h"
+#include "update/live_update.h"
 
 namespace kestrian::app {
 namespace {
@@ -56,6 +59,13 @@ class Program {
     aboutBox_.emplace(host_, window_.Handle(), version_, [this] { OpenWebsite(); });
     trayPopup_.emplace(host_, window_.Handle(), version_.productName, [this] { ShowProgram(); },
                        [this] { ExitProgram(); });
+    downloadWindow_.emplace(host_, window_.Handle(), version_.productName);
+    noticeWindow_.emplace(host_, version_.productName, [this] { liveUpdate_->NoticeOk(); });
+    liveUpdate_.emplace(
+        update::LiveUpdateContext{form_, settings_, machine_.Get(), folder_, host_, version_,
+                                  *downloadWindow_, *noticeWindow_},
+        update::UpdateServices{[this] { trayIcon_.RemoveIcon(); }, [this] { RefreshTrayIcon(); },
+                               [] { ::ExitProcess(0); }});
     BindCommands();
     BindMenu();
     if (!lifecycle_.Load()) return 0;  // another instance runs
@@ -126,6 +136,13 @@ class Program {
     settings_.Save(core::settings::kMinimized, "Yes");
   }
 
+  // Taken away and put back, so a shell that lost it shows it again.
+  void RefreshTrayIcon() {
+    if (!trayIcon_.RunningInTray()) return;
+    trayIcon_.RemoveIcon();
+    trayIcon_.ShowIcon(window_.Handle(), version_.productName + " by " + version_.companyName);
+  }
+
   void OpenTrayMenu() {
     // Exit is offered unless a scan runs (both labels are disabled then).
     const bool exitEnabled = form_.lblResult.Enabled() || form_.lblOptions.Enabled();
@@ -170,9 +187,10 @@ class Program {
         case 0: core::ShowPage(form_, form_.frmScan); break;
         case 1: core::ShowPage(form_, form_.frmResults); break;
         case 2: ViewLog(); break;
+        case 4: liveUpdate_->RunLiveUpdate(); break;
         case 6: SendToTray(); break;
         case 8: ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0); break;
-        default: break;  // separators; Live Update comes with the update host
+        default: break;  // separators
       }
     });
     menuCommands_.On(Menu::Settings, [this](int index) { ShowSettingsTab(index); });
@@ -226,6 +244,14 @@ class Program {
     });
     window_.OnClick(form_.Command5, [this] { SendToTray(); });
     window_.OnClick(form_.cmdWebsite, [this] { OpenWebsite(); });
+    BindLiveUpdate();
+  }
+
+  void BindLiveUpdate() {
+    window_.OnClick(form_.cmdUpdate, [this] { liveUpdate_->RunLiveUpdate(); });
+    window_.OnClick(form_.cmdLiveUpdate, [this] { liveUpdate_->RunLiveUpdate(); });
+    window_.OnMouseDown(form_.cmdUpdate, [this](bool shiftAlone) { liveUpdate_->ShowUpdateUrls(shiftAlone); });
+    window_.OnTick(form_.timUpdate, [this] { liveUpdate_->IdleTick(); });
   }
 
   void BindOptionsPage() {
@@ -309,6 +335,9 @@ class Program {
   std::optional<ReportWindow> reportWindow_;
   std::optional<AboutBox> aboutBox_;
   std::optional<TrayMenuPopup> trayPopup_;
+  std::optional<DownloadWindow> downloadWindow_;
+  std::optional<UpdateNoticeWindow> noticeWindow_;
+  std::optional<update::LiveUpdate> liveUpdate_;
 };
 
 }  // namespace

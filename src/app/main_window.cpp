@@ -67,39 +67,6 @@ class MainWindow::FramePeer final : public ui::ControlPeer {
   ui::Control& frame_;
 };
 
-// A timer of the model runs as a window timer of the main window while it is enabled.
-class MainWindow::TimerPeer final : public ui::ControlPeer {
- public:
-  TimerPeer(MainWindow& owner, ui::Timer& timer, UINT_PTR id) : owner_(owner), timer_(timer), id_(id) {
-    timer_.AttachPeer(this);
-    OnModelChanged();
-  }
-  ~TimerPeer() override {
-    timer_.AttachPeer(nullptr);
-    if (running_) ::KillTimer(owner_.window_, id_);
-  }
-  TimerPeer(const TimerPeer&) = delete;
-  TimerPeer& operator=(const TimerPeer&) = delete;
-  void OnModelChanged() override {
-    const bool run = timer_.Enabled() && timer_.Interval() > 0;
-    if (run == running_) return;
-    running_ = run;
-    if (run) {
-      ::SetTimer(owner_.window_, id_, static_cast<UINT>(timer_.Interval()), nullptr);
-    } else {
-      ::KillTimer(owner_.window_, id_);
-    }
-  }
-  UINT_PTR Id() const { return id_; }
-  ui::Timer& Model() const { return timer_; }
-
- private:
-  MainWindow& owner_;
-  ui::Timer& timer_;
-  UINT_PTR id_;
-  bool running_ = false;
-};
-
 MainWindow::MainWindow(ui::FrmMain& form, Win32Host& host) : form_(form), host_(host) {}
 
 MainWindow::~MainWindow() {
@@ -147,7 +114,7 @@ void MainWindow::CreateControls() {
   int id = kFirstControlId;
   for (ui::Control* control : form_.AllControls()) {
     if (auto* timer = dynamic_cast<ui::Timer*>(control)) {
-      timers_.push_back(std::make_unique<TimerPeer>(*this, *timer, timers_.size() + 1));
+      timers_.push_back(std::make_unique<WindowTimer>(*timer, window_, timers_.size() + 1));
       continue;
     }
     if (InsideHiddenStore(form_, *control)) continue;
@@ -205,6 +172,35 @@ HWND MainWindow::CreateNative(ui::Control& control, int id) {
 
 void MainWindow::RefreshAll() {
   for (auto& native : natives_) native->Refresh();
+}
+
+void MainWindow::OnMouseDown(const ui::Control& control, std::function<void(bool)> handler) {
+  const HWND native = NativeOf(control);
+  if (native == nullptr) return;
+  mouseDowns_[native] = std::move(handler);
+  ::SetWindowSubclass(native, &MainWindow::MouseDownProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK MainWindow::MouseDownProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR data) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      auto* self = reinterpret_cast<MainWindow*>(data);
+      const auto handler = self->mouseDowns_.find(window);
+      const bool shiftAlone = (wParam & MK_SHIFT) != 0 && (wParam & MK_CONTROL) == 0 &&
+                              ::GetKeyState(VK_MENU) >= 0;
+      if (handler != self->mouseDowns_.end()) self->Invoke([&] { handler->second(shiftAlone); });
+      break;
+    }
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(window, &MainWindow::MouseDownProc, 1);
+      break;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 HWND MainWindow::NativeOf(const ui::Control& control) const {

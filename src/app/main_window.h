@@ -11,6 +11,7 @@
 
 #include "app/control_binding.h"
 #include "app/win32_host.h"
+#include "app/window_timer.h"
 #include "ui/frm_main.h"
 
 namespace kestrian::app {
@@ -27,6 +28,9 @@ class MainWindow {
 
   // The handler of a click on a button, check box, option button or tab strip.
   void OnClick(const ui::Control& control, std::function<void()> handler);
+  // The handler of a mouse button going down on a control; it learns whether Shift, and
+  // neither Ctrl nor Alt, was held. Bind after Create.
+  void OnMouseDown(const ui::Control& control, std::function<void(bool shiftAlone)> handler);
   // The handler of a row's check mark changed by the user.
   void OnItemCheck(const ui::ListView& list, std::function<void(std::size_t)> handler);
   // Run when the window is asked to close while a handler is still working; the window
@@ -51,8 +55,9 @@ class MainWindow {
 
  private:
   class FramePeer;
-  class TimerPeer;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK MouseDownProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR data);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   HWND CreateNative(ui::Control& control, int id);
@@ -72,12 +77,13 @@ class MainWindow {
   bool closePending_ = false;
   std::vector<std::unique_ptr<NativeControl>> natives_;
   std::vector<std::unique_ptr<FramePeer>> frames_;
-  std::vector<std::unique_ptr<TimerPeer>> timers_;
+  std::vector<std::unique_ptr<WindowTimer>> timers_;
   std::map<const ui::Timer*, std::function<void()>> ticks_;
   std::map<UINT, std::function<void(WPARAM, LPARAM)>> appMessages_;
   std::map<int, NativeControl*> byId_;
   std::map<const ui::Control*, std::function<void()>> clicks_;
   std::map<const ui::Control*, std::function<void(std::size_t)>> itemChecks_;
+  std::map<HWND, std::function<void(bool)>> mouseDowns_;
   std::function<void()> closeWhileBusy_;
   std::function<void()> closing_;
   std::function<void(bool)> minimizedChange_;

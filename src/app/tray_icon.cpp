@@ -39,13 +39,13 @@ TrayIcon::~TrayIcon() {
   if (runningInTray_) RemoveIcon();
 }
 
-void TrayIcon::ShowIcon(HWND window, std::string_view tip) {
+void TrayIcon::ShowIcon(HWND window, std::string_view tip, UINT callbackMessage) {
   if (runningInTray_ && record_.hWnd != window) RemoveIcon();
   record_.cbSize = kRecordSize;
   record_.hWnd = window;
   record_.uID = kTrayIconId;
   record_.uFlags = kRecordFlags;
-  record_.uCallbackMessage = kTrayCallbackMessage;
+  record_.uCallbackMessage = callbackMessage;
   record_.hIcon = IconOf(window);
   SetTip(tip);
   // Already there (shown before and not removed): brought up to date instead.

@@ -30,9 +30,9 @@ class TrayIcon {
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
 
-  // Adds the icon for `window` with the window's own icon. A failing shell call still counts
-  // as shown.
-  void ShowIcon(HWND window, std::string_view tip);
+  // Adds the icon for `window` with the window's own icon; its mouse messages reach the
+  // window as `callbackMessage`. A failing shell call still counts as shown.
+  void ShowIcon(HWND window, std::string_view tip, UINT callbackMessage = kTrayCallbackMessage);
   void RemoveIcon();
   // Only while the icon is shown.
   void ChangeToolTip(std::string_view tip);

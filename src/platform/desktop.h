@@ -7,6 +7,7 @@
 namespace kestrian::platform {
 
 namespace show_styles {
+inline constexpr int kHidden = 0;
 inline constexpr int kNormal = 1;
 inline constexpr int kMinimized = 2;  // minimized with focus
 }  // namespace show_styles

@@ -7,6 +7,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/system_restore.h"
+#include "platform/web.h"
 
 namespace kestrian::platform {
 
@@ -19,6 +20,7 @@ struct Machine {
   Desktop& desktop;
   SystemRestore& systemRestore;
   Libraries& libraries;
+  Web& web;
 };
 
 }  // namespace kestrian::platform

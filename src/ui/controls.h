@@ -131,6 +131,12 @@ class Shape : public Control {
   using Control::Control;
 };
 
+// An image; the view decides what it shows.
+class Picture : public Control {
+ public:
+  using Control::Control;
+};
+
 class Timer : public Control {
  public:
   Timer(std::string name, int intervalMs, bool enabled);

@@ -48,6 +48,7 @@ void FrmMain::LayOutNavigation() {
     top += 600;
   }
   Add(cmdWebsite, nullptr, {120, top + 240, 1920, 720});
+  Add(lblWebText, nullptr, {120, 6480, 1920, 720});
 }
 
 void FrmMain::LayOutStatusPage() {
@@ -183,6 +184,7 @@ void FrmMain::LayOutUpdateOptions() {
   Add(chkAutomaticUpdate, &update, {240, 360, 6360, 300},
       "Enable automatic Live update (recommended)");
   Add(lblLastUpdate, &update, {240, 840, 6360, 300});
+  Add(cmdLiveUpdate, &update, {240, 1320, 2400, 420}, "Run Live &Update Now");
 }
 
 // "Scheduled Scans": the switch, the day list and the two pickers, each with its label, and

@@ -35,6 +35,7 @@ class FrmMain {
   Button cmdLog{"cmdLog"};
   Button Command5{"Command5"};
   Button cmdWebsite{"cmdWebsite"};  // "Visit " and the vendor's web address
+  Label lblWebText{"lblWebText"};   // what the update host's pages say about themselves
 
   // Pages.
   Frame frmStatus{"frmStatus"};
@@ -140,6 +141,8 @@ class FrmMain {
       "Click this option to automatically run at startup";
   CheckBox chkAutomaticUpdate{"chkAutomaticUpdate"};
   Label lblLastUpdate{"lblLastUpdate"};
+  // Also the mark of a check the user started: disabled while it runs.
+  Button cmdLiveUpdate{"cmdLiveUpdate"};
 
   // Options page, "Scheduled Scans" (frmView(2)). Scheduling starts off: the list and the
   // pickers are disabled, and "Apply" waits for a change.
@@ -182,7 +185,6 @@ class FrmMain {
   std::vector<Control*> all_;
 };
 
-// The "Delete Failed" window: the files that removal could not delete.
 // The "Delete Failed" window: the files a removal could not delete. Shown without being
 // modal; its view is told when it is shown or hidden and reads the list then.
 class FrmDelete {

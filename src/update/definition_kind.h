@@ -1,5 +1,6 @@
 #pragma once
-// The four kinds of definition file Live Update checks, in the order it checks them.
+// The four kinds of definition file Live Update checks and downloads, in the order it
+// handles them.
 #include <array>
 #include <string_view>
 
@@ -12,17 +13,30 @@ struct DefinitionKind {
   std::string_view localFile;        // in the application folder
   std::string_view versionKey;       // section "OptionAndSettings", default "0"
   std::string_view checkingText;     // the progress window's status while checking
+  std::string_view dataPath;         // appended to the update base
+  std::string_view downloadingText;  // the progress window's status while downloading
+  std::string_view failureText;      // the message when the download fails
 };
+
+inline constexpr std::string_view kHoldingPrefix = "DL";
 
 inline constexpr std::array<DefinitionKind, 4> kDefinitionKinds = {{
     {"/definitions/version/R.HTM", core::data_files::kRegistryDefinitions, "RegistryDefinition",
-     "Checking Registry Definition Version..."},
+     "Checking Registry Definition Version...", "/definitions/data/RegistryDefinition.dat",
+     "Getting Registry Definitions... please wait...",
+     "Definitions could not be downloaded. Please check your internet connection."},
     {"/definitions/version/F.HTM", core::data_files::kFileDefinitions, "FileDefinition",
-     "Checking File Definition Version..."},
+     "Checking File Definition Version...", "/definitions/data/FileDefinition.dat",
+     "Getting File Definitions... please wait...",
+     "Definitions could not be downloaded.  Please check your internet connection."},
     {"/definitions/version/E.HTM", core::data_files::kExeDefinitions, "EXEDefinition",
-     "Checking Executable Definition Version..."},
+     "Checking Executable Definition Version...", "/definitions/data/ExeDefinition.dat",
+     "Getting Executable Definitions... please wait...",
+     "Definitions could not be downloaded.  Please check your internet connection."},
     {"/definitions/version/C.HTM", core::data_files::kBlockedCookies, "CookieDefinition",
-     "Checking Cookie Definition Version..."},
+     "Checking Cookie Definition Version...", "/definitions/data/BlockedCookies.dat",
+     "Getting Cookie Definitions... please wait...",
+     "Definitions could not be downloaded.  Please check your internet connection."},
 }};
 
 }  // namespace kestrian::update

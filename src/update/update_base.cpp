@@ -5,6 +5,7 @@
 namespace kestrian::update {
 
 std::string BuildUpdateBase(std::string_view webSiteEntry) {
+  if (webSiteEntry == kWebSitePlaceholder) return std::string(kDefaultUpdateBase);
   // A secure host must stay secure; only plain "http://" is taken off and put back.
   const bool secure = core::FindIgnoringCase(webSiteEntry, "https://") != std::string_view::npos;
   std::string host = core::ReplaceAllIgnoringCase(webSiteEntry, "https://", "");

@@ -91,7 +91,7 @@ int Usage() {
   std::fputs(
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
-      "              | close-title TITLE | rect-title TITLE | command ID\n",
+      "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n",
       stderr);
   return 2;
 }
@@ -157,6 +157,17 @@ int main(int argc, char** argv) {
     const HWND main = ::FindWindowA(kMainClass, nullptr);
     if (main == nullptr) return 1;
     ::PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[2])), 0);
+    return 0;
+  }
+  // Ticks of a window timer of the main window, by its id, as if that much time had passed
+  // (the idle count before an automatic update would otherwise take minutes).
+  if (command == "ticks" && argc == 4) {
+    const HWND main = ::FindWindowA(kMainClass, nullptr);
+    if (main == nullptr) return 1;
+    const int count = std::atoi(argv[3]);
+    for (int tick = 0; tick < count; ++tick) {
+      ::PostMessageA(main, WM_TIMER, static_cast<WPARAM>(std::atoi(argv[2])), 0);
+    }
     return 0;
   }
   return Usage();

@@ -17,6 +17,7 @@ planted_key='HKCU\Software\KestrianE2EWindows'
 
 rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
+cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 cp "$definitions"/*.dat "$out/app/"
 
 # Wine programs write to files, never to pipes.

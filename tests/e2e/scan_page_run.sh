@@ -12,6 +12,7 @@ wine_run=$here/../../scripts/wine-run
 
 rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
+cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 cp "$definitions"/*.dat "$out/app/"
 settings='HKCU\Software\VB and VBA Program Settings\Kestrian\Settings'
 "$wine_run" reg delete "$settings" /v lblLastScan /f >/dev/null 2>&1 || true

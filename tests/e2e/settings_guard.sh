@@ -3,6 +3,7 @@
 # output in a file.
 store='HKCU\Software\VB and VBA Program Settings'
 program_key="$store\\Kestrian"
+options_key="$program_key\\OptionAndSettings"
 store_existed=0 settings_saved=0
 
 # Saves the program's settings (and notes whether the store existed); with "clear" they are
@@ -34,3 +35,9 @@ stop_processes() {
 }
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# The data of an OptionAndSettings value, or nothing.
+setting() {
+  "$wine_run" reg query "$options_key" /v "$1" >"$out/setting.txt" 2>>"$out/wine.log" || return 0
+  tr -d '\r' <"$out/setting.txt" | awk -v name="$1" '$1 == name { print $3 }'
+}

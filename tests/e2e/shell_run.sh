@@ -16,16 +16,12 @@ planted_key='HKCU\Software\KestrianE2EShell'
 
 rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
 cp "$exe" "$out/app/Kestrian.exe"
+cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 
 # Wine programs write to files, never to pipes.
 wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
 source "$here/settings_guard.sh"
-options_key="$program_key\\OptionAndSettings"
 drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
-setting() {  # the data of an OptionAndSettings value, or nothing
-  "$wine_run" reg query "$options_key" /v "$1" >"$out/setting.txt" 2>>"$out/wine.log" || return 0
-  tr -d '\r' <"$out/setting.txt" | awk -v name="$1" '$1 == name { print $3 }'
-}
 
 program= second= windows=
 cleanup() {

@@ -372,7 +372,19 @@ void FakeProcesses::TerminateWithOwnExitCode(std::uint32_t id) { Terminate(id, 2
 
 bool FakeProcesses::WaitForEnd(std::uint32_t id, std::uint32_t) {
   ++waitCalls;
-  return !Running(id);
+  for (auto it = running_.begin(); it != running_.end(); ++it) {
+    if (it->id != id) continue;
+    if (it->waitsToEnd <= 0 || --it->waitsToEnd > 0) return false;
+    running_.erase(it);
+    return true;
+  }
+  return true;
+}
+
+void FakeProcesses::EndAfterWaits(std::uint32_t id, int waits) {
+  for (auto& process : running_) {
+    if (process.id == id) process.waitsToEnd = waits;
+  }
 }
 
 std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, bool terminable) {
@@ -471,7 +483,39 @@ std::optional<DateTime> FakeClock::ParseDateText(std::string_view text) {
   return value;
 }
 
+platform::WebPage FakeWeb::FetchPage(std::string_view url, std::chrono::milliseconds timeout,
+                                     const platform::WaitCallback& whileWaiting) {
+  requests.emplace_back(url);
+  lastTimeout = timeout;
+  if (whileWaiting) whileWaiting();
+  const auto page = pages.find(std::string(url));
+  return page == pages.end() ? platform::WebPage{} : page->second;
+}
+
+bool FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
+                             std::chrono::milliseconds stallTimeout,
+                             const platform::WaitCallback& whileWaiting) {
+  requests.emplace_back(url);
+  downloadPaths.emplace_back(path);
+  lastTimeout = stallTimeout;
+  if (whileWaiting) whileWaiting();
+  const auto download = downloads.find(std::string(url));
+  if (download == downloads.end()) return false;
+  const Download& answer = download->second;
+  const std::string_view bytes = answer.complete
+                                     ? std::string_view(answer.bytes)
+                                     : std::string_view(answer.bytes).substr(0, answer.bytes.size() / 2);
+  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return false;
+  return answer.complete;
+}
+
+void FakeWeb::ServePage(std::string url, std::string html) {
+  pages[std::move(url)] = {platform::WebPage::Outcome::Answered, 200, std::move(html)};
+}
+
 FakeMachine::FakeMachine()
-    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries} {}
+    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries, web} {
+  web.files = &files;
+}
 
 }  // namespace kestrian::testing

@@ -2,6 +2,7 @@
 // An in-memory machine for the behaviour's tests: a registry, files with DOS attributes and
 // sharing locks, drives, a clock. Names are found without regard to case, as on Windows.
 #include <array>
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -134,6 +135,7 @@ class FakeProcesses final : public platform::Processes {
     std::string exeFile;     // the snapshot's name field
     std::string modulePath;  // empty: the process cannot be opened for its modules
     bool terminable = true;
+    int waitsToEnd = 0;  // > 0: the wait for it that sees it end (1: the first); 0: none
   };
   struct Termination {
     std::uint32_t id;
@@ -150,6 +152,7 @@ class FakeProcesses final : public platform::Processes {
   // Arrangement: starts a process and returns its id.
   std::uint32_t Start(std::string exeFile, std::string modulePath, bool terminable = true);
   bool Running(std::uint32_t id) const;
+  void EndAfterWaits(std::uint32_t id, int waits);
 
   std::vector<Termination> terminations;  // successful ones, in order
   int terminateCalls = 0;
@@ -189,7 +192,7 @@ class FakeDesktop final : public platform::Desktop {
  public:
   platform::Status RunCommand(std::string_view commandLine, int showStyle) override {
     commands.push_back({std::string(commandLine), showStyle});
-    return platform::kOk;
+    return runStatus;
   }
   platform::Status OpenDocument(std::string_view target) override {
     opened.emplace_back(target);
@@ -201,7 +204,8 @@ class FakeDesktop final : public platform::Desktop {
     int showStyle;
     bool operator==(const Command&) const = default;
   };
-  std::vector<Command> commands;
+  std::vector<Command> commands;  // every start asked for, failed ones too
+  platform::Status runStatus = platform::kOk;  // what every start answers
 };
 
 // The clock of an English system: general dates read "M/D/YYYY h:mm:ss AM". The current
@@ -221,6 +225,32 @@ class FakeClock final : public platform::Clock {
                                           "Thursday", "Friday", "Saturday"};
 };
 
+// A web of scripted answers: pages and downloads by address. An address with no answer is
+// unreachable. Every request is recorded in order.
+class FakeWeb final : public platform::Web {
+ public:
+  platform::WebPage FetchPage(std::string_view url, std::chrono::milliseconds timeout,
+                              const platform::WaitCallback& whileWaiting) override;
+  bool DownloadToFile(std::string_view url, std::string_view path,
+                      std::chrono::milliseconds stallTimeout,
+                      const platform::WaitCallback& whileWaiting) override;
+
+  // A page answered 200 with `html`.
+  void ServePage(std::string url, std::string html);
+
+  struct Download {
+    std::string bytes;
+    bool complete = true;  // false: only the first half arrives, and the call fails
+  };
+
+  std::map<std::string, platform::WebPage> pages;
+  std::map<std::string, Download> downloads;
+  std::vector<std::string> requests;       // every address asked for, pages and files
+  std::vector<std::string> downloadPaths;  // where each download was written
+  std::chrono::milliseconds lastTimeout{0};
+  FakeFileSystem* files = nullptr;  // where downloads are written
+};
+
 class FakeMachine {
  public:
   FakeMachine();
@@ -237,6 +267,7 @@ class FakeMachine {
   FakeDesktop desktop;
   FakeSystemRestore systemRestore;
   FakeLibraries libraries;
+  FakeWeb web;
 
  private:
   platform::Machine machine_;

@@ -9,6 +9,8 @@
 #include "core/definition_line.h"
 #include "tools/kdefs/definition_encoder.h"
 #include "tools/kdefs/definition_validator.h"
+#include "tools/kdefs/update_tree.h"
+#include "update/version_page.h"
 
 namespace kestrian::kdefs {
 namespace {
@@ -256,6 +258,39 @@ TEST(KdefsValidate, WellFormedFileHasNoProblems) {
   EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kCookie,
                                    EncodeSource("*adserver*\r\ntrack#.example.net\r\n").content),
             std::vector<Problem>{});
+}
+
+}  // namespace
+}  // namespace kestrian::kdefs
+
+namespace kestrian::kdefs {
+namespace {
+
+TEST(UpdateTreeTest, EachKindGivesItsDataFileThenThePageAnnouncingItsVersion) {
+  const UpdateTree tree = MakeUpdateTree({{DefinitionKind::kExe, "a.exe\nb.exe\n", 30},
+                                          {DefinitionKind::kCookie, "*.ads.example\r\n", 5}});
+  ASSERT_TRUE(tree.ok());
+  std::vector<std::string> paths;
+  for (const TreeFile& file : tree.files) paths.push_back(file.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"definitions/data/ExeDefinition.dat", "definitions/version/E.HTM",
+                                             "definitions/data/BlockedCookies.dat", "definitions/version/C.HTM"}));
+  EXPECT_EQ(DecodeDefinitionFile(tree.files[0].content), (std::vector<std::string>{"a.exe", "b.exe"}));
+  // The program reads back exactly the version that was published.
+  EXPECT_EQ(update::VersionOfPage(update::PageText(tree.files[1].content)), 30);
+  EXPECT_EQ(update::VersionOfPage(update::PageText(tree.files[3].content)), 5);
+}
+
+TEST(UpdateTreeTest, AnyProblemMeansNoFilesAtAll) {
+  const std::vector<std::vector<PublishedKind>> cases = {
+      {{DefinitionKind::kExe, "a.exe\n", 1}, {DefinitionKind::kExe, "b.exe\n", 2}},
+      {{DefinitionKind::kExe, "a.exe\n", 1}, {DefinitionKind::kRegistry, "no fields here\n", 2}},
+      {{DefinitionKind::kExe, "a.exe\n", -1}},
+  };
+  for (const auto& kinds : cases) {
+    const UpdateTree tree = MakeUpdateTree(kinds);
+    EXPECT_FALSE(tree.ok());
+    EXPECT_TRUE(tree.files.empty());
+  }
 }
 
 }  // namespace

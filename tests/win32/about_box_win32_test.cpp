@@ -9,16 +9,15 @@
 #include <string>
 #include <type_traits>
 
+#include "win32/window_test_support.h"
 #include "app/about_box.h"
 #include "app/win32_host.h"
 
 namespace kestrian {
 namespace {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const { ::DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using testing::UniqueWindow;
+
 
 // Under Wine without a window manager, hiding or destroying a shown top-level window waits
 // two seconds; owners the test does not look at stay hidden.

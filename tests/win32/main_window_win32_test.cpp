@@ -7,7 +7,10 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "win32/window_test_support.h"
 #include "app/main_window.h"
 #include "app/win32_host.h"
 #include "core/main_window_pages.h"
@@ -17,6 +20,8 @@
 
 namespace kestrian {
 namespace {
+
+using testing::TextOf;
 
 // A phase of `items` slow items, as a real scanner walks them.
 class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
@@ -41,11 +46,6 @@ class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
   scan::ScanContext& context_;
 };
 
-std::string TextOf(HWND window) {
-  char text[256] = {};
-  ::GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 // Waits for the product's message box and presses one of its buttons, as a user would.
 void PressInMessageBox(const char* title, int button) {
@@ -156,6 +156,31 @@ TEST_F(MainWindowOnWindows, PauseHoldsTheScanAndOkResumesIt) {
   EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning complete.");
   EXPECT_EQ(form.pb1.Value(), 100);
   EXPECT_EQ(::SendMessageA(window.NativeOf(form.pb2), PBM_GETPOS, 0, 0), 100 * 100);
+}
+
+}  // namespace
+}  // namespace kestrian
+
+namespace kestrian {
+namespace {
+
+// A mouse button going down on a button reports whether Shift alone was held.
+TEST_F(MainWindowOnWindows, AMouseDownReportsWhetherShiftAloneWasHeld) {
+  std::vector<bool> reports;
+  window.OnMouseDown(form.cmdUpdate, [&](bool shiftAlone) { reports.push_back(shiftAlone); });
+  const HWND button = window.NativeOf(form.cmdUpdate);
+  ASSERT_NE(button, nullptr);
+  const std::pair<UINT, WPARAM> presses[] = {
+      {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
+      {WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT},
+      {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL},
+      {WM_LBUTTONDOWN, MK_LBUTTON},
+  };
+  for (const auto& [message, keys] : presses) {
+    ::SendMessageA(button, message, keys, MAKELPARAM(5, 5));
+    ::SendMessageA(button, message + 1, keys & ~(MK_LBUTTON | MK_RBUTTON), MAKELPARAM(5, 5));
+  }
+  EXPECT_EQ(reports, (std::vector<bool>{true, true, false, false}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "win32/window_test_support.h"
 #include "app/delete_failed_window.h"
 #include "app/report_window.h"
 #include "app/win32_host.h"
@@ -21,26 +22,12 @@
 namespace kestrian {
 namespace {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const { ::DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using testing::MakeOwner;
+using testing::TextOf;
+using testing::UniqueWindow;
 
-// A top-level window to own the windows under test. Under Wine without a window manager,
-// hiding or destroying a shown top-level window waits two seconds; owners the test does not
-// look at stay hidden.
-UniqueWindow MakeOwner(const char* title, bool shown) {
-  UniqueWindow owner(::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW, 50, 50, 500, 400,
-                                       nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-  if (shown) ::ShowWindow(owner.get(), SW_SHOW);
-  return owner;
-}
 
-std::string TextOf(HWND window) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+
 
 std::vector<std::string> RowsOf(HWND list) {
   std::vector<std::string> rows;

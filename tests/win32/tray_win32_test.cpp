@@ -12,6 +12,7 @@
 #include <thread>
 #include <type_traits>
 
+#include "win32/window_test_support.h"
 #include "app/control_binding.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_popup.h"
@@ -20,29 +21,14 @@
 namespace kestrian {
 namespace {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const { ::DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using testing::BoundsOf;
+using testing::MakeOwner;
+using testing::TextOf;
+using testing::UniqueWindow;
 
-// Hidden: under Wine without a window manager, hiding a shown top-level window is slow.
-UniqueWindow MakeOwner() {
-  return UniqueWindow(::CreateWindowExA(0, "STATIC", "Kestrian tray owner", WS_OVERLAPPEDWINDOW,
-                                        50, 50, 500, 400, nullptr, nullptr,
-                                        ::GetModuleHandleA(nullptr), nullptr));
-}
 
-std::string TextOf(HWND window) {
-  char text[256] = {};
-  ::GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
-RECT BoundsOf(HWND window) {
-  RECT bounds{};
-  ::GetWindowRect(window, &bounds);
-  return bounds;
-}
+
 
 RECT Screen() {
   RECT screen{};
@@ -144,7 +130,7 @@ bool ShellHoldsIcon(HWND window) {
 
 // Under Wine without a window manager, every removal of an icon takes two seconds.
 TEST(TrayIconOnWindows, ShowAndRemoveFlipRunningInTray) {
-  const UniqueWindow owner = MakeOwner();
+  const UniqueWindow owner = MakeOwner("Kestrian tray owner");
   app::TrayIcon icon;
   EXPECT_FALSE(icon.RunningInTray());
   icon.ShowIcon(owner.get(), "Kestrian");
@@ -160,7 +146,7 @@ TEST(TrayIconOnWindows, ShowAndRemoveFlipRunningInTray) {
 }
 
 TEST(TrayIconOnWindows, ChangingTheTipOutsideTheTrayShowsNothing) {
-  const UniqueWindow owner = MakeOwner();
+  const UniqueWindow owner = MakeOwner("Kestrian tray owner");
   app::TrayIcon icon;
   icon.ChangeToolTip("Getting latest definitions.");
   EXPECT_FALSE(icon.RunningInTray());
@@ -170,7 +156,7 @@ TEST(TrayIconOnWindows, ChangingTheTipOutsideTheTrayShowsNothing) {
 }
 
 TEST(TrayIconOnWindows, GoesWithItsOwner) {
-  const UniqueWindow owner = MakeOwner();
+  const UniqueWindow owner = MakeOwner("Kestrian tray owner");
   ::SendMessageA(owner.get(), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(::LoadIconA(nullptr, IDI_INFORMATION)));
   {
@@ -206,16 +192,8 @@ class TrayMenuPopupOnWindows : public ::testing::Test {
  protected:
   TrayMenuPopupOnWindows() { ::SetCursorPos(0, 0); }
 
-  // Runs the queue through the program's dispatch until `done`, at most `timeoutMs`.
   bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-      if (::GetTickCount() - start > timeoutMs) return false;
-      MSG message;
-      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) host.Dispatch(message);
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-    return true;
+    return testing::PumpUntil(host, done, timeoutMs);
   }
   void PumpFor(DWORD milliseconds) { PumpUntil([] { return false; }, milliseconds); }
   bool WaitClosed(DWORD timeoutMs = 2000) {
@@ -240,7 +218,7 @@ class TrayMenuPopupOnWindows : public ::testing::Test {
     ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
   }
 
-  UniqueWindow owner = MakeOwner();
+  UniqueWindow owner = MakeOwner("Kestrian tray owner");
   app::Win32Host host;
   int shown = 0;
   int exited = 0;

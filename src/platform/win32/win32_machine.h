@@ -8,12 +8,13 @@
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_restore.h"
+#include "platform/win32/win32_web.h"
 
 namespace kestrian::platform::win32 {
 
 class Win32Machine {
  public:
-  Win32Machine() : machine_{registry_, files_, environment_, clock_, processes_, desktop_, systemRestore_, libraries_} {}
+  Win32Machine() : machine_{registry_, files_, environment_, clock_, processes_, desktop_, systemRestore_, libraries_, web_} {}
   Win32Machine(const Win32Machine&) = delete;
   Win32Machine& operator=(const Win32Machine&) = delete;
   Machine& Get() { return machine_; }
@@ -27,6 +28,7 @@ class Win32Machine {
   Win32Desktop desktop_;
   Win32SystemRestore systemRestore_;
   Win32Libraries libraries_;
+  Win32Web web_;
   Machine machine_;
 };
 

@@ -1,6 +1,7 @@
 // kdefs: builds and checks definition files from readable sources. It runs on the build
 // machine and, when cross-compiling, under the Windows emulator, so it uses only the
 // standard library and reads and writes every file byte for byte.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "core/line_reader.h"
 #include "tools/kdefs/definition_encoder.h"
 #include "tools/kdefs/definition_validator.h"
+#include "tools/kdefs/update_tree.h"
 
 namespace {
 
@@ -36,7 +38,10 @@ constexpr std::string_view kUsage =
     "  kdefs decode IN         print the decoded lines of a definition file\n"
     "  kdefs count IN          print how many lines a definition file holds\n"
     "  kdefs validate --kind registry|file|exe|cookie IN\n"
-    "                          report every malformed line of a definition file\n";
+    "                          report every malformed line of a definition file\n"
+    "  kdefs publish OUT KIND SOURCE VERSION [KIND SOURCE VERSION ...]\n"
+    "                          write the update host's tree into OUT: each kind's\n"
+    "                          definition file and the page announcing its version\n";
 
 int Usage() {
   std::cerr << kUsage;
@@ -123,6 +128,61 @@ int Validate(const Arguments& args) {
   return problems.empty() ? kSuccess : kFindings;
 }
 
+std::optional<std::int32_t> ParseVersion(std::string_view text) {
+  std::int32_t version = 0;
+  for (const char digit : text) {
+    if (digit < '0' || digit > '9' || version > 200'000'000) return std::nullopt;
+    version = version * 10 + (digit - '0');
+  }
+  if (text.empty()) return std::nullopt;
+  return version;
+}
+
+// Each file is written beside its final name and renamed, so a server never hands out half
+// a file; data files go first, so no page announces a file that is not there yet.
+bool PublishFile(const std::filesystem::path& root, const kestrian::kdefs::TreeFile& file) {
+  const std::filesystem::path target = root / file.path;
+  std::error_code error;
+  std::filesystem::create_directories(target.parent_path(), error);
+  const std::filesystem::path partial = target.string() + ".partial";
+  if (!WriteFile(partial.string(), file.content)) return false;
+  std::filesystem::rename(partial, target, error);
+  if (!error) return true;
+  std::filesystem::remove(partial, error);
+  return false;
+}
+
+int Publish(const Arguments& args) {
+  if (args.size() < 5 || (args.size() - 2) % 3 != 0) return Usage();
+  std::vector<kestrian::kdefs::PublishedKind> kinds;
+  for (std::size_t i = 2; i < args.size(); i += 3) {
+    const auto kind = kestrian::kdefs::ParseDefinitionKind(args[i]);
+    if (!kind) {
+      std::cerr << "kdefs: unknown kind " << args[i] << " (registry, file, exe or cookie)\n";
+      return Usage();
+    }
+    const std::string source(args[i + 1]);
+    const auto content = ReadFile(source);
+    if (!content) return Unusable(source, "read");
+    const auto version = ParseVersion(args[i + 2]);
+    if (!version) {
+      std::cerr << "kdefs: the version must be a whole number, not " << args[i + 2] << '\n';
+      return kUsageError;
+    }
+    kinds.push_back({*kind, *content, *version});
+  }
+  const auto tree = kestrian::kdefs::MakeUpdateTree(kinds);
+  if (!tree.ok()) {
+    Report(std::cerr, "kdefs publish", tree.problems);
+    return kFindings;
+  }
+  const std::filesystem::path root{std::string(args[1])};
+  for (const auto& file : tree.files) {
+    if (!PublishFile(root, file)) return Unusable((root / file.path).string(), "write");
+  }
+  return kSuccess;
+}
+
 int Run(const Arguments& args) {
   if (args.empty()) return Usage();
   const std::string_view command = args[0];
@@ -130,6 +190,7 @@ int Run(const Arguments& args) {
   if (command == "decode") return Decode(args);
   if (command == "count") return Count(args);
   if (command == "validate") return Validate(args);
+  if (command == "publish") return Publish(args);
   if (command != "--help" && command != "-h") {
     std::cerr << "kdefs: unknown command " << command << '\n';
   }

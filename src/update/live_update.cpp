@@ -1,0 +1,200 @@
+#include "update/live_update.h"
+
+#include <array>
+#include <optional>
+
+#include "core/file_tests.h"
+#include "core/settings_keys.h"
+#include "core/text.h"
+#include "core/timer_arming.h"
+#include "update/update_base.h"
+#include "update/version_page.h"
+
+namespace kestrian::update {
+
+namespace {
+constexpr std::string_view kPageNotDisplayed = " page can not be displayed ";
+constexpr std::string_view kDownloadSuffix = ".download";
+
+// Data file addresses in the order the address list shows them.
+constexpr std::array<std::size_t, 4> kDataAddressOrder = {3, 0, 1, 2};
+
+// The helper's path in quotes, as a command line needs a path that may hold blanks.
+std::string RestartHelperCommand(const core::ApplicationFolder& folder) {
+  std::string command = "\"";
+  command += folder.FilePath(kRestartHelper);
+  command += '"';
+  return command;
+}
+
+// Marks a check as running for as long as it lasts; a second start meanwhile is ignored.
+class RunningMark {
+ public:
+  explicit RunningMark(bool& running) : running_(running) { running_ = true; }
+  ~RunningMark() { running_ = false; }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+
+ private:
+  bool& running_;
+};
+}  // namespace
+
+void LiveUpdate::RunLiveUpdate() {
+  // A scan that runs would be cut off by the restart; its own buttons keep the user from
+  // starting an update then, and the menu item is held to the same rule.
+  if (running_ || !c_.form.cmdScanNow.Enabled()) return;
+  RunningMark mark(running_);
+  core::ArmTimers(c_.form, c_.settings, false);
+  c_.form.cmdLiveUpdate.SetEnabled(false);
+  if (CheckForUpdates()) {
+    StartRestartHelper("True", platform::show_styles::kNormal);
+    c_.progress.Close();
+    services_.removeMainTrayIcon();
+    services_.endProgramNow();
+    return;
+  }
+  c_.host.ShowMessage("You are using the most recent definition list (version " +
+                          c_.settings.Get(core::settings::kOptions, "EXEDefinition", "0") + ").",
+                      c_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::None);
+  c_.form.cmdLiveUpdate.SetEnabled(true);
+  core::ArmTimers(c_.form, c_.settings, true);
+}
+
+void LiveUpdate::AutoUpdate() {
+  if (running_) return;
+  RunningMark mark(running_);
+  // No shield run or scheduled scan may start inside the check's waits.
+  core::ArmTimers(c_.form, c_.settings, false);
+  c_.progress.LoadHidden();
+  if (CheckForUpdates()) c_.notice.Show();
+  c_.progress.Close();
+  services_.refreshMainTrayIcon();
+  core::ArmTimers(c_.form, c_.settings, true);
+}
+
+bool LiveUpdate::CheckForUpdates() {
+  updateBase_ = BuildUpdateBase(c_.version.comments);
+  if (UserStarted()) c_.progress.Show();
+  bool downloaded = false;
+  for (const DefinitionKind& kind : kDefinitionKinds) {
+    const std::optional<std::int32_t> version = AnnouncedVersion(kind, updateBase_);
+    if (version && NeedsDownload(kind, *version)) {
+      DownloadDefinitionFile(kind, *version);
+      downloaded = true;  // a failed download counts too: the restart follows either way
+    }
+    LetMessagesRun();
+  }
+  if (UserStarted()) c_.progress.Close();
+  return downloaded;
+}
+
+// The version the kind's page announces; nothing when the host cannot be reached, does not
+// answer in time, shows an error page, or announces no whole number.
+std::optional<std::int32_t> LiveUpdate::AnnouncedVersion(const DefinitionKind& kind,
+                                                         const std::string& base) {
+  SetStatus(kind.checkingText);
+  LetMessagesRun();
+  SetStatus("");
+  LetMessagesRun();
+  const platform::WebPage page =
+      c_.machine.web.FetchPage(base + std::string(kind.versionPagePath), timeouts_.page,
+                               [this] { LetMessagesRun(); });
+  if (page.outcome != platform::WebPage::Outcome::Answered) {
+    c_.form.lblWebText.SetCaption(kPageNotDisplayed);
+    return std::nullopt;
+  }
+  const std::string text = PageText(page.body);
+  if (IsErrorPage(text)) {
+    c_.form.lblWebText.SetCaption(kPageNotDisplayed);
+    return std::nullopt;
+  }
+  if (page.statusCode != 200) return std::nullopt;
+  return VersionOfPage(text);
+}
+
+bool LiveUpdate::NeedsDownload(const DefinitionKind& kind, std::int32_t version) {
+  if (!core::FileExists(c_.machine.files, c_.folder.FilePath(kind.localFile))) return true;
+  // A stored version that is not a number differs from every version the host announces.
+  const auto stored = core::ParseNumber(c_.settings.Get(core::settings::kOptions, kind.versionKey, "0"));
+  return !stored || *stored != version;
+}
+
+void LiveUpdate::DownloadDefinitionFile(const DefinitionKind& kind, std::int32_t version) {
+  const std::string url = updateBase_ + std::string(kind.dataPath);
+  const std::string holding = c_.folder.FilePath(std::string(kHoldingPrefix) + std::string(kind.localFile));
+  SetStatus(kind.downloadingText);
+  LetMessagesRun();
+  if (DownloadUrlToFile(url, holding)) {
+    c_.settings.Save(core::settings::kOptions, kind.versionKey, std::to_string(version));
+    c_.settings.Save(core::settings::kSignatureUpdateDate, c_.machine.clock.NowText());
+    return;
+  }
+  c_.host.ShowMessage(kind.failureText, c_.version.productName, ui::MessageButtons::Ok,
+                      ui::MessageIcon::Critical);
+}
+
+// The transfer goes to a name of its own beside the holding file and becomes the holding
+// file only once it is complete, so a broken transfer is never installed as definitions.
+bool LiveUpdate::DownloadUrlToFile(const std::string& url, const std::string& holdingPath) {
+  platform::FileSystem& files = c_.machine.files;
+  const std::string partial = holdingPath + std::string(kDownloadSuffix);
+  files.Delete(partial);  // a leftover of an earlier run that was ended mid-transfer
+  const bool complete =
+      c_.machine.web.DownloadToFile(url, partial, timeouts_.stall, [this] { LetMessagesRun(); });
+  if (complete && files.MoveReplacing(partial, holdingPath) == platform::kOk) return true;
+  files.Delete(partial);
+  return false;
+}
+
+void LiveUpdate::SetStatus(std::string_view text) { c_.progress.Form().lblStatus.SetCaption(text); }
+
+// The handshake with the restart helper: what it reads, then the helper itself, then time
+// for it to start.
+void LiveUpdate::StartRestartHelper(std::string_view show, int showStyle) {
+  c_.settings.Save(core::settings::kShow, show);
+  c_.settings.Save(core::settings::kRestart, "True");
+  c_.machine.desktop.RunCommand(RestartHelperCommand(c_.folder), showStyle);
+  for (int pass = 0; pass < kRestartYields; ++pass) LetMessagesRun();
+}
+
+void LiveUpdate::NoticeOk() {
+  c_.settings.Save(core::settings::kShow, "false");
+  c_.notice.Form().tmrPopupSignatureUpdate.SetEnabled(false);
+  c_.progress.Close();
+  c_.settings.Save(core::settings::kRestart, "True");
+  c_.machine.desktop.RunCommand(RestartHelperCommand(c_.folder), platform::show_styles::kHidden);
+  for (int pass = 0; pass < kRestartYields; ++pass) LetMessagesRun();
+  services_.removeMainTrayIcon();
+  c_.notice.Close();
+  services_.endProgramNow();
+}
+
+std::string LiveUpdate::UpdateAddresses() const {
+  const std::string base = BuildUpdateBase(c_.version.comments);
+  std::string text;
+  for (const DefinitionKind& kind : kDefinitionKinds) text += base + std::string(kind.versionPagePath) + "\r\n";
+  for (const std::size_t index : kDataAddressOrder) {
+    text += base + std::string(kDefinitionKinds[index].dataPath) + "\r\n";
+  }
+  return text;
+}
+
+void LiveUpdate::ShowUpdateUrls(bool shiftAloneHeld) {
+  if (!shiftAloneHeld) return;
+  c_.host.ShowMessage(UpdateAddresses(), c_.version.productName, ui::MessageButtons::Ok,
+                      ui::MessageIcon::None);
+}
+
+void LiveUpdate::IdleTick() {
+  if (!c_.form.cmdScanNow.Enabled()) return;  // a scan runs: the program is not idle
+  if (idleUpdateCount_ < kIdleSecondsBeforeUpdate) {
+    ++idleUpdateCount_;
+    return;
+  }
+  idleUpdateCount_ = 0;
+  c_.form.timUpdate.SetEnabled(false);
+  AutoUpdate();
+}
+
+}  // namespace kestrian::update

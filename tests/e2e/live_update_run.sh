@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Live Update in the real program, run inside with_update_host.sh (the update host serves
+# versions R 12, F 7, E 30, C 5 with the new definitions). The program starts with the old
+# definitions and the stored executable version 29:
+#  1. "Live Update" shows the download window, fetches only the executable definitions,
+#     writes SHOW/RESTART, starts AppRestart.exe and ends; the helper starts it again and the
+#     new start installs the download and counts the new definitions.
+#  2. After 300 idle seconds (sent as timer ticks) the unattended update downloads the
+#     executable definitions again and the notice rises; its OK restarts the program the
+#     same way, with SHOW "false".
+# Screenshots of the download window and the notice are kept. The settings are put back.
+# usage: live_update_run.sh KESTRIAN_EXE APPRESTART_EXE KDRIVE_EXE KDEFS_EXE OLD_SOURCES TREE OUT
+set -eu
+exe=$1 restarter=$2 kdrive=$3 kdefs=$4 sources=$5 tree=$6 out=$7
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../scripts/wine-run
+: "${DISPLAY:?the live update run needs a display (run under xvfb-run)}"
+
+rm -rf "$out" && mkdir -p "$out/app"
+cp "$exe" "$out/app/Kestrian.exe"
+cp "$restarter" "$out/app/AppRestart.exe"
+
+wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
+source "$here/settings_guard.sh"
+drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"; }
+
+program=
+cleanup() {
+  local status=$?
+  # The restarted program is a child of the helper, not of this script: closed by its window.
+  drive close || true
+  sleep 2
+  stop_processes $program
+  restore_program_settings || { echo "live update run: the settings could not be put back"; status=1; }
+  exit $status
+}
+trap cleanup EXIT
+fail() {
+  echo "live update run: $*"
+  cat "$out/kdrive.log" 2>/dev/null
+  exit 1
+}
+shoot() {
+  import -window root "$out/$1" || fail "no screenshot $1"
+}
+
+save_program_settings clear || fail "cannot save and clear the settings"
+for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
+  wine_quiet "$kdefs" encode "$(windows_path "$sources/${kind%%:*}.txt")" \
+    "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
+done
+set_setting RegistryDefinition 12
+set_setting FileDefinition 7
+set_setting EXEDefinition 29
+set_setting CookieDefinition 5
+set_setting chkAutomaticUpdate 1
+served_exe="$tree/definitions/data/ExeDefinition.dat"
+main_title="Kestrian by Kestrian Software"
+
+# A started program, its window, and the number of definitions it counted.
+wait_for_program() {
+  drive wait-window 60 || fail "$1: the main window did not open"
+  drive wait-text "$2" 30 || fail "$1: the status page does not count $2 definitions"
+}
+
+"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
+program=$!
+wait_for_program "first start" 5
+
+# 1. The user-started update.
+drive click "&Live Update" || fail "no Live Update button"
+drive wait-title "Kestrian Live Update" 30 || fail "no download window"
+sleep 1
+shoot download-window.png
+for _ in $(seq 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$program" 2>/dev/null && fail "the program did not end after the download"
+program=
+wait_for_program "restart after Live Update" 9
+cmp -s "$out/app/ExeDefinition.dat" "$served_exe" || fail "the downloaded definitions were not installed"
+[ ! -e "$out/app/DLExeDefinition.dat" ] || fail "the holding file was left behind"
+[ "$(setting EXEDefinition)" = 30 ] || fail "EXEDefinition is '$(setting EXEDefinition)', not 30"
+[ "$(setting RESTART)" = False ] || fail "the new start did not write RESTART False"
+grep -q "www.kestrian.example /definitions/data/ExeDefinition.dat" "$KESTRIAN_UPDATE_HOST_LOG" ||
+  fail "the host was never asked for the executable definitions"
+if grep -q "/definitions/data/RegistryDefinition.dat\|/definitions/data/FileDefinition.dat\|/definitions/data/BlockedCookies.dat" \
+     "$KESTRIAN_UPDATE_HOST_LOG"; then
+  fail "definitions whose version did not change were downloaded"
+fi
+
+# 2. The unattended update: the running program reads its settings afresh.
+set_setting EXEDefinition 29
+cp "$out/app/ExeDefinition.dat" "$out/installed-before-auto.dat"
+printf 'kupdone.exe\r\n' >"$out/app/ExeDefinition.dat"  # shown as installed again after the restart
+update_timer=6  # timUpdate: the sixth timer of the main window
+drive ticks $update_timer 301 || fail "no main window for the idle ticks"
+drive wait-title "Kestrian Automatic Update" 60 || fail "no update notice"
+# The notice rises until it stands 100 twips plus its height above the bottom of the screen.
+notice_top() {
+  "$wine_run" "$kdrive" rect-title "Kestrian Automatic Update" >"$out/notice-rect.txt" 2>>"$out/wine.log" || return 1
+  awk '{ print $2 }' "$out/notice-rect.txt"
+}
+start_top=$(notice_top) || fail "no place of the notice"
+risen=0
+for _ in $(seq 50); do
+  top=$(notice_top) || break
+  if [ "$top" -lt $((start_top - 120)) ]; then risen=1; break; fi
+  sleep 0.2
+done
+[ "$risen" -eq 1 ] || fail "the notice did not rise (its top stayed at $start_top)"
+sleep 2
+shoot update-notice.png
+drive click-in "Kestrian Automatic Update" OK || fail "no OK on the update notice"
+drive wait-gone "$main_title" 60 || fail "the program did not end after the notice"
+wait_for_program "restart after the automatic update" 9
+cmp -s "$out/app/ExeDefinition.dat" "$served_exe" || fail "the automatic download was not installed"
+[ "$(setting EXEDefinition)" = 30 ] || fail "EXEDefinition is '$(setting EXEDefinition)' after the automatic update"
+
+for shot in download-window update-notice; do
+  [ -s "$out/$shot.png" ] || fail "no $shot.png"
+done
+[ ! -s "$out/app/AppRestart.log" ] || fail "the restart helper logged a failure: $(cat "$out/app/AppRestart.log")"
+echo "live update run: complete; screenshots in $out"

@@ -1,0 +1,156 @@
+#!/usr/bin/env python3
+"""The update host of the tests, and the HTTP proxy Wine's Internet settings point at.
+
+Requests come in absolute form (through the proxy) or origin form (directly). What the
+server does depends on the requested host name, so that one server plays several hosts:
+  *missing*    every path answers 404
+  *errorpage*  version pages are an error page that also holds a version line
+  *garbage*    version pages hold a version that is not a number
+  *cut*        data files stop after half their bytes and the connection closes
+  *slow*       nothing is ever answered (for 120 s)
+  *stall*      data files stop after half their bytes and the connection stays open
+  *trickle*    data files come in ten parts, 0.35 s apart
+  otherwise    the files of the tree given with --root, 404 when there is none
+"""
+import argparse
+import os
+import signal
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import unquote, urlsplit
+
+HANG_SECONDS = 120
+TRICKLE_PARTS, TRICKLE_PAUSE = 10, 0.35
+VERSION_PREFIX = "/definitions/version/"
+DATA_PREFIX = "/definitions/data/"
+NOT_FOUND = b"<html><head><title>404 Not Found</title></head><body>Not Found</body></html>"
+ERROR_PAGE = (b"<html><head><title>The page cannot be displayed</title></head><body>"
+              b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>")
+GARBAGE_PAGE = b"<html><body>Defination version : 12abc</body></html>"
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "KestrianUpdateHost/1.0"
+
+    def log_message(self, format, *args):  # the server keeps its own log
+        pass
+
+    def do_GET(self):
+        parts = urlsplit(self.path)
+        self.host = (parts.hostname or self.headers.get("Host", "").split(":")[0]).lower()
+        self.url_path = unquote(parts.path)
+        self.close_connection = True
+        self.answer(self.host, self.url_path)
+
+    def log(self, behaviour):
+        self.server.write_log(f"{self.host} {self.url_path} {behaviour}")
+
+    def answer(self, host, path):
+        is_version = path.startswith(VERSION_PREFIX)
+        is_data = path.startswith(DATA_PREFIX)
+        if "missing" in host:
+            return self.send(404, NOT_FOUND)
+        if "slow" in host:
+            self.log("hanging without an answer")
+            return time.sleep(HANG_SECONDS)
+        if is_version and self.server.delay:
+            time.sleep(self.server.delay)
+        if is_version and "errorpage" in host:
+            return self.send(200, ERROR_PAGE)
+        if is_version and "garbage" in host:
+            return self.send(200, GARBAGE_PAGE)
+        body = self.server.read_file(path)
+        if body is None:
+            return self.send(404, NOT_FOUND)
+        if is_data and ("cut" in host or "stall" in host):
+            return self.send_half(path, body, hang="stall" in host)
+        if is_data and "trickle" in host:
+            return self.send_slowly(path, body)
+        return self.send(200, body, path)
+
+    def send_headers(self, status, length, path=""):
+        self.send_response(status)
+        html = path.upper().endswith(".HTM") or status != 200
+        self.send_header("Content-Type", "text/html" if html else "application/octet-stream")
+        self.send_header("Content-Length", str(length))
+        self.send_header("Connection", "close")
+        self.end_headers()
+
+    def send(self, status, body, path=""):
+        self.send_headers(status, len(body), path)
+        self.wfile.write(body)
+        self.log(status)
+
+    # Announces the whole file, sends its first half, then closes or hangs.
+    def send_half(self, path, body, hang):
+        self.send_headers(200, len(body), path)
+        self.wfile.write(body[: len(body) // 2])
+        self.wfile.flush()
+        self.log("200 half, then " + ("hanging" if hang else "closed"))
+        if hang:
+            time.sleep(HANG_SECONDS)
+
+    def send_slowly(self, path, body):
+        self.send_headers(200, len(body), path)
+        step = -(-len(body) // TRICKLE_PARTS)
+        for start in range(0, len(body), step):
+            time.sleep(TRICKLE_PAUSE)
+            self.wfile.write(body[start : start + step])
+            self.wfile.flush()
+        self.log(f"200 in {TRICKLE_PARTS} parts")
+
+
+class UpdateHost(ThreadingHTTPServer):
+    daemon_threads = True  # a hanging answer never holds up the end of the server
+
+    def __init__(self, root, log, delay):
+        super().__init__(("127.0.0.1", 0), Handler)
+        self.root = os.path.realpath(root)
+        self.log_path = log
+        self.delay = delay
+        self.log_lock = threading.Lock()
+
+    def handle_error(self, request, client_address):  # a client that left early, mostly
+        self.write_log(f"- - error: {sys.exc_info()[1]!r}")
+
+    def write_log(self, line):
+        if not self.log_path:
+            return
+        with self.log_lock, open(self.log_path, "a") as log:
+            log.write(line + "\n")
+
+    # The bytes of a file inside the root; None for a missing file or a path leading out.
+    def read_file(self, path):
+        full = os.path.realpath(os.path.join(self.root, path.lstrip("/")))
+        if os.path.commonpath([self.root, full]) != self.root or not os.path.isfile(full):
+            return None
+        with open(full, "rb") as file:
+            return file.read()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", required=True, help="the tree of files to serve")
+    parser.add_argument("--port-file", required=True, help="receives the port once listening")
+    parser.add_argument("--log", help="one line per request is appended here")
+    parser.add_argument("--delay", type=float, default=0, help="seconds before a version page")
+    args = parser.parse_args()
+
+    server = UpdateHost(args.root, args.log, args.delay)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    # Written under another name and renamed, so a reader never sees half a number.
+    temporary = args.port_file + ".tmp"
+    with open(temporary, "w") as port_file:
+        port_file.write(f"{server.server_address[1]}\n")
+    os.replace(temporary, args.port_file)
+    try:
+        server.serve_forever()
+    finally:
+        server.server_close()
+
+
+if __name__ == "__main__":
+    main()

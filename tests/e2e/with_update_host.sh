@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Runs a command while update_host.py serves a tree and the Wine prefix's Internet settings
+# name that server as the proxy, so every http URL (www.kestrian.example, www.missing.example,
+# ...) reaches it; hosts of the local network and 127.0.0.1 bypass it. Afterwards the server
+# is stopped and the proxy settings are put back as they were, on failure too.
+# The command sees KESTRIAN_UPDATE_HOST_PORT (the server's port), KESTRIAN_UPDATE_HOST_ROOT
+# and KESTRIAN_UPDATE_HOST_ROOT_WINDOWS (the tree, as a Linux and as a Wine path) and
+# KESTRIAN_UPDATE_HOST_LOG (one line per request). The tree may still be filled by the
+# command: the server reads a file only when it is asked for.
+# usage: with_update_host.sh TREE_DIR WORK_DIR COMMAND [ARGS...]
+#   UPDATE_HOST_DELAY=SECONDS   version pages are answered that much later (for screenshots)
+# The exit status is the command's; a failed clean-up fails the run.
+set -eu
+[ $# -ge 3 ] || { echo "usage: $0 TREE_DIR WORK_DIR COMMAND [ARGS...]" >&2; exit 2; }
+tree=$1 work=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../scripts/wine-run
+settings='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+
+mkdir -p "$tree" "$work"
+tree=$(cd "$tree" && pwd) work=$(cd "$work" && pwd)
+rm -f "$work"/update_host.* "$work"/update_host_wine.log "$work"/internet_settings_*.reg
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+# Wine programs write to a file, never to a pipe (see e2e_common.sh).
+wine_quiet() { "$wine_run" "$@" >>"$work/update_host_wine.log" 2>&1; }
+
+server=0 settings_changed=0
+cleanup() {
+  local status=$?
+  if [ "$settings_changed" -eq 1 ]; then
+    wine_quiet reg import "$(windows_path "$work/internet_settings_restore.reg")" || {
+      echo "with_update_host: the Internet settings could not be put back" >&2
+      status=1
+    }
+  fi
+  if [ "$server" -ne 0 ]; then
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+python3 "$here/update_host.py" --root "$tree" --port-file "$work/update_host.port" \
+  --log "$work/update_host.log" --delay "${UPDATE_HOST_DELAY:-0}" \
+  >>"$work/update_host.err" 2>&1 &
+server=$!
+for _ in $(seq 100); do
+  [ -s "$work/update_host.port" ] && break
+  if ! kill -0 "$server" 2>/dev/null; then
+    echo "with_update_host: the server did not start" >&2
+    cat "$work/update_host.err" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+port=$(cat "$work/update_host.port" 2>/dev/null) ||
+  { echo "with_update_host: no port after ten seconds" >&2; exit 1; }
+
+# One Wine process saves the whole key, one sets the proxy and one puts the three values back
+# (a value that was not there is deleted again).
+wine_quiet reg export "$settings" "$(windows_path "$work/internet_settings_saved.reg")" /y ||
+  { echo "with_update_host: the Internet settings could not be saved" >&2; exit 1; }
+python3 - "$work" "$port" "$settings" <<'PYTHON'
+import re, sys
+work, port, key = sys.argv[1:]
+names = ("ProxyEnable", "ProxyServer", "ProxyOverride")
+raw = open(f"{work}/internet_settings_saved.reg", "rb").read()
+text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("latin-1")
+text = re.sub(r"\\\r?\n\s*", "", text)  # joins continued lines
+section = text.split(f"[{key}]", 1)[1].split("\n[", 1)[0] if f"[{key}]" in text else ""
+saved = {}
+for line in section.splitlines():
+    match = re.match(r'"([^"]+)"=(.*)$', line.strip())
+    if match and match.group(1) in names:
+        saved[match.group(1)] = match.group(2)
+def write(name, values):
+    lines = ["Windows Registry Editor Version 5.00", "", f"[{key}]"]
+    lines += [f'"{value}"={values.get(value, "-")}' for value in names]
+    open(f"{work}/{name}", "w", newline="\r\n").write("\n".join(lines) + "\n")
+write("internet_settings_restore.reg", saved)
+write("internet_settings_proxy.reg", {"ProxyEnable": "dword:00000001",
+                                      "ProxyServer": f'"127.0.0.1:{port}"',
+                                      "ProxyOverride": '"<local>;127.0.0.1;localhost"'})
+PYTHON
+settings_changed=1
+wine_quiet reg import "$(windows_path "$work/internet_settings_proxy.reg")" ||
+  { echo "with_update_host: the proxy could not be set" >&2; exit 1; }
+
+KESTRIAN_UPDATE_HOST_ROOT_WINDOWS=$(windows_path "$tree")
+export KESTRIAN_UPDATE_HOST_PORT=$port KESTRIAN_UPDATE_HOST_ROOT=$tree
+export KESTRIAN_UPDATE_HOST_ROOT_WINDOWS KESTRIAN_UPDATE_HOST_LOG=$work/update_host.log
+"$@"

@@ -1,0 +1,390 @@
+#include <gtest/gtest.h>
+
+#include "core/settings_store.h"
+#include "support/fake_machine.h"
+#include "support/scripted_host.h"
+#include "update/download_animation.h"
+#include "update/live_update.h"
+#include "update/update_base.h"
+#include "update/update_notice.h"
+
+namespace kestrian::update {
+namespace {
+
+constexpr const char* kBase = "http://www.kestrian.example";
+
+class RecordingProgressWindow final : public ProgressWindow {
+ public:
+  void Show() override { events.push_back("show"); }
+  void LoadHidden() override { events.push_back("load hidden"); }
+  void Close() override { events.push_back("close"); }
+  ui::FrmDownload& Form() override { return form; }
+  ui::FrmDownload form;
+  std::vector<std::string> events;
+};
+
+class RecordingNoticeWindow final : public NoticeWindow {
+ public:
+  void Show() override { events.push_back("show"); }
+  void Close() override { events.push_back("close"); }
+  ui::FrmSignatureUpdated& Form() override { return form; }
+  ui::FrmSignatureUpdated form;
+  std::vector<std::string> events;
+};
+
+std::string VersionPage(int version) {
+  return "<html><body><p>Defination version : " + std::to_string(version) + "</p></body></html>";
+}
+
+class LiveUpdateTest : public ::testing::Test {
+ protected:
+  LiveUpdateTest() {
+    // The host announces R 12, F 7, E 30, C 5 and serves every data file.
+    const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
+    for (const auto& [letter, number] : announced) {
+      machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM",
+                            VersionPage(number));
+    }
+    for (const DefinitionKind& kind : kDefinitionKinds) {
+      machine.web.downloads[std::string(kBase) + std::string(kind.dataPath)] = {
+          "new " + std::string(kind.localFile), true};
+      machine.files.PutFile(folder.FilePath(kind.localFile), "old");
+    }
+    StoreVersions("12", "7", "30", "5");
+  }
+
+  void StoreVersions(const char* registry, const char* file, const char* exe, const char* cookie) {
+    settings.Save("OptionAndSettings", "RegistryDefinition", registry);
+    settings.Save("OptionAndSettings", "FileDefinition", file);
+    settings.Save("OptionAndSettings", "EXEDefinition", exe);
+    settings.Save("OptionAndSettings", "CookieDefinition", cookie);
+  }
+  std::string Setting(const char* key) { return settings.Get("OptionAndSettings", key, "<none>"); }
+  std::vector<std::string> Downloads() const {
+    std::vector<std::string> files;
+    for (const std::string& request : machine.web.requests) {
+      if (request.find("/data/") != std::string::npos) files.push_back(request.substr(request.rfind('/') + 1));
+    }
+    return files;
+  }
+  std::optional<std::string> File(std::string_view name) {
+    const auto content = machine.files.ReadAll(folder.FilePath(name));
+    if (!content.ok()) return std::nullopt;
+    return content.value();
+  }
+
+  testing::FakeMachine machine;
+  testing::ScriptedHost host;
+  ui::FrmMain form;
+  core::ApplicationFolder folder{"C:\\Program Files\\Kestrian"};
+  core::SettingsStore settings{machine.registry, "Kestrian"};
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
+  RecordingProgressWindow progress;
+  RecordingNoticeWindow notice;
+  std::vector<std::string> programEvents;
+  LiveUpdate update{{form, settings, machine.Get(), folder, host, version, progress, notice},
+                    {[this] { programEvents.push_back("main tray icon removed"); },
+                     [this] { programEvents.push_back("main tray icon refreshed"); },
+                     [this] { programEvents.push_back("ended"); }}};
+};
+
+TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDownloaded) {
+  struct Case {
+    const char* exeVersion;
+    bool cookieFilePresent;
+    std::vector<std::string> downloads;
+  };
+  const Case cases[] = {
+      {"29", true, {"ExeDefinition.dat"}},
+      {"31", true, {"ExeDefinition.dat"}},  // any difference counts, older or newer
+      {"30", false, {"BlockedCookies.dat"}},
+      {"30", true, {}},
+      {"not a number", true, {"ExeDefinition.dat"}},
+  };
+  for (const Case& c : cases) {
+    machine.web.requests.clear();
+    StoreVersions("12", "7", c.exeVersion, "5");
+    if (!c.cookieFilePresent) machine.files.Delete(folder.FilePath("BlockedCookies.dat"));
+    form.cmdLiveUpdate.SetEnabled(false);
+    EXPECT_EQ(update.CheckForUpdates(), !c.downloads.empty()) << c.exeVersion;
+    EXPECT_EQ(Downloads(), c.downloads) << c.exeVersion;
+    machine.files.PutFile(folder.FilePath("BlockedCookies.dat"), "old");
+  }
+}
+
+TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenTheProgramRestarts) {
+  StoreVersions("12", "7", "29", "5");
+  form.tmrCheckHomePage.SetEnabled(true);
+  update.RunLiveUpdate();
+
+  EXPECT_EQ(File("DLExeDefinition.dat"), "new ExeDefinition.dat");
+  EXPECT_EQ(File("ExeDefinition.dat"), "old");  // installed at the next start
+  EXPECT_FALSE(File("DLExeDefinition.dat.download"));
+  EXPECT_EQ(Setting("EXEDefinition"), "30");
+  EXPECT_EQ(Setting("Signature Update Date"), machine.clock.now);
+  EXPECT_EQ(Setting("SHOW"), "True");
+  EXPECT_EQ(Setting("RESTART"), "True");
+  EXPECT_EQ(machine.desktop.commands,
+            (std::vector<testing::FakeDesktop::Command>{
+                {"\"C:\\Program Files\\Kestrian\\AppRestart.exe\"", platform::show_styles::kNormal}}));
+  EXPECT_GE(host.Yields(), kRestartYields);
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "close", "close"}));
+  EXPECT_EQ(programEvents, (std::vector<std::string>{"main tray icon removed", "ended"}));
+  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_FALSE(form.tmrCheckHomePage.Enabled());  // the program ends with its timers disarmed
+  EXPECT_EQ(machine.web.lastTimeout, std::chrono::milliseconds(30000));
+}
+
+TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutableVersion) {
+  StoreVersions("12", "7", "30", "5");
+  settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
+  update.RunLiveUpdate();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, "You are using the most recent definition list (version 30).");
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
+  EXPECT_TRUE(machine.desktop.commands.empty());
+  EXPECT_TRUE(programEvents.empty());
+  EXPECT_TRUE(form.cmdLiveUpdate.Enabled());
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());  // armed again
+  EXPECT_EQ(Setting("RESTART"), "<none>");
+}
+
+// Pages that say nothing usable skip their kind; all four skipped is "nothing new".
+TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
+  using Outcome = platform::WebPage::Outcome;
+  struct Case {
+    const char* what;
+    platform::WebPage page;
+    const char* webText;
+  };
+  const Case cases[] = {
+      {"unreachable", {Outcome::Unreachable, 0, ""}, " page can not be displayed "},
+      {"timed out", {Outcome::TimedOut, 0, ""}, " page can not be displayed "},
+      {"not found", {Outcome::Answered, 404, "<h1>Not Found</h1>"}, ""},
+      {"not found with a marker", {Outcome::Answered, 404, VersionPage(31)}, ""},
+      {"error page", {Outcome::Answered, 200, "The page cannot be displayed. " + VersionPage(31)},
+       " page can not be displayed "},
+      {"garbage", {Outcome::Answered, 200, "Defination version : 31abc"}, ""},
+      {"no marker", {Outcome::Answered, 200, "<p>Welcome</p>"}, ""},
+  };
+  for (const Case& c : cases) {
+    form.lblWebText.SetCaption("");
+    machine.web.requests.clear();
+    StoreVersions("12", "7", "29", "5");
+    machine.web.pages[std::string(kBase) + "/definitions/version/E.HTM"] = c.page;
+    form.cmdLiveUpdate.SetEnabled(false);
+    EXPECT_FALSE(update.CheckForUpdates()) << c.what;
+    EXPECT_TRUE(Downloads().empty()) << c.what;
+    EXPECT_EQ(machine.web.requests.size(), 4u) << c.what;  // the other kinds were still asked
+    EXPECT_EQ(form.lblWebText.Caption(), c.webText) << c.what;
+  }
+}
+
+TEST_F(LiveUpdateTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRestarts) {
+  struct Case {
+    const char* what;
+    std::size_t kind;
+    std::optional<testing::FakeWeb::Download> answer;  // none: the host cannot be reached
+    const char* message;
+  };
+  const Case cases[] = {
+      {"registry, unreachable", 0, std::nullopt,
+       "Definitions could not be downloaded. Please check your internet connection."},
+      {"file, cut", 1, testing::FakeWeb::Download{"new file data", false},
+       "Definitions could not be downloaded.  Please check your internet connection."},
+      {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false},
+       "Definitions could not be downloaded.  Please check your internet connection."},
+      {"cookie, unreachable", 3, std::nullopt,
+       "Definitions could not be downloaded.  Please check your internet connection."},
+  };
+  for (const Case& c : cases) {
+    const DefinitionKind& kind = kDefinitionKinds[c.kind];
+    const std::string url = std::string(kBase) + std::string(kind.dataPath);
+    const std::string holding = "DL" + std::string(kind.localFile);
+    testing::ScriptedHost quietHost;
+    machine.web.downloads.erase(url);
+    if (c.answer) machine.web.downloads[url] = *c.answer;
+    machine.files.PutFile(folder.FilePath(holding), "complete earlier download");
+    settings.Save("OptionAndSettings", kind.versionKey, "3");
+    machine.files.Delete(folder.FilePath(kind.localFile));
+    form.cmdLiveUpdate.SetEnabled(false);
+
+    EXPECT_TRUE(update.CheckForUpdates()) << c.what;  // a failed download still counts
+
+    EXPECT_EQ(File(holding), "complete earlier download") << c.what;
+    EXPECT_FALSE(File(holding + ".download")) << c.what;
+    EXPECT_EQ(Setting(std::string(kind.versionKey).c_str()), "3") << c.what;
+    ASSERT_FALSE(host.Messages().empty()) << c.what;
+    EXPECT_EQ(host.Messages().back().text, c.message) << c.what;
+    EXPECT_EQ(host.Messages().back().icon, ui::MessageIcon::Critical) << c.what;
+    EXPECT_EQ(host.Messages().back().title, "Kestrian") << c.what;
+    machine.files.PutFile(folder.FilePath(kind.localFile), "old");
+    machine.web.downloads[url] = {"new", true};
+  }
+}
+
+TEST_F(LiveUpdateTest, NoUpdateStartsWhileAScanRuns) {
+  StoreVersions("12", "7", "29", "5");
+  form.cmdScanNow.SetEnabled(false);
+  update.RunLiveUpdate();
+  EXPECT_TRUE(machine.web.requests.empty());
+  EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(LiveUpdateTest, ASecondStartWhileACheckRunsIsIgnored) {
+  StoreVersions("12", "7", "30", "5");
+  host.AtYield(3, [this] { update.RunLiveUpdate(); });
+  host.AtYield(4, [this] { update.AutoUpdate(); });
+  update.RunLiveUpdate();
+  EXPECT_EQ(machine.web.requests.size(), 4u);
+  EXPECT_EQ(host.Messages().size(), 1u);
+  EXPECT_FALSE(update.Running());
+}
+
+TEST_F(LiveUpdateTest, TheAddressListNamesThePagesThenTheDataFiles) {
+  EXPECT_EQ(update.UpdateAddresses(),
+            "http://www.kestrian.example/definitions/version/R.HTM\r\n"
+            "http://www.kestrian.example/definitions/version/F.HTM\r\n"
+            "http://www.kestrian.example/definitions/version/E.HTM\r\n"
+            "http://www.kestrian.example/definitions/version/C.HTM\r\n"
+            "http://www.kestrian.example/definitions/data/BlockedCookies.dat\r\n"
+            "http://www.kestrian.example/definitions/data/RegistryDefinition.dat\r\n"
+            "http://www.kestrian.example/definitions/data/FileDefinition.dat\r\n"
+            "http://www.kestrian.example/definitions/data/ExeDefinition.dat\r\n");
+  update.ShowUpdateUrls(false);
+  EXPECT_TRUE(host.Messages().empty());
+  update.ShowUpdateUrls(true);
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, update.UpdateAddresses());
+}
+
+TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShowsTheNotice) {
+  StoreVersions("12", "7", "29", "5");
+  form.timUpdate.SetEnabled(true);
+  form.cmdScanNow.SetEnabled(false);  // a scan runs: its seconds do not count
+  for (int second = 0; second < 50; ++second) update.IdleTick();
+  EXPECT_EQ(update.IdleUpdateCount(), 0);
+  form.cmdScanNow.SetEnabled(true);
+  for (int second = 0; second < kIdleSecondsBeforeUpdate; ++second) update.IdleTick();
+  EXPECT_EQ(update.IdleUpdateCount(), kIdleSecondsBeforeUpdate);
+  EXPECT_TRUE(machine.web.requests.empty());
+
+  update.IdleTick();
+
+  EXPECT_EQ(update.IdleUpdateCount(), 0);
+  EXPECT_FALSE(form.timUpdate.Enabled());
+  EXPECT_EQ(Downloads(), std::vector<std::string>{"ExeDefinition.dat"});
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"load hidden", "close"}));
+  EXPECT_EQ(notice.events, std::vector<std::string>{"show"});
+  EXPECT_EQ(programEvents, std::vector<std::string>{"main tray icon refreshed"});
+  EXPECT_TRUE(host.Messages().empty());  // unattended: no "most recent" message either way
+  EXPECT_EQ(Setting("RESTART"), "<none>");  // the notice's OK action writes it
+}
+
+TEST_F(LiveUpdateTest, AnUnattendedUpdateWithNothingNewShowsNothing) {
+  update.AutoUpdate();
+  EXPECT_TRUE(notice.events.empty());
+  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"load hidden", "close"}));
+}
+
+TEST_F(LiveUpdateTest, TheNoticesOkWritesTheHandshakeStartsTheHelperHiddenAndEnds) {
+  notice.form.tmrPopupSignatureUpdate.SetEnabled(true);
+  update.NoticeOk();
+  EXPECT_EQ(Setting("SHOW"), "false");
+  EXPECT_EQ(Setting("RESTART"), "True");
+  EXPECT_FALSE(notice.form.tmrPopupSignatureUpdate.Enabled());
+  EXPECT_EQ(machine.desktop.commands,
+            (std::vector<testing::FakeDesktop::Command>{
+                {"\"C:\\Program Files\\Kestrian\\AppRestart.exe\"", platform::show_styles::kHidden}}));
+  EXPECT_GE(host.Yields(), kRestartYields);
+  EXPECT_EQ(notice.events, std::vector<std::string>{"close"});
+  EXPECT_EQ(programEvents, (std::vector<std::string>{"main tray icon removed", "ended"}));
+}
+
+TEST(UpdateNoticeTest, RisesFromBehindTheTaskbarRestsAndSinksPastTheLimit) {
+  ui::FrmSignatureUpdated form;
+  LoadNotice(form, {1024, 768, 30, 300}, "Kestrian");
+  EXPECT_EQ(form.window.Top(), 11136 - 435);
+  EXPECT_EQ(form.window.Left(), 10643);  // (1024 - 300) x 14.7, against the right edge
+  EXPECT_EQ(form.popupTargetTop, 11136 - (ui::FrmSignatureUpdated::kHeight + 100));
+  EXPECT_TRUE(form.tmrPopupSignatureUpdate.Enabled());
+  EXPECT_EQ(form.lblUpdateInfo.Caption(),
+            "All Kestrian signatures have been updated automatically.  You are now protected from "
+            "new malicious applications.  Kestrian will now be restarted.");
+
+  int rises = 0;
+  while (form.tmrPopupSignatureUpdate.Enabled()) {
+    RiseTick(form);
+    ++rises;
+  }
+  EXPECT_EQ(rises, 105);  // 104 steps of 20 twips, then the tick that finds it high enough
+  EXPECT_EQ(form.window.Top(), 10701 - 104 * 20);
+  EXPECT_LE(form.window.Top(), form.popupTargetTop);
+  EXPECT_TRUE(form.tmrEnablePopDownTimer.Enabled());
+
+  RestTick(form);
+  EXPECT_FALSE(form.tmrEnablePopDownTimer.Enabled());
+  EXPECT_TRUE(form.tmrPopDown.Enabled());
+
+  int sinks = 1;
+  while (!SinkTick(form)) ++sinks;
+  EXPECT_GT(form.window.Top(), kSinkLimit);
+  EXPECT_LE(form.window.Top() - 40, kSinkLimit);
+  EXPECT_EQ(sinks, (kSinkLimit - 8621) / 40 + 1);
+  EXPECT_FALSE(form.tmrPopDown.Enabled());
+}
+
+TEST(UpdateNoticeTest, WithoutATaskbarItStartsAtTheBottomEdge) {
+  ui::FrmSignatureUpdated form;
+  LoadNotice(form, {800, 600, 0, 300}, "Kestrian");
+  EXPECT_EQ(form.window.Top(), 8700);
+}
+
+TEST(DownloadAnimationTest, TheTextCycleTakesFifteenTicks) {
+  ui::FrmDownload form;
+  StartDownloadAnimation(form);
+  EXPECT_TRUE(form.tmrBlink.Enabled());
+  EXPECT_EQ(form.lblProduct.Caption(), "Connecting to server/downloading.....");
+  const char* expected[] = {
+      "Connecting to the Server.", "Connecting to server.....",
+      "Successfully connected to the Server.", "Connecting to server.....",
+      "Sending a request to the Server.", "Connecting to server.....",
+      "Successfully sent the request.", "Connecting to server.....",
+      "Receiving a response from the Server.", "Connecting to server.....",
+      "Successfully received a response from the Server.", "Connecting to server.....",
+      "Disconnecting from the Server.", "Connecting to server.....",
+      "Successfully disconnected from the Server.",
+      "Connecting to the Server.",  // tick 16 starts the cycle again
+      "Checking for Definitions.....",
+  };
+  for (int tick = 0; tick < static_cast<int>(std::size(expected)); ++tick) {
+    BlinkTick(form);
+    EXPECT_EQ(form.lblProduct.Caption(), expected[tick]) << "tick " << tick + 1;
+    if (tick == 14) {
+      EXPECT_EQ(form.stepCounter, 0);
+    }
+  }
+}
+
+TEST(DownloadAnimationTest, TheTwoImagesTakeTurns) {
+  ui::FrmDownload form;
+  StartDownloadAnimation(form);
+  EXPECT_TRUE(form.picUp.Visible());
+  EXPECT_FALSE(form.picDown.Visible());
+  for (int tick = 1; tick <= 4; ++tick) {
+    BlinkTick(form);
+    EXPECT_EQ(form.picDown.Visible(), tick % 2 == 1);
+    EXPECT_NE(form.picUp.Visible(), form.picDown.Visible());
+  }
+}
+
+TEST(UpdateBaseTest, PlaceholderEmptyAndInnerWww) {
+  EXPECT_EQ(BuildUpdateBase(kWebSitePlaceholder), kDefaultUpdateBase);
+  EXPECT_EQ(BuildUpdateBase(""), "http://www.");
+  EXPECT_EQ(BuildUpdateBase("updates.www.kestrian.example/x"), "http://updates.www.kestrian.example");
+}
+
+}  // namespace
+}  // namespace kestrian::update

@@ -1,0 +1,242 @@
+#include "core/restart_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/fake_machine.h"
+
+namespace kestrian::core {
+namespace {
+
+using testing::FakeDesktop;
+
+constexpr const char* kProgram = "C:\\Program Files\\Kestrian\\Kestrian.exe";
+constexpr const char* kLog = "C:\\Program Files\\Kestrian\\AppRestart.log";
+constexpr const char* kNow = "12/6/2026 9:30:00 AM";
+constexpr int kNormal = platform::show_styles::kNormal;
+constexpr RestartTiming kShortTiming{2000, 500};  // four waits
+
+// Forwards to the fake processes and runs `onWait` before each wait, so a test can act as
+// the ending program does.
+class WatchedProcesses final : public platform::Processes {
+ public:
+  explicit WatchedProcesses(platform::Processes& inner) : inner_(inner) {}
+  std::vector<platform::ProcessEntry> Snapshot() override { return inner_.Snapshot(); }
+  platform::Result<std::string> MainModulePath(std::uint32_t id) override { return inner_.MainModulePath(id); }
+  bool Terminate(std::uint32_t id, std::uint32_t exitCode) override { return inner_.Terminate(id, exitCode); }
+  void TerminateWithOwnExitCode(std::uint32_t id) override { inner_.TerminateWithOwnExitCode(id); }
+  bool WaitForEnd(std::uint32_t id, std::uint32_t milliseconds) override {
+    if (onWait) onWait();
+    return inner_.WaitForEnd(id, milliseconds);
+  }
+  std::function<void()> onWait;
+
+ private:
+  platform::Processes& inner_;
+};
+
+// The program's folder with the helper and the program in it, and RESTART as `restart`
+// (nullptr: no value).
+struct Scene {
+  explicit Scene(const char* restart = "True") {
+    machine.environment.executablePath = "C:\\Program Files\\Kestrian\\AppRestart.exe";
+    machine.files.PutFile(kProgram, "MZ");
+    if (restart) settings.Save(settings::kRestart, restart);
+  }
+  RestartOutcome Restart(RestartTiming timing = {}) {
+    return RunRestart({machine.files, machine.environment, machine.clock, processes, machine.desktop},
+                      settings, timing);
+  }
+  void Share(const char* product, const char* file) {
+    SettingsStore shared(machine.registry, "RuvaveZezuvozUvuvizev");
+    shared.Save(settings::kSharedProduct, product);
+    shared.Save(settings::kSharedFile, file);
+  }
+  std::optional<std::string> Log() const { return machine.files.Content(kLog); }
+
+  testing::FakeMachine machine;
+  SettingsStore settings{machine.registry, "Kestrian"};
+  WatchedProcesses processes{machine.processes};
+};
+
+std::vector<FakeDesktop::Command> Started(const std::string& path = kProgram) {
+  return {{"\"" + path + "\"", kNormal}};
+}
+
+class RestartHelperTest : public ::testing::Test, protected Scene {};
+
+TEST(RestartHelper, StartsTheProgramOnlyWhenRestartReadsTrue) {
+  const struct {
+    const char* restart;  // nullptr: no value
+    const char* show;
+    bool started;
+  } cases[] = {
+      {"True", "True", true},   // a user-started update
+      {"True", "false", true},  // an unattended one: the program goes back to the tray itself
+      {"True", nullptr, true},
+      {"true", "false", true},
+      {"TRUE", "True", true},
+      {"False", "True", false},
+      {"False", "false", false},
+      {nullptr, nullptr, false},
+      {"", "True", false},
+      {"1", "True", false},
+      {"Yes", "True", false},
+      {" True", "True", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("RESTART=") + (c.restart ? c.restart : "<none>") +
+                 " SHOW=" + (c.show ? c.show : "<none>"));
+    Scene scene(c.restart);
+    const auto& restart = settings::kRestart;
+    if (c.show) scene.settings.Save(settings::kShow, c.show);
+    EXPECT_EQ(scene.Restart(), c.started ? RestartOutcome::Started : RestartOutcome::NotRequested);
+    EXPECT_EQ(scene.machine.desktop.commands, c.started ? Started() : std::vector<FakeDesktop::Command>{});
+    // The helper writes nothing: RESTART stays for the program to reset at its start.
+    EXPECT_EQ(scene.settings.Get(restart.section, restart.name, "<none>"), c.restart ? c.restart : "<none>");
+    EXPECT_FALSE(scene.Log().has_value());
+  }
+}
+
+TEST(RestartHelper, WaitsForEveryCopyOfTheProgramInItsFolderOnly) {
+  struct Process {
+    const char* modulePath;
+    int waitsToEnd;  // 0: never ends
+  };
+  const struct {
+    const char* name;
+    std::vector<Process> running;
+    int waits;
+  } cases[] = {
+      {"none running", {}, 0},
+      {"ends during the third wait", {{kProgram, 3}}, 3},
+      {"two copies", {{kProgram, 2}, {kProgram, 1}}, 3},
+      {"path in another letter case", {{"c:\\PROGRAM FILES\\kestrian\\KESTRIAN.EXE", 2}}, 2},
+      {"same name in another folder", {{"C:\\Other\\Kestrian.exe", 0}}, 0},
+      {"another program in the folder", {{"C:\\Program Files\\Kestrian\\kscan.exe", 0}}, 0},
+      {"ends during the last wait", {{kProgram, 4}}, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene scene;
+    for (const auto& process : c.running) {
+      const auto id = scene.machine.processes.Start("Kestrian.exe", process.modulePath);
+      scene.machine.processes.EndAfterWaits(id, process.waitsToEnd);
+    }
+    EXPECT_EQ(scene.Restart(kShortTiming), RestartOutcome::Started);
+    EXPECT_EQ(scene.machine.processes.waitCalls, c.waits);
+    EXPECT_EQ(scene.machine.desktop.commands, Started());
+    EXPECT_FALSE(scene.Log().has_value());
+  }
+}
+
+TEST_F(RestartHelperTest, AProgramThatNeverEndsIsNotStartedTwice) {
+  machine.processes.Start("Kestrian.exe", kProgram);
+  EXPECT_EQ(Restart(), RestartOutcome::StillRunning);
+  EXPECT_EQ(machine.processes.waitCalls, 120);  // 60 seconds in waits of half a second
+  EXPECT_TRUE(machine.desktop.commands.empty());
+  EXPECT_EQ(Log(), std::string(kNow) + " - " + kProgram +
+                       " is still running after 60 seconds; not restarted.\r\n");
+}
+
+TEST_F(RestartHelperTest, TheTimeOutCoversAllCopiesTogether) {
+  const auto first = machine.processes.Start("Kestrian.exe", kProgram);
+  machine.processes.EndAfterWaits(first, 3);
+  machine.processes.Start("Kestrian.exe", kProgram);  // never ends
+  EXPECT_EQ(Restart(kShortTiming), RestartOutcome::StillRunning);
+  EXPECT_EQ(machine.processes.waitCalls, 4);
+  EXPECT_TRUE(machine.desktop.commands.empty());
+  EXPECT_TRUE(Log().has_value());
+}
+
+TEST_F(RestartHelperTest, NoRequestMeansNoWait) {
+  settings.Save(settings::kRestart, "False");
+  machine.processes.Start("Kestrian.exe", kProgram);  // the user's running copy
+  EXPECT_EQ(Restart(), RestartOutcome::NotRequested);
+  EXPECT_EQ(machine.processes.waitCalls, 0);
+  EXPECT_TRUE(machine.desktop.commands.empty());
+  EXPECT_FALSE(Log().has_value());
+}
+
+TEST_F(RestartHelperTest, AnOrderlyEndDuringTheWaitWithdrawsTheRequest) {
+  const auto id = machine.processes.Start("Kestrian.exe", kProgram);
+  machine.processes.EndAfterWaits(id, 2);
+  processes.onWait = [this] { settings.Save(settings::kRestart, "False"); };
+  EXPECT_EQ(Restart(), RestartOutcome::NotRequested);
+  EXPECT_TRUE(machine.desktop.commands.empty());
+  EXPECT_FALSE(Log().has_value());
+}
+
+TEST(RestartHelper, FailuresAppendOneLineToTheLog) {
+  const struct {
+    const char* name;
+    bool fileThere;
+    platform::Status startStatus;
+    RestartOutcome outcome;
+    const char* reason;
+  } cases[] = {
+      {"program file missing", false, platform::kOk, RestartOutcome::ProgramMissing,
+       " was not found; not restarted."},
+      {"start refused", true, platform::kAccessDenied, RestartOutcome::StartFailed,
+       " could not be started (error 5)."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene scene;
+    if (!c.fileThere) scene.machine.files.Delete(kProgram);
+    scene.machine.files.PutFile(kLog, "earlier line\r\n");
+    scene.machine.desktop.runStatus = c.startStatus;
+    EXPECT_EQ(scene.Restart(), c.outcome);
+    EXPECT_EQ(scene.Log(), std::string("earlier line\r\n") + kNow + " - " + kProgram + c.reason + "\r\n");
+    EXPECT_EQ(scene.machine.desktop.commands.size(), c.fileThere ? 1u : 0u);
+  }
+}
+
+TEST_F(RestartHelperTest, AFolderNamedLikeTheProgramIsNoProgram) {
+  machine.files.Delete(kProgram);
+  machine.files.PutFolder(kProgram);
+  EXPECT_EQ(Restart(), RestartOutcome::ProgramMissing);
+  EXPECT_TRUE(machine.desktop.commands.empty());
+}
+
+TEST(RestartHelper, TheSharedEntryNamesTheProgramFileOfThisProduct) {
+  const struct {
+    const char* product;  // nullptr: no shared entry
+    const char* file;
+    const char* expected;
+  } cases[] = {
+      {nullptr, nullptr, "Kestrian.exe"},
+      {"Kestrian", "Kestrian.exe", "Kestrian.exe"},
+      {"Kestrian", "KestrianPro.exe", "KestrianPro.exe"},
+      {"KESTRIAN", "KestrianPro.exe", "KestrianPro.exe"},
+      {"Kestrian", "", "Kestrian.exe"},
+      {"Kestrian", "D:\\Elsewhere\\Tool.exe", "Tool.exe"},  // always in the helper's folder
+      {"Another Product", "Another.exe", "Kestrian.exe"},    // the entry of another program
+      {"", "Another.exe", "Kestrian.exe"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.product ? c.product : "<none>") + " / " + (c.file ? c.file : "<none>"));
+    Scene scene;
+    if (c.product) scene.Share(c.product, c.file);
+    EXPECT_EQ(RestartProgramFile(scene.settings), c.expected);
+  }
+}
+
+TEST_F(RestartHelperTest, WaitsForAndStartsTheFileTheSharedEntryNames) {
+  const std::string renamed = "C:\\Program Files\\Kestrian\\KestrianPro.exe";
+  Share("Kestrian", "KestrianPro.exe");
+  machine.files.PutFile(renamed, "MZ");
+  const auto id = machine.processes.Start("KestrianPro.exe", renamed);
+  machine.processes.EndAfterWaits(id, 2);
+  machine.processes.Start("Kestrian.exe", kProgram);  // not the program now: never waited for
+  EXPECT_EQ(Restart(), RestartOutcome::Started);
+  EXPECT_EQ(machine.processes.waitCalls, 2);
+  EXPECT_EQ(machine.desktop.commands, Started(renamed));
+}
+
+}  // namespace
+}  // namespace kestrian::core

@@ -1,0 +1,214 @@
+// Live Update on the real machine: real HTTP through the Internet settings' proxy to the
+// test's update host on loopback, real files in a temporary application folder, and the
+// real registry for the settings (under an application name of the test's own). The host
+// serves versions R 12, F 7, E 30, C 5; host names choose its failures.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/settings_store.h"
+#include "platform/win32/win32_machine.h"
+#include "support/scripted_host.h"
+#include "update/live_update.h"
+#include "win32/proxy_setting.h"
+
+namespace kestrian::update {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kOldContent = "old definitions\r\n";
+constexpr const char* kTestApplication = "KestrianLiveUpdateTest";
+
+class NoProgressWindow final : public ProgressWindow {
+ public:
+  void Show() override {}
+  void LoadHidden() override {}
+  void Close() override {}
+  ui::FrmDownload& Form() override { return form; }
+  ui::FrmDownload form;
+};
+
+class NoNoticeWindow final : public NoticeWindow {
+ public:
+  void Show() override { ++shown; }
+  void Close() override {}
+  ui::FrmSignatureUpdated& Form() override { return form; }
+  ui::FrmSignatureUpdated form;
+  int shown = 0;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+fs::path ServedTree() {
+  const char* root = std::getenv("KESTRIAN_UPDATE_HOST_ROOT_WINDOWS");
+  return root != nullptr ? fs::path(root) : fs::path();
+}
+
+class LiveUpdateOnWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(ServedTree().empty()) << "run through with_update_host.sh";
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    appFolder = fs::path(temp) / ("kestrian-live-update-" + std::to_string(::GetCurrentProcessId()));
+    fs::remove_all(appFolder);
+    fs::create_directories(appFolder);
+    for (const DefinitionKind& kind : kDefinitionKinds) WriteFile(appFolder / kind.localFile, kOldContent);
+    folder = core::ApplicationFolder(appFolder.string());
+    StoreVersions("12", "7", "30", "5");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(appFolder, ignored);
+    machine.Get().registry.DeleteTree(platform::roots::kCurrentUser,
+                                      std::string("Software\\VB and VBA Program Settings\\") + kTestApplication);
+  }
+
+  void StoreVersions(const char* registry, const char* file, const char* exe, const char* cookie) {
+    settings.Save("OptionAndSettings", "RegistryDefinition", registry);
+    settings.Save("OptionAndSettings", "FileDefinition", file);
+    settings.Save("OptionAndSettings", "EXEDefinition", exe);
+    settings.Save("OptionAndSettings", "CookieDefinition", cookie);
+  }
+  std::string Setting(const char* key) { return settings.Get("OptionAndSettings", key, "<none>"); }
+
+  // Runs the user-started update against the host named `site`.
+  void RunAgainst(const char* site, UpdateTimeouts timeouts = {}) {
+    version.comments = site;
+    LiveUpdate update({form, settings, machine.Get(), folder, host, version, progress, notice},
+                      {[] {}, [] {}, [this] { ended = true; }}, timeouts);
+    update.RunLiveUpdate();
+  }
+
+  // The folder holds the old definitions and nothing else: no holding file, no part of one.
+  void ExpectNothingChanged() {
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(appFolder)) {
+      ++files;
+      EXPECT_EQ(ReadFile(entry.path()), kOldContent) << entry.path();
+    }
+    EXPECT_EQ(files, kDefinitionKinds.size());
+  }
+
+  platform::win32::Win32Machine machine;
+  testing::ScriptedHost host;
+  ui::FrmMain form;
+  fs::path appFolder;
+  core::ApplicationFolder folder{""};
+  core::SettingsStore settings{machine.Get().registry, kTestApplication};
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "", 1, 6};
+  NoProgressWindow progress;
+  NoNoticeWindow notice;
+  bool ended = false;
+};
+
+TEST_F(LiveUpdateOnWindows, OnlyTheExecutableKindIsDownloadedWhetherTheStoredVersionIsOlderOrNewer) {
+  const std::string served = ReadFile(ServedTree() / "definitions/data/ExeDefinition.dat");
+  ASSERT_FALSE(served.empty());
+  for (const char* stored : {"29", "31"}) {
+    StoreVersions("12", "7", stored, "5");
+    ended = false;
+    RunAgainst("www.kestrian.example");
+    EXPECT_TRUE(ended) << stored;
+    EXPECT_EQ(ReadFile(appFolder / "DLExeDefinition.dat"), served) << stored;
+    EXPECT_EQ(ReadFile(appFolder / "ExeDefinition.dat"), kOldContent) << stored;
+    for (const char* other : {"DLRegistryDefinition.dat", "DLFileDefinition.dat", "DLBlockedCookies.dat",
+                              "DLExeDefinition.dat.download"}) {
+      EXPECT_FALSE(fs::exists(appFolder / other)) << stored << ' ' << other;
+    }
+    EXPECT_EQ(Setting("EXEDefinition"), "30") << stored;
+    EXPECT_EQ(Setting("SHOW"), "True");
+    EXPECT_EQ(Setting("RESTART"), "True");
+    EXPECT_TRUE(host.Messages().empty());
+    fs::remove(appFolder / "DLExeDefinition.dat");
+  }
+}
+
+TEST_F(LiveUpdateOnWindows, AMissingFileIsDownloadedAtAnEqualVersion) {
+  fs::remove(appFolder / "BlockedCookies.dat");
+  RunAgainst("www.kestrian.example");
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(ReadFile(appFolder / "DLBlockedCookies.dat"),
+            ReadFile(ServedTree() / "definitions/data/BlockedCookies.dat"));
+  EXPECT_FALSE(fs::exists(appFolder / "DLExeDefinition.dat"));
+  EXPECT_EQ(Setting("CookieDefinition"), "5");
+}
+
+TEST_F(LiveUpdateOnWindows, AllEqualGivesTheMostRecentMessage) {
+  RunAgainst("www.kestrian.example");
+  EXPECT_FALSE(ended);
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, "You are using the most recent definition list (version 30).");
+  ExpectNothingChanged();
+  EXPECT_EQ(Setting("RESTART"), "<none>");
+}
+
+// Hosts that fail in each way the network can: the old files stay, nothing half-done is left.
+TEST_F(LiveUpdateOnWindows, AFailingHostLosesNothing) {
+  struct Case {
+    const char* site;
+    bool downloadAttempted;  // the page was read, the data file failed
+  };
+  const Case cases[] = {
+      {"www.missing.example", false},    // 404 for everything
+      {"www.errorpage.example", false},  // an error page that also names a version
+      {"www.garbage.example", false},    // text after the number
+      {"www.slow.example", false},       // connects, never answers
+      {"www.cut.example", true},         // the data file stops half-way and closes
+      {"www.stall.example", true},       // the data file stops half-way and hangs
+  };
+  for (const Case& c : cases) {
+    StoreVersions("12", "7", "29", "5");
+    ended = false;
+    const std::size_t messagesBefore = host.Messages().size();
+    const DWORD started = ::GetTickCount();
+    RunAgainst(c.site, {std::chrono::milliseconds(2000), std::chrono::milliseconds(2000)});
+    const DWORD took = ::GetTickCount() - started;
+    ExpectNothingChanged();
+    EXPECT_EQ(Setting("EXEDefinition"), "29") << c.site;
+    EXPECT_EQ(ended, c.downloadAttempted) << c.site;  // a failed download still restarts
+    ASSERT_GT(host.Messages().size(), messagesBefore) << c.site;
+    EXPECT_EQ(host.Messages().back().text,
+              c.downloadAttempted ? "Definitions could not be downloaded.  Please check your internet connection."
+                                  : "You are using the most recent definition list (version 29).")
+        << c.site;
+    // Four pages of at most two seconds each, and a download that stalls for two.
+    EXPECT_LT(took, 20000u) << c.site;
+  }
+}
+
+// No host at all: the proxy the Internet settings name does not answer. Every kind is
+// skipped at once and the user hears that the definitions are current.
+TEST_F(LiveUpdateOnWindows, AHostThatCannotBeReachedSkipsEveryKindAtOnce) {
+  StoreVersions("12", "7", "29", "5");
+  const testing::ProxyServerSetting downProxy("127.0.0.1:" + std::to_string(testing::ClosedPort()));
+  const DWORD started = ::GetTickCount();
+  RunAgainst("www.kestrian.example");
+  EXPECT_LT(::GetTickCount() - started, 10000u);  // no page time-out was waited for
+  EXPECT_FALSE(ended);
+  ExpectNothingChanged();
+  EXPECT_EQ(form.lblWebText.Caption(), " page can not be displayed ");
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, "You are using the most recent definition list (version 29).");
+}
+
+}  // namespace
+}  // namespace kestrian::update

@@ -1,0 +1,50 @@
+#pragma once
+// What the Win32 window tests share: an owner window, a window's text and its place, and a
+// message loop that runs until a condition holds.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "app/dialog_support.h"
+#include "app/win32_host.h"
+
+namespace kestrian::testing {
+
+using app::UniqueWindow;
+
+// A top-level window to own the windows under test. Under Wine without a window manager,
+// hiding or destroying a shown top-level window waits two seconds; owners the test does not
+// look at stay hidden.
+inline UniqueWindow MakeOwner(const char* title, bool shown = false) {
+  UniqueWindow owner(::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW, 50, 50, 500, 400,
+                                       nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+  if (shown) ::ShowWindow(owner.get(), SW_SHOW);
+  return owner;
+}
+
+inline std::string TextOf(HWND window) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+inline RECT BoundsOf(HWND window) {
+  RECT bounds{};
+  ::GetWindowRect(window, &bounds);
+  return bounds;
+}
+
+// Runs the queue through the program's dispatch until `done`, at most `timeoutMs`.
+inline bool PumpUntil(app::Win32Host& host, const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) host.Dispatch(message);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+}  // namespace kestrian::testing
