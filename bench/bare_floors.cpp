@@ -5,6 +5,8 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 namespace kestrian::bench {
 
 namespace {
@@ -72,7 +74,8 @@ double FileFloor(const std::string& definitionFile, const std::vector<std::strin
   return NowMs() - start;
 }
 
-double ProcessFloor(const std::string& definitionFile, int& processCount) {
+double ProcessFloor(const std::string& definitionFile, const std::vector<std::uint32_t>& listedIds,
+                    int& processCount) {
   const double start = NowMs();
   ReadWhole(definitionFile.c_str());
   processCount = 0;
@@ -82,11 +85,13 @@ double ProcessFloor(const std::string& definitionFile, int& processCount) {
   entry.dwSize = sizeof entry;
   std::vector<DWORD> ids;
   for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
-    ids.push_back(entry.th32ProcessID);
+    ++processCount;
+    if (std::binary_search(listedIds.begin(), listedIds.end(), entry.th32ProcessID)) {
+      ids.push_back(entry.th32ProcessID);
+    }
   }
   ::CloseHandle(snapshot);
   for (DWORD id : ids) {
-    ++processCount;
     HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
     if (process == nullptr) continue;
     HMODULE modules[25];

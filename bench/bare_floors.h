@@ -2,6 +2,7 @@
 // The bare platform calls each scan phase cannot avoid, in tight loops of raw Win32 calls,
 // with everything that is not a platform call (decoding, parsing, path building) done
 // beforehand. Each returns its elapsed milliseconds.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,11 @@ double RegistryFloor(const std::string& definitionFile, const std::vector<Regist
 // each file found.
 double FileFloor(const std::string& definitionFile, const std::vector<std::string>& paths);
 
-// Reads the definition file, walks one process snapshot and asks every process for its main
-// module's path.
-double ProcessFloor(const std::string& definitionFile, int& processCount);
+// Reads the definition file, walks one process snapshot and asks each process whose name is
+// listed (`listedIds`, sorted, worked out beforehand) for its main module's path. The others
+// need no call: the scan passes over them by their snapshot name.
+double ProcessFloor(const std::string& definitionFile, const std::vector<std::uint32_t>& listedIds,
+                    int& processCount);
 
 // Reads the pattern file, lists the cookie folder and reads every file in it.
 double CookieFloor(const std::string& patternFile, const std::string& cookieFolder);

@@ -24,6 +24,8 @@
 #include "bench/phase_steps.h"
 #include "core/application_folder.h"
 #include "core/definition_files.h"
+#include "core/definition_line.h"
+#include "core/line_reader.h"
 #include "core/program_state.h"
 #include "core/settings_store.h"
 #include "core/text.h"
@@ -31,6 +33,7 @@
 #include "scan/cookie_scanner.h"
 #include "scan/file_definition.h"
 #include "scan/file_scanner.h"
+#include "scan/process_names.h"
 #include "scan/process_scanner.h"
 #include "scan/registry_definition.h"
 #include "scan/registry_scanner.h"
@@ -127,6 +130,23 @@ int Run(int reps, bool repsGiven, const std::string& only) {
               Grouped(valueProbesInExistingKeys).c_str());
   std::printf("Ready to time after %.1f s.\n", (NowMs() - started) / 1000.0);
 
+  // The processes whose names are listed: the only ones the process phase must open.
+  std::vector<std::uint32_t> listedProcessIds;
+  {
+    std::string names;
+    const auto content = machine.files.ReadAll(planted.DefinitionFile("ExeDefinition.dat"));
+    core::LineReader reader(content.ok() ? content.value() : std::string());
+    std::string_view line;
+    while (reader.Next(line)) names.append(core::DecodeDefinitionLine(line)).append("\r\n");
+    for (const auto& entry : machine.processes.Snapshot()) {
+      if (scan::MatchesExeDefinition(names, core::ToUpper(entry.exeFile))) {
+        listedProcessIds.push_back(entry.id);
+      }
+    }
+    std::sort(listedProcessIds.begin(), listedProcessIds.end());
+  }
+  std::printf("Running processes under listed names: %zu\n", listedProcessIds.size());
+
   const std::string cookieFolder = planted.CookieFolder();
   const StepInputs stepInputs{machine, folder, counts, planted, folders};
   int processCount = 0;
@@ -152,7 +172,10 @@ int Run(int reps, bool repsGiven, const std::string& only) {
                       scanner.ScanProcessesNT();
                       return static_cast<std::size_t>(rig.state.session.spywareFound);
                     },
-                    [&] { return ProcessFloor(planted.DefinitionFile("ExeDefinition.dat"), processCount); },
+                    [&] {
+                      return ProcessFloor(planted.DefinitionFile("ExeDefinition.dat"),
+                                          listedProcessIds, processCount);
+                    },
                     [&] { return ProcessSteps(stepInputs); }});
   phases.push_back({"registry", Grouped(counts.registry) + " lines",
                     [&](Rig& rig) {

@@ -91,11 +91,11 @@ std::vector<Step> ProcessSteps(const StepInputs& in) {
 
   const auto entries = in.machine.processes.Snapshot();
   start = NowMs();
-  for (const auto& entry : entries) {
-    const std::string name(scan::ProcessFileName(core::ToUpper(entry.exeFile)));
-    scan::MatchesExeDefinition(text, name);
-  }
-  steps.push_back({"match " + std::to_string(entries.size()) + " process names", NowMs() - start});
+  scan::SnapshotNameRule rule;
+  rule.Use(text);
+  for (const auto& entry : entries) rule.RulesOut(entry.exeFile);
+  steps.push_back({"the snapshot-name rule for " + std::to_string(entries.size()) + " processes",
+                   NowMs() - start});
   steps.push_back({std::to_string(in.counts.executables / 100) + " progress refreshes",
                    ProgressRefreshes(in, in.counts.executables / 100,
                                      "Inspecting Memory: \r\nadproc4999.exe")});

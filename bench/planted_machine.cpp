@@ -43,14 +43,21 @@ std::string TwoByte(std::string_view text) {
   }
   return out;
 }
+}  // namespace
+
+std::string CompanyBlock(std::string_view company) {
+  return std::string("\x01\x00", 2) + TwoByte("StringFileInfo") + std::string(6, '\0') +
+         std::string("\x01\x00", 2) + TwoByte("CompanyName") + std::string(2, '\0') +
+         TwoByte(company) + std::string(2, '\0');
+}
+
+namespace {
 
 // An executable-looking file with a version block naming its company, about 6 KB.
 std::string FakeExecutable(const std::string& company) {
   std::string bytes = "MZ";
   bytes.resize(4096, '\x90');
-  bytes += std::string("\x01\x00", 2) + TwoByte("StringFileInfo") + std::string(6, '\0');
-  bytes += std::string("\x01\x00", 2) + TwoByte("CompanyName") + std::string(2, '\0');
-  bytes += TwoByte(company) + std::string(2, '\0');
+  bytes += CompanyBlock(company);
   bytes += std::string("\x01\x00", 2) + TwoByte("FileDescription") + std::string(2, '\0');
   bytes += TwoByte("Helper") + std::string(2, '\0');
   bytes.resize(6144, '\0');

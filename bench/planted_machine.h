@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrian::bench {
@@ -73,6 +74,9 @@ class PlantedMachine {
 
 // Writes `bytes` to a new file, replacing any; false when it cannot be created.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
+// A version block naming the company, in two-byte text, as the scan's company search of a
+// file's raw bytes finds it.
+std::string CompanyBlock(std::string_view company);
 void RemoveFolderTree(const std::string& folder);
 
 }  // namespace kestrian::bench

@@ -75,4 +75,16 @@ void CenterOver(HWND window, HWND owner) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+DisabledOwner::DisabledOwner(HWND owner) : owner_(owner), focus_(::GetFocus()) {
+  // EnableWindow answers whether the window was disabled already.
+  disabled_ = owner_ != nullptr && !::EnableWindow(owner_, FALSE);
+}
+
+DisabledOwner::~DisabledOwner() {
+  if (!disabled_) return;
+  ::EnableWindow(owner_, TRUE);
+  ::SetActiveWindow(owner_);
+  if (focus_ != nullptr && (focus_ == owner_ || ::IsChild(owner_, focus_))) ::SetFocus(focus_);
+}
+
 }  // namespace kestrian::app

@@ -72,4 +72,21 @@ INT_PTR RouteDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // Over the owner when it is on screen, else in the middle of the work area; never off it.
 void CenterOver(HWND window, HWND owner);
 
+// The owner of a modal window, disabled for as long as this object lives. Enabled again
+// before the modal window goes, it gets the activation back (not some other program's window)
+// and its focused control. An owner that was disabled already (by an outer modal window) is
+// left to that window.
+class DisabledOwner {
+ public:
+  explicit DisabledOwner(HWND owner);
+  ~DisabledOwner();
+  DisabledOwner(const DisabledOwner&) = delete;
+  DisabledOwner& operator=(const DisabledOwner&) = delete;
+
+ private:
+  HWND owner_;
+  HWND focus_;
+  bool disabled_ = false;
+};
+
 }  // namespace kestrian::app

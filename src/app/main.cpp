@@ -9,10 +9,12 @@
 #include "app/about_box.h"
 #include "app/delete_failed_window.h"
 #include "app/download_window.h"
+#include "app/home_page_alert_window.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
 #include "app/splash_window.h"
+#include "app/spyware_alert_window.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_popup.h"
 #include "app/update_notice_window.h"
@@ -29,6 +31,8 @@
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
+#include "protect/home_page_shield.h"
+#include "protect/memory_shield.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_machine.h"
 #include "removal/check_mirroring.h"
@@ -59,6 +63,9 @@ class Program {
     aboutBox_.emplace(host_, window_.Handle(), version_, [this] { OpenWebsite(); });
     trayPopup_.emplace(host_, window_.Handle(), version_.productName, [this] { ShowProgram(); },
                        [this] { ExitProgram(); });
+    homePageAlert_.emplace(host_, window_.Handle(), version_.productName);
+    homePageShield_.emplace(form_, settings_, machine_.Get().registry, version_, *homePageAlert_,
+                            memoryShield_);
     downloadWindow_.emplace(host_, window_.Handle(), version_.productName);
     noticeWindow_.emplace(host_, version_.productName, [this] { liveUpdate_->NoticeOk(); });
     liveUpdate_.emplace(
@@ -285,6 +292,8 @@ class Program {
     window_.OnClick(form_.CmdProceed, [this] { scheduler_.OnApplyClick(); });
     window_.OnClick(form_.cmdDefaultSetting, [this] { scheduler_.OnResetClick(); });
     window_.OnTick(form_.tmrScheduler, [this] { schedulerTimer_.Tick(); });
+    window_.OnTick(form_.tmrMemoryInspected, [this] { memoryShield_.Tick(); });
+    window_.OnTick(form_.tmrCheckHomePage, [this] { homePageShield_->Tick(); });
   }
 
   int MessageLoop() {
@@ -310,8 +319,10 @@ class Program {
                              machine_.Get(), folder_, version_};
   core::ExclusionList exclusions_{machine_.Get().files, folder_, host_, state_.exclusionText};
   scan::CookieScanner cookieScan_{context_};
-  // The memory shield's alert is not part of the program yet; sessions never need it.
-  scan::ProcessScanner processScan_{context_, nullptr};
+  SpywareAlertWindow spywareAlert_{
+      host_, {state_, machine_.Get().processes, exclusions_, host_, version_.productName}};
+  scan::ProcessScanner processScan_{context_, &spywareAlert_};
+  protect::MemoryShield memoryShield_{form_, settings_, processScan_};
   scan::RegistryScanner registryScan_{context_};
   scan::FileScanner fileScan_{context_};
   removal::Removal removal_{context_};
@@ -335,6 +346,8 @@ class Program {
   std::optional<ReportWindow> reportWindow_;
   std::optional<AboutBox> aboutBox_;
   std::optional<TrayMenuPopup> trayPopup_;
+  std::optional<HomePageAlertWindow> homePageAlert_;
+  std::optional<protect::HomePageShield> homePageShield_;
   std::optional<DownloadWindow> downloadWindow_;
   std::optional<UpdateNoticeWindow> noticeWindow_;
   std::optional<update::LiveUpdate> liveUpdate_;

@@ -35,30 +35,6 @@ HFONT CreateReportFont(int dpi) {
                        FIXED_PITCH | FF_MODERN, "Courier New");
 }
 
-
-// The owner is disabled for as long as the report is up. Enabled again before the report
-// goes, it gets the activation back (not some other program's window) and its focused control.
-class DisabledOwner {
- public:
-  explicit DisabledOwner(HWND owner) : owner_(owner), focus_(::GetFocus()) {
-    // EnableWindow answers whether the window was disabled already (an outer modal window).
-    disabled_ = owner_ != nullptr && !::EnableWindow(owner_, FALSE);
-  }
-  ~DisabledOwner() {
-    if (!disabled_) return;
-    ::EnableWindow(owner_, TRUE);
-    ::SetActiveWindow(owner_);
-    if (focus_ != nullptr && (focus_ == owner_ || ::IsChild(owner_, focus_))) ::SetFocus(focus_);
-  }
-  DisabledOwner(const DisabledOwner&) = delete;
-  DisabledOwner& operator=(const DisabledOwner&) = delete;
-
- private:
-  HWND owner_;
-  HWND focus_;
-  bool disabled_ = false;
-};
-
 // One showing of the report: the window and its own message loop.
 class ReportDialog {
  public:

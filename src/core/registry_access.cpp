@@ -1,5 +1,8 @@
 #include "core/registry_access.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "core/text.h"
 
 namespace kestrian::core {
@@ -46,6 +49,41 @@ void SetValue(platform::Registry& registry, platform::RootKey root, std::string_
     return;
   }
   registry.SetValue(root, path, name, platform::RegistryValue::String(Trim(data)));
+}
+
+bool ReadRegistryString(platform::Registry& registry, platform::RootKey root, std::string_view path,
+                        std::string_view name, std::string& value) {
+  value.clear();
+  platform::RegistryValue stored;
+  if (registry.QueryValue(root, path, kKeyTestAccess, name, stored) != platform::kOk ||
+      stored.data.size() > kRegistryStringBytes) {
+    return false;
+  }
+  if (stored.type != platform::value_types::kString) return true;
+  std::string& text = stored.data;
+  if (!text.empty() && text.back() == '\0') text.pop_back();
+  value = std::move(text);
+  return true;
+}
+
+void WriteUserRegistryValue(platform::Registry& registry, std::string_view path,
+                            std::string_view name, std::string_view data, std::uint32_t type) {
+  if (!KeyExists(registry, platform::roots::kCurrentUser, path)) return;
+  platform::RegistryValue value;
+  switch (type) {
+    case platform::value_types::kString:
+      value = platform::RegistryValue::String(data);
+      break;
+    case platform::value_types::kDword: {
+      const auto number = ParseNumber(data);
+      if (!number || *number < INT32_MIN || *number > UINT32_MAX) return;
+      value = platform::RegistryValue::Dword(static_cast<std::uint32_t>(*number));
+      break;
+    }
+    default:
+      return;
+  }
+  registry.SetValue(platform::roots::kCurrentUser, path, name, value);
 }
 
 }  // namespace kestrian::core

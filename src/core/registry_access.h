@@ -1,5 +1,7 @@
 #pragma once
-// The registry tests of the registry scan and the value writer of the options page.
+// The registry tests of the registry scan, the value writer of the options page and the
+// string reader and writer of the home page shield.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,5 +29,23 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, std::stri
 // string with surrounding spaces removed.
 void SetValue(platform::Registry& registry, platform::RootKey root, std::string_view path,
               std::string_view name, std::string_view data);
+
+// The bytes the string reader takes: a longer value cannot be read.
+inline constexpr std::size_t kRegistryStringBytes = 1024;
+
+// Opens the key with kKeyTestAccess and reads the value into a buffer of
+// kRegistryStringBytes; one terminating zero is dropped. A key that cannot be opened or a
+// value that cannot be read gives an empty `value` and false. A value of another type than
+// REG_SZ (a number, an expandable string) was read but is not text: `value` is empty and the
+// answer true.
+bool ReadRegistryString(platform::Registry& registry, platform::RootKey root, std::string_view path,
+                        std::string_view name, std::string& value);
+
+// Writes a value under HKEY_CURRENT_USER into a key that exists and grants kKeyTestAccess
+// (a missing key is not created): type REG_SZ writes `data` with one terminating zero,
+// REG_DWORD the whole number `data` reads as. Any failure, a number that cannot be read or
+// another type, writes nothing, silently.
+void WriteUserRegistryValue(platform::Registry& registry, std::string_view path,
+                            std::string_view name, std::string_view data, std::uint32_t type);
 
 }  // namespace kestrian::core

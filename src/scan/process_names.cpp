@@ -7,6 +7,8 @@ namespace kestrian::scan {
 namespace {
 constexpr std::size_t kProcessNameLimit = 15;
 constexpr std::size_t kShortNameStem = 6;
+constexpr std::size_t kLongestFileName = 255;
+constexpr std::string_view kNotInPlainNames = "\\/:~?*\"<>|";
 }  // namespace
 
 std::string ResolveSystem32Path(std::string_view path, std::string_view systemFolder) {
@@ -51,6 +53,38 @@ bool ProcessNameMatches(std::string_view exeFile, std::string_view name) {
   const std::string fullForm = core::ToUpper(core::Trim(ReduceProcessName(name)));
   if (core::EqualsIgnoringCase(fullForm, entry)) return true;
   return core::ToUpper(core::Trim(ShortProcessName(name))) == entry;
+}
+
+bool IsPlainProcessName(std::string_view exeFile) {
+  if (exeFile.empty() || exeFile.size() > kLongestFileName) return false;
+  if (exeFile.front() == ' ' || exeFile.back() == ' ') return false;
+  for (const char c : exeFile) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E) return false;
+    if (kNotInPlainNames.find(c) != std::string_view::npos) return false;
+  }
+  return true;
+}
+
+bool SnapshotRulesOutProcess(std::string_view upperDefinitionText, std::string_view exeFile) {
+  if (!IsPlainProcessName(exeFile)) return false;
+  // Both sides upper-cased, a plain search finds what FindIgnoringCase finds.
+  return upperDefinitionText.find(core::ToUpper(exeFile)) == std::string_view::npos;
+}
+
+void SnapshotNameRule::Use(std::string_view definitionText) {
+  if (used_ && definitionText == text_) return;
+  used_ = true;
+  text_ = std::string(definitionText);
+  upperText_ = core::ToUpper(text_);
+  answers_.clear();
+}
+
+bool SnapshotNameRule::RulesOut(const std::string& exeFile) {
+  if (answers_.size() >= kRememberedNames) answers_.clear();
+  const auto [answer, added] = answers_.try_emplace(exeFile, false);
+  if (added) answer->second = SnapshotRulesOutProcess(upperText_, exeFile);
+  return answer->second;
 }
 
 }  // namespace kestrian::scan

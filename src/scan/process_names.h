@@ -2,6 +2,7 @@
 // The name rules of the process scan and of stopping a process by its name.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kestrian::scan {
 
@@ -26,5 +27,37 @@ bool ProcessNameMatches(std::string_view exeFile, std::string_view name);
 
 // The part after the last backslash.
 std::string_view ProcessFileName(std::string_view exeFile);
+
+// Whether the snapshot's name field is a plain file name, one the file name of the
+// process's main module path repeats without regard to case: 1 to 255 printable ASCII
+// characters, no space at either end, and none of \ / : (a path, as Windows 9x gives),
+// ~ (a short 8.3 name, whose long form the module path may show) or ? * " < > | (not a
+// file name, or one the code page conversion changed). A longer field may have been cut by
+// the snapshot's buffer; other characters may differ in case or form between the two.
+bool IsPlainProcessName(std::string_view exeFile);
+
+// Whether the snapshot's name alone shows that the process is not listed, so that its
+// module path need not be read: the name is plain and does not occur anywhere in the
+// definitions text (without regard to case). MatchesExeDefinition of the module path's file
+// name could only hold if that name, and so the snapshot's, occurred in the text.
+// `upperDefinitionText` is the definitions text upper-cased with core::ToUpper.
+bool SnapshotRulesOutProcess(std::string_view upperDefinitionText, std::string_view exeFile);
+
+// SnapshotRulesOutProcess over one definitions text, each name's answer remembered while the
+// text stays the same: the shields scan the same processes every few seconds, and a search
+// of a large text for every process would cost more than the rest of the run.
+class SnapshotNameRule {
+ public:
+  // The definitions text of this run; answers for another text are forgotten.
+  void Use(std::string_view definitionText);
+  bool RulesOut(const std::string& exeFile);
+
+ private:
+  static constexpr std::size_t kRememberedNames = 4096;  // then it starts afresh
+  bool used_ = false;
+  std::string text_;
+  std::string upperText_;
+  std::unordered_map<std::string, bool> answers_;
+};
 
 }  // namespace kestrian::scan

@@ -77,12 +77,18 @@ void ProcessScanner::LoadDefinitions(std::string& text, bool countEveryLine) {
 void ProcessScanner::ScanProcessesNT() {
   const auto entries = SnapshotProcesses(context_.machine.processes, context_.host);
   LoadDefinitions(definitionsNT_, false);
+  const bool prefilter = reads_ == ModulePathReads::UnlessTheNameRulesOut;
+  if (prefilter) nameRule_.Use(definitionsNT_);
   const std::string systemFolder = context_.machine.environment.SystemFolder();
   for (const auto& entry : entries) {
     ++context_.state.session.cookiesProcessesInspected;
     if (InSession()) ReportDefinitionProgress(context_.state.definitionCounts.executables);
     if (StopRequested()) return;
-    InspectProcessNT(entry.id, systemFolder);
+    // A process the snapshot's name rules out would fail the definition test below; it
+    // still counts as inspected and yields like any other.
+    if (!prefilter || !nameRule_.RulesOut(entry.exeFile)) {
+      InspectProcessNT(entry.id, systemFolder);
+    }
     context_.host.DoEvents();
   }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "scan/process_names.h"
 #include "scan/scan_context.h"
 #include "scan/scanners.h"
 
@@ -20,10 +21,22 @@ class SpywareAlert {
   virtual void Show(std::string_view companyCaption, std::string_view fileCaption) = 0;
 };
 
+// Which processes the NT variant asks for their main module's path.
+enum class ModulePathReads {
+  // Only those the snapshot's name does not rule out (SnapshotRulesOutProcess): a process
+  // whose plain name does not occur in the definitions is passed over unopened. The
+  // findings are the same as with Every.
+  UnlessTheNameRulesOut,
+  // Every process, as the scan did before; kept so tests and the benchmark can compare.
+  Every,
+};
+
 class ProcessScanner final : public ProcessScan {
  public:
   // Without an alert, findings outside a session are counted but nobody is asked.
-  ProcessScanner(ScanContext& context, SpywareAlert* alert) : context_(context), alert_(alert) {}
+  ProcessScanner(ScanContext& context, SpywareAlert* alert,
+                 ModulePathReads reads = ModulePathReads::UnlessTheNameRulesOut)
+      : context_(context), alert_(alert), reads_(reads) {}
 
   // Picks the variant by the operating system's platform id.
   void ScanRunningProcesses() override;
@@ -43,6 +56,8 @@ class ProcessScanner final : public ProcessScan {
 
   ScanContext& context_;
   SpywareAlert* alert_;
+  ModulePathReads reads_;
+  SnapshotNameRule nameRule_;   // kept from run to run
   std::string definitionsNT_;   // reloaded at every run
   std::string definitions9x_;   // loaded once, reloaded only while empty
   std::string lastDefinition_;  // the status text's last loaded line

@@ -1,4 +1,5 @@
 #include "contract/contract_world.h"
+#include "core/file_tests.h"
 #include "support/fake_machine.h"
 
 #include <vector>
@@ -31,6 +32,11 @@ class FakeWorld final : public ContractWorld {
   }
   std::uint32_t OwnProcessId() override { return ownId_; }
   std::string OwnExecutablePath() override { return kOwnPath; }
+  std::uint32_t StartWaitingProgram(std::string_view path, bool) override {
+    // The fake has no short names: the program runs under its long name.
+    fake_.files.PutFile(path, "MZ");
+    return fake_.processes.Start(std::string(core::FileNamePart(path)), std::string(path));
+  }
 
  private:
   FakeMachine fake_;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "contract/contract_world.h"
@@ -13,6 +14,18 @@ namespace kestrian::testing {
 
 namespace {
 using platform::win32::UniqueFileHandle;
+using platform::win32::UniqueHandle;
+
+// A copy of this program started with this argument only waits (StartWaitingProgram), and
+// ends by itself after a minute should nobody end it.
+constexpr const char* kWaitArgument = "--kestrian-contract-wait";
+[[maybe_unused]] const bool kWaitingCopy = [] {
+  const std::string_view commandLine = ::GetCommandLineA();
+  if (commandLine.find(kWaitArgument) == std::string_view::npos) return false;
+  ::Sleep(60 * 1000);
+  ::ExitProcess(0);
+  return true;
+}();
 
 // Distinct per world: the process id and the world's address.
 std::string UniqueSuffix(const void* world) {
@@ -52,6 +65,11 @@ class Win32World final : public ContractWorld {
     application_ = "KestrianContract" + suffix;
   }
   ~Win32World() override {
+    for (const auto& process : waiting_) {
+      ::TerminateProcess(process.get(), 0);
+      ::WaitForSingleObject(process.get(), 5000);
+    }
+    waiting_.clear();
     ReleaseAll();
     RemoveFolderTree(scratch_);
     ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
@@ -86,6 +104,32 @@ class Win32World final : public ContractWorld {
     char path[MAX_PATH] = {};
     return std::string(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
   }
+  std::uint32_t StartWaitingProgram(std::string_view path, bool throughShortPath) override {
+    std::string program(path);
+    if (!::CopyFileA(OwnExecutablePath().c_str(), program.c_str(), FALSE)) return 0;
+    if (throughShortPath) {
+      char shortPath[MAX_PATH] = {};
+      const DWORD length = ::GetShortPathNameA(program.c_str(), shortPath, MAX_PATH);
+      if (length == 0 || length >= MAX_PATH) return 0;
+      program.assign(shortPath, length);
+    }
+    std::string commandLine = "\"" + program + "\" " + kWaitArgument;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          DETACHED_PROCESS, nullptr, nullptr, &startup, &started)) {
+      return 0;
+    }
+    ::CloseHandle(started.hThread);
+    waiting_.emplace_back(started.hProcess);
+    // Its module list exists once the loader has run in it.
+    for (int attempt = 0; attempt < 500; ++attempt) {
+      if (machine_.Get().processes.MainModulePath(started.dwProcessId).ok()) break;
+      ::Sleep(20);
+    }
+    return started.dwProcessId;
+  }
 
  private:
   platform::win32::Win32Machine machine_;
@@ -93,6 +137,7 @@ class Win32World final : public ContractWorld {
   std::string key_;
   std::string application_;
   std::vector<UniqueFileHandle> held_;
+  std::vector<UniqueHandle> waiting_;
 };
 }  // namespace
 

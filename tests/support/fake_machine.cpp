@@ -1,12 +1,14 @@
 #include "support/fake_machine.h"
 
 #include "core/text.h"
+#include "scan/process_names.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
 
 namespace kestrian::testing {
 
@@ -348,6 +350,7 @@ std::vector<platform::ProcessEntry> FakeProcesses::Snapshot() {
 }
 
 platform::Result<std::string> FakeProcesses::MainModulePath(std::uint32_t id) {
+  ++modulePathCalls;
   for (const auto& process : running_) {
     if (process.id != id) continue;
     if (process.modulePath.empty()) return platform::Result<std::string>::Failure(platform::kAccessDenied);
@@ -388,6 +391,10 @@ void FakeProcesses::EndAfterWaits(std::uint32_t id, int waits) {
 }
 
 std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, bool terminable) {
+  if (!modulePath.empty() && scan::IsPlainProcessName(exeFile) &&
+      !core::EqualsIgnoringCase(exeFile, scan::ProcessFileName(modulePath))) {
+    throw std::invalid_argument("a process named " + exeFile + " cannot run " + modulePath);
+  }
   running_.push_back({nextId_, std::move(exeFile), std::move(modulePath), terminable});
   return nextId_++;
 }

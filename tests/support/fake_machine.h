@@ -149,7 +149,9 @@ class FakeProcesses final : public platform::Processes {
   void TerminateWithOwnExitCode(std::uint32_t id) override;
   bool WaitForEnd(std::uint32_t id, std::uint32_t milliseconds) override;
 
-  // Arrangement: starts a process and returns its id.
+  // Arrangement: starts a process and returns its id. As on Windows, a plain snapshot name
+  // (scan::IsPlainProcessName) is the file name of a readable module path, without regard to
+  // case; Start throws for a process that breaks this.
   std::uint32_t Start(std::string exeFile, std::string modulePath, bool terminable = true);
   bool Running(std::uint32_t id) const;
   void EndAfterWaits(std::uint32_t id, int waits);
@@ -157,6 +159,7 @@ class FakeProcesses final : public platform::Processes {
   std::vector<Termination> terminations;  // successful ones, in order
   int terminateCalls = 0;
   int waitCalls = 0;
+  int modulePathCalls = 0;
 
  private:
   std::vector<Process> running_;

@@ -181,8 +181,8 @@ TEST_F(ProcessScanner9xTest, DefinitionsLoadOnceAndStayForTheRun) {
 class StopProcessByNameTest : public ScanFixture {};
 
 TEST_F(StopProcessByNameTest, StopsTheFirstMatchingProcess) {
-  const auto first = machine.processes.Start("notepad.exe", "C:\\n1.exe");
-  const auto second = machine.processes.Start("NOTEPAD.EXE", "C:\\n2.exe");
+  const auto first = machine.processes.Start("notepad.exe", "C:\\One\\notepad.exe");
+  const auto second = machine.processes.Start("NOTEPAD.EXE", "C:\\Two\\NOTEPAD.EXE");
   EXPECT_TRUE(StopProcessByName(machine.processes, host, "NOTEPAD.EXE"));
   EXPECT_FALSE(machine.processes.Running(first));
   EXPECT_TRUE(machine.processes.Running(second));

@@ -124,7 +124,8 @@ TEST(RestartHelper, WaitsForEveryCopyOfTheProgramInItsFolderOnly) {
     SCOPED_TRACE(c.name);
     Scene scene;
     for (const auto& process : c.running) {
-      const auto id = scene.machine.processes.Start("Kestrian.exe", process.modulePath);
+      const std::string path = process.modulePath;
+      const auto id = scene.machine.processes.Start(path.substr(path.rfind('\\') + 1), path);
       scene.machine.processes.EndAfterWaits(id, process.waitsToEnd);
     }
     EXPECT_EQ(scene.Restart(kShortTiming), RestartOutcome::Started);

@@ -17,7 +17,20 @@
 
 namespace kestrian::scan {
 
-class ScanFixture : public ::testing::Test {
+// The world itself, for tests that need more than one.
+struct ScanWorld {
+  testing::FakeMachine machine;
+  testing::ScriptedHost host;
+  ui::FrmMain form;
+  ui::FrmDelete deleteFailed;
+  core::ProgramState state;
+  core::ApplicationFolder folder{"C:\\Kestrian"};
+  core::SettingsStore settings{machine.registry, "Kestrian"};
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
+  ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
+};
+
+class ScanFixture : public ::testing::Test, protected ScanWorld {
  protected:
   ScanFixture() {
     form.cmdScan.SetEnabled(false);
@@ -43,16 +56,6 @@ class ScanFixture : public ::testing::Test {
     for (const auto& item : list.Items()) texts.push_back(item.SubItem(column));
     return texts;
   }
-
-  testing::FakeMachine machine;
-  testing::ScriptedHost host;
-  ui::FrmMain form;
-  ui::FrmDelete deleteFailed;
-  core::ProgramState state;
-  core::ApplicationFolder folder{"C:\\Kestrian"};
-  core::SettingsStore settings{machine.registry, "Kestrian"};
-  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
-  ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
 };
 
 }  // namespace kestrian::scan

@@ -21,6 +21,7 @@
 namespace kestrian {
 namespace {
 
+using testing::PressInMessageBox;
 using testing::TextOf;
 
 // A phase of `items` slow items, as a real scanner walks them.
@@ -46,17 +47,6 @@ class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
   scan::ScanContext& context_;
 };
 
-
-// Waits for the product's message box and presses one of its buttons, as a user would.
-void PressInMessageBox(const char* title, int button) {
-  for (int i = 0; i < 500; ++i) {
-    if (HWND box = ::FindWindowA("#32770", title)) {
-      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-      return;
-    }
-    ::Sleep(10);
-  }
-}
 
 void WaitUntilEnabled(HWND window) {
   for (int i = 0; i < 500 && !::IsWindowEnabled(window); ++i) ::Sleep(10);

@@ -35,6 +35,19 @@ inline RECT BoundsOf(HWND window) {
   return bounds;
 }
 
+// Waits (five seconds at most) for a dialog with this title and presses one of its buttons,
+// as a user would; false when none showed. Meant for a thread beside the one that shows it.
+inline bool PressInMessageBox(const char* title, int button) {
+  for (int i = 0; i < 500; ++i) {
+    if (HWND box = ::FindWindowA("#32770", title)) {
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+      return true;
+    }
+    ::Sleep(10);
+  }
+  return false;
+}
+
 // Runs the queue through the program's dispatch until `done`, at most `timeoutMs`.
 inline bool PumpUntil(app::Win32Host& host, const std::function<bool()>& done, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();

@@ -1,0 +1,117 @@
+#include "app/spyware_alert_window.h"
+
+namespace kestrian::app {
+
+namespace {
+constexpr int kStopId = 1001;
+constexpr int kAllowId = 1002;
+constexpr int kFirstLabelId = 1100;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
+constexpr char kTitleSuffix[] = " Auto-Protect";
+}  // namespace
+
+SpywareAlertWindow::SpywareAlertWindow(Win32Host& host, protect::AlertServices services)
+    : host_(host), services_(services) {}
+
+SpywareAlertWindow::~SpywareAlertWindow() { Close(); }
+
+// Every finding gets a fresh window and model; an alert left open is replaced.
+void SpywareAlertWindow::Show(std::string_view companyCaption, std::string_view fileCaption) {
+  Close();
+  form_ = std::make_unique<ui::FrmSpywareFoundAlert>();
+  protect::OnAlertCreated(*form_, services_.state);
+  form_->lblAlertCompanyName.SetCaption(companyCaption);
+  form_->lblAlertFileName.SetCaption(fileCaption);
+  CreateEmptyDialog(kStyle, nullptr, &SpywareAlertWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!window_) {
+    // Nobody could be asked: the waiting scan must not wait for ever.
+    protect::AlertDismissed(services_.state);
+    return;
+  }
+  CenterOver(window_.get(), nullptr);
+  ::ShowWindow(window_.get(), SW_SHOWNORMAL);
+  ::SetForegroundWindow(window_.get());
+}
+
+INT_PTR CALLBACK SpywareAlertWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+  return RouteDialogMessage(window, message, wParam, lParam, &SpywareAlertWindow::OnInitDialog,
+                            &SpywareAlertWindow::OnMessage);
+}
+
+void SpywareAlertWindow::OnInitDialog(HWND window) {
+  window_.reset(window);
+  host_.AddDialogWindow(window);
+  ::SetWindowTextA(window, (std::string(services_.productName) + kTitleSuffix).c_str());
+  ::SetWindowLongPtrA(window, GWL_EXSTYLE, ::GetWindowLongPtrA(window, GWL_EXSTYLE) | WS_EX_TOPMOST);
+  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  dpi_ = ScreenDpi();
+  font_ = UniqueFont(CreateMessageFont());
+  boldFont_ = UniqueFont(CreateBoldFont(font_.get()));
+  SetClientSize(window, TwipsToPixels(ui::FrmSpywareFoundAlert::kWidth, dpi_),
+                TwipsToPixels(ui::FrmSpywareFoundAlert::kHeight, dpi_));
+  CreateControls();
+  // STOP is the safe choice and the default; Escape closes without an answer.
+  ::SendMessageA(window, DM_SETDEFID, kStopId, 0);
+}
+
+void SpywareAlertWindow::CreateControls() {
+  const HFONT font = font_ ? font_.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  int labelId = kFirstLabelId;
+  for (ui::CaptionedControl* control : form_->AllControls()) {
+    const bool isButton = control == &form_->cmdYes || control == &form_->cmdNO;
+    const bool isHeading = control == &form_->lblProductName;
+    const int id = control == &form_->cmdYes ? kStopId : control == &form_->cmdNO ? kAllowId : labelId++;
+    const DWORD style = isButton ? WS_TABSTOP | (id == kStopId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)
+                                 : SS_LEFT | SS_NOPREFIX;
+    const HFONT shown = isHeading && boldFont_ ? boldFont_.get() : font;
+    const HWND child = CreateHiddenChild(window_.get(), isButton ? "BUTTON" : "STATIC", style, id, shown);
+    if (child == nullptr) continue;
+    controls_.push_back(std::make_unique<NativeControl>(*control, child, dpi_));
+    controls_.back()->Refresh();
+  }
+}
+
+INT_PTR SpywareAlertWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) Answer(LOWORD(wParam));
+      return TRUE;
+    case WM_CLOSE:
+      Answer(IDCANCEL);
+      return TRUE;
+    case WM_DESTROY:
+      // Destroyed from outside (the program ends): the scan must not wait for it.
+      protect::AlertDismissed(services_.state);
+      controls_.clear();
+      host_.RemoveDialogWindow(window_.get());
+      static_cast<void>(window_.release());
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void SpywareAlertWindow::Answer(int button) {
+  if (!form_) return;
+  switch (button) {
+    case kStopId:
+      if (!form_->cmdYes.Enabled()) return;
+      protect::AlertStop(*form_, services_);
+      break;
+    case kAllowId: protect::AlertAllow(*form_, services_); break;
+    case IDCANCEL: protect::AlertDismissed(services_.state); break;
+    default: return;
+  }
+  Close();
+}
+
+void SpywareAlertWindow::Close() {
+  if (!window_) return;
+  controls_.clear();
+  host_.RemoveDialogWindow(window_.get());
+  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
+  window_.reset();
+}
+
+}  // namespace kestrian::app

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The shields in the real program, minimized to the tray with both of them on:
+#  - a listed program started after it is alerted within the memory shield's ten seconds;
+#    STOP ends it;
+#  - the Internet Explorer start page is remembered, a change to it is asked about within
+#    the home page shield's five seconds, and Yes writes the remembered page back.
+# Screenshots of both alerts are kept. The settings and the start page are put back.
+# usage: shields_run.sh KESTRIAN_EXE KDRIVE_EXE KDEFS_EXE SLEEPER_EXE SOURCES OUT
+set -eu
+exe=$1 kdrive=$2 kdefs=$3 sleeper=$4 sources=$5 out=$6
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../scripts/wine-run
+: "${DISPLAY:?the shields run needs a display (run under xvfb-run)}"
+
+rm -rf "$out" && mkdir -p "$out/app"
+cp "$exe" "$out/app/Kestrian.exe"
+
+wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
+source "$here/settings_guard.sh"
+drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"; }
+main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
+start_page() {  # the data of "Start Page", or nothing
+  "$wine_run" reg query "$main_key" /v "Start Page" >"$out/start-page.txt" 2>>"$out/wine.log" || return 0
+  tr -d '\r' <"$out/start-page.txt" | sed -n 's/^ *Start Page *REG_SZ *//p'
+}
+set_start_page() {
+  wine_quiet reg add "$main_key" /v "Start Page" /t REG_SZ /d "$1" /f || fail "cannot set the start page"
+}
+
+program= listed= page_saved=0
+cleanup() {
+  local status=$?
+  drive close || true
+  sleep 2
+  stop_processes $program $listed
+  if [ "$page_saved" -eq 1 ]; then
+    wine_quiet reg delete "$main_key" /v "Start Page" /f || true
+    wine_quiet reg import "$(windows_path "$out/start-page-saved.reg")" ||
+      { echo "shields run: the start page could not be put back"; status=1; }
+  fi
+  restore_program_settings || { echo "shields run: the settings could not be put back"; status=1; }
+  exit $status
+}
+trap cleanup EXIT
+fail() {
+  echo "shields run: $*"
+  cat "$out/kdrive.log" 2>/dev/null
+  exit 1
+}
+shoot() { import -window root "$out/$1" || fail "no screenshot $1"; }
+
+save_program_settings clear || fail "cannot save and clear the settings"
+wine_quiet reg export "$main_key" "$(windows_path "$out/start-page-saved.reg")" /y && page_saved=1
+for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
+  wine_quiet "$kdefs" encode "$(windows_path "$sources/${kind%%:*}.txt")" \
+    "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
+done
+set_setting optMemorySheildOn True
+set_setting optIEHomePageSheildOn True
+set_setting optAlwaysnotifybeforerestoring True
+set_setting optRestoredefaultwithoutnotification False
+wine_quiet reg add "$program_key\\Settings" /v Minimized /t REG_SZ /d Yes /f || fail "cannot set Minimized"
+first_page='http://www.first.example/'
+main_title="Kestrian by Kestrian Software"
+set_start_page "$first_page"
+
+"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
+program=$!
+drive wait-window 60 || fail "the program did not start"
+# The home page shield's first tick remembers the start page.
+for _ in $(seq 60); do [ "$(setting Homepage)" = "$first_page" ] && break; sleep 0.5; done
+[ "$(setting Homepage)" = "$first_page" ] || fail "the start page was not remembered: '$(setting Homepage)'"
+drive wait-gone "$main_title" 1 || fail "the program is not in the tray"
+
+# The memory shield: a listed program started after the program.
+cp "$sleeper" "$out/kshieldlisted.exe"
+"$wine_run" "$out/kshieldlisted.exe" >"$out/listed.log" 2>&1 &
+listed=$!
+started=$(date +%s)
+drive wait-title "Kestrian Auto-Protect" 20 || fail "the listed program was not alerted"
+took=$(( $(date +%s) - started ))
+[ "$took" -le 12 ] || fail "the alert took $took seconds"
+sleep 1
+shoot memory-shield-alert.png
+drive click-in "Kestrian Auto-Protect" STOP || fail "no STOP on the alert"
+for _ in $(seq 50); do kill -0 "$listed" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$listed" 2>/dev/null && fail "STOP did not end the listed program"
+listed=
+drive wait-gone "Kestrian Auto-Protect" 10 || fail "the alert stayed open"
+
+# The home page shield: another page is asked about, and Yes puts the remembered one back.
+set_start_page 'http://www.second.example/'
+drive wait-title "Kestrian Home Page Protection" 20 || fail "the changed start page was not asked about"
+sleep 1
+shoot home-page-alert.png
+drive click-in "Kestrian Home Page Protection" "&Yes" || fail "no Yes on the home page alert"
+for _ in $(seq 20); do [ "$(start_page)" = "$first_page" ] && break; sleep 0.5; done
+[ "$(start_page)" = "$first_page" ] || fail "Yes did not restore the start page: '$(start_page)'"
+[ "$(setting Homepage)" = "$first_page" ] || fail "the remembered page changed: '$(setting Homepage)'"
+
+for shot in memory-shield-alert home-page-alert; do
+  [ -s "$out/$shot.png" ] || fail "no $shot.png"
+done
+echo "shields run: complete in the tray; screenshots in $out"

@@ -1,0 +1,421 @@
+#include "protect/home_page_shield.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/registry_access.h"
+#include "core/settings_keys.h"
+#include "core/timer_arming.h"
+#include "support/fake_machine.h"
+
+namespace kestrian::protect {
+namespace {
+
+using platform::RegistryValue;
+using platform::roots::kCurrentUser;
+using Journal = std::vector<std::string>;
+
+constexpr char kHome[] = "http://www.kestrian.example/";
+constexpr char kHijacked[] = "http://search.hijacker.example/start.html";
+
+// The memory shield's process scan: counts its runs and notes them in the journal.
+class CountingProcessScan final : public scan::ProcessScan {
+ public:
+  explicit CountingProcessScan(Journal& journal) : journal_(journal) {}
+  void ScanRunningProcesses() override {
+    ++runs;
+    journal_.push_back("memory shield");
+  }
+  int runs = 0;
+
+ private:
+  Journal& journal_;
+};
+
+// The shield's registry: the fake machine's, noting every read and write of the start page.
+class JournalRegistry final : public platform::Registry {
+ public:
+  JournalRegistry(platform::Registry& inner, Journal& journal) : inner_(inner), journal_(journal) {}
+  platform::Status OpenKey(platform::RootKey root, std::string_view path,
+                           std::uint32_t access) override {
+    return inner_.OpenKey(root, path, access);
+  }
+  platform::Status QueryValue(platform::RootKey root, std::string_view path, std::uint32_t access,
+                              std::string_view name, RegistryValue& out) override {
+    if (name == kStartPageValue) journal_.push_back("read start page");
+    return inner_.QueryValue(root, path, access, name, out);
+  }
+  platform::Status SetValue(platform::RootKey root, std::string_view path, std::string_view name,
+                            const RegistryValue& value) override {
+    if (name == kStartPageValue) journal_.push_back("write start page");
+    return inner_.SetValue(root, path, name, value);
+  }
+  platform::Status DeleteValue(platform::RootKey root, std::string_view path,
+                               std::string_view name) override {
+    return inner_.DeleteValue(root, path, name);
+  }
+  platform::Status DeleteTree(platform::RootKey root, std::string_view path) override {
+    return inner_.DeleteTree(root, path);
+  }
+
+ private:
+  platform::Registry& inner_;
+  Journal& journal_;
+};
+
+// The alert as the user answers it: scripted answers (closed without one when they run out),
+// and whatever the test wants to happen while the next alert is open.
+class ScriptedAlert final : public HomePageAlert {
+ public:
+  explicit ScriptedAlert(Journal& journal) : journal_(journal) {}
+  HomePageAnswer Ask(std::string_view message) override {
+    messages.emplace_back(message);
+    journal_.push_back("alert");
+    // Once: a shield that asked again from inside would not recurse for ever.
+    if (const auto action = std::exchange(whileOpen, nullptr)) action();
+    if (answers.empty()) return HomePageAnswer::Dismissed;
+    const HomePageAnswer answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  std::vector<HomePageAnswer> answers;
+  std::vector<std::string> messages;
+  std::function<void()> whileOpen;
+
+ private:
+  Journal& journal_;
+};
+
+// A machine, the settings, the main window's model and the shield with its doubles.
+struct World {
+  void SetStartPage(const RegistryValue& value) {
+    machine.registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, value);
+  }
+  void SetStartPage(std::string_view page) { SetStartPage(RegistryValue::String(page)); }
+  std::optional<std::string> StartPage() const {
+    return machine.registry.StringValue(kCurrentUser, kStartPageKey, kStartPageValue);
+  }
+  // The stored "Homepage", or "<none>".
+  std::string StoredHomePage() const {
+    return settings.Get(core::settings::kOptions, core::settings::kHomePage.name, "<none>");
+  }
+  void Remember(std::string_view page) { settings.Save(core::settings::kHomePage, page); }
+  void ArmAllTimers() {
+    settings.Save(core::settings::kAutomaticScan, "1");
+    core::ArmTimers(form, settings, true);
+  }
+  bool AnyBackgroundTimerEnabled() const {
+    return form.tmrCheckHomePage.Enabled() || form.tmrMemoryInspected.Enabled() ||
+           form.tmrScheduler.Enabled() || form.tmrTimeOut.Enabled();
+  }
+  int Count(std::string_view entry) const {
+    return static_cast<int>(std::count(journal.begin(), journal.end(), entry));
+  }
+
+  testing::FakeMachine machine;
+  Journal journal;
+  JournalRegistry registry{machine.registry, journal};
+  core::SettingsStore settings{machine.registry, "Kestrian"};
+  ui::FrmMain form;
+  CountingProcessScan processScan{journal};
+  MemoryShield memoryShield{form, settings, processScan};
+  ScriptedAlert alert{journal};
+  platform::VersionResource version{"Kestrian", "Kestrian Software", "www.kestrian.example", 1, 6};
+  HomePageShield shield{form, settings, registry, version, alert, memoryShield};
+};
+
+class HomePageShieldTest : public ::testing::Test, protected World {};
+
+TEST(HomePageChangedMessage, NamesBothPagesOnLinesEndedByCrLf) {
+  EXPECT_EQ(HomePageChangedMessage("Kestrian", "http://a.example/", "about:blank"),
+            "Kestrian has detected that your Homepage has been changed.\r\n"
+            "\r\n"
+            "Click YES to keep your homepage as:\r\n"
+            "http://a.example/\r\n"
+            "\r\n"
+            "Click No to change your homepage to:\r\n"
+            "about:blank");
+  EXPECT_EQ(HomePageChangedMessage("", "", ""),
+            " has detected that your Homepage has been changed.\r\n\r\n"
+            "Click YES to keep your homepage as:\r\n\r\n\r\n"
+            "Click No to change your homepage to:\r\n");
+}
+
+TEST(HomePageAlertModel, ShowsTheProductAndTheMessageWithYesAndNo) {
+  ui::FrmHomePageChangedAlert form;
+  LoadHomePageAlert(form, "Kestrian", "line one\r\nline two");
+  EXPECT_EQ(form.lblFrmHomePageProductName.Caption(), "Kestrian");
+  EXPECT_EQ(form.lblHomePageInfo.Caption(), "line one\r\nline two");
+  EXPECT_EQ(form.cmdYes.Caption(), "&Yes");
+  EXPECT_EQ(form.cmdNo.Caption(), "&No");
+  EXPECT_EQ(form.AllControls().size(), 5u);
+  for (const ui::Control* control : form.AllControls()) {
+    const auto& place = control->Geometry();
+    EXPECT_LE(place.left + place.width, ui::FrmHomePageChangedAlert::kWidth) << control->Name();
+    EXPECT_LE(place.top + place.height, ui::FrmHomePageChangedAlert::kHeight) << control->Name();
+  }
+}
+
+TEST_F(HomePageShieldTest, TheFirstTickRemembersTheStartPageWithoutAsking) {
+  SetStartPage(kHome);
+  shield.Tick();
+  EXPECT_EQ(StoredHomePage(), kHome);
+  EXPECT_EQ(shield.CurrentStartPage(), kHome);
+  EXPECT_EQ(shield.SavedHomePage(), kHome);
+  EXPECT_TRUE(alert.messages.empty());
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  shield.Tick();
+  EXPECT_TRUE(alert.messages.empty());
+  EXPECT_EQ(Count("write start page"), 0);
+}
+
+TEST(HomePageShield, AChangeIsPutToTheUserAndTheAnswerDecides) {
+  const struct {
+    HomePageAnswer answer;
+    const char* startPageAfter;
+    const char* storedAfter;
+    std::size_t alertsAfterNextTick;
+  } cases[] = {
+      {HomePageAnswer::Keep, kHome, kHome, 1},           // Yes: written back
+      {HomePageAnswer::Change, kHijacked, kHijacked, 1},  // No: the new page is remembered
+      {HomePageAnswer::Dismissed, kHijacked, kHome, 2},   // closed: asked again next time
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.answer));
+    World w;
+    w.Remember(kHome);
+    w.SetStartPage(kHijacked);
+    w.alert.answers = {c.answer};
+
+    w.shield.Tick();
+    ASSERT_EQ(w.alert.messages.size(), 1u);
+    EXPECT_EQ(w.alert.messages[0],
+              "Kestrian has detected that your Homepage has been changed.\r\n\r\n"
+              "Click YES to keep your homepage as:\r\n"
+              "http://www.kestrian.example/\r\n\r\n"
+              "Click No to change your homepage to:\r\n"
+              "http://search.hijacker.example/start.html");
+    EXPECT_EQ(w.StartPage(), c.startPageAfter);
+    EXPECT_EQ(w.StoredHomePage(), c.storedAfter);
+    EXPECT_EQ(w.Count("write start page"), c.answer == HomePageAnswer::Keep ? 1 : 0);
+    EXPECT_TRUE(w.form.tmrCheckHomePage.Enabled());
+
+    w.shield.Tick();
+    EXPECT_EQ(w.alert.messages.size(), c.alertsAfterNextTick);
+  }
+}
+
+TEST_F(HomePageShieldTest, YesWritesTheStartPageAsAString) {
+  Remember(kHome);
+  SetStartPage(kHijacked);
+  alert.answers = {HomePageAnswer::Keep};
+  shield.Tick();
+  RegistryValue value;
+  ASSERT_EQ(machine.registry.QueryValue(kCurrentUser, kStartPageKey, platform::key_access::kRead,
+                                        kStartPageValue, value),
+            platform::kOk);
+  EXPECT_EQ(value, RegistryValue::String(kHome));
+}
+
+TEST_F(HomePageShieldTest, AChangeOnlyInLetterCaseIsAChange) {
+  Remember("http://www.Kestrian.example/");
+  SetStartPage("http://www.kestrian.example/");
+  alert.answers = {HomePageAnswer::Keep};
+  shield.Tick();
+  ASSERT_EQ(alert.messages.size(), 1u);
+  EXPECT_EQ(StartPage(), "http://www.Kestrian.example/");
+}
+
+TEST(HomePageShield, TheOptionsChooseBetweenAskingRestoringAndLeavingAlone) {
+  const struct {
+    const char* notify;  // nullptr: not stored (the default)
+    const char* silently;
+    bool asks;
+    const char* startPageAfter;
+  } cases[] = {
+      {nullptr, nullptr, true, kHijacked},  // defaults: ask (dismissed here)
+      {"True", "True", true, kHijacked},     // asking wins
+      {"False", "True", false, kHome},       // silently restored
+      {"False", "False", false, kHijacked},  // left alone
+      {"maybe", "True", false, kHome},       // unreadable counts as false
+      {"False", "yes", false, kHijacked},
+      {"0", "-1", false, kHome},             // numbers read as Booleans
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.notify ? c.notify : "-") + "/" + (c.silently ? c.silently : "-"));
+    World w;
+    if (c.notify) w.settings.Save(core::settings::kNotifyBeforeRestoring, c.notify);
+    if (c.silently) w.settings.Save(core::settings::kRestoreSilently, c.silently);
+    w.Remember(kHome);
+    w.SetStartPage(kHijacked);
+
+    w.shield.Tick();
+    EXPECT_EQ(w.alert.messages.size(), c.asks ? 1u : 0u);
+    EXPECT_EQ(w.StartPage(), c.startPageAfter);
+    EXPECT_EQ(w.StoredHomePage(), kHome);
+  }
+}
+
+TEST_F(HomePageShieldTest, LeftAloneTheChangeIsFoundAgainAtEveryTick) {
+  settings.Save(core::settings::kNotifyBeforeRestoring, "False");
+  settings.Save(core::settings::kRestoreSilently, "False");
+  Remember(kHome);
+  SetStartPage(kHijacked);
+  shield.Tick();
+  shield.Tick();
+  EXPECT_TRUE(alert.messages.empty());
+  EXPECT_EQ(Count("read start page"), 2);
+  EXPECT_EQ(shield.SavedHomePage(), kHome);
+  EXPECT_EQ(shield.CurrentStartPage(), kHijacked);
+  settings.Save(core::settings::kNotifyBeforeRestoring, "True");
+  shield.Tick();
+  EXPECT_EQ(alert.messages.size(), 1u);
+}
+
+TEST_F(HomePageShieldTest, WithTheShieldOffTheTimerStopsAndTheStartPageIsNotRead) {
+  for (const char* off : {"False", "0", "maybe"}) {
+    SCOPED_TRACE(off);
+    journal.clear();
+    settings.Save(core::settings::kHomePageShieldOn, off);
+    SetStartPage(kHijacked);
+    ArmAllTimers();
+    form.tmrCheckHomePage.SetEnabled(true);
+    shield.Tick();
+    EXPECT_FALSE(form.tmrCheckHomePage.Enabled());
+    EXPECT_TRUE(form.tmrMemoryInspected.Enabled());  // the others are armed again
+    EXPECT_TRUE(form.tmrScheduler.Enabled());
+    EXPECT_EQ(Count("read start page"), 0);
+    EXPECT_EQ(shield.CurrentStartPage(), "");
+    EXPECT_EQ(StoredHomePage(), "<none>");
+    EXPECT_TRUE(alert.messages.empty());
+  }
+}
+
+TEST(HomePageShield, AStartPageThatCannotBeReadIsEmpty) {
+  const struct {
+    const char* what;
+    std::function<void(testing::FakeRegistry&)> arrange;
+  } cases[] = {
+      {"no key", [](testing::FakeRegistry&) {}},
+      {"no value", [](testing::FakeRegistry& r) { r.CreateKey(kCurrentUser, kStartPageKey); }},
+      {"read-only key",
+       [](testing::FakeRegistry& r) {
+         r.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, RegistryValue::String(kHijacked));
+         r.MakeReadOnly(kCurrentUser, kStartPageKey);
+       }},
+      {"double word",
+       [](testing::FakeRegistry& r) {
+         r.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, RegistryValue::Dword(7));
+       }},
+      {"expandable string",
+       [](testing::FakeRegistry& r) {
+         r.SetValue(kCurrentUser, kStartPageKey, kStartPageValue,
+                    {platform::value_types::kExpandString, std::string("%HOMEPAGE%\0", 11)});
+       }},
+      {"longer than the buffer",
+       [](testing::FakeRegistry& r) {
+         r.SetValue(kCurrentUser, kStartPageKey, kStartPageValue,
+                    RegistryValue::String("http://" + std::string(1017, 'a')));  // 1025 bytes
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    World w;
+    c.arrange(w.machine.registry);
+    w.Remember(kHome);
+
+    w.shield.Tick();
+    EXPECT_EQ(w.shield.CurrentStartPage(), "");
+    ASSERT_EQ(w.alert.messages.size(), 1u);
+    EXPECT_EQ(w.alert.messages[0], HomePageChangedMessage("Kestrian", kHome, ""));
+  }
+}
+
+TEST_F(HomePageShieldTest, YesDoesNotCreateAMissingKey) {
+  Remember(kHome);
+  alert.answers = {HomePageAnswer::Keep};
+  shield.Tick();
+  EXPECT_EQ(alert.messages.size(), 1u);
+  EXPECT_FALSE(machine.registry.HasKey(kCurrentUser, kStartPageKey));
+  EXPECT_EQ(StoredHomePage(), kHome);
+}
+
+TEST_F(HomePageShieldTest, EveryThirdTickRunsTheMemoryShieldFirst) {
+  SetStartPage(kHome);
+  const int runsAfter[] = {0, 0, 1, 1, 1, 2, 2};
+  for (int tick = 1; tick <= 7; ++tick) {
+    SCOPED_TRACE(tick);
+    journal.clear();
+    shield.Tick();
+    EXPECT_EQ(processScan.runs, runsAfter[tick - 1]);
+    const Journal expected = tick % 3 == 0 ? Journal{"memory shield", "read start page"}
+                                           : Journal{"read start page"};
+    EXPECT_EQ(journal, expected);
+  }
+}
+
+TEST_F(HomePageShieldTest, TheMemoryShieldRunsEveryThirdTickWithTheHomePageShieldOff) {
+  settings.Save(core::settings::kHomePageShieldOn, "False");
+  for (int tick = 0; tick < 6; ++tick) shield.Tick();
+  EXPECT_EQ(processScan.runs, 2);
+  settings.Save(core::settings::kMemoryShieldOn, "False");  // the memory shield's own setting
+  for (int tick = 0; tick < 3; ++tick) shield.Tick();
+  EXPECT_EQ(processScan.runs, 2);
+}
+
+TEST_F(HomePageShieldTest, TheTimersAreDisarmedWhileTheAlertIsOpenAndArmedAfter) {
+  ArmAllTimers();
+  form.tmrTimeOut.SetEnabled(true);
+  Remember(kHome);
+  SetStartPage(kHijacked);
+  std::optional<bool> armedWhileOpen;
+  alert.whileOpen = [&] { armedWhileOpen = AnyBackgroundTimerEnabled(); };
+  shield.Tick();
+  EXPECT_EQ(armedWhileOpen, false);
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
+  EXPECT_TRUE(form.tmrScheduler.Enabled());
+  EXPECT_FALSE(form.tmrTimeOut.Enabled());  // arming leaves the page time-out off
+}
+
+TEST_F(HomePageShieldTest, ATickWhileTheAlertIsOpenDoesNothing) {
+  Remember(kHome);
+  SetStartPage(kHijacked);
+  alert.answers = {HomePageAnswer::Keep};
+  alert.whileOpen = [&] {
+    for (int tick = 0; tick < 3; ++tick) shield.Tick();
+    EXPECT_FALSE(AnyBackgroundTimerEnabled());
+  };
+  shield.Tick();
+  EXPECT_EQ(alert.messages.size(), 1u);
+  EXPECT_EQ(journal, (Journal{"read start page", "alert", "write start page"}));
+  EXPECT_EQ(StartPage(), kHome);
+  // The ticks inside did not count either: the memory shield comes at the third real tick.
+  shield.Tick();
+  EXPECT_EQ(processScan.runs, 0);
+  shield.Tick();
+  EXPECT_EQ(processScan.runs, 1);
+  EXPECT_EQ(alert.messages.size(), 1u);
+}
+
+TEST_F(HomePageShieldTest, RestoreAndAcceptCanBeCalledDirectly) {
+  Remember(kHome);
+  SetStartPage(kHijacked);
+  settings.Save(core::settings::kNotifyBeforeRestoring, "False");
+  shield.Tick();  // reads both, does nothing
+  shield.AcceptHomePage();
+  EXPECT_EQ(StoredHomePage(), kHijacked);
+  EXPECT_EQ(StartPage(), kHijacked);
+  shield.RestoreHomePage();
+  EXPECT_EQ(StoredHomePage(), kHome);
+  EXPECT_EQ(StartPage(), kHome);
+}
+
+}  // namespace
+}  // namespace kestrian::protect

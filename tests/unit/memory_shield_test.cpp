@@ -1,0 +1,164 @@
+#include "protect/memory_shield.h"
+
+#include "scan/process_scanner.h"
+#include "scan_fixture.h"
+
+namespace kestrian::protect {
+namespace {
+
+using namespace std::string_literals;
+
+enum class Answer { Stop, Allow, Dismiss };
+
+// The alert window as the user meets it: each alert is a fresh form, answered by a scripted
+// button some yields after it was shown, through the same actions the real window calls.
+class ScriptedAlert final : public scan::SpywareAlert {
+ public:
+  ScriptedAlert(core::ProgramState& state, testing::ScriptedHost& host, AlertServices services)
+      : state_(state), host_(host), services_(services) {}
+  void Show(std::string_view company, std::string_view file) override {
+    form_ = std::make_unique<ui::FrmSpywareFoundAlert>();
+    OnAlertCreated(*form_, state_);
+    form_->lblAlertCompanyName.SetCaption(company);
+    form_->lblAlertFileName.SetCaption(file);
+    shown.push_back(std::string(file) + " / " + std::string(company));
+    const Answer answer = answers.empty() ? Answer::Dismiss : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    host_.AtYield(host_.Yields() + 2, [this, answer] {
+      openWhenAnswered.push_back(open_);
+      switch (answer) {
+        case Answer::Stop: AlertStop(*form_, services_); break;
+        case Answer::Allow: AlertAllow(*form_, services_); break;
+        case Answer::Dismiss: AlertDismissed(state_); break;
+      }
+      stopEnabledAfter = form_->cmdYes.Enabled();
+      open_ = false;
+    });
+    ++open_;
+  }
+  std::vector<Answer> answers;
+  std::vector<std::string> shown;
+  std::vector<int> openWhenAnswered;  // alerts open at each answer: never more than one
+  bool stopEnabledAfter = true;
+
+ private:
+  core::ProgramState& state_;
+  testing::ScriptedHost& host_;
+  AlertServices services_;
+  std::unique_ptr<ui::FrmSpywareFoundAlert> form_;
+  int open_ = 0;
+};
+
+class MemoryShieldTest : public scan::ScanFixture {
+ protected:
+  MemoryShieldTest() {
+    EndSession();  // the shield runs between scans
+    PutDefinitions("ExeDefinition.dat", {"spyone.exe", "spytwo.exe"});
+    settings.Save(core::settings::kMemoryShieldOn, "True");
+    settings.Save(core::settings::kHomePageShieldOn, "True");
+  }
+  std::uint32_t StartListed(const std::string& path, const std::string& company, bool terminable = true) {
+    machine.files.PutFile(path, "StringFileInfo CompanyName\0"s + company + "\0\0\0"s);
+    return machine.processes.Start(path.substr(path.rfind('\\') + 1), path, terminable);
+  }
+  std::string ExclusionFile() {
+    return machine.files.ReadAll(folder.FilePath("ENoSignature.txt")).value_or("<none>");
+  }
+
+  core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
+  ScriptedAlert alert{state, host, {state, machine.processes, exclusions, host, "Kestrian"}};
+  scan::ProcessScanner processScan{context, &alert};
+  MemoryShield shield{form, settings, processScan};
+};
+
+TEST_F(MemoryShieldTest, StopEndsTheProgramAndTheNextRunFindsNothing) {
+  const auto spy = StartListed("C:\\Temp\\SpyOne.exe", "Spy Corp");
+  alert.answers = {Answer::Stop};
+  shield.Tick();
+  EXPECT_EQ(alert.shown, std::vector<std::string>{"SPYONE.EXE / SPY CORP"});
+  EXPECT_FALSE(machine.processes.Running(spy));
+  EXPECT_FALSE(alert.stopEnabledAfter);  // pressed once, STOP cannot be pressed again
+  EXPECT_TRUE(host.Messages().empty());
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 1u);
+}
+
+TEST_F(MemoryShieldTest, AllowExcludesTheTrimmedNameForGood) {
+  StartListed("C:\\Temp\\spytwo.exe", "");
+  machine.files.PutFile(folder.FilePath("ENoSignature.txt"), "C:\\older\\entry.exe\r\n");
+  alert.answers = {Answer::Allow};
+  shield.Tick();
+  EXPECT_EQ(alert.shown, std::vector<std::string>{"SPYTWO.EXE / No Company name for SPYTWO.EXE"});
+  EXPECT_EQ(ExclusionFile(), "C:\\older\\entry.exe\r\nSPYTWO.EXE\r\n");
+  shield.Tick();
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 1u);
+  EXPECT_TRUE(machine.processes.terminations.empty());
+}
+
+TEST_F(MemoryShieldTest, AProgramThatCannotBeStoppedIsReportedAndAlertedAgain) {
+  const auto spy = StartListed("C:\\Temp\\spyone.exe", "Spy Corp", false);
+  alert.answers = {Answer::Stop, Answer::Stop};
+  shield.Tick();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text,
+            "SPYONE.EXE could not be stopped.  You should try again after saving your work and "
+            "closing any open applications.");
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
+  EXPECT_TRUE(machine.processes.Running(spy));
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 2u);
+}
+
+TEST_F(MemoryShieldTest, ClosingTheAlertStopsAndExcludesNothing) {
+  const auto spy = StartListed("C:\\Temp\\spyone.exe", "Spy Corp");
+  alert.answers = {Answer::Dismiss};
+  shield.Tick();
+  EXPECT_TRUE(machine.processes.Running(spy));
+  EXPECT_EQ(ExclusionFile(), "<none>");
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());  // the run ended and re-armed the timers
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 2u);  // still there, asked again
+}
+
+TEST_F(MemoryShieldTest, TwoProgramsGiveTwoAlertsOneAfterTheOther) {
+  StartListed("C:\\Temp\\spyone.exe", "One");
+  StartListed("C:\\Temp\\spytwo.exe", "Two");
+  alert.answers = {Answer::Stop, Answer::Allow};
+  shield.Tick();
+  EXPECT_EQ(alert.shown, (std::vector<std::string>{"SPYONE.EXE / ONE", "SPYTWO.EXE / TWO"}));
+  EXPECT_EQ(alert.openWhenAnswered, (std::vector<int>{1, 1}));
+}
+
+// While an alert waits for its answer the background timers stay off, and a tick that
+// still arrives (the home page shield's extra run) starts nothing.
+TEST_F(MemoryShieldTest, NothingElseStartsWhileAnAlertIsOpen) {
+  StartListed("C:\\Temp\\spyone.exe", "One");
+  std::vector<bool> timersDuringWait;
+  host.AtYield(1, [&] {
+    timersDuringWait = {form.tmrMemoryInspected.Enabled(), form.tmrCheckHomePage.Enabled(),
+                        form.tmrScheduler.Enabled()};
+    shield.Tick();
+  });
+  alert.answers = {Answer::Allow};
+  shield.Tick();
+  EXPECT_EQ(timersDuringWait, (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(alert.shown.size(), 1u);
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  EXPECT_FALSE(shield.Running());
+}
+
+TEST_F(MemoryShieldTest, TheShieldSwitchedOffDoesNothingEvenWhenATickArrives) {
+  StartListed("C:\\Temp\\spyone.exe", "One");
+  for (const char* off : {"False", "not a Boolean"}) {
+    settings.Save(core::settings::kMemoryShieldOn, off);
+    shield.Tick();
+    EXPECT_TRUE(alert.shown.empty()) << off;
+    EXPECT_EQ(host.Yields(), 0) << off;
+  }
+}
+
+}  // namespace
+}  // namespace kestrian::protect
