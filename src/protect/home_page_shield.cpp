@@ -1,6 +1,7 @@
 #include "protect/home_page_shield.h"
 
 #include "core/registry_access.h"
+#include "core/scoped_flag.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
@@ -14,17 +15,6 @@ bool ReadFlag(const core::SettingsStore& settings, const core::settings::Key& ke
   return core::ParseBoolean(settings.Get(key)).value_or(false);
 }
 
-// Cleared when the alert returns, whichever way it returns.
-class AskingFlag {
- public:
-  explicit AskingFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~AskingFlag() { flag_ = false; }
-  AskingFlag(const AskingFlag&) = delete;
-  AskingFlag& operator=(const AskingFlag&) = delete;
-
- private:
-  bool& flag_;
-};
 }  // namespace
 
 void HomePageShield::Tick() {
@@ -54,7 +44,7 @@ void HomePageShield::CheckHomePage() {
   if (ReadFlag(settings_, core::settings::kNotifyBeforeRestoring)) {
     HomePageAnswer answer = HomePageAnswer::Dismissed;
     {
-      const AskingFlag asking(asking_);
+      const core::ScopedFlag asking(asking_);
       answer = alert_.Ask(
           HomePageChangedMessage(version_.productName, savedHomePage_, currentStartPage_));
     }

@@ -1,5 +1,6 @@
 #include "protect/memory_shield.h"
 
+#include "core/scoped_flag.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
@@ -12,11 +13,10 @@ void MemoryShield::Tick() {
   // second alert on it (a tick can arrive inside the wait, from the home page shield).
   if (running_) return;
   if (!core::ParseBoolean(settings_.Get(core::settings::kMemoryShieldOn)).value_or(false)) return;
-  running_ = true;
+  const core::ScopedFlag running(running_);
   core::ArmTimers(form_, settings_, false);
   processScan_.ScanRunningProcesses();
   core::ArmTimers(form_, settings_, true);
-  running_ = false;
 }
 
 void OnAlertCreated(ui::FrmSpywareFoundAlert& form, core::ProgramState& state) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/file_tests.h"
+#include "core/scoped_flag.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
@@ -27,24 +28,13 @@ std::string RestartHelperCommand(const core::ApplicationFolder& folder) {
   return command;
 }
 
-// Marks a check as running for as long as it lasts; a second start meanwhile is ignored.
-class RunningMark {
- public:
-  explicit RunningMark(bool& running) : running_(running) { running_ = true; }
-  ~RunningMark() { running_ = false; }
-  RunningMark(const RunningMark&) = delete;
-  RunningMark& operator=(const RunningMark&) = delete;
-
- private:
-  bool& running_;
-};
 }  // namespace
 
 void LiveUpdate::RunLiveUpdate() {
   // A scan that runs would be cut off by the restart; its own buttons keep the user from
   // starting an update then, and the menu item is held to the same rule.
   if (running_ || !c_.form.cmdScanNow.Enabled()) return;
-  RunningMark mark(running_);
+  const core::ScopedFlag running(running_);
   core::ArmTimers(c_.form, c_.settings, false);
   c_.form.cmdLiveUpdate.SetEnabled(false);
   if (CheckForUpdates()) {
@@ -63,7 +53,7 @@ void LiveUpdate::RunLiveUpdate() {
 
 void LiveUpdate::AutoUpdate() {
   if (running_) return;
-  RunningMark mark(running_);
+  const core::ScopedFlag running(running_);
   // No shield run or scheduled scan may start inside the check's waits.
   core::ArmTimers(c_.form, c_.settings, false);
   c_.progress.LoadHidden();
