@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/dialog_support.h"
+
 namespace kestrian::app {
 
 namespace {
@@ -19,6 +21,15 @@ class PushGuard {
   bool previous_;
 };
 }  // namespace
+
+HWND MirroredControls::Add(HWND parent, ui::Control& model, const char* className, DWORD style,
+                           int id, HFONT font, int dpi) {
+  const HWND child = CreateHiddenChild(parent, className, style, id, font);
+  if (child == nullptr) return nullptr;
+  controls_.push_back(std::make_unique<NativeControl>(model, child, dpi));
+  controls_.back()->Refresh();
+  return child;
+}
 
 int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 

@@ -3,9 +3,10 @@
 // to the window; nothing else happens here.
 #include <windows.h>
 
+#include <memory>
 #include <optional>
-
 #include <string>
+#include <vector>
 
 #include "ui/controls.h"
 #include "ui/list_view.h"
@@ -53,6 +54,19 @@ class NativeControl final : public ui::ListViewPeer {
     int value = -1;
     std::optional<std::optional<platform::DateTime>> date;  // unset until first pushed
   } shown_;
+};
+
+// The native controls of a small window: each is made hidden, in the given font, and then
+// follows its model.
+class MirroredControls {
+ public:
+  // The native control made for `model` in `parent`, or null when it could not be made.
+  HWND Add(HWND parent, ui::Control& model, const char* className, DWORD style, int id,
+           HFONT font, int dpi);
+  void Clear() { controls_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<NativeControl>> controls_;
 };
 
 // Twips to pixels at the window's DPI.

@@ -47,7 +47,6 @@ class AlertDialog {
   HFONT Font() const;
   void FitMessage();
   void CreateControls();
-  void CreateChild(ui::Control& model, const char* className, DWORD style, int id, HFONT font);
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   void Finish(protect::HomePageAnswer answer);
   void Forget();
@@ -63,7 +62,7 @@ class AlertDialog {
   UniqueFont font_;
   UniqueFont boldFont_;
   HICON icon_ = nullptr;  // shared, never destroyed
-  std::vector<std::unique_ptr<NativeControl>> controls_;
+  MirroredControls controls_;
   UniqueWindow window_;  // last: destroyed before the fonts its controls use
 };
 
@@ -135,20 +134,17 @@ void AlertDialog::FitMessage() {
 void AlertDialog::CreateControls() {
   const HFONT font = Font();
   const HFONT bold = boldFont_ ? boldFont_.get() : font;
-  CreateChild(form_.picHomePage, "STATIC", SS_OWNERDRAW, kPictureId, font);
-  CreateChild(form_.lblFrmHomePageProductName, "STATIC", SS_LEFT | SS_NOPREFIX, kProductId, bold);
-  CreateChild(form_.lblHomePageInfo, "STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kInfoId, font);
-  CreateChild(form_.cmdYes, "BUTTON", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kYesId, font);
-  CreateChild(form_.cmdNo, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kNoId, font);
+  controls_.Add(window_.get(), form_.picHomePage, "STATIC", SS_OWNERDRAW, kPictureId, font, dpi_);
+  controls_.Add(window_.get(), form_.lblFrmHomePageProductName, "STATIC",
+                SS_LEFT | SS_NOPREFIX, kProductId, bold, dpi_);
+  controls_.Add(window_.get(), form_.lblHomePageInfo, "STATIC",
+                SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kInfoId, font, dpi_);
+  controls_.Add(window_.get(), form_.cmdYes, "BUTTON",
+                WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kYesId, font, dpi_);
+  controls_.Add(window_.get(), form_.cmdNo, "BUTTON",
+                WS_TABSTOP | BS_PUSHBUTTON, kNoId, font, dpi_);
 }
 
-void AlertDialog::CreateChild(ui::Control& model, const char* className, DWORD style, int id,
-                              HFONT font) {
-  const HWND child = CreateHiddenChild(window_.get(), className, style, id, font);
-  if (child == nullptr) return;
-  controls_.push_back(std::make_unique<NativeControl>(model, child, dpi_));
-  controls_.back()->Refresh();
-}
 
 protect::HomePageAnswer AlertDialog::RunUntilClosed() {
   ::ShowWindow(window_.get(), SW_SHOW);
@@ -218,7 +214,7 @@ void AlertDialog::Finish(protect::HomePageAnswer answer) {
 void AlertDialog::Forget() {
   host_.RemoveDialogWindow(window_.get());
   ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-  controls_.clear();
+  controls_.Clear();
 }
 }  // namespace
 

@@ -22,7 +22,8 @@ void SpywareAlertWindow::Show(std::string_view companyCaption, std::string_view 
   protect::OnAlertCreated(*form_, services_.state);
   form_->lblAlertCompanyName.SetCaption(companyCaption);
   form_->lblAlertFileName.SetCaption(fileCaption);
-  CreateEmptyDialog(kStyle, nullptr, &SpywareAlertWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+  CreateEmptyDialog(kStyle, nullptr, &SpywareAlertWindow::DialogProc,
+                    reinterpret_cast<LPARAM>(this));
   if (!window_) {
     // Nobody could be asked: the waiting scan must not wait for ever.
     protect::AlertDismissed(services_.state);
@@ -43,7 +44,6 @@ void SpywareAlertWindow::OnInitDialog(HWND window) {
   window_.reset(window);
   host_.AddDialogWindow(window);
   ::SetWindowTextA(window, (std::string(services_.productName) + kTitleSuffix).c_str());
-  ::SetWindowLongPtrA(window, GWL_EXSTYLE, ::GetWindowLongPtrA(window, GWL_EXSTYLE) | WS_EX_TOPMOST);
   ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   dpi_ = ScreenDpi();
   font_ = UniqueFont(CreateMessageFont());
@@ -57,19 +57,17 @@ void SpywareAlertWindow::OnInitDialog(HWND window) {
 
 void SpywareAlertWindow::CreateControls() {
   const HFONT font = font_ ? font_.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  const HFONT bold = boldFont_ ? boldFont_.get() : font;
   int labelId = kFirstLabelId;
   for (ui::CaptionedControl* control : form_->AllControls()) {
-    const bool isButton = control == &form_->cmdYes || control == &form_->cmdNO;
-    const bool isHeading = control == &form_->lblProductName;
-    const int id = control == &form_->cmdYes ? kStopId : control == &form_->cmdNO ? kAllowId : labelId++;
-    const DWORD style = isButton ? WS_TABSTOP | (id == kStopId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)
-                                 : SS_LEFT | SS_NOPREFIX;
-    const HFONT shown = isHeading && boldFont_ ? boldFont_.get() : font;
-    const HWND child = CreateHiddenChild(window_.get(), isButton ? "BUTTON" : "STATIC", style, id, shown);
-    if (child == nullptr) continue;
-    controls_.push_back(std::make_unique<NativeControl>(*control, child, dpi_));
-    controls_.back()->Refresh();
+    if (control == &form_->cmdYes || control == &form_->cmdNO) continue;
+    controls_.Add(window_.get(), *control, "STATIC", SS_LEFT | SS_NOPREFIX, labelId++,
+                  control == &form_->lblProductName ? bold : font, dpi_);
   }
+  controls_.Add(window_.get(), form_->cmdYes, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kStopId,
+                font, dpi_);
+  controls_.Add(window_.get(), form_->cmdNO, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kAllowId, font,
+                dpi_);
 }
 
 INT_PTR SpywareAlertWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
@@ -83,7 +81,7 @@ INT_PTR SpywareAlertWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case WM_DESTROY:
       // Destroyed from outside (the program ends): the scan must not wait for it.
       protect::AlertDismissed(services_.state);
-      controls_.clear();
+      controls_.Clear();
       host_.RemoveDialogWindow(window_.get());
       static_cast<void>(window_.release());
       return FALSE;
@@ -108,7 +106,7 @@ void SpywareAlertWindow::Answer(int button) {
 
 void SpywareAlertWindow::Close() {
   if (!window_) return;
-  controls_.clear();
+  controls_.Clear();
   host_.RemoveDialogWindow(window_.get());
   ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
   window_.reset();

@@ -46,7 +46,7 @@ class SpywareAlertWindow final : public scan::SpywareAlert {
   UniqueFont font_;
   UniqueFont boldFont_;
   std::unique_ptr<ui::FrmSpywareFoundAlert> form_;
-  std::vector<std::unique_ptr<NativeControl>> controls_;
+  MirroredControls controls_;
   UniqueWindow window_;
 };
 

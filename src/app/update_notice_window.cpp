@@ -140,18 +140,14 @@ void UpdateNoticeWindow::CreateControls() {
   const auto stock = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   const HFONT font = font_ ? font_.get() : stock;
   const HFONT bold = boldFont_ ? boldFont_.get() : font;
-  CreateChild(form_.Label1, "STATIC", SS_LEFT | SS_NOPREFIX, kTitleId, bold);
-  CreateChild(form_.lblUpdateInfo, "STATIC", SS_LEFT | SS_NOPREFIX, kInfoId, font);
-  CreateChild(form_.cmdUpdateSuccesfullOK, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOkId, font);
+  controls_.Add(window_.get(), form_.Label1, "STATIC",
+                SS_LEFT | SS_NOPREFIX, kTitleId, bold, kLayoutDpi);
+  controls_.Add(window_.get(), form_.lblUpdateInfo, "STATIC",
+                SS_LEFT | SS_NOPREFIX, kInfoId, font, kLayoutDpi);
+  controls_.Add(window_.get(), form_.cmdUpdateSuccesfullOK, "BUTTON",
+                WS_TABSTOP | BS_DEFPUSHBUTTON, kOkId, font, kLayoutDpi);
 }
 
-void UpdateNoticeWindow::CreateChild(ui::Control& model, const char* className, DWORD style, int id,
-                                     HFONT font) {
-  const HWND child = CreateHiddenChild(window_.get(), className, style, id, font);
-  if (child == nullptr) return;
-  controls_.push_back(std::make_unique<NativeControl>(model, child, kLayoutDpi));
-  controls_.back()->Refresh();
-}
 
 INT_PTR UpdateNoticeWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
@@ -198,7 +194,7 @@ void UpdateNoticeWindow::RunOk() {
 // Timers, controls, placement and dialog keys go; the model keeps its state and no peer.
 void UpdateNoticeWindow::Unload() {
   timers_.clear();
-  controls_.clear();
+  controls_.Clear();
   placement_.reset();
   host_.RemoveDialogWindow(window_.get());
   ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);

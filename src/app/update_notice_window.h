@@ -53,7 +53,6 @@ class UpdateNoticeWindow final : public update::NoticeWindow {
   void OnInitDialog(HWND window);
   void CreateFonts();
   void CreateControls();
-  void CreateChild(ui::Control& model, const char* className, DWORD style, int id, HFONT font);
   void OnTimer(UINT_PTR id);
   void RunOk();
   void Unload();
@@ -66,7 +65,7 @@ class UpdateNoticeWindow final : public update::NoticeWindow {
   UniqueFont boldFont_;
   UniqueWindow window_;
   std::unique_ptr<Placement> placement_;
-  std::vector<std::unique_ptr<NativeControl>> controls_;
+  MirroredControls controls_;
   std::vector<std::unique_ptr<WindowTimer>> timers_;
   bool okRun_ = false;
 };

@@ -64,11 +64,10 @@ void LiveUpdate::AutoUpdate() {
 }
 
 bool LiveUpdate::CheckForUpdates() {
-  updateBase_ = BuildUpdateBase(c_.version.comments);
   if (UserStarted()) c_.progress.Show();
   bool downloaded = false;
   for (const DefinitionKind& kind : kDefinitionKinds) {
-    const std::optional<std::int32_t> version = AnnouncedVersion(kind, updateBase_);
+    const std::optional<std::int32_t> version = AnnouncedVersion(kind);
     if (version && NeedsDownload(kind, *version)) {
       DownloadDefinitionFile(kind, *version);
       downloaded = true;  // a failed download counts too: the restart follows either way
@@ -81,14 +80,13 @@ bool LiveUpdate::CheckForUpdates() {
 
 // The version the kind's page announces; nothing when the host cannot be reached, does not
 // answer in time, shows an error page, or announces no whole number.
-std::optional<std::int32_t> LiveUpdate::AnnouncedVersion(const DefinitionKind& kind,
-                                                         const std::string& base) {
+std::optional<std::int32_t> LiveUpdate::AnnouncedVersion(const DefinitionKind& kind) {
   SetStatus(kind.checkingText);
   LetMessagesRun();
   SetStatus("");
   LetMessagesRun();
   const platform::WebPage page =
-      c_.machine.web.FetchPage(base + std::string(kind.versionPagePath), timeouts_.page,
+      c_.machine.web.FetchPage(UpdateBase() + std::string(kind.versionPagePath), timeouts_.page,
                                [this] { LetMessagesRun(); });
   if (page.outcome != platform::WebPage::Outcome::Answered) {
     c_.form.lblWebText.SetCaption(kPageNotDisplayed);
@@ -111,7 +109,7 @@ bool LiveUpdate::NeedsDownload(const DefinitionKind& kind, std::int32_t version)
 }
 
 void LiveUpdate::DownloadDefinitionFile(const DefinitionKind& kind, std::int32_t version) {
-  const std::string url = updateBase_ + std::string(kind.dataPath);
+  const std::string url = UpdateBase() + std::string(kind.dataPath);
   const std::string holding = c_.folder.FilePath(std::string(kHoldingPrefix) + std::string(kind.localFile));
   SetStatus(kind.downloadingText);
   LetMessagesRun();
@@ -137,6 +135,8 @@ bool LiveUpdate::DownloadUrlToFile(const std::string& url, const std::string& ho
   return false;
 }
 
+std::string LiveUpdate::UpdateBase() const { return BuildUpdateBase(c_.version.comments); }
+
 void LiveUpdate::SetStatus(std::string_view text) { c_.progress.Form().lblStatus.SetCaption(text); }
 
 // The handshake with the restart helper: what it reads, then the helper itself, then time
@@ -161,7 +161,7 @@ void LiveUpdate::NoticeOk() {
 }
 
 std::string LiveUpdate::UpdateAddresses() const {
-  const std::string base = BuildUpdateBase(c_.version.comments);
+  const std::string base = UpdateBase();
   std::string text;
   for (const DefinitionKind& kind : kDefinitionKinds) text += base + std::string(kind.versionPagePath) + "\r\n";
   for (const std::size_t index : kDataAddressOrder) {

@@ -77,7 +77,9 @@ class LiveUpdate {
  private:
   bool UserStarted() const { return !c_.form.cmdLiveUpdate.Enabled(); }
   void SetStatus(std::string_view text);
-  std::optional<std::int32_t> AnnouncedVersion(const DefinitionKind& kind, const std::string& base);
+  // Scheme and host of the update host, from the web-site entry of the version resource.
+  std::string UpdateBase() const;
+  std::optional<std::int32_t> AnnouncedVersion(const DefinitionKind& kind);
   bool NeedsDownload(const DefinitionKind& kind, std::int32_t version);
   bool DownloadUrlToFile(const std::string& url, const std::string& holdingPath);
   void StartRestartHelper(std::string_view show, int showStyle);
@@ -86,7 +88,6 @@ class LiveUpdate {
   LiveUpdateContext c_;
   UpdateServices services_;
   UpdateTimeouts timeouts_;
-  std::string updateBase_;
   bool running_ = false;
   std::int32_t idleUpdateCount_ = 0;
 };

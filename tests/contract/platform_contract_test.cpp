@@ -187,6 +187,12 @@ TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {
   world->ReleaseAll();
   EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
   EXPECT_EQ(files.ReadAll(Path("DLfile.dat")).value(), "newer");
+
+  world->HoldOpenSharingReads(Path("file.dat"));
+  EXPECT_NE(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
+  world->ReleaseAll();
+  EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
+  EXPECT_EQ(files.ReadAll(Path("DLfile.dat")).value(), "newer");
 }
 
 }  // namespace

@@ -15,9 +15,7 @@ app=$out/app
 cp "$helper" "$app/AppRestart.exe"
 cp "$probe" "$app/RestartProbe.exe"
 
-# Wine programs write to files, never to pipes.
-wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
-source "$here/settings_guard.sh"
+source "$here/windowed_run.sh"
 shared_key="$store\\RuvaveZezuvozUvuvizev"
 shared_saved=0
 set_value() { wine_quiet reg add "$1" /v "$2" /d "$3" /f; }

@@ -20,9 +20,7 @@ rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
 cp "$restarter" "$out/app/AppRestart.exe"
 
-wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
-source "$here/settings_guard.sh"
-drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+source "$here/windowed_run.sh"
 set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"; }
 
 program=

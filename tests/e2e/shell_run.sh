@@ -18,10 +18,7 @@ rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
 cp "$exe" "$out/app/Kestrian.exe"
 cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 
-# Wine programs write to files, never to pipes.
-wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
-source "$here/settings_guard.sh"
-drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+source "$here/windowed_run.sh"
 
 program= second= windows=
 cleanup() {

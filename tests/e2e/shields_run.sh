@@ -15,9 +15,7 @@ wine_run=$here/../../scripts/wine-run
 rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
 
-wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
-source "$here/settings_guard.sh"
-drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+source "$here/windowed_run.sh"
 set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"; }
 main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
 start_page() {  # the data of "Start Page", or nothing

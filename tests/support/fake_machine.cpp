@@ -274,7 +274,8 @@ Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to)
     if (target->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
       return platform::kAccessDenied;
     }
-    if (target->locked) return platform::kAccessDenied;
+    // Replacing deletes the old file, which a program holding it open does not allow.
+    if (target->locked || target->readsOnly) return platform::kAccessDenied;
   }
   Node moved = *source;
   moved.name = std::string(NamePart(to));
@@ -329,8 +330,8 @@ std::string FakeFileSystem::FullPath(std::string_view path) {
   return currentFolder + "\\" + std::string(path);
 }
 
-void FakeFileSystem::HoldSharingReads(std::string_view path) {
-  if (Node* node = Lookup(path)) node->readsOnly = true;
+void FakeFileSystem::HoldSharingReads(std::string_view path, bool held) {
+  if (Node* node = Lookup(path)) node->readsOnly = held;
 }
 
 bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }

@@ -74,7 +74,7 @@ class FakeFileSystem final : public platform::FileSystem {
   // deletes fail with a sharing violation.
   void Lock(std::string_view path, bool locked = true);
   // A file held open by a program that lets others read it but not delete or change it.
-  void HoldSharingReads(std::string_view path);
+  void HoldSharingReads(std::string_view path, bool held = true);
   bool Exists(std::string_view path) const;
   std::optional<std::string> Content(std::string_view path) const;
 

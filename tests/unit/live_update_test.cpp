@@ -232,6 +232,56 @@ TEST_F(LiveUpdateTest, NoUpdateStartsWhileAScanRuns) {
   EXPECT_TRUE(host.Messages().empty());
 }
 
+// What the progress window says, change by change: each kind's check (cleared while its
+// page loads), and the download of the one kind that changed.
+TEST_F(LiveUpdateTest, TheProgressWindowSaysWhatTheCheckDoes) {
+  class CaptionLog final : public ui::ControlPeer {
+   public:
+    explicit CaptionLog(ui::Label& label) : label_(label) { label_.AttachPeer(this); }
+    ~CaptionLog() override { label_.AttachPeer(nullptr); }
+    void OnModelChanged() override { seen.push_back(label_.Caption()); }
+    std::vector<std::string> seen;
+
+   private:
+    ui::Label& label_;
+  };
+  StoreVersions("12", "7", "29", "5");
+  CaptionLog status(progress.form.lblStatus);
+  form.cmdLiveUpdate.SetEnabled(false);
+  update.CheckForUpdates();
+  EXPECT_EQ(status.seen, (std::vector<std::string>{
+                             "Checking Registry Definition Version...", "",
+                             "Checking File Definition Version...", "",
+                             "Checking Executable Definition Version...", "",
+                             "Getting Executable Definitions... please wait...",
+                             "Checking Cookie Definition Version...", ""}));
+}
+
+// The holding file is held open by another program (a scanner reading it): the complete
+// transfer cannot take its place, so it is thrown away and the download counts as failed.
+TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
+  for (const bool lockedForReading : {false, true}) {
+    StoreVersions("12", "7", "29", "5");
+    machine.files.PutFile(folder.FilePath("DLExeDefinition.dat"), "earlier download");
+    if (lockedForReading) {
+      machine.files.HoldSharingReads(folder.FilePath("DLExeDefinition.dat"));
+    } else {
+      machine.files.Lock(folder.FilePath("DLExeDefinition.dat"));
+    }
+    form.cmdLiveUpdate.SetEnabled(false);
+    const std::size_t messages = host.Messages().size();
+    EXPECT_TRUE(update.CheckForUpdates());
+    machine.files.Lock(folder.FilePath("DLExeDefinition.dat"), false);
+    machine.files.HoldSharingReads(folder.FilePath("DLExeDefinition.dat"), false);
+    EXPECT_EQ(File("DLExeDefinition.dat"), "earlier download") << lockedForReading;
+    EXPECT_FALSE(File("DLExeDefinition.dat.download")) << lockedForReading;
+    EXPECT_EQ(Setting("EXEDefinition"), "29") << lockedForReading;
+    ASSERT_EQ(host.Messages().size(), messages + 1) << lockedForReading;
+    EXPECT_EQ(host.Messages().back().text,
+              "Definitions could not be downloaded.  Please check your internet connection.");
+  }
+}
+
 TEST_F(LiveUpdateTest, ASecondStartWhileACheckRunsIsIgnored) {
   StoreVersions("12", "7", "30", "5");
   host.AtYield(3, [this] { update.RunLiveUpdate(); });

@@ -96,6 +96,22 @@ TEST_F(MemoryShieldTest, AllowExcludesTheTrimmedNameForGood) {
   EXPECT_TRUE(machine.processes.terminations.empty());
 }
 
+// The exclusion file is held open by another program: the entry is lost without a
+// message, and the program is asked about again at the next run.
+TEST_F(MemoryShieldTest, AllowThatCannotBeWrittenAsksAgain) {
+  StartListed("C:\\Temp\\spytwo.exe", "Two");
+  machine.files.PutFile(folder.FilePath("ENoSignature.txt"), "C:\\older\\entry.exe\r\n");
+  machine.files.Lock(folder.FilePath("ENoSignature.txt"));
+  alert.answers = {Answer::Allow, Answer::Allow};
+  shield.Tick();
+  machine.files.Lock(folder.FilePath("ENoSignature.txt"), false);
+  EXPECT_EQ(ExclusionFile(), "C:\\older\\entry.exe\r\n");
+  EXPECT_TRUE(host.Messages().empty());
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 2u);
+  EXPECT_EQ(ExclusionFile(), "C:\\older\\entry.exe\r\nSPYTWO.EXE\r\n");
+}
+
 TEST_F(MemoryShieldTest, AProgramThatCannotBeStoppedIsReportedAndAlertedAgain) {
   const auto spy = StartListed("C:\\Temp\\spyone.exe", "Spy Corp", false);
   alert.answers = {Answer::Stop, Answer::Stop};

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "update/definition_kind.h"
 #include "update/update_base.h"
 #include "update/version_page.h"
 
@@ -18,13 +17,6 @@ TEST(UpdateBaseTest, TheHostOfTheWebSiteEntry) {
       {"HTTPS://www.kestrian.example", "https://www.kestrian.example"},
   };
   for (const auto& [entry, base] : cases) EXPECT_EQ(BuildUpdateBase(entry), base) << entry;
-}
-
-TEST(DefinitionKindTest, TheFourKindsInTheirOrder) {
-  EXPECT_EQ(kDefinitionKinds[0].versionPagePath, "/definitions/version/R.HTM");
-  EXPECT_EQ(kDefinitionKinds[1].localFile, "FileDefinition.dat");
-  EXPECT_EQ(kDefinitionKinds[2].versionKey, "EXEDefinition");
-  EXPECT_EQ(kDefinitionKinds[3].checkingText, "Checking Cookie Definition Version...");
 }
 
 TEST(VersionPageTest, TextIsWhatABrowserShows) {

@@ -1,6 +1,12 @@
-# The program's settings store kept as it was across a windowed end-to-end run; sourced once
-# the script has set `wine_run`, `out` and a `wine_quiet` that runs a Wine program with its
-# output in a file.
+# What the windowed end-to-end runs share: Wine programs with their output in files, the
+# window driver, and the program's settings store kept as it was across the run. Sourced once
+# the script has set `wine_run` and `out` (and `kdrive`, for `drive`).
+
+# Wine programs write to files, never to pipes: a persistent wineserver's processes may
+# inherit an output and hold a pipe open for ever.
+wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
+drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+
 store='HKCU\Software\VB and VBA Program Settings'
 program_key="$store\\Kestrian"
 options_key="$program_key\\OptionAndSettings"
