@@ -34,7 +34,7 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
-fail() { echo "app restart run: $*"; cat "$app/AppRestart.log" 2>/dev/null; exit 1; }
+fail() { echo "app restart run: $*"; cat "$app/AppRestart.log" 2>/dev/null; show_run_logs; exit 1; }
 
 save_program_settings || fail "cannot save the settings"
 if wine_quiet reg query "$shared_key"; then

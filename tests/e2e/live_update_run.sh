@@ -36,7 +36,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "live update run: $*"
-  cat "$out/kdrive.log" 2>/dev/null
+  show_run_logs
   exit 1
 }
 shoot() {

@@ -35,7 +35,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "removal windows run: $*"
-  cat "$out/kdrive.log" 2>/dev/null
+  show_run_logs
   exit 1
 }
 

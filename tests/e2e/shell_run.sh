@@ -32,7 +32,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "shell run: $*"
-  cat "$out/kdrive.log" 2>/dev/null
+  show_run_logs
   exit 1
 }
 

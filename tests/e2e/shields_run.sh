@@ -43,7 +43,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "shields run: $*"
-  cat "$out/kdrive.log" 2>/dev/null
+  show_run_logs
   exit 1
 }
 shoot() { import -window root "$out/$1" || fail "no screenshot $1"; }

@@ -47,3 +47,14 @@ setting() {
   "$wine_run" reg query "$options_key" /v "$1" >"$out/setting.txt" 2>>"$out/wine.log" || return 0
   tr -d '\r' <"$out/setting.txt" | awk -v name="$1" '$1 == name { print $3 }'
 }
+
+# What a failed run prints after its reason: the last lines the Wine programs and the window
+# driver wrote, which is all a CI log keeps of them.
+show_run_logs() {
+  local log
+  for log in wine kdrive; do
+    [ -s "$out/$log.log" ] || continue
+    echo "--- last lines of $log.log"
+    tail -n 15 "$out/$log.log"
+  done
+}
