@@ -11,6 +11,8 @@
 namespace {
 
 constexpr char kMainClass[] = "KestrianMainWindow";
+// Held by every running copy of the program, from its start-up to its very end.
+constexpr char kInstanceMutex[] = "Kestrian single instance";
 
 struct Search {
   const char* text;
@@ -87,11 +89,20 @@ BOOL CALLBACK PrintButton(HWND child, LPARAM) {
   return TRUE;
 }
 
+// Some copy of the program runs in this session, visible or not, ending or not.
+bool ProgramRuns() {
+  const HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutex);
+  if (mutex == nullptr) return false;
+  ::CloseHandle(mutex);
+  return true;
+}
+
 int Usage() {
   std::fputs(
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
-      "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n",
+      "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n"
+      "              | wait-ended SECONDS\n",
       stderr);
   return 2;
 }
@@ -117,6 +128,11 @@ int main(int argc, char** argv) {
     const HWND main = ::FindWindowA(kMainClass, nullptr);
     if (main != nullptr) ::PostMessageA(main, WM_CLOSE, 0, 0);
     return main != nullptr ? 0 : 1;
+  }
+  if (command == "wait-ended" && argc == 3) {
+    if (WaitFor(std::atof(argv[2]), [] { return !ProgramRuns(); })) return 0;
+    std::fprintf(stderr, "kdrive: the program still runs\n");
+    return 1;
   }
   if (command == "wait-title" && argc == 4) {
     if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 0;

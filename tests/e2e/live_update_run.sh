@@ -26,10 +26,8 @@ set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f |
 program=
 cleanup() {
   local status=$?
-  # The restarted program is a child of the helper, not of this script: closed by its window.
-  drive close || true
-  sleep 2
-  stop_processes $program
+  # The restarted program is a child of the helper, not of this script.
+  end_program $program || { echo "live update run: the program could not be ended"; status=1; }
   restore_program_settings || { echo "live update run: the settings could not be put back"; status=1; }
   exit $status
 }
@@ -43,6 +41,7 @@ shoot() {
   import -window root "$out/$1" || fail "no screenshot $1"
 }
 
+expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
 for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
   wine_quiet "$kdefs" encode "$(windows_path "$sources/${kind%%:*}.txt")" \

@@ -25,7 +25,8 @@ source "$here/windowed_run.sh"
 program= holder= drive_c=
 cleanup() {
   local status=$?
-  stop_processes $program $holder
+  end_program $program || { echo "removal windows run: the program could not be ended"; status=1; }
+  stop_processes $holder
   [ -n "$drive_c" ] && rm -rf "$drive_c/KestrianE2EWindows"
   wine_quiet reg delete "$planted_key" /f || true
   restore_program_settings ||
@@ -40,6 +41,7 @@ fail() {
 }
 
 # The settings as they were; the program writes more of them than chkMakeLog.
+expect_no_program
 save_program_settings || fail "cannot save the settings"
 wine_quiet reg add "$program_key\\OptionAndSettings" /v chkMakeLog /t REG_SZ /d 1 /f ||
   fail "cannot set chkMakeLog"

@@ -17,12 +17,16 @@ cp "$definitions"/*.dat "$out/app/"
 settings='HKCU\Software\VB and VBA Program Settings\Kestrian\Settings'
 "$wine_run" reg delete "$settings" /v lblLastScan /f >/dev/null 2>&1 || true
 
+program=
+drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
+fail() { echo "scan page run: $*"; cat "$out/kdrive.log" 2>/dev/null; kill $program 2>/dev/null; exit 1; }
+# A copy still running would take this start for a second one, which ends in its start-up.
+drive wait-ended 30 || fail "a copy of the program from an earlier run still runs"
+
 # Wine programs write to files, never to pipes: a persistent wineserver's desktop process
 # inherits the first windowed program's output and would hold a pipe open forever.
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
-drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
-fail() { echo "scan page run: $*"; cat "$out/kdrive.log" 2>/dev/null; kill $program 2>/dev/null; exit 1; }
 
 drive wait-window 60 || fail "the main window did not open"
 drive wait-text "Last scan:" 30 || fail "the status page did not show"

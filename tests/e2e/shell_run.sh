@@ -23,7 +23,7 @@ source "$here/windowed_run.sh"
 program= second= windows=
 cleanup() {
   local status=$?
-  stop_processes $program $second
+  end_program $program $second || { echo "shell run: the program could not be ended"; status=1; }
   [ -n "$windows" ] && rm -f "$windows/kse2sh_tool.exe"
   wine_quiet reg delete "$planted_key" /f || true
   restore_program_settings || { echo "shell run: the settings could not be put back"; status=1; }
@@ -37,6 +37,7 @@ fail() {
 }
 
 # A fresh profile: the program's settings are saved and removed, and put back at the end.
+expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
 
 # The definitions: a registry set long enough for the scan to be caught running.

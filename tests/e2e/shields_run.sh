@@ -29,9 +29,8 @@ set_start_page() {
 program= listed= page_saved=0
 cleanup() {
   local status=$?
-  drive close || true
-  sleep 2
-  stop_processes $program $listed
+  end_program $program || { echo "shields run: the program could not be ended"; status=1; }
+  stop_processes $listed
   if [ "$page_saved" -eq 1 ]; then
     wine_quiet reg delete "$main_key" /v "Start Page" /f || true
     wine_quiet reg import "$(windows_path "$out/start-page-saved.reg")" ||
@@ -48,6 +47,7 @@ fail() {
 }
 shoot() { import -window root "$out/$1" || fail "no screenshot $1"; }
 
+expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
 wine_quiet reg export "$main_key" "$(windows_path "$out/start-page-saved.reg")" /y && page_saved=1
 for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do

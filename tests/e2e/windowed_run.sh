@@ -40,6 +40,25 @@ stop_processes() {
   done
 }
 
+# Ends every copy of the program and waits until none runs, so the next run's start is not
+# taken for a second copy (which ends in its start-up). A copy is closed by its window as a
+# user would close it; the given processes are then stopped, and whatever still runs (a copy
+# the restart helper started is no child of this script) is killed. False if one survives.
+end_program() {
+  drive close || true
+  drive wait-ended 10 && return 0
+  stop_processes "$@"
+  drive wait-ended 5 && return 0
+  wine_quiet taskkill /f /im Kestrian.exe || true
+  drive wait-ended 10
+}
+
+# A run starts on a machine where the program does not run; an earlier run may still be
+# ending it.
+expect_no_program() {
+  drive wait-ended 30 || fail "a copy of the program from an earlier run still runs"
+}
+
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 # The data of an OptionAndSettings value, or nothing.
