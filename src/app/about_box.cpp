@@ -16,6 +16,7 @@ constexpr int kCompanyId = 1004;
 constexpr int kAddressId = 1005;
 constexpr int kOkId = IDOK;
 constexpr int kProgramIconResource = 1;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 
 // Layout in pixels at 96 DPI.
 constexpr int kMargin = 11;
@@ -68,39 +69,18 @@ AboutBox::AboutBox(Win32Host& host, HWND owner, platform::VersionResource versio
                    std::function<void()> openWebsite)
     : host_(host), owner_(owner), version_(std::move(version)), openWebsite_(std::move(openWebsite)) {}
 
-AboutBox::~AboutBox() {
-  if (window_) {
-    Forget();
-    window_.reset();
-  }
-}
-
 void AboutBox::Show() {
-  if (!window_ && !Create()) return;
-  if (!::IsWindowVisible(window_.get())) {
-    CenterOver(window_.get(), owner_);
-    ::ShowWindow(window_.get(), SW_SHOW);
-    const HWND ok = ::GetDlgItem(window_.get(), kOkId);
-    ::SendMessageA(window_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE);
+  if (!window_ && !window_.Create(kStyle, owner_)) return;
+  if (!::IsWindowVisible(window_.Get())) {
+    CenterOver(window_.Get(), owner_);
+    ::ShowWindow(window_.Get(), SW_SHOW);
+    const HWND ok = ::GetDlgItem(window_.Get(), kOkId);
+    ::SendMessageA(window_.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE);
   }
-  ::SetForegroundWindow(window_.get());
-}
-
-bool AboutBox::Create() {
-  // WM_INITDIALOG takes the window (OnInitDialog).
-  CreateEmptyDialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, owner_,
-                    &AboutBox::DialogProc, reinterpret_cast<LPARAM>(this));
-  return window_ != nullptr;
-}
-
-INT_PTR CALLBACK AboutBox::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &AboutBox::OnInitDialog,
-                            &AboutBox::OnMessage);
+  ::SetForegroundWindow(window_.Get());
 }
 
 void AboutBox::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   ::SetWindowTextA(window, ("About " + version_.productName).c_str());
   dpi_ = ScreenDpi();
   CreateFonts();
@@ -147,7 +127,7 @@ void AboutBox::CreateControls() {
 HWND AboutBox::CreateChild(const char* className, const std::string& text, DWORD style, int id,
                            HFONT font) {
   const HWND child = ::CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0,
-                                       0, 0, 0, window_.get(),
+                                       0, 0, 0, window_.Get(),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                        ::GetModuleHandleA(nullptr), nullptr);
   if (child != nullptr) ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -164,7 +144,7 @@ void AboutBox::Layout() {
   const int buttonTop = std::max(rowsBottom, margin + Scale(kIconSize)) + Scale(kButtonGap);
   Place(kOkId, width - margin - Scale(kButtonWidth), buttonTop, Scale(kButtonWidth),
         Scale(kButtonHeight));
-  SetClientSize(window_.get(), width, buttonTop + Scale(kButtonHeight) + margin);
+  SetClientSize(window_.Get(), width, buttonTop + Scale(kButtonHeight) + margin);
 }
 
 // Each row as large as its text; widens `width` to the widest row and answers the bottom of
@@ -184,7 +164,7 @@ int AboutBox::PlaceTextRows(int& width) {
 }
 
 void AboutBox::Place(int id, int left, int top, int width, int height) {
-  ::MoveWindow(::GetDlgItem(window_.get(), id), left, top, width, height, FALSE);
+  ::MoveWindow(::GetDlgItem(window_.Get(), id), left, top, width, height, FALSE);
 }
 
 INT_PTR AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -201,11 +181,6 @@ INT_PTR AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_NOTIFY:
       return OnLinkNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
-    case WM_DESTROY:
-      // Destroyed with its owner: the handle is gone, nothing is left to destroy.
-      Forget();
-      static_cast<void>(window_.release());
-      return FALSE;
     default:
       return FALSE;
   }
@@ -218,12 +193,6 @@ bool AboutBox::OnLinkNotify(const NMHDR& header) {
 }
 
 // Hidden, not destroyed: the next Show brings the same window back.
-void AboutBox::Close() { ::ShowWindow(window_.get(), SW_HIDE); }
-
-// The window no longer reaches this object nor the host's dialog keys.
-void AboutBox::Forget() {
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-}
+void AboutBox::Close() { ::ShowWindow(window_.Get(), SW_HIDE); }
 
 }  // namespace kestrian::app

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "app/win32_host.h"
 #include "platform/environment.h"
 
@@ -28,19 +29,16 @@ class AboutBox {
   // is a link that runs `openWebsite`, or plain text when that is empty.
   AboutBox(Win32Host& host, HWND owner, platform::VersionResource version,
            std::function<void()> openWebsite = {});
-  ~AboutBox();
   AboutBox(const AboutBox&) = delete;
   AboutBox& operator=(const AboutBox&) = delete;
 
   // Shows the box over its owner, or only activates it when it is up already.
   void Show();
   // The window, or null until it is first shown (and after its owner has destroyed it).
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  bool Create();
   void OnInitDialog(HWND window);
   void CreateFonts();
   void CreateControls();
@@ -53,7 +51,6 @@ class AboutBox {
   void Place(int id, int left, int top, int width, int height);
   bool OnLinkNotify(const NMHDR& header);
   void Close();
-  void Forget();
 
   Win32Host& host_;
   HWND owner_;
@@ -63,7 +60,8 @@ class AboutBox {
   UniqueFont font_;
   UniqueFont titleFont_;
   UniqueIcon icon_;
-  UniqueWindow window_;  // last: destroyed before the fonts and the icon its controls use
+  // Last: destroyed before the fonts and the icon its controls use.
+  DialogWindow window_{host_, this, &AboutBox::OnInitDialog, &AboutBox::OnMessage};
 };
 
 }  // namespace kestrian::app

@@ -2,32 +2,47 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/dialog_support.h"
+#include "core/scoped_flag.h"
 
 namespace kestrian::app {
 
 namespace {
 constexpr double kProgressScale = 100.0;  // the native bar counts hundredths
+}  // namespace
 
-class PushGuard {
+// Stands between the model and its native control, and repaints the window after each push.
+class MirroredControls::RepaintedAtOnce final : public ui::ControlPeer {
  public:
-  explicit PushGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-  ~PushGuard() { flag_ = previous_; }
-  PushGuard(const PushGuard&) = delete;
-  PushGuard& operator=(const PushGuard&) = delete;
+  RepaintedAtOnce(ui::Control& model, HWND native, int dpi) : native_(model, native, dpi) {
+    model.AttachPeer(this);  // in place of the native control, which this drives
+    native_.Refresh();
+  }
+  // The native control detaches the model when it goes.
+
+  void OnModelChanged() override {
+    native_.Refresh();
+    ::InvalidateRect(native_.Window(), nullptr, TRUE);
+    ::RedrawWindow(::GetParent(native_.Window()), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
 
  private:
-  bool& flag_;
-  bool previous_;
+  NativeControl native_;
 };
-}  // namespace
 
 HWND MirroredControls::Add(HWND parent, ui::Control& model, const char* className, DWORD style,
                            int id, HFONT font, int dpi) {
   const HWND child = CreateHiddenChild(parent, className, style, id, font);
   if (child == nullptr) return nullptr;
-  controls_.push_back(std::make_unique<NativeControl>(model, child, dpi));
-  controls_.back()->Refresh();
+  if (repaint_ == Repaint::AtOnce) {
+    controls_.push_back(std::make_unique<RepaintedAtOnce>(model, child, dpi));
+  } else {
+    auto control = std::make_unique<NativeControl>(model, child, dpi);
+    control->Refresh();
+    controls_.push_back(std::move(control));
+  }
   return child;
 }
 
@@ -64,7 +79,7 @@ RECT NativeControl::PixelBounds() const {
 
 void NativeControl::Refresh() {
   // Only what changed goes to the window: each call is a round trip to the window manager.
-  PushGuard guard(pushing_);
+  const core::ScopedFlag guard(pushing_);
   const RECT bounds = PixelBounds();
   if (!EqualRect(&bounds, &shown_.bounds)) {
     // A drop-down list's window also holds its opened list.
@@ -144,7 +159,7 @@ void NativeControl::PushDate() {
 }
 
 void NativeControl::PushRow(std::size_t row, bool insert) {
-  PushGuard guard(pushing_);
+  const core::ScopedFlag guard(pushing_);
   const auto& list = static_cast<ui::ListView&>(model_);
   const ui::ListItem& item = list.Item(row);
   LVITEMA native{};
@@ -170,12 +185,12 @@ void NativeControl::OnRowInserted(std::size_t row) { PushRow(row, true); }
 void NativeControl::OnRowChanged(std::size_t row) { PushRow(row, false); }
 
 void NativeControl::OnRowRemoved(std::size_t row) {
-  PushGuard guard(pushing_);
+  const core::ScopedFlag guard(pushing_);
   ::SendMessageA(window_, LVM_DELETEITEM, row, 0);
 }
 
 void NativeControl::OnCleared() {
-  PushGuard guard(pushing_);
+  const core::ScopedFlag guard(pushing_);
   ::SendMessageA(window_, LVM_DELETEALLITEMS, 0, 0);
 }
 

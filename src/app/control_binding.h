@@ -60,13 +60,22 @@ class NativeControl final : public ui::ListViewPeer {
 // follows its model.
 class MirroredControls {
  public:
+  // When a model's change shows: with the window's next paint, or at once, for a window that
+  // must show each step while its program is busy between messages.
+  enum class Repaint { WithNextPaint, AtOnce };
+
+  explicit MirroredControls(Repaint repaint = Repaint::WithNextPaint) : repaint_(repaint) {}
+
   // The native control made for `model` in `parent`, or null when it could not be made.
   HWND Add(HWND parent, ui::Control& model, const char* className, DWORD style, int id,
            HFONT font, int dpi);
   void Clear() { controls_.clear(); }
 
  private:
-  std::vector<std::unique_ptr<NativeControl>> controls_;
+  class RepaintedAtOnce;
+
+  Repaint repaint_;
+  std::vector<std::unique_ptr<ui::ControlPeer>> controls_;
 };
 
 // Twips to pixels at the window's DPI.

@@ -10,6 +10,7 @@ namespace kestrian::app {
 
 namespace {
 constexpr char kTitle[] = "Delete Failed";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 constexpr char kTextAbove[] =
     "The following files could not be deleted.  You should save your work, close all running "
     "programs (especially browsers) and try to delete them again.";
@@ -33,10 +34,6 @@ constexpr int kButtonGap = 6;
 constexpr int kButtonHeight = 23;
 constexpr int kCopyListWidth = 90;
 constexpr int kCloseWidth = 75;
-
-
-
-
 
 // Height of `text` wrapped at `width` in `font`.
 int TextHeight(const char* text, HFONT font, int width) {
@@ -117,41 +114,22 @@ DeleteFailedWindow::DeleteFailedWindow(ui::FrmDelete& form, Win32Host& host, HWN
 
 DeleteFailedWindow::~DeleteFailedWindow() {
   form_.AttachPeer(nullptr);
-  if (window_) {
-    Forget();
-    window_.reset();
-  }
 }
 
 void DeleteFailedWindow::OnModelChanged() {
   if (!form_.Visible()) {
-    if (window_) ::ShowWindow(window_.get(), SW_HIDE);
+    if (window_) ::ShowWindow(window_.Get(), SW_HIDE);
     return;
   }
-  if (!window_ && !Create()) return;
+  if (!window_ && !window_.Create(kStyle, owner_)) return;
   FillList();
-  if (::IsWindowVisible(window_.get())) return;
-  ::ShowWindow(window_.get(), SW_SHOW);
-  const HWND list = ::GetDlgItem(window_.get(), kListId);
-  ::SendMessageA(window_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
-}
-
-bool DeleteFailedWindow::Create() {
-  // WM_INITDIALOG takes the window (OnInitDialog).
-  CreateEmptyDialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, owner_,
-                    &DeleteFailedWindow::DialogProc, reinterpret_cast<LPARAM>(this));
-  return window_ != nullptr;
-}
-
-INT_PTR CALLBACK DeleteFailedWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &DeleteFailedWindow::OnInitDialog,
-                            &DeleteFailedWindow::OnMessage);
+  if (::IsWindowVisible(window_.Get())) return;
+  ::ShowWindow(window_.Get(), SW_SHOW);
+  const HWND list = ::GetDlgItem(window_.Get(), kListId);
+  ::SendMessageA(window_.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
 }
 
 void DeleteFailedWindow::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   ::SetWindowTextA(window, kTitle);
   dpi_ = ScreenDpi();
   font_ = UniqueFont(CreateMessageFont());
@@ -168,7 +146,7 @@ INT_PTR DeleteFailedWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) return FALSE;
       if (LOWORD(wParam) == kCopyListId) {
-        if (!PutTextOnClipboard(window_.get(), ProblemListText(form_))) ::MessageBeep(MB_ICONHAND);
+        if (!PutTextOnClipboard(window_.Get(), ProblemListText(form_))) ::MessageBeep(MB_ICONHAND);
         return TRUE;
       }
       if (LOWORD(wParam) == kCloseId || LOWORD(wParam) == IDOK) {
@@ -179,11 +157,6 @@ INT_PTR DeleteFailedWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case WM_CLOSE:
       CloseByUser();
       return TRUE;
-    case WM_DESTROY:
-      // Destroyed with its owner: the handle is gone, nothing is left to destroy.
-      Forget();
-      static_cast<void>(window_.release());
-      return FALSE;
     default:
       return FALSE;
   }
@@ -209,7 +182,7 @@ void DeleteFailedWindow::CreateControls() {
 HWND DeleteFailedWindow::CreateChild(const char* className, const char* text, DWORD style,
                                      DWORD exStyle, int id) {
   const HWND child = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0,
-                                       0, 0, 0, window_.get(),
+                                       0, 0, 0, window_.Get(),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                        ::GetModuleHandleA(nullptr), nullptr);
   ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
@@ -223,10 +196,10 @@ HFONT DeleteFailedWindow::Font() const {
 void DeleteFailedWindow::Layout() {
   const auto scale = [this](int pixels) { return ::MulDiv(pixels, dpi_, 96); };
   const auto place = [this](int id, int left, int top, int width, int height) {
-    ::MoveWindow(::GetDlgItem(window_.get(), id), left, top, width, height, FALSE);
+    ::MoveWindow(::GetDlgItem(window_.Get(), id), left, top, width, height, FALSE);
   };
   RECT client{};
-  ::GetClientRect(window_.get(), &client);
+  ::GetClientRect(window_.Get(), &client);
   const int margin = scale(kMargin);
   const int gap = scale(kGap);
   const int width = client.right - 2 * margin;
@@ -245,7 +218,7 @@ void DeleteFailedWindow::Layout() {
 }
 
 void DeleteFailedWindow::FillList() {
-  const HWND list = ::GetDlgItem(window_.get(), kListId);
+  const HWND list = ::GetDlgItem(window_.Get(), kListId);
   ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   const auto& rows = form_.lstProblem.Items();
@@ -272,9 +245,4 @@ void DeleteFailedWindow::CloseByUser() {
 }
 
 // The window no longer reaches this object nor the host's dialog keys.
-void DeleteFailedWindow::Forget() {
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-}
-
 }  // namespace kestrian::app

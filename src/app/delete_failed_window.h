@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "app/win32_host.h"
 #include "ui/frm_main.h"
 
@@ -23,15 +24,13 @@ class DeleteFailedWindow final : public ui::ControlPeer {
   DeleteFailedWindow& operator=(const DeleteFailedWindow&) = delete;
 
   // The window, or null until the model is first shown.
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
 
   // Shows the model's rows when it becomes visible, hides the window when it does not.
   void OnModelChanged() override;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  bool Create();
   void OnInitDialog(HWND window);
   void CreateControls();
   HWND CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle, int id);
@@ -39,15 +38,15 @@ class DeleteFailedWindow final : public ui::ControlPeer {
   void Layout();
   void FillList();
   void CloseByUser();
-  void Forget();
 
   ui::FrmDelete& form_;
   Win32Host& host_;
   HWND owner_;
   int dpi_ = 96;
   UniqueFont font_;
-  UniqueWindow window_;
   bool closing_ = false;
+  // Last: destroyed before the font its controls use.
+  DialogWindow window_{host_, this, &DeleteFailedWindow::OnInitDialog, &DeleteFailedWindow::OnMessage};
 };
 
 }  // namespace kestrian::app

@@ -55,20 +55,6 @@ HWND CreateHiddenChild(HWND parent, const char* className, DWORD style, int id, 
 // (Tab, Enter, Escape). WM_INITDIALOG receives `parameter`.
 HWND CreateEmptyDialog(DWORD style, HWND owner, DLGPROC procedure, LPARAM parameter);
 
-// The body of a dialog object's dialog procedure: WM_INITDIALOG carries the object, which
-// keeps it with the window and hands it the window; every later message goes to `handle`.
-template <class Dialog>
-INT_PTR RouteDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                           void (Dialog::*init)(HWND), INT_PTR (Dialog::*handle)(UINT, WPARAM, LPARAM)) {
-  if (message == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-    (reinterpret_cast<Dialog*>(lParam)->*init)(window);
-    return FALSE;  // the focus is set when the window is shown
-  }
-  auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, DWLP_USER));
-  return self != nullptr ? (self->*handle)(message, wParam, lParam) : FALSE;
-}
-
 // Over the owner when it is on screen, else in the middle of the work area; never off it.
 void CenterOver(HWND window, HWND owner);
 

@@ -54,30 +54,6 @@ void DrawArrow(HDC dc, const RECT& bounds, bool up, COLORREF colour) {
 }
 }  // namespace
 
-// One control of the window: the native control follows the model, and every change is
-// painted at once, since the update code writes a status and then lets only a short pass of
-// the message loop run.
-class DownloadWindow::Mirror final : public ui::ControlPeer {
- public:
-  Mirror(ui::Control& model, HWND native, int dpi) : native_(model, native, dpi) {
-    model.AttachPeer(this);  // in place of the native control, which this drives
-    native_.Refresh();
-  }
-  Mirror(const Mirror&) = delete;
-  Mirror& operator=(const Mirror&) = delete;
-  // The native control detaches the model when it goes.
-
-  void OnModelChanged() override {
-    native_.Refresh();
-    ::InvalidateRect(native_.Window(), nullptr, TRUE);
-    ::RedrawWindow(::GetParent(native_.Window()), nullptr, nullptr,
-                   RDW_UPDATENOW | RDW_ALLCHILDREN);
-  }
-
- private:
-  NativeControl native_;
-};
-
 DownloadWindow::DownloadWindow(Win32Host& host, HWND owner, std::string productName)
     : host_(host), owner_(owner), productName_(std::move(productName)) {}
 
@@ -85,10 +61,10 @@ DownloadWindow::~DownloadWindow() { Close(); }
 
 void DownloadWindow::Show() {
   if (!window_ && !Load()) return;
-  ::ShowWindow(window_.get(), SW_SHOWNORMAL);
-  ::SendMessageA(window_.get(), WM_NEXTDLGCTL,
-                 reinterpret_cast<WPARAM>(::GetDlgItem(window_.get(), kCancelId)), TRUE);
-  ::UpdateWindow(window_.get());
+  ::ShowWindow(window_.Get(), SW_SHOWNORMAL);
+  ::SendMessageA(window_.Get(), WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(::GetDlgItem(window_.Get(), kCancelId)), TRUE);
+  ::UpdateWindow(window_.Get());
 }
 
 void DownloadWindow::LoadHidden() {
@@ -98,28 +74,18 @@ void DownloadWindow::LoadHidden() {
 void DownloadWindow::Close() {
   if (!window_) return;
   Unload();
-  window_.reset();
+  window_.Destroy();
 }
 
 // The window with its controls (OnInitDialog), its own tray icon, and the animation started.
 bool DownloadWindow::Load() {
-  CreateEmptyDialog(kStyle, owner_, &DownloadWindow::DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!window_) return false;
-  if (tray_.RunningInTray()) tray_.RemoveIcon();
-  tray_.ShowIcon(window_.get(), kTrayTip, kTrayMessage);
+  if (!window_.Create(kStyle, owner_)) return false;
+  tray_.ShowIcon(window_.Get(), kTrayTip, kTrayMessage);
   update::StartDownloadAnimation(form_);
   return true;
 }
 
-INT_PTR CALLBACK DownloadWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &DownloadWindow::OnInitDialog,
-                            &DownloadWindow::OnMessage);
-}
-
 void DownloadWindow::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   ::SetWindowTextA(window, (productName_ + kTitleSuffix).c_str());
   if (const HICON icon = ProgramIcon(SM_CXSMICON, SM_CYSMICON)) {
     ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -146,19 +112,12 @@ void DownloadWindow::CreateControls() {
   const auto stock = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   const HFONT font = font_ ? font_.get() : stock;
   const HFONT bold = boldFont_ ? boldFont_.get() : font;
-  CreateChild(form_.picUp, "STATIC", SS_OWNERDRAW, kPictureUpId, font);
-  CreateChild(form_.picDown, "STATIC", SS_OWNERDRAW, kPictureDownId, font);
-  CreateChild(form_.lblProduct, "STATIC", SS_LEFT | SS_NOPREFIX, kProductId, bold);
-  CreateChild(form_.lblStatus, "STATIC", SS_LEFT | SS_NOPREFIX, kStatusId, font);
-  CreateChild(form_.Command1, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId, font);
-}
-
-HWND DownloadWindow::CreateChild(ui::Control& model, const char* className, DWORD style, int id,
-                                 HFONT font) {
-  const HWND child = CreateHiddenChild(window_.get(), className, style, id, font);
-  if (child == nullptr) return nullptr;
-  mirrors_.push_back(std::make_unique<Mirror>(model, child, dpi_));
-  return child;
+  const HWND window = window_.Get();
+  controls_.Add(window, form_.picUp, "STATIC", SS_OWNERDRAW, kPictureUpId, font, dpi_);
+  controls_.Add(window, form_.picDown, "STATIC", SS_OWNERDRAW, kPictureDownId, font, dpi_);
+  controls_.Add(window, form_.lblProduct, "STATIC", SS_LEFT | SS_NOPREFIX, kProductId, bold, dpi_);
+  controls_.Add(window, form_.lblStatus, "STATIC", SS_LEFT | SS_NOPREFIX, kStatusId, font, dpi_);
+  controls_.Add(window, form_.Command1, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId, font, dpi_);
 }
 
 INT_PTR DownloadWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -183,10 +142,8 @@ INT_PTR DownloadWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayMessage:
       OnTrayMessage(lParam);
       return TRUE;
-    case WM_DESTROY:
-      // Destroyed with its owner: the handle is gone, nothing is left to destroy.
+    case WM_DESTROY:  // with its owner
       Unload();
-      static_cast<void>(window_.release());
       return FALSE;
     default:
       return FALSE;
@@ -202,22 +159,15 @@ void DownloadWindow::DrawPicture(const DRAWITEMSTRUCT& item) const {
 // A double-click on the icon brings the window back, from hidden or minimized.
 void DownloadWindow::OnTrayMessage(LPARAM lParam) {
   if (ActionOfTrayMessage(lParam) != TrayAction::RestoreWindow) return;
-  ::ShowWindow(window_.get(), SW_SHOWNORMAL);
-  ::SetForegroundWindow(window_.get());
+  ::ShowWindow(window_.Get(), SW_SHOWNORMAL);
+  ::SetForegroundWindow(window_.Get());
 }
 
-// Timer, controls, tray icon and dialog keys go; the model keeps its state and no peer.
+// Timer, controls and tray icon go; the model keeps its state and no peer.
 void DownloadWindow::Unload() {
   blink_.reset();
-  mirrors_.clear();
+  controls_.Clear();
   tray_.RemoveIcon();
-  Forget();
-}
-
-// The window no longer reaches this object nor the host's dialog keys.
-void DownloadWindow::Forget() {
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
 }
 
 }  // namespace kestrian::app

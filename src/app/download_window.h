@@ -6,9 +6,10 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "app/control_binding.h"
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "app/tray_icon.h"
 #include "app/win32_host.h"
 #include "app/window_timer.h"
@@ -40,23 +41,18 @@ class DownloadWindow final : public update::ProgressWindow {
   ui::FrmDownload& Form() override { return form_; }
 
   // The window, or null while it is not loaded.
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
   bool InTray() const { return tray_.RunningInTray(); }
 
  private:
-  class Mirror;
-
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool Load();
   void OnInitDialog(HWND window);
   void CreateFonts();
   void CreateControls();
-  HWND CreateChild(ui::Control& model, const char* className, DWORD style, int id, HFONT font);
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   void OnTrayMessage(LPARAM lParam);
   void Unload();
-  void Forget();
 
   ui::FrmDownload form_;
   Win32Host& host_;
@@ -65,8 +61,10 @@ class DownloadWindow final : public update::ProgressWindow {
   int dpi_ = 96;
   UniqueFont font_;
   UniqueFont boldFont_;
-  UniqueWindow window_;
-  std::vector<std::unique_ptr<Mirror>> mirrors_;
+  DialogWindow window_{host_, this, &DownloadWindow::OnInitDialog, &DownloadWindow::OnMessage};
+  // Every change is painted at once: the update writes a status and then lets only a short
+  // pass of the message loop run.
+  MirroredControls controls_{MirroredControls::Repaint::AtOnce};
   std::unique_ptr<WindowTimer> blink_;
   TrayIcon tray_;
 };

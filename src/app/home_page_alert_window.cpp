@@ -7,6 +7,7 @@
 
 #include "app/control_binding.h"
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "ui/frm_home_page_changed_alert.h"
 
 namespace kestrian::app {
@@ -30,18 +31,14 @@ int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, kTwipsPerInch, 
 class AlertDialog {
  public:
   AlertDialog(Win32Host& host, HWND owner) : host_(host), owner_(owner) {}
-  ~AlertDialog() {
-    if (window_) Forget();
-  }
   AlertDialog(const AlertDialog&) = delete;
   AlertDialog& operator=(const AlertDialog&) = delete;
 
   bool Create(std::string_view productName, std::string_view message);
   protect::HomePageAnswer RunUntilClosed();
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND window);
   HFONT Font() const;
@@ -49,7 +46,6 @@ class AlertDialog {
   void CreateControls();
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   void Finish(protect::HomePageAnswer answer);
-  void Forget();
 
   Win32Host& host_;
   HWND owner_;
@@ -63,25 +59,17 @@ class AlertDialog {
   UniqueFont boldFont_;
   HICON icon_ = nullptr;  // shared, never destroyed
   MirroredControls controls_;
-  UniqueWindow window_;  // last: destroyed before the fonts its controls use
+  // Last: destroyed before the fonts its controls use.
+  DialogWindow window_{host_, this, &AlertDialog::OnInitDialog, &AlertDialog::OnMessage};
 };
 
 bool AlertDialog::Create(std::string_view productName, std::string_view message) {
   title_ = std::string(productName) + " Home Page Protection";
   protect::LoadHomePageAlert(form_, productName, message);
-  // WM_INITDIALOG takes the window (OnInitDialog).
-  CreateEmptyDialog(kStyle, owner_, &AlertDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-  return window_ != nullptr;
-}
-
-INT_PTR CALLBACK AlertDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &AlertDialog::OnInitDialog,
-                            &AlertDialog::OnMessage);
+  return window_.Create(kStyle, owner_);
 }
 
 void AlertDialog::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   ::SetWindowTextA(window, title_.c_str());
   // Seen above every other window, the main window hidden in the tray or not; without an
   // owner on screen it has a taskbar button of its own.
@@ -134,23 +122,23 @@ void AlertDialog::FitMessage() {
 void AlertDialog::CreateControls() {
   const HFONT font = Font();
   const HFONT bold = boldFont_ ? boldFont_.get() : font;
-  controls_.Add(window_.get(), form_.picHomePage, "STATIC", SS_OWNERDRAW, kPictureId, font, dpi_);
-  controls_.Add(window_.get(), form_.lblFrmHomePageProductName, "STATIC",
+  controls_.Add(window_.Get(), form_.picHomePage, "STATIC", SS_OWNERDRAW, kPictureId, font, dpi_);
+  controls_.Add(window_.Get(), form_.lblFrmHomePageProductName, "STATIC",
                 SS_LEFT | SS_NOPREFIX, kProductId, bold, dpi_);
-  controls_.Add(window_.get(), form_.lblHomePageInfo, "STATIC",
+  controls_.Add(window_.Get(), form_.lblHomePageInfo, "STATIC",
                 SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kInfoId, font, dpi_);
-  controls_.Add(window_.get(), form_.cmdYes, "BUTTON",
+  controls_.Add(window_.Get(), form_.cmdYes, "BUTTON",
                 WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, kYesId, font, dpi_);
-  controls_.Add(window_.get(), form_.cmdNo, "BUTTON",
+  controls_.Add(window_.Get(), form_.cmdNo, "BUTTON",
                 WS_TABSTOP | BS_PUSHBUTTON, kNoId, font, dpi_);
 }
 
 
 protect::HomePageAnswer AlertDialog::RunUntilClosed() {
-  ::ShowWindow(window_.get(), SW_SHOW);
-  ::SetForegroundWindow(window_.get());
-  const HWND yes = ::GetDlgItem(window_.get(), kYesId);
-  ::SendMessageA(window_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(yes), TRUE);
+  ::ShowWindow(window_.Get(), SW_SHOW);
+  ::SetForegroundWindow(window_.Get());
+  const HWND yes = ::GetDlgItem(window_.Get(), kYesId);
+  ::SendMessageA(window_.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(yes), TRUE);
   MSG message;
   while (!closed_) {
     const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
@@ -187,8 +175,7 @@ INT_PTR AlertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       // Destroyed with its owner: the loop ends unanswered and nothing is left to destroy.
       Finish(protect::HomePageAnswer::Dismissed);
-      Forget();
-      static_cast<void>(window_.release());
+      controls_.Clear();
       return FALSE;
     default:
       return FALSE;
@@ -208,13 +195,6 @@ void AlertDialog::Finish(protect::HomePageAnswer answer) {
   if (closed_) return;
   closed_ = true;
   answer_ = answer;
-}
-
-// The window no longer reaches this object nor the host's dialog keys.
-void AlertDialog::Forget() {
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-  controls_.Clear();
 }
 }  // namespace
 

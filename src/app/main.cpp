@@ -59,7 +59,7 @@ class Program {
     splash.RunTimer();
     if (!window_.Create(instance_, version_.productName)) return 1;
     deleteFailedWindow_.emplace(deleteFailed_, host_, window_.Handle());
-    reportWindow_.emplace(window_.Handle());
+    reportWindow_.emplace(host_, window_.Handle());
     aboutBox_.emplace(host_, window_.Handle(), version_, [this] { OpenWebsite(); });
     trayPopup_.emplace(host_, window_.Handle(), version_.productName, [this] { ShowProgram(); },
                        [this] { ExitProgram(); });
@@ -138,7 +138,7 @@ class Program {
     }
     ::ShowWindow(window, SW_MINIMIZE);
     ::ShowWindow(window, SW_HIDE);
-    trayIcon_.ShowIcon(window, version_.productName + " by " + version_.companyName);
+    trayIcon_.ShowIcon(window, TrayTip());
     OpenTrayMenu();
     settings_.Save(core::settings::kMinimized, "Yes");
   }
@@ -147,8 +147,10 @@ class Program {
   void RefreshTrayIcon() {
     if (!trayIcon_.RunningInTray()) return;
     trayIcon_.RemoveIcon();
-    trayIcon_.ShowIcon(window_.Handle(), version_.productName + " by " + version_.companyName);
+    trayIcon_.ShowIcon(window_.Handle(), TrayTip());
   }
+
+  std::string TrayTip() const { return version_.productName + " by " + version_.companyName; }
 
   void OpenTrayMenu() {
     // Exit is offered unless a scan runs (both labels are disabled then).
@@ -161,12 +163,8 @@ class Program {
     ::SetForegroundWindow(window_.Handle());
   }
 
-  void ExitProgram() {
-    settings_.Save(core::settings::kRestart, "False");
-    settings_.Save(core::settings::kStatus, "STOPPED");
-    trayIcon_.RemoveIcon();
-    ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0);
-  }
+  // The window's closing writes RESTART and STATUS and takes the icon away.
+  void ExitProgram() { ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0); }
 
   void OnTrayMessage(LPARAM mouseMessage) {
     if (!trayIcon_.RunningInTray()) return;
@@ -196,7 +194,7 @@ class Program {
         case 2: ViewLog(); break;
         case 4: liveUpdate_->RunLiveUpdate(); break;
         case 6: SendToTray(); break;
-        case 8: ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0); break;
+        case 8: ExitProgram(); break;
         default: break;  // separators
       }
     });

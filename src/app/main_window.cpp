@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/dialog_support.h"
+
 namespace kestrian::app {
 
 namespace {
@@ -222,13 +224,7 @@ void MainWindow::SetMenuCommands(HMENU menuBar, std::function<bool(int)> dispatc
   menuDispatch_ = std::move(dispatch);
   ::SetMenu(window_, menuBar);
   ::DrawMenuBar(window_);
-  RECT frame{0, 0, TwipsToPixels(ui::FrmMain::kWidth, dpi_),
-             TwipsToPixels(ui::FrmMain::kHeight, dpi_)};
-  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_STYLE)),
-                       menuBar != nullptr,
-                       static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_EXSTYLE)));
-  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientSize(window_, TwipsToPixels(ui::FrmMain::kWidth, dpi_), TwipsToPixels(ui::FrmMain::kHeight, dpi_));
 }
 
 void MainWindow::Invoke(const std::function<void()>& handler) {

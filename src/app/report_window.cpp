@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 
 namespace kestrian::app {
 
@@ -24,10 +25,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kReportPoints = 10;
 
-
-
-
-
 // The report is text in columns: a fixed-pitch font keeps them aligned.
 HFONT CreateReportFont(int dpi) {
   return ::CreateFontA(-::MulDiv(kReportPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
@@ -38,10 +35,7 @@ HFONT CreateReportFont(int dpi) {
 // One showing of the report: the window and its own message loop.
 class ReportDialog {
  public:
-  explicit ReportDialog(HWND owner) : owner_(owner) {}
-  ~ReportDialog() {
-    if (window_) ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-  }
+  ReportDialog(Win32Host& host, HWND owner) : host_(host), owner_(owner) {}
   ReportDialog(const ReportDialog&) = delete;
   ReportDialog& operator=(const ReportDialog&) = delete;
 
@@ -49,34 +43,34 @@ class ReportDialog {
   void RunUntilClosed();
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND window);
   HWND CreateChild(const char* className, DWORD style, DWORD exStyle, int id, HFONT font);
   int Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
   void Layout();
 
+  Win32Host& host_;
   HWND owner_;
   int dpi_ = 96;
   bool closed_ = false;
   UniqueFont messageFont_;
   UniqueFont reportFont_;
-  UniqueWindow window_;  // last: destroyed before the fonts its controls use
+  // Last: destroyed before the fonts its controls use.
+  DialogWindow window_{host_, this, &ReportDialog::OnInitDialog, &ReportDialog::OnMessage};
 };
 
 bool ReportDialog::Create(const std::string& title, const std::string& text) {
-  // WM_INITDIALOG takes the window (OnInitDialog).
-  CreateEmptyDialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, owner_,
-                    &ReportDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!window_) return false;
-  ::SetWindowTextA(window_.get(), title.c_str());
-  ::SetDlgItemTextA(window_.get(), kReportId, text.c_str());
+  if (!window_.Create(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX, owner_)) {
+    return false;
+  }
+  ::SetWindowTextA(window_.Get(), title.c_str());
+  ::SetDlgItemTextA(window_.Get(), kReportId, text.c_str());
   return true;
 }
 
 void ReportDialog::RunUntilClosed() {
-  ::ShowWindow(window_.get(), SW_SHOW);
-  const HWND report = ::GetDlgItem(window_.get(), kReportId);
+  ::ShowWindow(window_.Get(), SW_SHOW);
+  const HWND report = ::GetDlgItem(window_.Get(), kReportId);
   ::SetFocus(report);
   ::SendMessageA(report, EM_SETSEL, 0, 0);
   MSG message;
@@ -87,21 +81,11 @@ void ReportDialog::RunUntilClosed() {
       if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (!::IsDialogMessageA(window_.get(), &message)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
-    }
+    host_.Dispatch(message);
   }
 }
 
-INT_PTR CALLBACK ReportDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &ReportDialog::OnInitDialog,
-                            &ReportDialog::OnMessage);
-}
-
 void ReportDialog::OnInitDialog(HWND window) {
-  window_.reset(window);
   dpi_ = ScreenDpi();
   messageFont_ = UniqueFont(CreateMessageFont());
   reportFont_ = UniqueFont(CreateReportFont(dpi_));
@@ -121,7 +105,7 @@ void ReportDialog::OnInitDialog(HWND window) {
 HWND ReportDialog::CreateChild(const char* className, DWORD style, DWORD exStyle, int id,
                                HFONT font) {
   const HWND child = ::CreateWindowExA(exStyle, className, "", WS_CHILD | WS_VISIBLE | style, 0, 0,
-                                       0, 0, window_.get(),
+                                       0, 0, window_.Get(),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                        ::GetModuleHandleA(nullptr), nullptr);
   if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
@@ -147,14 +131,12 @@ INT_PTR ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_CTLCOLORSTATIC:
       // A read-only text box is grey by default; the report reads better on the window colour.
-      if (reinterpret_cast<HWND>(lParam) != ::GetDlgItem(window_.get(), kReportId)) return FALSE;
+      if (reinterpret_cast<HWND>(lParam) != ::GetDlgItem(window_.Get(), kReportId)) return FALSE;
       ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOW));
       return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_WINDOW));
     case WM_DESTROY:
-      // Destroyed with its owner: the loop ends and nothing is left to destroy.
+      // Destroyed with its owner: the loop ends.
       closed_ = true;
-      ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-      static_cast<void>(window_.release());
       return FALSE;
     default:
       return FALSE;
@@ -164,18 +146,18 @@ INT_PTR ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // txtReport fills the window above cmdOk, which keeps to the bottom right corner.
 void ReportDialog::Layout() {
   RECT client{};
-  ::GetClientRect(window_.get(), &client);
+  ::GetClientRect(window_.Get(), &client);
   const int margin = Scale(kMargin);
   const int buttonTop = client.bottom - margin - Scale(kButtonHeight);
-  ::MoveWindow(::GetDlgItem(window_.get(), kReportId), margin, margin, client.right - 2 * margin,
+  ::MoveWindow(::GetDlgItem(window_.Get(), kReportId), margin, margin, client.right - 2 * margin,
                buttonTop - 2 * margin, TRUE);
-  ::MoveWindow(::GetDlgItem(window_.get(), kOkId), client.right - margin - Scale(kButtonWidth),
+  ::MoveWindow(::GetDlgItem(window_.Get(), kOkId), client.right - margin - Scale(kButtonWidth),
                buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
 }
 }  // namespace
 
 void ReportWindow::ShowModal(std::string_view title, std::string_view text) {
-  ReportDialog dialog(owner_);
+  ReportDialog dialog(host_, owner_);
   if (!dialog.Create(std::string(title), std::string(text))) return;
   const DisabledOwner disabled(owner_);  // goes before the dialog does
   dialog.RunUntilClosed();

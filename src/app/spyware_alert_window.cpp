@@ -22,27 +22,17 @@ void SpywareAlertWindow::Show(std::string_view companyCaption, std::string_view 
   protect::OnAlertCreated(*form_, services_.state);
   form_->lblAlertCompanyName.SetCaption(companyCaption);
   form_->lblAlertFileName.SetCaption(fileCaption);
-  CreateEmptyDialog(kStyle, nullptr, &SpywareAlertWindow::DialogProc,
-                    reinterpret_cast<LPARAM>(this));
-  if (!window_) {
+  if (!window_.Create(kStyle, nullptr)) {
     // Nobody could be asked: the waiting scan must not wait for ever.
     protect::AlertDismissed(services_.state);
     return;
   }
-  CenterOver(window_.get(), nullptr);
-  ::ShowWindow(window_.get(), SW_SHOWNORMAL);
-  ::SetForegroundWindow(window_.get());
-}
-
-INT_PTR CALLBACK SpywareAlertWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &SpywareAlertWindow::OnInitDialog,
-                            &SpywareAlertWindow::OnMessage);
+  CenterOver(window_.Get(), nullptr);
+  ::ShowWindow(window_.Get(), SW_SHOWNORMAL);
+  ::SetForegroundWindow(window_.Get());
 }
 
 void SpywareAlertWindow::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   ::SetWindowTextA(window, (std::string(services_.productName) + kTitleSuffix).c_str());
   ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   dpi_ = ScreenDpi();
@@ -61,12 +51,12 @@ void SpywareAlertWindow::CreateControls() {
   int labelId = kFirstLabelId;
   for (ui::CaptionedControl* control : form_->AllControls()) {
     if (control == &form_->cmdYes || control == &form_->cmdNO) continue;
-    controls_.Add(window_.get(), *control, "STATIC", SS_LEFT | SS_NOPREFIX, labelId++,
+    controls_.Add(window_.Get(), *control, "STATIC", SS_LEFT | SS_NOPREFIX, labelId++,
                   control == &form_->lblProductName ? bold : font, dpi_);
   }
-  controls_.Add(window_.get(), form_->cmdYes, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kStopId,
+  controls_.Add(window_.Get(), form_->cmdYes, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kStopId,
                 font, dpi_);
-  controls_.Add(window_.get(), form_->cmdNO, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kAllowId, font,
+  controls_.Add(window_.Get(), form_->cmdNO, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kAllowId, font,
                 dpi_);
 }
 
@@ -82,8 +72,6 @@ INT_PTR SpywareAlertWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       // Destroyed from outside (the program ends): the scan must not wait for it.
       protect::AlertDismissed(services_.state);
       controls_.Clear();
-      host_.RemoveDialogWindow(window_.get());
-      static_cast<void>(window_.release());
       return FALSE;
     default:
       return FALSE;
@@ -107,9 +95,7 @@ void SpywareAlertWindow::Answer(int button) {
 void SpywareAlertWindow::Close() {
   if (!window_) return;
   controls_.Clear();
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
-  window_.reset();
+  window_.Destroy();
 }
 
 }  // namespace kestrian::app

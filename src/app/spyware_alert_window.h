@@ -11,6 +11,7 @@
 
 #include "app/control_binding.h"
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "app/win32_host.h"
 #include "protect/memory_shield.h"
 #include "scan/process_scanner.h"
@@ -29,11 +30,10 @@ class SpywareAlertWindow final : public scan::SpywareAlert {
   void Show(std::string_view companyCaption, std::string_view fileCaption) override;
 
   // The open alert, or null.
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
   const ui::FrmSpywareFoundAlert* Form() const { return form_.get(); }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND window);
   void CreateControls();
@@ -47,7 +47,7 @@ class SpywareAlertWindow final : public scan::SpywareAlert {
   UniqueFont boldFont_;
   std::unique_ptr<ui::FrmSpywareFoundAlert> form_;
   MirroredControls controls_;
-  UniqueWindow window_;
+  DialogWindow window_{host_, this, &SpywareAlertWindow::OnInitDialog, &SpywareAlertWindow::OnMessage};
 };
 
 }  // namespace kestrian::app

@@ -88,36 +88,21 @@ TrayMenuPopup::TrayMenuPopup(Win32Host& host, HWND owner, std::string_view produ
       showProgram_(std::move(showProgram)),
       exitProgram_(std::move(exitProgram)) {}
 
-TrayMenuPopup::~TrayMenuPopup() { Destroy(); }
-
 void TrayMenuPopup::Open(bool exitEnabled, bool showEnabled) {
   const bool opening = !window_;
-  if (opening && !Create()) return;
+  if (opening && !window_.Create(kStyle, owner_)) return;
   EnableItems(exitEnabled, showEnabled);
   if (opening) {
     ticks_ = 0;
     PlaceAtTaskbar();
-    ::ShowWindow(window_.get(), SW_SHOW);
-    ::SetTimer(window_.get(), kSlideUpTimer, kSlideUpMs, nullptr);
+    ::ShowWindow(window_.Get(), SW_SHOW);
+    ::SetTimer(window_.Get(), kSlideUpTimer, kSlideUpMs, nullptr);
   }
-  ::SetForegroundWindow(window_.get());
+  ::SetForegroundWindow(window_.Get());
   FocusFirstItem();
 }
 
-bool TrayMenuPopup::Create() {
-  // WM_INITDIALOG takes the window (OnInitDialog).
-  CreateEmptyDialog(kStyle, owner_, &TrayMenuPopup::DialogProc, reinterpret_cast<LPARAM>(this));
-  return window_ != nullptr;
-}
-
-INT_PTR CALLBACK TrayMenuPopup::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &TrayMenuPopup::OnInitDialog,
-                            &TrayMenuPopup::OnMessage);
-}
-
 void TrayMenuPopup::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   ::SetWindowTextA(window, productName_.c_str());
   dpi_ = ScreenDpi();
   font_ = UniqueFont(CreateItemFont(dpi_));
@@ -148,11 +133,6 @@ INT_PTR TrayMenuPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       StartSlideDown();
       return TRUE;
-    case WM_DESTROY:
-      // Destroyed with its owner: the handle is gone, nothing is left to destroy.
-      Forget();
-      static_cast<void>(window_.release());
-      return FALSE;
     default:
       return FALSE;
   }
@@ -163,7 +143,7 @@ void TrayMenuPopup::CreateItems() {
   for (const Item& item : kItems) {
     const HWND button = ::CreateWindowExA(
         0, "BUTTON", item.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
-        window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)),
+        window_.Get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)),
         ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
@@ -172,27 +152,27 @@ void TrayMenuPopup::CreateItems() {
 // The items one below the other, filling the client area.
 void TrayMenuPopup::LayoutItems() {
   RECT client{};
-  ::GetClientRect(window_.get(), &client);
+  ::GetClientRect(window_.Get(), &client);
   const int margin = ::MulDiv(kItemMargin, dpi_, 96);
   const int gap = ::MulDiv(kItemGap, dpi_, 96);
   const int count = static_cast<int>(std::size(kItems));
   const int height = (client.bottom - 2 * margin - (count - 1) * gap) / count;
   for (int row = 0; row < count; ++row) {
-    ::MoveWindow(::GetDlgItem(window_.get(), kItems[row].id), margin, margin + row * (height + gap),
+    ::MoveWindow(::GetDlgItem(window_.Get(), kItems[row].id), margin, margin + row * (height + gap),
                  client.right - 2 * margin, height, FALSE);
   }
 }
 
 void TrayMenuPopup::EnableItems(bool exitEnabled, bool showEnabled) {
-  ::EnableWindow(::GetDlgItem(window_.get(), kExitProgramId), exitEnabled);
-  ::EnableWindow(::GetDlgItem(window_.get(), kShowProgramId), showEnabled);
+  ::EnableWindow(::GetDlgItem(window_.Get(), kExitProgramId), exitEnabled);
+  ::EnableWindow(::GetDlgItem(window_.Get(), kShowProgramId), showEnabled);
 }
 
 void TrayMenuPopup::FocusFirstItem() {
   for (const Item& item : kItems) {
-    const HWND button = ::GetDlgItem(window_.get(), item.id);
+    const HWND button = ::GetDlgItem(window_.Get(), item.id);
     if (::IsWindowEnabled(button)) {
-      ::SendMessageA(window_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+      ::SendMessageA(window_.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
       return;
     }
   }
@@ -203,7 +183,7 @@ void TrayMenuPopup::PlaceAtTaskbar() {
   RECT desktop{};
   ::GetClientRect(::GetDesktopWindow(), &desktop);
   RECT bounds{};
-  ::GetWindowRect(window_.get(), &bounds);
+  ::GetWindowRect(window_.Get(), &bounds);
   screenHeight_ = desktop.bottom;
   const TrayPopupPlacement placement =
       PlaceTrayPopup(SizeOf(desktop), TaskbarHeight(screenHeight_), SizeOf(bounds), dpi_);
@@ -213,7 +193,7 @@ void TrayMenuPopup::PlaceAtTaskbar() {
 }
 
 void TrayMenuPopup::OnCommand(int id) {
-  if (!::IsWindowEnabled(::GetDlgItem(window_.get(), id))) return;
+  if (!::IsWindowEnabled(::GetDlgItem(window_.Get(), id))) return;
   if (id == kShowProgramId) RunThenSlideDown(showProgram_);
   if (id == kExitProgramId) RunThenSlideDown(exitProgram_);
   if (id == kCloseMenuId) StartSlideDown();
@@ -234,8 +214,8 @@ void TrayMenuPopup::OnTimer(UINT_PTR id) {
 void TrayMenuPopup::SlideUpStep() {
   const int top = Top();
   if (top <= targetTop_) {
-    ::KillTimer(window_.get(), kSlideUpTimer);
-    ::SetTimer(window_.get(), kAutoCloseTimer, kAutoCloseMs, nullptr);
+    ::KillTimer(window_.Get(), kSlideUpTimer);
+    ::SetTimer(window_.Get(), kAutoCloseTimer, kAutoCloseMs, nullptr);
     return;
   }
   MoveTo(std::max(top - TwipsToPixels(kSlideUpStepTwips, dpi_), targetTop_));
@@ -250,36 +230,24 @@ void TrayMenuPopup::AutoCloseTick() {
 void TrayMenuPopup::SlideDownStep() {
   const int top = Top() + TwipsToPixels(kSlideDownStepTwips, dpi_);
   MoveTo(top);
-  if (top > screenHeight_ - TwipsToPixels(kGoneBelowTwips, dpi_)) Destroy();
+  if (top > screenHeight_ - TwipsToPixels(kGoneBelowTwips, dpi_)) window_.Destroy();
 }
 
 void TrayMenuPopup::StartSlideDown() {
-  ::KillTimer(window_.get(), kSlideUpTimer);
-  ::KillTimer(window_.get(), kAutoCloseTimer);
-  ::SetTimer(window_.get(), kSlideDownTimer, kSlideDownMs, nullptr);
+  ::KillTimer(window_.Get(), kSlideUpTimer);
+  ::KillTimer(window_.Get(), kAutoCloseTimer);
+  ::SetTimer(window_.Get(), kSlideDownTimer, kSlideDownMs, nullptr);
 }
 
 int TrayMenuPopup::Top() const {
   RECT bounds{};
-  ::GetWindowRect(window_.get(), &bounds);
+  ::GetWindowRect(window_.Get(), &bounds);
   return bounds.top;
 }
 
 void TrayMenuPopup::MoveTo(int top) {
-  ::SetWindowPos(window_.get(), nullptr, left_, top, 0, 0,
+  ::SetWindowPos(window_.Get(), nullptr, left_, top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TrayMenuPopup::Destroy() {
-  if (!window_) return;
-  Forget();
-  window_.reset();
-}
-
-// The window no longer reaches this object nor the host's dialog keys.
-void TrayMenuPopup::Forget() {
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
 }
 
 }  // namespace kestrian::app

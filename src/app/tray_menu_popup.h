@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "app/win32_host.h"
 
 namespace kestrian::app {
@@ -28,20 +29,17 @@ class TrayMenuPopup {
   // The item callbacks may destroy the owner, but not this object.
   TrayMenuPopup(Win32Host& host, HWND owner, std::string_view productName,
                 std::function<void()> showProgram, std::function<void()> exitProgram);
-  ~TrayMenuPopup();
   TrayMenuPopup(const TrayMenuPopup&) = delete;
   TrayMenuPopup& operator=(const TrayMenuPopup&) = delete;
 
   // Opens the popup and slides it up; when it is open already, only the items change.
   void Open(bool exitEnabled, bool showEnabled);
-  bool IsOpen() const { return window_ != nullptr; }
+  bool IsOpen() const { return static_cast<bool>(window_); }
   // The popup, or null while it is closed.
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  bool Create();
   void OnInitDialog(HWND window);
   void CreateItems();
   void LayoutItems();
@@ -57,8 +55,6 @@ class TrayMenuPopup {
   void StartSlideDown();
   int Top() const;
   void MoveTo(int top);
-  void Destroy();
-  void Forget();
 
   Win32Host& host_;
   HWND owner_;
@@ -67,11 +63,12 @@ class TrayMenuPopup {
   std::function<void()> exitProgram_;
   int dpi_ = 96;
   UniqueFont font_;
-  UniqueWindow window_;
   int ticks_ = 0;
   int left_ = 0;
   int targetTop_ = 0;
   int screenHeight_ = 0;
+  // Last: destroyed before the font its items use.
+  DialogWindow window_{host_, this, &TrayMenuPopup::OnInitDialog, &TrayMenuPopup::OnMessage};
 };
 
 }  // namespace kestrian::app

@@ -78,9 +78,9 @@ UpdateNoticeWindow::~UpdateNoticeWindow() { Close(); }
 // behind the taskbar and starts the rise; the window shows once the model has placed it.
 void UpdateNoticeWindow::Show() {
   if (!window_) {
-    if (!Create()) return;
+    if (!window_.Create(kStyle, nullptr)) return;
     okRun_ = false;
-    update::LoadNotice(form_, MeasureScreenForNotice(window_.get()), productName_);
+    update::LoadNotice(form_, MeasureScreenForNotice(window_.Get()), productName_);
   }
   placement_->OnModelChanged();
 }
@@ -88,25 +88,10 @@ void UpdateNoticeWindow::Show() {
 void UpdateNoticeWindow::Close() {
   if (!window_) return;
   Unload();
-  window_.reset();
-}
-
-bool UpdateNoticeWindow::Create() {
-  // WM_INITDIALOG takes the window (OnInitDialog).
-  CreateEmptyDialog(kStyle, nullptr, &UpdateNoticeWindow::DialogProc,
-                    reinterpret_cast<LPARAM>(this));
-  return window_ != nullptr;
-}
-
-INT_PTR CALLBACK UpdateNoticeWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-  return RouteDialogMessage(window, message, wParam, lParam, &UpdateNoticeWindow::OnInitDialog,
-                            &UpdateNoticeWindow::OnMessage);
+  window_.Destroy();
 }
 
 void UpdateNoticeWindow::OnInitDialog(HWND window) {
-  window_.reset(window);
-  host_.AddDialogWindow(window);
   // No caption bar shows it; the title names the window for the task list and for tools.
   ::SetWindowTextA(window, (productName_ + " Automatic Update").c_str());
   ::SetWindowLongPtrA(window, GWL_EXSTYLE, ::GetWindowLongPtrA(window, GWL_EXSTYLE) | kExStyle);
@@ -140,11 +125,11 @@ void UpdateNoticeWindow::CreateControls() {
   const auto stock = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   const HFONT font = font_ ? font_.get() : stock;
   const HFONT bold = boldFont_ ? boldFont_.get() : font;
-  controls_.Add(window_.get(), form_.Label1, "STATIC",
+  controls_.Add(window_.Get(), form_.Label1, "STATIC",
                 SS_LEFT | SS_NOPREFIX, kTitleId, bold, kLayoutDpi);
-  controls_.Add(window_.get(), form_.lblUpdateInfo, "STATIC",
+  controls_.Add(window_.Get(), form_.lblUpdateInfo, "STATIC",
                 SS_LEFT | SS_NOPREFIX, kInfoId, font, kLayoutDpi);
-  controls_.Add(window_.get(), form_.cmdUpdateSuccesfullOK, "BUTTON",
+  controls_.Add(window_.Get(), form_.cmdUpdateSuccesfullOK, "BUTTON",
                 WS_TABSTOP | BS_DEFPUSHBUTTON, kOkId, font, kLayoutDpi);
 }
 
@@ -160,10 +145,8 @@ INT_PTR UpdateNoticeWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       return TRUE;
     case WM_CLOSE:
       return TRUE;
-    case WM_DESTROY:
-      // Destroyed from outside (the program ends): the handle is gone.
+    case WM_DESTROY:  // from outside: the program ends
       Unload();
-      static_cast<void>(window_.release());
       return FALSE;
     default:
       return FALSE;
@@ -191,13 +174,11 @@ void UpdateNoticeWindow::RunOk() {
   if (action) action();
 }
 
-// Timers, controls, placement and dialog keys go; the model keeps its state and no peer.
+// Timers, controls and placement go; the model keeps its state and no peer.
 void UpdateNoticeWindow::Unload() {
   timers_.clear();
   controls_.Clear();
   placement_.reset();
-  host_.RemoveDialogWindow(window_.get());
-  ::SetWindowLongPtrA(window_.get(), DWLP_USER, 0);
 }
 
 }  // namespace kestrian::app

@@ -11,6 +11,7 @@
 
 #include "app/control_binding.h"
 #include "app/dialog_support.h"
+#include "app/dialog_window.h"
 #include "app/win32_host.h"
 #include "app/window_timer.h"
 #include "ui/frm_signature_updated.h"
@@ -42,14 +43,12 @@ class UpdateNoticeWindow final : public update::NoticeWindow {
   ui::FrmSignatureUpdated& Form() override { return form_; }
 
   // The window, or null while it is not loaded.
-  HWND Handle() const { return window_.get(); }
+  HWND Handle() const { return window_.Get(); }
 
  private:
   class Placement;
 
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  bool Create();
   void OnInitDialog(HWND window);
   void CreateFonts();
   void CreateControls();
@@ -63,7 +62,7 @@ class UpdateNoticeWindow final : public update::NoticeWindow {
   std::function<void()> onOk_;
   UniqueFont font_;
   UniqueFont boldFont_;
-  UniqueWindow window_;
+  DialogWindow window_{host_, this, &UpdateNoticeWindow::OnInitDialog, &UpdateNoticeWindow::OnMessage};
   std::unique_ptr<Placement> placement_;
   MirroredControls controls_;
   std::vector<std::unique_ptr<WindowTimer>> timers_;

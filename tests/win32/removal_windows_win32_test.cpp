@@ -26,9 +26,6 @@ using testing::MakeOwner;
 using testing::TextOf;
 using testing::UniqueWindow;
 
-
-
-
 std::vector<std::string> RowsOf(HWND list) {
   std::vector<std::string> rows;
   const auto count = ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
@@ -91,20 +88,12 @@ class DeleteFailedWindowOnWindows : public ::testing::Test {
     form.lstProblem.Add(kPath2);
   }
 
-  // Runs the queue through the program's dispatch, dialog keys included.
-  void Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) host.Dispatch(message);
-  }
+  void Pump() { testing::DispatchPending(host); }
   HWND Child(const char* className, const char* text) const {
     return ::FindWindowExA(view.Handle(), nullptr, className, text);
   }
   HWND List() const { return Child(WC_LISTVIEWA, nullptr); }
-  void PressKey(HWND target, WPARAM key) {
-    ::PostMessageA(target, WM_KEYDOWN, key, 1);
-    ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-    Pump();
-  }
+  void PressKey(HWND target, WPARAM key) { testing::PressKey(host, target, key); }
 
   UniqueWindow owner = MakeOwner("Kestrian delete owner", false);
   ui::FrmDelete form;
@@ -237,11 +226,12 @@ constexpr char kReport[] =
     "File          C:\\WINDOWS\\system32\\popup.exe\r\n";
 
 TEST(ReportWindowOnWindows, ShowsTheTextUntilOkIsPressed) {
+  app::Win32Host host;
   const UniqueWindow owner = MakeOwner("Kestrian report owner", true);
   ReportUser user("Report under test", owner.get(), [](HWND report) {
     ::PostMessageA(::FindWindowExA(report, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
   });
-  app::ReportWindow(owner.get()).ShowModal("Report under test", kReport);
+  app::ReportWindow(host, owner.get()).ShowModal("Report under test", kReport);
   user.Join();
   EXPECT_EQ(user.title, "Report under test");
   EXPECT_EQ(user.text, kReport);
@@ -251,6 +241,7 @@ TEST(ReportWindowOnWindows, ShowsTheTextUntilOkIsPressed) {
 }
 
 TEST(ReportWindowOnWindows, EscapeAndEnterInTheTextClose) {
+  app::Win32Host host;
   const UniqueWindow owner = MakeOwner("Kestrian report owner", true);
   for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
     ReportUser user("Report keys", owner.get(), [key](HWND report) {
@@ -258,7 +249,7 @@ TEST(ReportWindowOnWindows, EscapeAndEnterInTheTextClose) {
       ::PostMessageA(text, WM_KEYDOWN, key, 1);
       ::PostMessageA(text, WM_KEYUP, key, 0xC0000001);
     });
-    app::ReportWindow(owner.get()).ShowModal("Report keys", "x\r\ny\r\n");
+    app::ReportWindow(host, owner.get()).ShowModal("Report keys", "x\r\ny\r\n");
     user.Join();
     EXPECT_EQ(user.text, "x\r\ny\r\n") << key;
     EXPECT_TRUE(::IsWindowEnabled(owner.get())) << key;
@@ -266,9 +257,10 @@ TEST(ReportWindowOnWindows, EscapeAndEnterInTheTextClose) {
 }
 
 TEST(ReportWindowOnWindows, WorksWithoutAnOwner) {
+  app::Win32Host host;
   ReportUser user("Report alone", nullptr,
                   [](HWND report) { ::PostMessageA(report, WM_CLOSE, 0, 0); });
-  app::ReportWindow(nullptr).ShowModal("Report alone", "");
+  app::ReportWindow(host, nullptr).ShowModal("Report alone", "");
   user.Join();
   EXPECT_EQ(user.title, "Report alone");
   EXPECT_EQ(user.text, "");
