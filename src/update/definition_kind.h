@@ -18,8 +18,6 @@ struct DefinitionKind {
   std::string_view failureText;      // the message when the download fails
 };
 
-inline constexpr std::string_view kHoldingPrefix = "DL";
-
 inline constexpr std::array<DefinitionKind, 4> kDefinitionKinds = {{
     {"/definitions/version/R.HTM", core::data_files::kRegistryDefinitions, "RegistryDefinition",
      "Checking Registry Definition Version...", "/definitions/data/RegistryDefinition.dat",

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "core/data_files.h"
 #include "core/file_tests.h"
 #include "core/scoped_flag.h"
 #include "core/settings_keys.h"
@@ -23,12 +24,20 @@ constexpr std::array<std::size_t, 4> kDataAddressOrder = {3, 0, 1, 2};
 // The helper's path in quotes, as a command line needs a path that may hold blanks.
 std::string RestartHelperCommand(const core::ApplicationFolder& folder) {
   std::string command = "\"";
-  command += folder.FilePath(kRestartHelper);
+  command += folder.FilePath(core::data_files::kRestartHelper);
   command += '"';
   return command;
 }
 
 }  // namespace
+
+std::string RestartFailedText(std::string_view productName) {
+  std::string text(productName);
+  text += " could not restart itself to install the new definitions. They will be installed the next time ";
+  text += productName;
+  text += " starts.";
+  return text;
+}
 
 void LiveUpdate::RunLiveUpdate() {
   // A scan that runs would be cut off by the restart; its own buttons keep the user from
@@ -38,15 +47,19 @@ void LiveUpdate::RunLiveUpdate() {
   core::ArmTimers(c_.form, c_.settings, false);
   c_.form.cmdLiveUpdate.SetEnabled(false);
   if (CheckForUpdates()) {
-    StartRestartHelper("True", platform::show_styles::kNormal);
+    const bool restarting = StartRestartHelper("True", platform::show_styles::kNormal);
     c_.progress.Close();
-    services_.removeMainTrayIcon();
-    services_.endProgramNow();
-    return;
+    if (restarting) {
+      services_.removeMainTrayIcon();
+      services_.endProgramNow();
+      return;
+    }
+    ReportRestartFailed();
+  } else {
+    c_.host.ShowMessage("You are using the most recent definition list (version " +
+                            c_.settings.Get(core::settings::kOptions, "EXEDefinition", "0") + ").",
+                        c_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::None);
   }
-  c_.host.ShowMessage("You are using the most recent definition list (version " +
-                          c_.settings.Get(core::settings::kOptions, "EXEDefinition", "0") + ").",
-                      c_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::None);
   c_.form.cmdLiveUpdate.SetEnabled(true);
   core::ArmTimers(c_.form, c_.settings, true);
 }
@@ -57,9 +70,15 @@ void LiveUpdate::AutoUpdate() {
   // No shield run or scheduled scan may start inside the check's waits.
   core::ArmTimers(c_.form, c_.settings, false);
   c_.progress.LoadHidden();
-  if (CheckForUpdates()) c_.notice.Show();
+  const bool downloaded = CheckForUpdates();
   c_.progress.Close();
   services_.refreshMainTrayIcon();
+  if (downloaded) {
+    // The notice ends in the restart: no scan or shield run may start before it (NoticeOk
+    // re-arms the timers if the restart cannot happen).
+    c_.notice.Show();
+    return;
+  }
   core::ArmTimers(c_.form, c_.settings, true);
 }
 
@@ -110,7 +129,8 @@ bool LiveUpdate::NeedsDownload(const DefinitionKind& kind, std::int32_t version)
 
 void LiveUpdate::DownloadDefinitionFile(const DefinitionKind& kind, std::int32_t version) {
   const std::string url = UpdateBase() + std::string(kind.dataPath);
-  const std::string holding = c_.folder.FilePath(std::string(kHoldingPrefix) + std::string(kind.localFile));
+  const std::string holding =
+      c_.folder.FilePath(std::string(core::data_files::kDownloadPrefix) + std::string(kind.localFile));
   SetStatus(kind.downloadingText);
   LetMessagesRun();
   if (DownloadUrlToFile(url, holding)) {
@@ -140,23 +160,36 @@ std::string LiveUpdate::UpdateBase() const { return BuildUpdateBase(c_.version.c
 void LiveUpdate::SetStatus(std::string_view text) { c_.progress.Form().lblStatus.SetCaption(text); }
 
 // The handshake with the restart helper: what it reads, then the helper itself, then time
-// for it to start.
-void LiveUpdate::StartRestartHelper(std::string_view show, int showStyle) {
+// for it to start. False, with RESTART put back to "False", when the helper will not restart
+// the program: the program must then go on running rather than end for good.
+bool LiveUpdate::StartRestartHelper(std::string_view show, int showStyle) {
   c_.settings.Save(core::settings::kShow, show);
-  c_.settings.Save(core::settings::kRestart, "True");
-  c_.machine.desktop.RunCommand(RestartHelperCommand(c_.folder), showStyle);
+  if (c_.settings.Save(core::settings::kRestart, "True") != platform::kOk) return false;
+  if (c_.machine.desktop.RunCommand(RestartHelperCommand(c_.folder), showStyle) != platform::kOk) {
+    c_.settings.Save(core::settings::kRestart, "False");
+    return false;
+  }
   for (int pass = 0; pass < kRestartYields; ++pass) LetMessagesRun();
+  return true;
+}
+
+// The downloads stay as holding files, which the next start installs.
+void LiveUpdate::ReportRestartFailed() {
+  c_.host.ShowMessage(RestartFailedText(c_.version.productName), c_.version.productName, ui::MessageButtons::Ok,
+                      ui::MessageIcon::Exclamation);
 }
 
 void LiveUpdate::NoticeOk() {
-  c_.settings.Save(core::settings::kShow, "false");
   c_.notice.Form().tmrPopupSignatureUpdate.SetEnabled(false);
   c_.progress.Close();
-  c_.settings.Save(core::settings::kRestart, "True");
-  c_.machine.desktop.RunCommand(RestartHelperCommand(c_.folder), platform::show_styles::kHidden);
-  for (int pass = 0; pass < kRestartYields; ++pass) LetMessagesRun();
-  services_.removeMainTrayIcon();
+  const bool restarting = StartRestartHelper("false", platform::show_styles::kHidden);
   c_.notice.Close();
+  if (!restarting) {
+    ReportRestartFailed();
+    core::ArmTimers(c_.form, c_.settings, true);
+    return;
+  }
+  services_.removeMainTrayIcon();
   services_.endProgramNow();
 }
 

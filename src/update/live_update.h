@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/application_folder.h"
 #include "core/settings_store.h"
@@ -47,7 +50,8 @@ struct LiveUpdateContext {
 inline constexpr std::int32_t kIdleSecondsBeforeUpdate = 300;
 // Message-loop passes that give the restart helper time to start before the program ends.
 inline constexpr int kRestartYields = 50001;
-inline constexpr std::string_view kRestartHelper = "AppRestart.exe";
+// Shown when the program cannot hand over to the restart helper; it then goes on running.
+std::string RestartFailedText(std::string_view productName);
 
 class LiveUpdate {
  public:
@@ -82,7 +86,8 @@ class LiveUpdate {
   std::optional<std::int32_t> AnnouncedVersion(const DefinitionKind& kind);
   bool NeedsDownload(const DefinitionKind& kind, std::int32_t version);
   bool DownloadUrlToFile(const std::string& url, const std::string& holdingPath);
-  void StartRestartHelper(std::string_view show, int showStyle);
+  bool StartRestartHelper(std::string_view show, int showStyle);
+  void ReportRestartFailed();
   void LetMessagesRun() { c_.host.DoEvents(); }
 
   LiveUpdateContext c_;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/settings_store.h"
+#include "support/definition_versions.h"
 #include "support/fake_machine.h"
 #include "support/scripted_host.h"
 #include "update/download_animation.h"
 #include "update/live_update.h"
-#include "update/update_base.h"
 #include "update/update_notice.h"
 
 namespace kestrian::update {
@@ -36,9 +38,9 @@ std::string VersionPage(int version) {
   return "<html><body><p>Defination version : " + std::to_string(version) + "</p></body></html>";
 }
 
-class LiveUpdateTest : public ::testing::Test {
- protected:
-  LiveUpdateTest() {
+// A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files.
+struct LiveUpdateWorld {
+  LiveUpdateWorld() {
     // The host announces R 12, F 7, E 30, C 5 and serves every data file.
     const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
     for (const auto& [letter, number] : announced) {
@@ -54,10 +56,7 @@ class LiveUpdateTest : public ::testing::Test {
   }
 
   void StoreVersions(const char* registry, const char* file, const char* exe, const char* cookie) {
-    settings.Save("OptionAndSettings", "RegistryDefinition", registry);
-    settings.Save("OptionAndSettings", "FileDefinition", file);
-    settings.Save("OptionAndSettings", "EXEDefinition", exe);
-    settings.Save("OptionAndSettings", "CookieDefinition", cookie);
+    testing::StoreDefinitionVersions(settings, registry, file, exe, cookie);
   }
   std::string Setting(const char* key) { return settings.Get("OptionAndSettings", key, "<none>"); }
   std::vector<std::string> Downloads() const {
@@ -87,6 +86,8 @@ class LiveUpdateTest : public ::testing::Test {
                      [this] { programEvents.push_back("main tray icon refreshed"); },
                      [this] { programEvents.push_back("ended"); }}};
 };
+
+class LiveUpdateTest : public ::testing::Test, public LiveUpdateWorld {};
 
 TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDownloaded) {
   struct Case {
@@ -316,8 +317,8 @@ TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShow
   for (int second = 0; second < 50; ++second) update.IdleTick();
   EXPECT_EQ(update.IdleUpdateCount(), 0);
   form.cmdScanNow.SetEnabled(true);
-  for (int second = 0; second < kIdleSecondsBeforeUpdate; ++second) update.IdleTick();
-  EXPECT_EQ(update.IdleUpdateCount(), kIdleSecondsBeforeUpdate);
+  for (int second = 0; second < 300; ++second) update.IdleTick();
+  EXPECT_EQ(update.IdleUpdateCount(), 300);
   EXPECT_TRUE(machine.web.requests.empty());
 
   update.IdleTick();
@@ -353,6 +354,53 @@ TEST_F(LiveUpdateTest, TheNoticesOkWritesTheHandshakeStartsTheHelperHiddenAndEnd
   EXPECT_EQ(programEvents, (std::vector<std::string>{"main tray icon removed", "ended"}));
 }
 
+// A program that cannot hand over to its restart helper must not end: nothing would start
+// it again. It says so and goes on; the downloads stay as holding files for the next start.
+TEST(LiveUpdateRestartTest, AnUpdateThatCannotRestartTheProgramSaysSoAndGoesOnRunning) {
+  struct Case {
+    const char* name;
+    bool helperStarts;      // else the helper cannot be started
+    bool settingsWritable;  // else RESTART cannot be written
+    bool unattended;        // the notice's OK rather than "Live Update"
+  };
+  const Case cases[] = {
+      {"helper missing, Live Update", false, true, false},
+      {"settings read-only, Live Update", true, false, false},
+      {"helper missing, notice", false, true, true},
+      {"settings read-only, notice", true, false, true},
+  };
+  for (const Case& c : cases) {
+    LiveUpdateWorld world;
+    world.StoreVersions("12", "7", "29", "5");
+    world.settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
+    if (!c.helperStarts) world.machine.desktop.runStatus = platform::kFileNotFound;
+    if (c.unattended) {
+      world.update.AutoUpdate();
+      ASSERT_EQ(world.notice.events, std::vector<std::string>{"show"}) << c.name;
+      EXPECT_FALSE(world.form.tmrCheckHomePage.Enabled()) << c.name << ": no shield run before the OK";
+    }
+    if (!c.settingsWritable) {
+      world.machine.registry.MakeReadOnly(platform::roots::kCurrentUser,
+                                          "Software\\VB and VBA Program Settings\\Kestrian\\OptionAndSettings");
+    }
+    if (c.unattended) {
+      world.update.NoticeOk();
+      EXPECT_EQ(world.notice.events, (std::vector<std::string>{"show", "close"})) << c.name;
+    } else {
+      world.update.RunLiveUpdate();
+      EXPECT_TRUE(world.form.cmdLiveUpdate.Enabled()) << c.name;
+    }
+    EXPECT_EQ(std::count(world.programEvents.begin(), world.programEvents.end(), "ended"), 0) << c.name;
+    ASSERT_EQ(world.host.Messages().size(), 1u) << c.name;
+    EXPECT_EQ(world.host.Messages()[0].text,
+              "Kestrian could not restart itself to install the new definitions. They will be "
+              "installed the next time Kestrian starts.") << c.name;
+    EXPECT_NE(world.Setting("RESTART"), "True") << c.name << ": the helper must not restart later";
+    EXPECT_EQ(world.File("DLExeDefinition.dat"), "new ExeDefinition.dat") << c.name;
+    EXPECT_TRUE(world.form.tmrCheckHomePage.Enabled()) << c.name << ": the shields run again";
+  }
+}
+
 TEST(UpdateNoticeTest, RisesFromBehindTheTaskbarRestsAndSinksPastTheLimit) {
   ui::FrmSignatureUpdated form;
   LoadNotice(form, {1024, 768, 30, 300}, "Kestrian");
@@ -380,9 +428,9 @@ TEST(UpdateNoticeTest, RisesFromBehindTheTaskbarRestsAndSinksPastTheLimit) {
 
   int sinks = 1;
   while (!SinkTick(form)) ++sinks;
-  EXPECT_GT(form.window.Top(), kSinkLimit);
-  EXPECT_LE(form.window.Top() - 40, kSinkLimit);
-  EXPECT_EQ(sinks, (kSinkLimit - 8621) / 40 + 1);
+  EXPECT_GT(form.window.Top(), 11167);
+  EXPECT_LE(form.window.Top() - 40, 11167);
+  EXPECT_EQ(sinks, (11167 - 8621) / 40 + 1);
   EXPECT_FALSE(form.tmrPopDown.Enabled());
 }
 
@@ -428,12 +476,6 @@ TEST(DownloadAnimationTest, TheTwoImagesTakeTurns) {
     EXPECT_EQ(form.picDown.Visible(), tick % 2 == 1);
     EXPECT_NE(form.picUp.Visible(), form.picDown.Visible());
   }
-}
-
-TEST(UpdateBaseTest, PlaceholderEmptyAndInnerWww) {
-  EXPECT_EQ(BuildUpdateBase(kWebSitePlaceholder), kDefaultUpdateBase);
-  EXPECT_EQ(BuildUpdateBase(""), "http://www.");
-  EXPECT_EQ(BuildUpdateBase("updates.www.kestrian.example/x"), "http://updates.www.kestrian.example");
 }
 
 }  // namespace

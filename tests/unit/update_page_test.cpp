@@ -15,6 +15,9 @@ TEST(UpdateBaseTest, TheHostOfTheWebSiteEntry) {
       {"HTTP://updates.kestrian.example", "http://www.updates.kestrian.example"},
       {"https://kestrian.example/x", "https://www.kestrian.example"},
       {"HTTPS://www.kestrian.example", "https://www.kestrian.example"},
+      {"<web site>", "http://www.kestrian.example"},  // the version resource's placeholder
+      {"", "http://www."},
+      {"updates.www.kestrian.example/x", "http://updates.www.kestrian.example"},
   };
   for (const auto& [entry, base] : cases) EXPECT_EQ(BuildUpdateBase(entry), base) << entry;
 }

@@ -15,6 +15,8 @@
 
 #include "core/settings_store.h"
 #include "platform/win32/win32_machine.h"
+#include "support/definition_versions.h"
+#include "support/fake_machine.h"
 #include "support/scripted_host.h"
 #include "update/live_update.h"
 #include "win32/proxy_setting.h"
@@ -83,17 +85,14 @@ class LiveUpdateOnWindows : public ::testing::Test {
   }
 
   void StoreVersions(const char* registry, const char* file, const char* exe, const char* cookie) {
-    settings.Save("OptionAndSettings", "RegistryDefinition", registry);
-    settings.Save("OptionAndSettings", "FileDefinition", file);
-    settings.Save("OptionAndSettings", "EXEDefinition", exe);
-    settings.Save("OptionAndSettings", "CookieDefinition", cookie);
+    testing::StoreDefinitionVersions(settings, registry, file, exe, cookie);
   }
   std::string Setting(const char* key) { return settings.Get("OptionAndSettings", key, "<none>"); }
 
   // Runs the user-started update against the host named `site`.
   void RunAgainst(const char* site, UpdateTimeouts timeouts = {}) {
     version.comments = site;
-    LiveUpdate update({form, settings, machine.Get(), folder, host, version, progress, notice},
+    LiveUpdate update({form, settings, updateMachine, folder, host, version, progress, notice},
                       {[] {}, [] {}, [this] { ended = true; }}, timeouts);
     update.RunLiveUpdate();
   }
@@ -109,6 +108,11 @@ class LiveUpdateOnWindows : public ::testing::Test {
   }
 
   platform::win32::Win32Machine machine;
+  // The real web, files and registry; the restart helper's start is only recorded.
+  testing::FakeDesktop desktop;
+  platform::Machine updateMachine{machine.Get().registry, machine.Get().files, machine.Get().environment,
+                                  machine.Get().clock,    machine.Get().processes, desktop,
+                                  machine.Get().systemRestore, machine.Get().libraries, machine.Get().web};
   testing::ScriptedHost host;
   ui::FrmMain form;
   fs::path appFolder;
@@ -137,6 +141,8 @@ TEST_F(LiveUpdateOnWindows, OnlyTheExecutableKindIsDownloadedWhetherTheStoredVer
     EXPECT_EQ(Setting("EXEDefinition"), "30") << stored;
     EXPECT_EQ(Setting("SHOW"), "True");
     EXPECT_EQ(Setting("RESTART"), "True");
+    ASSERT_FALSE(desktop.commands.empty()) << stored;
+    EXPECT_EQ(desktop.commands.back().line, "\"" + (appFolder / "AppRestart.exe").string() + "\"");
     EXPECT_TRUE(host.Messages().empty());
     fs::remove(appFolder / "DLExeDefinition.dat");
   }
