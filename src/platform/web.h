@@ -12,7 +12,8 @@ struct WebPage {
   enum class Outcome {
     Answered,     // the host answered; `statusCode` and `body` say how
     Unreachable,  // no connection could be made (no network, unknown host, refused)
-    TimedOut,     // connected, but no complete answer within the time allowed
+    TimedOut,     // connected, but no complete answer within the time allowed (or one
+                  // too large to be a page: over a megabyte)
   };
   Outcome outcome = Outcome::Unreachable;
   int statusCode = 0;  // the HTTP status of an answer, 200 for a page that was found

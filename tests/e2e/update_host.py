@@ -10,6 +10,7 @@ server does depends on the requested host name, so that one server plays several
   *slow*       nothing is ever answered (for 120 s)
   *stall*      data files stop after half their bytes and the connection stays open
   *trickle*    data files come in ten parts, 0.35 s apart
+  *huge*       version pages are two megabytes long
   otherwise    the files of the tree given with --root, 404 when there is none
 """
 import argparse
@@ -29,6 +30,7 @@ NOT_FOUND = b"<html><head><title>404 Not Found</title></head><body>Not Found</bo
 ERROR_PAGE = (b"<html><head><title>The page cannot be displayed</title></head><body>"
               b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>")
 GARBAGE_PAGE = b"<html><body>Defination version : 12abc</body></html>"
+HUGE_PAGE = b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>"
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -62,6 +64,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, ERROR_PAGE)
         if is_version and "garbage" in host:
             return self.send(200, GARBAGE_PAGE)
+        if is_version and "huge" in host:
+            return self.send(200, HUGE_PAGE)
         body = self.server.read_file(path)
         if body is None:
             return self.send(404, NOT_FOUND)

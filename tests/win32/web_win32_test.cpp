@@ -207,6 +207,30 @@ TEST_F(WebOnWindows, DownloadsThatDoNotDeliverEveryByteFail) {
   }
 }
 
+// No host of ours sends a page of megabytes; such an answer is not read to its end.
+TEST_F(WebOnWindows, AnAnswerTooLargeForAPageIsNoAnswer) {
+  const WebPage page = Fetch("http://www.huge.example/definitions/version/R.HTM", 20s);
+  EXPECT_EQ(page.outcome, Outcome::TimedOut);
+  EXPECT_TRUE(page.body.empty());
+}
+
+// A download that cannot start, by its address or by its file, leaves the file as it was.
+TEST_F(WebOnWindows, ADownloadThatCannotStartLeavesTheFileAlone) {
+  ASSERT_EQ(files_.WriteAll(Target(), "kept"), platform::kOk);
+  EXPECT_FALSE(Download("ftp://www.kestrian.example/definitions/data/FileDefinition.dat", Target(), 2s));
+  EXPECT_FALSE(Download("not an address", Target(), 2s));
+  {
+    const platform::win32::UniqueFileHandle held(::CreateFileA(
+        Target().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(Download("http://www.kestrian.example/definitions/data/FileDefinition.dat",
+                          Target(), 2s));
+  }
+  const auto kept = files_.ReadAll(Target());
+  ASSERT_TRUE(kept.ok());
+  EXPECT_EQ(kept.value(), "kept");
+}
+
 TEST_F(WebOnWindows, ADownloadIntoAMissingFolderFails) {
   EXPECT_FALSE(Download("http://www.kestrian.example/definitions/data/FileDefinition.dat",
                         folder_ + "\\missing\\download.dat", 5s));

@@ -24,6 +24,8 @@ using UniqueInternet = UniqueAny<InternetTraits>;
 
 constexpr DWORD kSliceMs = 25;
 constexpr DWORD kBufferBytes = 16 * 1024;
+// A page is held in memory; a host that sends more than this is not serving a page of ours.
+constexpr std::size_t kMaxPageBytes = 1024 * 1024;
 // Every answer comes from the host: nothing is read from or written to the cache, and
 // nothing asks the user.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
@@ -49,6 +51,10 @@ struct Transfer {
   HINTERNET request = nullptr;         // a copy: the caller may close the handle at any time
   HANDLE file = INVALID_HANDLE_VALUE;  // where the body goes; none: into `body`
   std::atomic<ULONGLONG> lastProgress{::GetTickCount64()};  // when bytes last arrived
+  // Set before the caller closes the request: the worker makes no further call on it. A call
+  // begun just before the close fails on the closed handle, and no other request of this
+  // program can have taken the handle's value by then, since they run one after another.
+  std::atomic<bool> cancelled{false};
 
   bool answered = false;  // the host's status line and headers arrived
   DWORD error = 0;        // of the call that failed; 0 when the body was read to its end
@@ -117,6 +123,13 @@ void Fail(Transfer& transfer) {
   transfer.error = error != 0 ? error : ERROR_INTERNET_INTERNAL_ERROR;
 }
 
+// False, with the transfer failed, once the caller has given up on it.
+bool GoOn(Transfer& transfer) {
+  if (!transfer.cancelled) return true;
+  transfer.error = ERROR_INTERNET_OPERATION_CANCELLED;
+  return false;
+}
+
 bool WriteAll(HANDLE file, const char* bytes, DWORD size) {
   while (size > 0) {
     DWORD written = 0;
@@ -133,9 +146,11 @@ void ReadBody(Transfer& transfer) {
   char buffer[kBufferBytes];
   for (;;) {
     DWORD available = 0;
+    if (!GoOn(transfer)) return;
     if (!::InternetQueryDataAvailable(transfer.request, &available, 0, 0)) return Fail(transfer);
     if (available == 0) return;  // the end of the body
     DWORD read = 0;
+    if (!GoOn(transfer)) return;
     if (!::InternetReadFile(transfer.request, buffer, std::min(available, kBufferBytes), &read)) {
       return Fail(transfer);
     }
@@ -143,6 +158,10 @@ void ReadBody(Transfer& transfer) {
     transfer.lastProgress = ::GetTickCount64();
     transfer.received += read;
     if (transfer.file == INVALID_HANDLE_VALUE) {
+      if (transfer.body.size() + read > kMaxPageBytes) {
+        transfer.error = ERROR_INSUFFICIENT_BUFFER;
+        return;
+      }
       transfer.body.append(buffer, read);
     } else if (!WriteAll(transfer.file, buffer, read)) {
       return Fail(transfer);
@@ -155,6 +174,7 @@ void Run(Transfer& transfer) {
   transfer.lastProgress = ::GetTickCount64();
   DWORD value = 0;
   DWORD size = sizeof value;
+  if (!GoOn(transfer)) return;
   if (!::HttpQueryInfoA(transfer.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value,
                         &size, nullptr)) {
     return Fail(transfer);
@@ -162,6 +182,7 @@ void Run(Transfer& transfer) {
   transfer.answered = true;
   transfer.status = value;
   size = sizeof value;
+  if (!GoOn(transfer)) return;
   if (::HttpQueryInfoA(transfer.request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
                        &value, &size, nullptr)) {
     transfer.contentLength = value;
@@ -190,6 +211,7 @@ bool RunWorker(Transfer& transfer, Request& request, Expired expired,
   while (::WaitForSingleObject(thread.get(), kSliceMs) != WAIT_OBJECT_0) {
     if (whileWaiting) whileWaiting();
     if (!cancelled && expired()) {
+      transfer.cancelled = true;
       request.Close();
       cancelled = true;
     }
@@ -250,13 +272,14 @@ WebPage Win32Web::FetchPage(std::string_view url, std::chrono::milliseconds time
 bool Win32Web::DownloadToFile(std::string_view url, std::string_view path,
                               std::chrono::milliseconds stallTimeout,
                               const WaitCallback& whileWaiting) {
+  const std::int64_t stallMs = Milliseconds(stallTimeout);
+  // The file is replaced only once there is a request to fill it.
+  std::optional<Request> request = OpenRequest(url, stallMs);
+  if (!request) return false;
   const std::string name(path);
   UniqueFileHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  const std::int64_t stallMs = Milliseconds(stallTimeout);
-  std::optional<Request> request = OpenRequest(url, stallMs);
-  if (!request) return false;
   Transfer transfer;
   transfer.file = file.get();
   // A stall is measured from the last bytes that arrived, not from the start.
