@@ -34,18 +34,6 @@ void ClickOptionsLabel(ui::FrmMain& form) {
   form.tmrScroll.SetEnabled(false);
 }
 
-void ClickResultLabel(ui::FrmMain& form) {
-  for (ui::Control* progress : std::initializer_list<ui::Control*>{
-           &form.lblDeletingPercentageCompleted, &form.pgbDeleteSpywaresFound, &form.lblDeletingCaption}) {
-    progress->SetVisible(false);
-  }
-  form.tmrScroll.SetEnabled(false);
-  for (ui::Label* label : {&form.lblSweepNow, &form.lblRemove, &form.lblOptions, &form.lblExit}) {
-    label->SetEnabled(true);
-  }
-  form.lblResult.SetEnabled(false);
-}
-
 void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
                       const DefinitionCounts& counts, const platform::VersionResource& version) {
   form.lblDefCount.SetCaption(FormatGrouped(counts.total));

@@ -16,9 +16,6 @@ void ShowSelectedTab(ui::FrmMain& form);
 // The older "Options" navigation label: enables its sibling labels, disables itself and
 // stops the yield timer.
 void ClickOptionsLabel(ui::FrmMain& form);
-// The older "Result" navigation label: hides the removal progress, enables its sibling
-// labels, disables itself and stops the yield timer.
-void ClickResultLabel(ui::FrmMain& form);
 // Definition count, program version, definition version, removed total and scan dates.
 void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
                       const DefinitionCounts& counts, const platform::VersionResource& version);

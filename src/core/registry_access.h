@@ -12,7 +12,7 @@ namespace kestrian::core {
 // The rights a key must grant to count as present: query and set value, create and
 // enumerate sub-keys, notify, create link. A key the user may only read counts as absent.
 inline constexpr std::uint32_t kKeyTestAccess = 0x3F;
-// What QueryRegistryValue gives for a value that is missing or of a type it cannot show.
+// What RegistryValueText gives for a value of a type it cannot show.
 inline constexpr platform::Status kValueNotShown = -1;
 
 // A stored value as text: strings without their terminating zero, double words as

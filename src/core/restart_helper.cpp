@@ -24,10 +24,20 @@ bool ProgramFilePresent(platform::FileSystem& files, std::string_view path) {
   });
 }
 
+// Whether a snapshot entry may be a copy of the program file `programName`: named like it,
+// or named in a form that may hide the name (none, a short 8.3 name). Reading a process's
+// path costs milliseconds, so others are passed over.
+bool MayBeTheProgram(std::string_view exeFile, std::string_view programName) {
+  const std::string_view name = FileNamePart(exeFile);
+  return name.empty() || name.find('~') != std::string_view::npos || EqualsIgnoringCase(name, programName);
+}
+
 // A running process of `program`, found by its executable's path (a program of the same
 // name in another folder is not this one).
 std::optional<std::uint32_t> FindRunning(platform::Processes& processes, std::string_view program) {
+  const std::string_view programName = FileNamePart(program);
   for (const auto& entry : processes.Snapshot()) {
+    if (!MayBeTheProgram(entry.exeFile, programName)) continue;
     const auto path = processes.MainModulePath(entry.id);
     if (path.ok() && EqualsIgnoringCase(path.value(), program)) return entry.id;
   }

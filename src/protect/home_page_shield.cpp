@@ -23,15 +23,13 @@ void HomePageShield::Tick() {
     ticks_ = 0;
     memoryShield_.Tick();
   }
+  // This timer too is stopped; the arming below starts it again only while the shield is on.
   core::ArmTimers(form_, settings_, false);
-  // Stopped in either case; the arming below starts it again only while the shield is on.
-  form_.tmrCheckHomePage.SetEnabled(false);
   if (ReadFlag(settings_, core::settings::kHomePageShieldOn)) CheckHomePage();
   core::ArmTimers(form_, settings_, true);
 }
 
 void HomePageShield::CheckHomePage() {
-  currentStartPage_ = "about:blank";
   core::ReadRegistryString(registry_, platform::roots::kCurrentUser, kStartPageKey, kStartPageValue,
                            currentStartPage_);
   savedHomePage_ = settings_.Get(core::settings::kHomePage);

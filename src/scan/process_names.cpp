@@ -73,8 +73,7 @@ bool SnapshotRulesOutProcess(std::string_view upperDefinitionText, std::string_v
 }
 
 void SnapshotNameRule::Use(std::string_view definitionText) {
-  if (used_ && definitionText == text_) return;
-  used_ = true;
+  if (definitionText == text_) return;  // also the first time, for an empty text
   text_ = std::string(definitionText);
   upperText_ = core::ToUpper(text_);
   answers_.clear();

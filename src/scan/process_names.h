@@ -54,7 +54,6 @@ class SnapshotNameRule {
 
  private:
   static constexpr std::size_t kRememberedNames = 4096;  // then it starts afresh
-  bool used_ = false;
   std::string text_;
   std::string upperText_;
   std::unordered_map<std::string, bool> answers_;

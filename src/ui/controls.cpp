@@ -19,6 +19,13 @@ void Control::Place(Bounds bounds) {
   Changed();
 }
 
+void LayOut(Control& control, Bounds bounds, std::string_view caption, Control* container) {
+  control.SetContainer(container);
+  control.Place(bounds);
+  if (caption.empty()) return;
+  if (auto* captioned = dynamic_cast<CaptionedControl*>(&control)) captioned->SetCaption(caption);
+}
+
 void Control::Move(int left, int top) {
   if (bounds_.left == left && bounds_.top == top) return;
   bounds_.left = left;

@@ -71,6 +71,10 @@ class CaptionedControl : public Control {
   std::string caption_;
 };
 
+// What a form's layout does for each of its controls: the control goes into `container` (none:
+// the window itself) at `bounds`, and takes `caption` when one is given and it shows one.
+void LayOut(Control& control, Bounds bounds, std::string_view caption = {}, Control* container = nullptr);
+
 class Label : public CaptionedControl {
  public:
   using CaptionedControl::CaptionedControl;

@@ -2,7 +2,6 @@
 // The progress window of Live Update: what is being done, an animated text and two images
 // shown in turn, and "Cancel". Geometry in twips of the window's client area.
 #include <cstdint>
-#include <vector>
 
 #include "ui/controls.h"
 
@@ -23,8 +22,6 @@ class FrmDownload {
   }
   FrmDownload(const FrmDownload&) = delete;
   FrmDownload& operator=(const FrmDownload&) = delete;
-
-  std::vector<Control*> AllControls() { return {&lblProduct, &lblStatus, &picUp, &picDown, &Command1}; }
 
   Label lblStatus{"lblStatus"};    // what the check or the download is doing
   Label lblProduct{"lblProduct"};  // the animated text

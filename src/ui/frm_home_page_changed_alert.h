@@ -32,10 +32,7 @@ class FrmHomePageChangedAlert {
 
  private:
   void Add(Control& control, Bounds bounds, std::string_view caption = {}) {
-    control.Place(bounds);
-    if (auto* captioned = dynamic_cast<CaptionedControl*>(&control); captioned && !caption.empty()) {
-      captioned->SetCaption(caption);
-    }
+    LayOut(control, bounds, caption);
     all_.push_back(&control);
   }
   std::vector<Control*> all_;

@@ -25,11 +25,7 @@ FrmMain::FrmMain() {
 }
 
 void FrmMain::Add(Control& control, Control* container, Bounds bounds, std::string_view caption) {
-  control.SetContainer(container);
-  control.Place(bounds);
-  if (!caption.empty()) {
-    if (auto* captioned = dynamic_cast<CaptionedControl*>(&control)) captioned->SetCaption(caption);
-  }
+  LayOut(control, bounds, caption, container);
   all_.push_back(&control);
 }
 

@@ -43,8 +43,7 @@ class FrmSpywareFoundAlert {
 
  private:
   void Add(CaptionedControl& control, Bounds bounds, std::string_view caption = {}) {
-    control.Place(bounds);
-    if (!caption.empty()) control.SetCaption(caption);
+    LayOut(control, bounds, caption);
     all_.push_back(&control);
   }
   std::vector<CaptionedControl*> all_;

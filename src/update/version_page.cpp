@@ -7,7 +7,6 @@
 namespace kestrian::update {
 
 namespace {
-constexpr std::string_view kVersionMarker = "Defination version :";
 constexpr std::array<std::string_view, 4> kErrorMarkers = {
     "425 HTTP Error", "PPPshar Message", "The page cannot be displayed",
     "Authenticating your login. Please wait "};

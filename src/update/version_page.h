@@ -8,6 +8,9 @@
 
 namespace kestrian::update {
 
+// What precedes the version number on a version page, spelled as the update host spells it.
+inline constexpr std::string_view kVersionMarker = "Defination version :";
+
 // The page's text without its tags, comments, scripts and styles, with character
 // references decoded.
 std::string PageText(std::string_view html);

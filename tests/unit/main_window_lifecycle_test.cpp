@@ -122,23 +122,3 @@ TEST_F(MainWindowLifecycleTest, AnOrderlyEndLeavesStoppedAndNoRestart) {
 
 }  // namespace
 }  // namespace kestrian::core
-
-namespace kestrian::core {
-namespace {
-
-TEST(ForwardingLabelsTest, TheResultLabelHidesTheRemovalProgressAndSwapsTheLabels) {
-  ui::FrmMain form;
-  form.pgbDeleteSpywaresFound.SetVisible(true);
-  form.lblDeletingCaption.SetVisible(true);
-  form.lblRemove.SetEnabled(false);
-  ClickResultLabel(form);
-  EXPECT_FALSE(form.pgbDeleteSpywaresFound.Visible());
-  EXPECT_FALSE(form.lblDeletingCaption.Visible());
-  EXPECT_FALSE(form.lblDeletingPercentageCompleted.Visible());
-  EXPECT_FALSE(form.tmrScroll.Enabled());
-  EXPECT_TRUE(form.lblRemove.Enabled());
-  EXPECT_FALSE(form.lblResult.Enabled());
-}
-
-}  // namespace
-}  // namespace kestrian::core

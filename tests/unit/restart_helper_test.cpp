@@ -135,6 +135,23 @@ TEST(RestartHelper, WaitsForEveryCopyOfTheProgramInItsFolderOnly) {
   }
 }
 
+// A process's path is read only where its snapshot name may be the program's: named like it,
+// or in a short 8.3 form that may hide it.
+TEST(RestartHelper, ReadsThePathsOfProcessesThatMayBeTheProgramOnly) {
+  Scene scene;
+  auto& processes = scene.machine.processes;
+  processes.Start("notepad.exe", "C:\\Windows\\notepad.exe");
+  processes.Start("kscan.exe", "C:\\Program Files\\Kestrian\\kscan.exe");
+  processes.Start("KESTRI~1.EXE", "C:\\Program Files\\Kestrian\\Kestrian Tools.exe");
+  processes.EndAfterWaits(processes.Start("KESTRIAN.EXE", kProgram), 2);
+  EXPECT_EQ(scene.Restart(kShortTiming), RestartOutcome::Started);
+  EXPECT_EQ(processes.waitCalls, 2);
+  // Two rounds find the program after reading the short name and its own; the last round,
+  // after its end, reads the short name alone. Reading every path would make 4 + 4 + 3.
+  EXPECT_EQ(processes.modulePathCalls, 2 + 2 + 1);
+  EXPECT_EQ(scene.machine.desktop.commands, Started());
+}
+
 TEST_F(RestartHelperTest, AProgramThatNeverEndsIsNotStartedTwice) {
   machine.processes.Start("Kestrian.exe", kProgram);
   EXPECT_EQ(Restart(), RestartOutcome::StillRunning);

@@ -3,6 +3,8 @@
 #include <set>
 
 #include "tools/kdefs/definition_encoder.h"
+#include "update/definition_kind.h"
+#include "update/version_page.h"
 
 namespace kestrian::kdefs {
 
@@ -12,14 +14,20 @@ struct KindPaths {
   std::string_view dataFile;
 };
 
+// The kinds are numbered in the order Live Update checks them.
+static_assert(update::kDefinitionKinds[static_cast<std::size_t>(DefinitionKind::kRegistry)].localFile ==
+              core::data_files::kRegistryDefinitions);
+static_assert(update::kDefinitionKinds[static_cast<std::size_t>(DefinitionKind::kFile)].localFile ==
+              core::data_files::kFileDefinitions);
+static_assert(update::kDefinitionKinds[static_cast<std::size_t>(DefinitionKind::kExe)].localFile ==
+              core::data_files::kExeDefinitions);
+static_assert(update::kDefinitionKinds[static_cast<std::size_t>(DefinitionKind::kCookie)].localFile ==
+              core::data_files::kBlockedCookies);
+
+// Where Live Update looks for the kind, relative to the tree's root.
 KindPaths PathsOf(DefinitionKind kind) {
-  switch (kind) {
-    case DefinitionKind::kRegistry: return {"definitions/version/R.HTM", "definitions/data/RegistryDefinition.dat"};
-    case DefinitionKind::kFile: return {"definitions/version/F.HTM", "definitions/data/FileDefinition.dat"};
-    case DefinitionKind::kExe: return {"definitions/version/E.HTM", "definitions/data/ExeDefinition.dat"};
-    case DefinitionKind::kCookie: return {"definitions/version/C.HTM", "definitions/data/BlockedCookies.dat"};
-  }
-  return {};
+  const auto& paths = update::kDefinitionKinds[static_cast<std::size_t>(kind)];
+  return {paths.versionPagePath.substr(1), paths.dataPath.substr(1)};
 }
 
 void AddProblems(UpdateTree& tree, std::string_view dataFile, const std::vector<Problem>& problems) {
@@ -30,9 +38,12 @@ void AddProblems(UpdateTree& tree, std::string_view dataFile, const std::vector<
 }  // namespace
 
 std::string VersionPageHtml(std::int32_t version) {
-  return "<html><head><meta http-equiv=\"Cache-Control\" content=\"no-cache\"></head>"
-         "<body>Defination version : " +
-         std::to_string(version) + "</body></html>\r\n";
+  std::string page = "<html><head><meta http-equiv=\"Cache-Control\" content=\"no-cache\"></head><body>";
+  page += update::kVersionMarker;
+  page += ' ';
+  page += std::to_string(version);
+  page += "</body></html>\r\n";
+  return page;
 }
 
 UpdateTree MakeUpdateTree(const std::vector<PublishedKind>& kinds) {
