@@ -4,9 +4,12 @@
 // reading every module path, with everything the two runs leave compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/definition_line.h"
@@ -355,12 +358,29 @@ std::string Describe(const Scenario& scenario) {
   return text;
 }
 
+// The rule as stated, written apart from the scanner's code: a name of printable ASCII
+// without path, drive, short-name or wildcard marks, at most 255 characters, with no blank at
+// either end, that occurs nowhere in the definitions without regard to case.
+bool NameRulesOut(const std::string& definitions, const std::string& name) {
+  if (name.empty() || name.size() > 255 || name.front() == ' ' || name.back() == ' ') return false;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E || std::string_view("\\/:~?*\"<>|").find(c) != std::string_view::npos) {
+      return false;
+    }
+  }
+  const auto sameLetter = [](char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+  };
+  return std::search(definitions.begin(), definitions.end(), name.begin(), name.end(), sameLetter) ==
+         definitions.end();
+}
+
 TEST(ProcessPrefilterTest, GeneratedMachinesGiveTheSameFindingsWithAndWithoutTheRule) {
   int processes = 0;
   int ruledOut = 0;
   int findings = 0;
   int alerts = 0;
-  int savedCalls = 0;
   for (unsigned seed = 1; seed <= 1500; ++seed) {
     const Scenario scenario = MakeScenario(seed);
     auto every = std::make_unique<World>(scenario, ModulePathReads::Every);
@@ -372,10 +392,9 @@ TEST(ProcessPrefilterTest, GeneratedMachinesGiveTheSameFindingsWithAndWithoutThe
     // The calls saved are exactly those of the processes the snapshot's name rules out.
     std::string text;
     for (const auto& line : scenario.definitions) text += line + "\r\n";
-    const std::string upper = core::ToUpper(text);
     int ruledOutHere = 0;
     for (const auto& process : scenario.processes) {
-      if (SnapshotRulesOutProcess(upper, process.exeFile)) ++ruledOutHere;
+      if (NameRulesOut(text, process.exeFile)) ++ruledOutHere;
     }
     ASSERT_EQ(expected.modulePathCalls - actual.modulePathCalls, ruledOutHere)
         << "seed " << seed << "\n" << Describe(scenario);
@@ -383,13 +402,11 @@ TEST(ProcessPrefilterTest, GeneratedMachinesGiveTheSameFindingsWithAndWithoutThe
     ruledOut += ruledOutHere;
     findings += static_cast<int>(expected.rows.size());
     alerts += static_cast<int>(expected.alerts.size());
-    savedCalls += expected.modulePathCalls - actual.modulePathCalls;
   }
   // The generator covers both sides: many findings and alerts, many processes ruled out.
   EXPECT_GT(findings, 500);
   EXPECT_GT(alerts, 500);
   EXPECT_GT(ruledOut, processes / 5);
-  EXPECT_EQ(savedCalls, ruledOut);
 }
 
 TEST(ProcessPrefilterTest, RepeatedRunsOfOneScannerStayTheSameWhenTheDefinitionsChange) {

@@ -16,17 +16,8 @@
 namespace kestrian {
 namespace {
 
+using testing::MakeOwner;
 using testing::UniqueWindow;
-
-
-// Under Wine without a window manager, hiding or destroying a shown top-level window waits
-// two seconds; owners the test does not look at stay hidden.
-UniqueWindow MakeWindow(const char* title, bool shown) {
-  UniqueWindow window(::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW, 50, 50, 500, 400,
-                                        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-  if (shown) ::ShowWindow(window.get(), SW_SHOW);
-  return window;
-}
 
 platform::VersionResource TestVersion() {
   platform::VersionResource version;
@@ -54,21 +45,13 @@ class AboutBoxOnWindows : public ::testing::Test {
     ::InitCommonControlsEx(&classes);
   }
 
-  // Runs the queue through the program's dispatch, dialog keys included.
-  void Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) host.Dispatch(message);
-  }
+  void Pump() { testing::DispatchPending(host); }
   HWND Child(const char* className, const char* text) const {
     return ::FindWindowExA(box.Handle(), nullptr, className, text);
   }
-  void PressKey(HWND target, WPARAM key) {
-    ::PostMessageA(target, WM_KEYDOWN, key, 1);
-    ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-    Pump();
-  }
+  void PressKey(HWND target, WPARAM key) { testing::PressKey(host, target, key); }
 
-  UniqueWindow owner = MakeWindow("Kestrian about owner", false);
+  UniqueWindow owner = MakeOwner("Kestrian about owner");
   app::Win32Host host;
   int websiteOpened = 0;
   app::AboutBox box{host, owner.get(), TestVersion(), [this] { ++websiteOpened; }};
@@ -127,7 +110,7 @@ TEST_F(AboutBoxOnWindows, EnterEscapeAndTheCloseBoxHideTheBox) {
 TEST_F(AboutBoxOnWindows, ShowingWhileShownActivatesTheSameWindow) {
   box.Show();
   const HWND window = box.Handle();
-  const UniqueWindow other = MakeWindow("Kestrian other window", true);
+  const UniqueWindow other = MakeOwner("Kestrian other window", true);
   ::SetForegroundWindow(other.get());
   ASSERT_EQ(::GetActiveWindow(), other.get());
   box.Show();

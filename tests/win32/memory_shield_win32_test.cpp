@@ -143,7 +143,7 @@ class MemoryShieldOnWindows : public ::testing::Test {
     std::thread user([&] {
       for (const std::string& button : buttons) {
         if (button == "OK") {
-          testing::PressInMessageBox("Kestrian", IDOK);
+          if (testing::PressInMessageBox("Kestrian", IDOK)) ++messageBoxesAnswered;
           continue;
         }
         // The alert counts as shown once it is visible: its labels are filled by then.
@@ -201,6 +201,7 @@ class MemoryShieldOnWindows : public ::testing::Test {
   app::SpywareAlertWindow alert{host, {state, guardedProcesses, exclusions, host, "Kestrian"}};
   scan::ProcessScanner processScan{context, &alert};
   MemoryShield shield{form, settings, processScan};
+  std::atomic<int> messageBoxesAnswered{0};
 };
 
 TEST_F(MemoryShieldOnWindows, StopEndsTheProgramAllowExcludesItAndNeitherIsAlertedAgain) {
@@ -226,6 +227,7 @@ TEST_F(MemoryShieldOnWindows, AProgramThatCannotBeStoppedIsReportedAndAlertedAga
   Started& stuck = Start("kshieldstuck.exe", "");
   guardedProcesses.guarded.insert(stuck.id);
   EXPECT_EQ(TickAnswering({"STOP", "OK"}).size(), 1u);
+  EXPECT_EQ(messageBoxesAnswered, 1) << "no \"could not be stopped\" message";
   EXPECT_TRUE(stuck.Running());
   const std::vector<Seen> again = TickAnswering({"close"});
   ASSERT_EQ(again.size(), 1u);

@@ -23,12 +23,9 @@ namespace {
 
 using testing::BoundsOf;
 using testing::MakeOwner;
+using testing::ShellHoldsIcon;
 using testing::TextOf;
 using testing::UniqueWindow;
-
-
-
-
 
 RECT Screen() {
   RECT screen{};
@@ -118,16 +115,6 @@ TEST(TrayActionOfMessage, RecognisesTheTwoIconMessages) {
   }
 }
 
-// Whether the shell holds an icon with the program's id for `window`: only then can the
-// icon be modified.
-bool ShellHoldsIcon(HWND window) {
-  NOTIFYICONDATAA record{};
-  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  record.hWnd = window;
-  record.uID = app::kTrayIconId;
-  return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
-}
-
 // Under Wine without a window manager, every removal of an icon takes two seconds.
 TEST(TrayIconOnWindows, ShowAndRemoveFlipRunningInTray) {
   const UniqueWindow owner = MakeOwner("Kestrian tray owner");
@@ -213,10 +200,6 @@ class TrayMenuPopupOnWindows : public ::testing::Test {
   HWND Item(const char* caption) const {
     return ::FindWindowExA(popup.Handle(), nullptr, "Button", caption);
   }
-  void PressKey(HWND target, WPARAM key) {
-    ::PostMessageA(target, WM_KEYDOWN, key, 1);
-    ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-  }
 
   UniqueWindow owner = MakeOwner("Kestrian tray owner");
   app::Win32Host host;
@@ -270,29 +253,26 @@ TEST_F(TrayMenuPopupOnWindows, OffersTheThreeItemsEnabledAsAsked) {
   EXPECT_EQ(::GetFocus(), exit);
 }
 
-TEST_F(TrayMenuPopupOnWindows, CloseThisMenuSlidesItAway) {
-  popup.Open(true, true);
-  ::SendMessageA(Item("Close This Menu"), BM_CLICK, 0, 0);
-  EXPECT_TRUE(WaitClosed());
-  EXPECT_EQ(shown, 0);
-  EXPECT_EQ(exited, 0);
-  EXPECT_EQ(popup.Handle(), nullptr);
-}
-
-TEST_F(TrayMenuPopupOnWindows, ShowProgramRunsItsActionAndCloses) {
-  popup.Open(true, true);
-  ::SendMessageA(Item("Show Program"), BM_CLICK, 0, 0);
-  EXPECT_EQ(shown, 1);
-  EXPECT_EQ(exited, 0);
-  EXPECT_TRUE(WaitClosed());
-}
-
-TEST_F(TrayMenuPopupOnWindows, ExitProgramRunsItsActionAndCloses) {
-  popup.Open(true, false);
-  ::SendMessageA(Item("Exit Program"), BM_CLICK, 0, 0);
-  EXPECT_EQ(exited, 1);
-  EXPECT_EQ(shown, 0);
-  EXPECT_TRUE(WaitClosed());
+TEST_F(TrayMenuPopupOnWindows, EachItemRunsItsActionAndTheMenuSlidesAway) {
+  const struct {
+    const char* item;
+    int shown;
+    int exited;
+  } cases[] = {
+      {"Close This Menu", 0, 0},
+      {"Show Program", 1, 0},
+      {"Exit Program", 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item);
+    shown = exited = 0;
+    popup.Open(true, true);
+    ::SendMessageA(Item(c.item), BM_CLICK, 0, 0);
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(exited, c.exited);
+    EXPECT_TRUE(WaitClosed());
+    EXPECT_EQ(popup.Handle(), nullptr);
+  }
 }
 
 TEST_F(TrayMenuPopupOnWindows, ADisabledItemDoesNothing) {
@@ -310,7 +290,7 @@ TEST_F(TrayMenuPopupOnWindows, EscapeClosesIt) {
   popup.Open(true, true);
   PumpFor(20);
   ASSERT_EQ(::GetFocus(), Item("Show Program"));
-  PressKey(::GetFocus(), VK_ESCAPE);
+  testing::PostKey(::GetFocus(), VK_ESCAPE);
   EXPECT_TRUE(WaitClosed());
   EXPECT_EQ(shown, 0);
 }
@@ -318,10 +298,10 @@ TEST_F(TrayMenuPopupOnWindows, EscapeClosesIt) {
 TEST_F(TrayMenuPopupOnWindows, TabAndEnterChooseAnItem) {
   popup.Open(true, true);
   PumpFor(20);
-  PressKey(::GetFocus(), VK_TAB);
+  testing::PostKey(::GetFocus(), VK_TAB);
   PumpFor(20);
   EXPECT_EQ(::GetFocus(), Item("Exit Program"));
-  PressKey(::GetFocus(), VK_RETURN);
+  testing::PostKey(::GetFocus(), VK_RETURN);
   EXPECT_TRUE(WaitClosed());
   EXPECT_EQ(exited, 1);
   EXPECT_EQ(shown, 0);

@@ -22,21 +22,9 @@ namespace {
 
 using testing::BoundsOf;
 using testing::MakeOwner;
+using testing::ShellHoldsIcon;
 using testing::TextOf;
 using testing::UniqueWindow;
-
-
-
-
-
-// Whether the shell holds an icon with the program's id for `window`.
-bool ShellHoldsIcon(HWND window) {
-  NOTIFYICONDATAA record{};
-  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  record.hWnd = window;
-  record.uID = app::kTrayIconId;
-  return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
-}
 
 // A shown text label of `window` with exactly `text`.
 bool ShowsLabel(HWND window, const std::string& text) {
@@ -64,8 +52,7 @@ class UpdateWindowsOnWindows : public ::testing::Test {
     PumpUntil([] { return false; }, milliseconds);
   }
   void PressKey(HWND target, WPARAM key) {
-    ::PostMessageA(target, WM_KEYDOWN, key, 1);
-    ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    testing::PostKey(target, key);
     PumpFor(20);
   }
 
@@ -139,7 +126,8 @@ TEST_F(DownloadWindowOnWindows, ShowsTheModelWithATrayIconUntilCancel) {
   form.tmrBlink.SetEnabled(false);
   form.tmrBlink.SetEnabled(true);
   PumpFor(20);
-  EXPECT_EQ(form.lblStatus.Caption(), "Downloading new registry definitions...");
+  EXPECT_EQ(view.Handle(), nullptr);  // the model's changes do not bring the window back
+  EXPECT_FALSE(view.InTray());
   view.Close();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/dialog_support.h"
+#include "app/tray_icon.h"
 #include "app/win32_host.h"
 
 namespace kestrian::testing {
@@ -46,6 +47,34 @@ inline bool PressInMessageBox(const char* title, int button) {
     ::Sleep(10);
   }
   return false;
+}
+
+// Runs what is queued now through the program's dispatch, dialog keys included.
+inline void DispatchPending(app::Win32Host& host) {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) host.Dispatch(message);
+}
+
+// A key pressed and let go on `target`, as the keyboard would queue it.
+inline void PostKey(HWND target, WPARAM key) {
+  ::PostMessageA(target, WM_KEYDOWN, key, 1);
+  ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+// The key, and what it leads to, run through the program's dispatch.
+inline void PressKey(app::Win32Host& host, HWND target, WPARAM key) {
+  PostKey(target, key);
+  DispatchPending(host);
+}
+
+// Whether the shell holds an icon with the program's id for `window`: only then can the
+// icon be modified.
+inline bool ShellHoldsIcon(HWND window) {
+  NOTIFYICONDATAA record{};
+  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  record.hWnd = window;
+  record.uID = app::kTrayIconId;
+  return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
 
 // Runs the queue through the program's dispatch until `done`, at most `timeoutMs`.
