@@ -15,6 +15,7 @@ app=$out/app
 cp "$helper" "$app/AppRestart.exe"
 cp "$probe" "$app/RestartProbe.exe"
 
+run_name="app restart run"
 source "$here/windowed_run.sh"
 shared_key="$store\\RuvaveZezuvozUvuvizev"
 shared_saved=0

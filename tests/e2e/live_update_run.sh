@@ -20,8 +20,8 @@ rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
 cp "$restarter" "$out/app/AppRestart.exe"
 
+run_name="live update run"
 source "$here/windowed_run.sh"
-set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"; }
 
 program=
 cleanup() {
@@ -32,21 +32,13 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
-fail() {
-  echo "live update run: $*"
-  show_run_logs
-  exit 1
-}
 shoot() {
   import -window root "$out/$1" || fail "no screenshot $1"
 }
 
 expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
-for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-  wine_quiet "$kdefs" encode "$(windows_path "$sources/${kind%%:*}.txt")" \
-    "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
-done
+encode_definitions "$sources"
 set_setting RegistryDefinition 12
 set_setting FileDefinition 7
 set_setting EXEDefinition 29
@@ -70,8 +62,7 @@ drive click "&Live Update" || fail "no Live Update button"
 drive wait-title "Kestrian Live Update" 30 || fail "no download window"
 sleep 1
 shoot download-window.png
-for _ in $(seq 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$program" 2>/dev/null && fail "the program did not end after the download"
+wait_process_end "$program" 60 || fail "the program did not end after the download"
 program=
 wait_for_program "restart after Live Update" 9
 cmp -s "$out/app/ExeDefinition.dat" "$served_exe" || fail "the downloaded definitions were not installed"

@@ -20,6 +20,7 @@ cp "$exe" "$out/app/Kestrian.exe"
 cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 cp "$definitions"/*.dat "$out/app/"
 
+run_name="removal windows run"
 source "$here/windowed_run.sh"
 
 program= holder= drive_c=
@@ -34,11 +35,6 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
-fail() {
-  echo "removal windows run: $*"
-  show_run_logs
-  exit 1
-}
 
 # The settings as they were; the program writes more of them than chkMakeLog.
 expect_no_program
@@ -104,8 +100,7 @@ drive click-in "Kestrian Log" "OK" || fail "no OK button"
 drive wait-gone "Kestrian Log" 30 || fail "the log viewer stayed"
 
 drive close || fail "could not close the window"
-for _ in $(seq 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$program" 2>/dev/null && fail "the program did not end"
+wait_process_end "$program" 30 || fail "the program did not end"
 program_status=0
 wait "$program" || program_status=$?
 program=

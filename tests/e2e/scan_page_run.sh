@@ -2,7 +2,7 @@
 # Starts the program from a copy of the demo application folder, shows the scan page, runs a
 # scan through the Start button, and keeps a screenshot of the scan page when it has ended.
 # Checks that the session ended complete and stored its date. A screenshot of the status
-# page at start-up is kept as well.
+# page at start-up is kept as well. The program's settings are put back afterwards.
 # usage: scan_page_run.sh KESTRIAN_EXE KDRIVE_EXE DEMO_DEFINITIONS_DIR OUT_DIR
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
@@ -14,17 +14,23 @@ rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
 cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 cp "$definitions"/*.dat "$out/app/"
-settings='HKCU\Software\VB and VBA Program Settings\Kestrian\Settings'
-"$wine_run" reg delete "$settings" /v lblLastScan /f >/dev/null 2>&1 || true
+
+run_name="scan page run"
+source "$here/windowed_run.sh"
 
 program=
-drive() { "$wine_run" "$kdrive" "$@" >>"$out/kdrive.log" 2>&1; }
-fail() { echo "scan page run: $*"; cat "$out/kdrive.log" 2>/dev/null; kill $program 2>/dev/null; exit 1; }
-# A copy still running would take this start for a second one, which ends in its start-up.
-drive wait-ended 30 || fail "a copy of the program from an earlier run still runs"
+cleanup() {
+  local status=$?
+  end_program $program || { echo "scan page run: the program could not be ended"; status=1; }
+  restore_program_settings || { echo "scan page run: the settings could not be put back"; status=1; }
+  exit $status
+}
+trap cleanup EXIT
 
-# Wine programs write to files, never to pipes: a persistent wineserver's desktop process
-# inherits the first windowed program's output and would hold a pipe open forever.
+expect_no_program
+save_program_settings || fail "cannot save the settings"
+wine_quiet reg delete "$program_key\\Settings" /v lblLastScan /f || true
+
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
 
@@ -38,8 +44,11 @@ drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
 sleep 0.5
 import -window root "$out/scan-page.png" || fail "no screenshot"
 drive close || fail "could not close the window"
-wait $program || fail "the program ended with an error"
+wait_process_end "$program" 30 || fail "the program did not end"
+wait "$program" || fail "the program ended with an error"
+program=
 
-"$wine_run" reg query "$settings" /v lblLastScan >"$out/last-scan.txt" 2>&1 || fail "no lblLastScan stored"
+"$wine_run" reg query "$program_key\\Settings" /v lblLastScan >"$out/last-scan.txt" 2>>"$out/wine.log" ||
+  fail "no lblLastScan stored"
 grep -q REG_SZ "$out/last-scan.txt" || fail "lblLastScan is not a string"
 echo "scan page run: complete; screenshot $out/scan-page.png"

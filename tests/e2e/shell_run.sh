@@ -18,6 +18,7 @@ rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
 cp "$exe" "$out/app/Kestrian.exe"
 cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
 
+run_name="shell run"
 source "$here/windowed_run.sh"
 
 program= second= windows=
@@ -30,11 +31,6 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
-fail() {
-  echo "shell run: $*"
-  show_run_logs
-  exit 1
-}
 
 # A fresh profile: the program's settings are saved and removed, and put back at the end.
 expect_no_program
@@ -48,14 +44,7 @@ save_program_settings clear || fail "cannot save and clear the settings"
 for kind in files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
   cp "$sources/${kind%%:*}.txt" "$out/definitions/${kind%%:*}.txt"
 done
-encode() {
-  wine_quiet "$kdefs" encode "$(windows_path "$out/definitions/$1.txt")" \
-    "$(windows_path "$out/app/$2.dat")" || fail "cannot encode $1.txt"
-}
-encode registry RegistryDefinition
-encode files FileDefinition
-encode exe ExeDefinition
-encode cookies BlockedCookies
+encode_definitions "$out/definitions"
 
 # The machine: a key and a file the definitions name.
 "$wine_run" winepath -u 'C:\windows' >"$out/windows.txt" 2>>"$out/wine.log" || fail "no Windows folder"
@@ -82,8 +71,7 @@ shoot status-page.png
 wine_quiet reg add "$options_key" /v STATUS /t REG_SZ /d SECOND-START-PROBE /f || fail "cannot mark STATUS"
 "$wine_run" "$out/app/Kestrian.exe" >"$out/second.log" 2>&1 &
 second=$!
-for _ in $(seq 150); do kill -0 "$second" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$second" 2>/dev/null && fail "the second start did not end"
+wait_process_end "$second" 30 || fail "the second start did not end"
 second=
 [ "$(setting STATUS)" = SECOND-START-PROBE ] || fail "the second start wrote STATUS"
 
@@ -117,8 +105,7 @@ shoot about-box.png
 drive click-in "About Kestrian" OK || fail "no OK on the About box"
 
 drive close || fail "could not close the window"
-for _ in $(seq 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$program" 2>/dev/null && fail "the program did not end"
+wait_process_end "$program" 30 || fail "the program did not end"
 program_status=0
 wait "$program" || program_status=$?
 program=

@@ -15,8 +15,8 @@ wine_run=$here/../../scripts/wine-run
 rm -rf "$out" && mkdir -p "$out/app"
 cp "$exe" "$out/app/Kestrian.exe"
 
+run_name="shields run"
 source "$here/windowed_run.sh"
-set_setting() { wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"; }
 main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
 start_page() {  # the data of "Start Page", or nothing
   "$wine_run" reg query "$main_key" /v "Start Page" >"$out/start-page.txt" 2>>"$out/wine.log" || return 0
@@ -26,7 +26,7 @@ set_start_page() {
   wine_quiet reg add "$main_key" /v "Start Page" /t REG_SZ /d "$1" /f || fail "cannot set the start page"
 }
 
-program= listed= page_saved=0
+program= listed= page_saved=0 started=0
 cleanup() {
   local status=$?
   end_program $program || { echo "shields run: the program could not be ended"; status=1; }
@@ -35,25 +35,24 @@ cleanup() {
     wine_quiet reg delete "$main_key" /v "Start Page" /f || true
     wine_quiet reg import "$(windows_path "$out/start-page-saved.reg")" ||
       { echo "shields run: the start page could not be put back"; status=1; }
+  elif [ "$started" -eq 1 ]; then
+    wine_quiet reg delete "$main_key" /f || true  # there was none: the run made it
   fi
   restore_program_settings || { echo "shields run: the settings could not be put back"; status=1; }
   exit $status
 }
 trap cleanup EXIT
-fail() {
-  echo "shields run: $*"
-  show_run_logs
-  exit 1
-}
 shoot() { import -window root "$out/$1" || fail "no screenshot $1"; }
 
 expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
-wine_quiet reg export "$main_key" "$(windows_path "$out/start-page-saved.reg")" /y && page_saved=1
-for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-  wine_quiet "$kdefs" encode "$(windows_path "$sources/${kind%%:*}.txt")" \
-    "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
-done
+if wine_quiet reg query "$main_key"; then
+  wine_quiet reg export "$main_key" "$(windows_path "$out/start-page-saved.reg")" /y ||
+    fail "cannot save the start page"
+  page_saved=1
+fi
+started=1
+encode_definitions "$sources"
 set_setting optMemorySheildOn True
 set_setting optIEHomePageSheildOn True
 set_setting optAlwaysnotifybeforerestoring True
@@ -82,8 +81,7 @@ took=$(( $(date +%s) - started ))
 sleep 1
 shoot memory-shield-alert.png
 drive click-in "Kestrian Auto-Protect" STOP || fail "no STOP on the alert"
-for _ in $(seq 50); do kill -0 "$listed" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$listed" 2>/dev/null && fail "STOP did not end the listed program"
+wait_process_end "$listed" 10 || fail "STOP did not end the listed program"
 listed=
 drive wait-gone "Kestrian Auto-Protect" 10 || fail "the alert stayed open"
 

@@ -1,6 +1,7 @@
 # What the windowed end-to-end runs share: Wine programs with their output in files, the
-# window driver, and the program's settings store kept as it was across the run. Sourced once
-# the script has set `wine_run` and `out` (and `kdrive`, for `drive`).
+# window driver, the program's settings store kept as it was across the run, and how a run
+# fails. Sourced once the script has set `run_name`, `wine_run` and `out` (and `kdrive`, for
+# `drive`; `kdefs`, for `encode_definitions`).
 
 # Wine programs write to files, never to pipes: a persistent wineserver's processes may
 # inherit an output and hold a pipe open for ever.
@@ -31,12 +32,34 @@ restore_program_settings() {
   [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
 }
 
+# Sets an OptionAndSettings value, or fails the run.
+set_setting() {
+  wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"
+}
+
+# Encodes SOURCES/{registry,files,exe,cookies}.txt into the four definition files of the
+# run's application folder, or fails the run.
+encode_definitions() {
+  local kind
+  for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
+    wine_quiet "$kdefs" encode "$(windows_path "$1/${kind%%:*}.txt")" \
+      "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
+  done
+}
+
+# True once the process has ended, false if it still runs after SECONDS.
+wait_process_end() {
+  local pid=$1 tries=$(( $2 * 5 ))
+  for _ in $(seq "$tries"); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.2; done
+  ! kill -0 "$pid" 2>/dev/null
+}
+
 # Ends the given processes, waiting up to ten seconds for each.
 stop_processes() {
   local pid
   for pid in "$@"; do
     kill "$pid" 2>/dev/null || continue
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+    wait_process_end "$pid" 10 || true
   done
 }
 
@@ -76,4 +99,11 @@ show_run_logs() {
     echo "--- last lines of $log.log"
     tail -n 15 "$out/$log.log"
   done
+}
+
+# A failed run says why, with the logs, and ends; its clean-up trap still runs.
+fail() {
+  echo "$run_name: $*"
+  show_run_logs
+  exit 1
 }
