@@ -11,6 +11,9 @@ constexpr std::array<std::string_view, 4> kErrorMarkers = {
     "425 HTTP Error", "PPPshar Message", "The page cannot be displayed",
     "Authenticating your login. Please wait "};
 
+// "&" to ";" of the longest reference read, "&#x10FFFF;" with room to spare.
+constexpr std::size_t kLongestReference = 10;
+
 struct NamedReference {
   std::string_view name;
   char character;
@@ -70,11 +73,13 @@ std::string PageText(std::string_view html) {
       continue;
     }
     if (html[at] == '&') {
-      const std::size_t semicolon = html.find(';', at);
-      if (semicolon != std::string_view::npos && semicolon - at <= 10) {
-        if (const auto character = Referenced(html.substr(at + 1, semicolon - at - 1))) {
+      // A reference is short: the search for its end never runs further, so that a page of
+      // "&" without ";" is read in one pass.
+      const std::size_t semicolon = html.substr(at, kLongestReference + 1).find(';');
+      if (semicolon != std::string_view::npos) {
+        if (const auto character = Referenced(html.substr(at + 1, semicolon - 1))) {
           text.push_back(*character);
-          at = semicolon + 1;
+          at += semicolon + 1;
           continue;
         }
       }
