@@ -1,5 +1,6 @@
 #include "update/version_page.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/text.h"
@@ -11,7 +12,7 @@ constexpr std::array<std::string_view, 4> kErrorMarkers = {
     "425 HTTP Error", "PPPshar Message", "The page cannot be displayed",
     "Authenticating your login. Please wait "};
 
-// "&" to ";" of the longest reference read, "&#x10FFFF;" with room to spare.
+// From "&" to ";" of the longest reference read, "&#x10FFFF;" with room to spare.
 constexpr std::size_t kLongestReference = 10;
 
 struct NamedReference {
@@ -61,8 +62,15 @@ std::size_t SkipHidden(std::string_view html, std::size_t at) {
 
 std::string PageText(std::string_view html) {
   std::string text;
+  text.reserve(html.size());
   std::size_t at = 0;
+  std::size_t semicolon = html.find(';');  // the first ";" at or after `at`, or none
   while (at < html.size()) {
+    // Plain text up to the next tag or reference goes over as it is.
+    const std::size_t special = std::min(html.find_first_of("<&", at), html.size());
+    text.append(html.substr(at, special - at));
+    at = special;
+    if (at == html.size()) break;
     if (html[at] == '<') {
       if (const std::size_t skipped = SkipHidden(html, at); skipped != at) {
         at = skipped;
@@ -73,13 +81,13 @@ std::string PageText(std::string_view html) {
       continue;
     }
     if (html[at] == '&') {
-      // A reference is short: the search for its end never runs further, so that a page of
-      // "&" without ";" is read in one pass.
-      const std::size_t semicolon = html.substr(at, kLongestReference + 1).find(';');
-      if (semicolon != std::string_view::npos) {
-        if (const auto character = Referenced(html.substr(at + 1, semicolon - 1))) {
+      // The next ";" is looked for again only once it is passed, so that a page of "&"
+      // without ";" is read in one pass.
+      if (semicolon < at) semicolon = html.find(';', at);
+      if (semicolon != std::string_view::npos && semicolon - at <= kLongestReference) {
+        if (const auto character = Referenced(html.substr(at + 1, semicolon - at - 1))) {
           text.push_back(*character);
-          at += semicolon + 1;
+          at = semicolon + 1;
           continue;
         }
       }

@@ -42,6 +42,9 @@ const SignatureCase kSignatures[] = {
     {"published by the native kdefs (OpenSSL)", kTestKey, kPublishedManifest,
      "94731e573eefe8e473572c763bf9d6817899a02c8612ff7160eafabac35aa763"
      "3176283e76348ceb131035efb5b5adfba2e11b077665173b539e76c1f44266a8"},
+    {"published by the Win32 kdefs (CNG)", kTestKey, kPublishedManifest,
+     "62c02dcada37035c67618d8fe856573600f99a760335c00eba08168f23ce9dde"
+     "5132092f05808293333c3d3621a44c02f75e2ac2b6e41b9132bcd7e594d59ef1"},
 };
 
 class CryptoOnPlatform : public ::testing::Test {

@@ -234,7 +234,9 @@ TEST_F(WebOnWindows, DownloadsEndAtTheirLimits) {
                              c.limits),
               c.outcome);
     EXPECT_LT(elapsed_, kQuick);
-    if (c.outcome == DownloadOutcome::Complete) EXPECT_EQ(files_.ReadAll(Target()).value().size(), c.written);
+    if (c.outcome == DownloadOutcome::Complete) {
+      EXPECT_EQ(files_.ReadAll(Target()).value().size(), c.written);
+    }
   }
 }
 
