@@ -94,7 +94,9 @@ std::string FormatGrouped(std::int64_t value) {
 
 std::optional<std::int64_t> ParseNumber(std::string_view text) {
   text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  // One sign at most: from_chars takes a "-" of its own, so "+" is dropped only when a digit
+  // follows it (else "+-7" would read as -7).
+  if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9') text.remove_prefix(1);
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;

@@ -24,7 +24,8 @@ std::int64_t RoundHalfEven(double value);
 // A whole number with digit grouping and no decimals: 12345 -> "12,345".
 std::string FormatGrouped(std::int64_t value);
 
-// A stored text read back as a number: optional spaces around a decimal whole number.
+// A stored text read back as a number: optional spaces around a decimal whole number with
+// at most one sign.
 std::optional<std::int64_t> ParseNumber(std::string_view text);
 // A stored text read back as a Boolean: "True"/"False" in any case, or a number (0 is false).
 std::optional<bool> ParseBoolean(std::string_view text);

@@ -72,6 +72,8 @@ TEST(Text, ConversionsOfStoredValues) {
   EXPECT_EQ(ParseNumber("True"), std::nullopt);
   EXPECT_EQ(ParseNumber(""), std::nullopt);
   EXPECT_EQ(ParseNumber("1x"), std::nullopt);
+  EXPECT_EQ(ParseNumber("+-7"), std::nullopt);
+  EXPECT_EQ(ParseNumber("-+7"), std::nullopt);
   EXPECT_EQ(ParseBoolean("True"), true);
   EXPECT_EQ(ParseBoolean("false"), false);
   EXPECT_EQ(ParseBoolean("1"), true);

@@ -72,6 +72,8 @@ TEST(VersionPageTest, TheNumberAfterTheMarker) {
       {"Definition version : 12", std::nullopt},  // the marker is spelled as the host spells it
       {"Defination version :", std::nullopt},
       {"Defination version : 99999999999", std::nullopt},
+      {"Defination version : +-7", std::nullopt},  // one sign at most
+      {"Defination version : +7", 7},
   };
   for (const auto& [text, version] : cases) EXPECT_EQ(VersionOfPage(text), version) << text;
 }
