@@ -8,7 +8,13 @@ namespace kestrian::core {
 
 namespace {
 constexpr std::string_view kLineBreak = "\r\n";
+
+// An empty file, or one whose last line is ended by CR or CR LF. A line feed alone does not
+// end a line of this file.
+bool EndsWithLineEnd(std::string_view content) {
+  return content.empty() || content.ends_with('\r') || content.ends_with(kLineBreak);
 }
+}  // namespace
 
 bool IsExcluded(std::string_view exclusionText, std::string_view candidate) {
   // Every piece counts, the one after the last line break included (it is empty).
@@ -33,11 +39,21 @@ bool IsNameExcluded(std::string_view exclusionText, std::string_view name) {
   return EqualsIgnoringCase(Trim(entry), Trim(name));
 }
 
+platform::Status AppendExclusion(platform::FileSystem& files, const ApplicationFolder& folder,
+                                 std::string_view entry) {
+  const std::string path = folder.FilePath(data_files::kExclusions);
+  std::string line;
+  // A file that cannot be read (missing, or locked) is appended to as it is.
+  if (const auto content = files.ReadAll(path); content.ok() && !EndsWithLineEnd(content.value())) {
+    line.append(kLineBreak);
+  }
+  line.append(Trim(entry)).append(kLineBreak);
+  return files.Append(path, line);
+}
+
 void ExclusionList::Add(std::string_view entry) {
-  std::string line(Trim(entry));
-  line.append(kLineBreak);
   // A failed append loses the entry; the reload runs all the same.
-  files_.Append(folder_.FilePath(data_files::kExclusions), line);
+  AppendExclusion(files_, folder_, entry);
   Load();
 }
 

@@ -19,14 +19,20 @@ bool IsExcluded(std::string_view exclusionText, std::string_view candidate);
 // ending in it, unless an earlier entry holds the name inside a longer text.
 bool IsNameExcluded(std::string_view exclusionText, std::string_view name);
 
+// Appends the trimmed entry as a line of its own to the exclusion file of `folder`, creating
+// the file. The file is read only at CR and CR LF line ends, and Notepad saves it without a
+// final one, so a file that does not end in one gets a CR LF first: the entry would else be
+// glued onto the last line and neither would match any more. Nothing else of the file changes.
+platform::Status AppendExclusion(platform::FileSystem& files, const ApplicationFolder& folder,
+                                 std::string_view entry);
+
 class ExclusionList {
  public:
   ExclusionList(platform::FileSystem& files, const ApplicationFolder& folder, ui::Host& host,
                 std::string& exclusionText)
       : files_(files), folder_(folder), host_(host), text_(exclusionText) {}
 
-  // Appends the trimmed entry and a line break (creating the file), then reloads. A failed
-  // write loses the entry and still reloads.
+  // AppendExclusion, then reloads. A failed write loses the entry and still reloads.
   void Add(std::string_view entry);
   // Rebuilds the in-memory text from the file.
   void Load();

@@ -168,8 +168,7 @@ void ProcessScanner::InspectEntry9x(const platform::ProcessEntry& entry) {
     return;
   }
   // Allowed: the name goes onto the exclusion file; the in-memory list is not reloaded.
-  context_.machine.files.Append(context_.folder.FilePath(core::data_files::kExclusions),
-                                std::string(core::Trim(name)) + "\r\n");
+  core::AppendExclusion(context_.machine.files, context_.folder, name);
 }
 
 }  // namespace kestrian::scan

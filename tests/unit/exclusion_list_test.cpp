@@ -53,6 +53,28 @@ TEST(ExclusionListTest, AppendsTrimmedEntriesAndRebuildsInReverseOrder) {
   EXPECT_TRUE(list.IsExcluded("c:\\FIRST.dll"));
 }
 
+// Notepad ("View Exclusions") saves the file without a final line break.
+TEST(ExclusionListTest, AnEntryNeverGluesOntoTheLastLine) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a", "a\r\nb\r\n"},
+      {"a\r\n", "a\r\nb\r\n"},
+      {"a\r", "a\rb\r\n"},
+      {"a\n", "a\n\r\nb\r\n"},  // a line feed alone ends no line of this file
+      {"", "b\r\n"},
+  };
+  const ApplicationFolder folder("C:\\Kestrian");
+  for (const auto& [before, after] : cases) {
+    testing::FakeMachine machine;
+    testing::ScriptedHost host;
+    machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", before);
+    std::string text;
+    ExclusionList list(machine.files, folder, host, text);
+    list.Add(" b");
+    EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"), after) << before;
+    EXPECT_TRUE(list.IsExcluded("b")) << before;
+  }
+}
+
 TEST(ExclusionListTest, AFailedAppendLosesTheEntryAndStillReloads) {
   testing::FakeMachine machine;
   testing::ScriptedHost host;

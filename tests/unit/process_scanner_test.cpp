@@ -148,7 +148,7 @@ TEST_F(ProcessScanner9xTest, InASessionTheProcessIsEndedWithItsOwnExitCode) {
 
 TEST_F(ProcessScanner9xTest, OutsideASessionTheUserIsAskedAndNoAppendsTheName) {
   EndSession();
-  machine.files.PutFolder("C:\\Kestrian");
+  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "KEPT.EXE");  // saved by Notepad
   const auto foo = StartWithCompany("C:\\WINDOWS\\foo.exe", "Foo Inc");
   const auto bar = StartWithCompany("C:\\WINDOWS\\bar.exe", "Bar");
   host.Answer(ui::MessageAnswer::Yes);
@@ -163,7 +163,7 @@ TEST_F(ProcessScanner9xTest, OutsideASessionTheUserIsAskedAndNoAppendsTheName) {
   EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Question);
   EXPECT_FALSE(machine.processes.Running(foo));
   EXPECT_TRUE(machine.processes.Running(bar));
-  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"), "BAR.EXE\r\n");
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"), "KEPT.EXE\r\nBAR.EXE\r\n");
   EXPECT_EQ(state.exclusionText, "");  // not reloaded
   EXPECT_EQ(state.session.spywareFound, 1);
 }
