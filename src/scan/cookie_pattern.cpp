@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include "scan/character_list.h"
+
 namespace kestrian::scan {
 
 namespace {
@@ -11,19 +13,6 @@ std::optional<std::size_t> ListEnd(std::string_view pattern, std::size_t start) 
   const auto close = pattern.find(']', start + 1);
   if (close == std::string_view::npos) return std::nullopt;
   return close + 1;
-}
-
-bool InList(char c, std::string_view list) {
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    // "-" between two characters is a range; at either end it stands for itself.
-    if (i + 2 < list.size() && list[i + 1] == '-') {
-      if (list[i] <= c && c <= list[i + 2]) return true;
-      i += 2;
-    } else if (list[i] == c) {
-      return true;
-    }
-  }
-  return false;
 }
 
 // One element of a pattern: a run of stars, or a test of exactly one character.

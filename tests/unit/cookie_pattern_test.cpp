@@ -29,6 +29,8 @@ TEST(CookiePattern, WildcardRules) {
       {"click.meter.de", "*.meter.[a-z]*", true},
       {"click.meter.9e", "*.meter.[a-z]*", false},
       {"click.meter.9e", "*.meter.[!a-z]*", true},
+      {"\xE9", "[a-\xE9]", true},  // bytes of 0x80 and above lie above "z"
+      {"a", "[\xE9-a]", false},
       {"b", "[abc]", true},
       {"-", "[a-]", true},
       {"!", "[a!]", true},

@@ -5,6 +5,7 @@
 #include "core/definition_line.h"
 #include "core/line_reader.h"
 #include "core/text.h"
+#include "scan/character_list.h"
 
 namespace kestrian::kdefs {
 
@@ -48,13 +49,10 @@ std::optional<std::string> CheckFolderTemplate(std::string_view folder) {
 std::optional<std::string> CheckCharacterList(std::string_view list) {
   if (list.starts_with('!')) list.remove_prefix(1);
   if (list.empty()) return "empty character list ('[]' or '[!]')";
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (i + 2 >= list.size() || list[i + 1] != '-') continue;
-    // A descending range is an invalid pattern to the matcher, not an empty one.
-    if (static_cast<unsigned char>(list[i]) > static_cast<unsigned char>(list[i + 2])) {
-      return "range " + std::string(list.substr(i, 3)) + " is reversed";
-    }
-    i += 2;
+  scan::ListItems items(list);
+  for (scan::ListItem item; items.Next(item);) {
+    // The matcher reads it as holding no character, which is never what was meant.
+    if (item.Reversed()) return "range " + std::string(item.text) + " is reversed";
   }
   return std::nullopt;
 }
