@@ -1,0 +1,86 @@
+#pragma once
+// What every fuzz target shares: its entry point, the check that ends a run with a finding,
+// the split of one input into the parts a target needs, and the time bound that makes
+// work growing faster than its input a finding too.
+//
+// A target is built two ways. With libFuzzer (clang, KESTRIAN_FUZZ) its entry point is
+// LLVMFuzzerTestOneInput. In the ordinary native build the replay program of the tests
+// links every target at once, each entry renamed through KESTRIAN_FUZZ_ENTRY.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifndef KESTRIAN_FUZZ_ENTRY
+#define KESTRIAN_FUZZ_ENTRY LLVMFuzzerTestOneInput
+#endif
+#define KESTRIAN_FUZZ_TARGET extern "C" int KESTRIAN_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size)
+
+// A broken oracle is a finding: say which, then abort so that the fuzzer keeps the input.
+#define FUZZ_CHECK(condition)                                                                   \
+  do {                                                                                          \
+    if (!(condition)) ::kestrian::fuzz::Fail(__FILE__, __LINE__, #condition);                   \
+  } while (false)
+
+namespace kestrian::fuzz {
+
+[[noreturn]] inline void Fail(const char* file, int line, const char* condition) {
+  std::fprintf(stderr, "%s:%d: fuzz check failed: %s\n", file, line, condition);
+  std::abort();
+}
+
+inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
+}
+
+// The input cut at every byte `separator` (the last part may be empty).
+std::vector<std::string_view> Parts(std::string_view input, char separator);
+
+// The first part up to `separator` and the rest after it (the rest empty when there is none).
+std::pair<std::string_view, std::string_view> SplitOnce(std::string_view input, char separator);
+
+// The input repeated to at least `bytes` bytes (nothing for an empty input).
+std::string Repeated(std::string_view input, std::size_t bytes);
+
+// The size the time bound's inputs are blown up to: large enough that work growing with the
+// square of the input takes far longer than its budget, small enough to keep runs quick.
+inline constexpr std::size_t kLargeInput = 64 * 1024;
+
+// Whether this input also gets the time check (one in eight inputs, chosen by its bytes, so
+// that a finding replays): a large input costs a millisecond or more, the plain run much less.
+bool TimeThisInput(std::string_view input);
+
+// CPU time of this thread, in seconds: other programs on the machine do not count.
+double ThreadSeconds();
+
+// Runs `work` and makes it a finding when it took longer than work in proportion to `units`
+// may: 20 ms plus 1 microsecond per unit, far above what a linear reading of that many bytes
+// takes, even unoptimised with sanitizers, and far below what quadratic work takes on
+// kLargeInput bytes.
+template <class Work>
+void WithinLinearTime(std::size_t units, const char* what, Work&& work) {
+  const double start = ThreadSeconds();
+  work();
+  const double spent = ThreadSeconds() - start;
+  const double budget = 0.020 + 1e-6 * static_cast<double>(units);
+  if (spent > budget) {
+    std::fprintf(stderr, "%s: %.3f s for %zu units (budget %.3f s)\n", what, spent, units, budget);
+    std::abort();
+  }
+}
+
+// The time check of a target whose work grows with its input: when TimeThisInput holds,
+// `work` runs on the input repeated to kLargeInput bytes within WithinLinearTime, each byte
+// counting as `unitsPerByte` units (more than one where each byte is compared with a short
+// text of bounded length, such as a name or a site).
+template <class Work>
+void LinearOnLargeInput(std::string_view input, const char* what, Work&& work, std::size_t unitsPerByte = 1) {
+  if (!TimeThisInput(input)) return;
+  const std::string large = Repeated(input, kLargeInput);
+  WithinLinearTime(large.size() * unitsPerByte, what, [&] { work(std::string_view(large)); });
+}
+
+}  // namespace kestrian::fuzz
