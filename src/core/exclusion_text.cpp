@@ -1,5 +1,7 @@
 #include "core/exclusion_text.h"
 
+#include <vector>
+
 #include "core/data_files.h"
 #include "core/file_tests.h"
 #include "core/line_reader.h"
@@ -13,15 +15,20 @@ std::string LoadExclusionText(platform::FileSystem& files, const ApplicationFold
   if (!FindNormalFile(files, path)) return {};
   const auto content = files.ReadAll(path);
   if (!content.ok()) return {};
-  std::string text;
+  // Each line goes in front of those read before: gathered first, then joined from the last,
+  // since putting each in front at once would copy the whole text again for every line.
+  std::vector<std::string_view> entries;
+  std::size_t length = 0;
   LineReader reader(content.value());
   std::string_view line;
   while (reader.Next(line)) {
-    std::string entry(Trim(line));
-    entry.append("\r\n");
-    text.insert(0, entry);
+    entries.push_back(Trim(line));
+    length += entries.back().size() + 2;
     host.DoEvents();
   }
+  std::string text;
+  text.reserve(length);
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) text.append(*entry).append("\r\n");
   return text;
 }
 
