@@ -7,6 +7,7 @@
 #include "core/exclusion_list.h"
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "reference.h"
 #include "support/fake_machine.h"
 #include "support/scripted_host.h"
 
@@ -16,26 +17,9 @@ namespace {
 const core::ApplicationFolder kFolder("C:\\Kestrian");
 constexpr std::string_view kPath = "C:\\Kestrian\\ENoSignature.txt";
 
-// Lines end at CR LF or a CR alone.
-std::vector<std::string> ReferenceLines(std::string_view content) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < content.size(); ++i) {
-    if (content[i] != '\r') {
-      line.push_back(content[i]);
-      continue;
-    }
-    lines.push_back(std::move(line));
-    line.clear();
-    if (i + 1 < content.size() && content[i + 1] == '\n') ++i;
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
-}
-
 std::string ReferenceText(std::string_view content) {
   std::string text;
-  const auto lines = ReferenceLines(content);
+  const auto lines = fuzz::LinesOf(content);
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) text.append(core::Trim(*line)).append("\r\n");
   return text;
 }
@@ -51,16 +35,6 @@ bool ReferenceExcluded(std::string_view text, std::string_view candidate) {
   }
 }
 
-bool ReferenceNameExcluded(std::string_view text, std::string_view name) {
-  const std::string upperText = core::ToUpper(text);
-  const std::string upperName = core::ToUpper(name);
-  if (upperName.empty()) return false;
-  const std::size_t found = upperText.find(upperName);
-  if (found == std::string::npos) return false;
-  const std::size_t end = upperText.find("\r\n", found + 1);
-  const std::string_view entry = std::string_view(upperText).substr(found, end == std::string::npos ? end : end - found);
-  return core::Trim(entry) == core::Trim(upperName);
-}
 }  // namespace
 
 KESTRIAN_FUZZ_TARGET {
@@ -74,15 +48,15 @@ KESTRIAN_FUZZ_TARGET {
   list.Load();
   FUZZ_CHECK(text == ReferenceText(content));
   FUZZ_CHECK(list.IsExcluded(entry) == ReferenceExcluded(text, entry));
-  FUZZ_CHECK(list.IsNameExcluded(entry) == ReferenceNameExcluded(text, entry));
+  FUZZ_CHECK(list.IsNameExcluded(entry) == fuzz::FirstOccurrenceEndsItsLine(text, entry));
 
   list.Add(entry);
   const std::string after = machine.files.Content(kPath).value_or(std::string());
   FUZZ_CHECK(after.starts_with(content));
   if (entry.find('\r') == std::string_view::npos) {
-    std::vector<std::string> expected = ReferenceLines(content);
-    expected.emplace_back(core::Trim(entry));
-    FUZZ_CHECK(ReferenceLines(after) == expected);
+    std::vector<std::string_view> expected = fuzz::LinesOf(content);
+    expected.push_back(core::Trim(entry));
+    FUZZ_CHECK(fuzz::LinesOf(after) == expected);
     FUZZ_CHECK(list.IsExcluded(core::Trim(entry)));
   }
   // A name is at most a path's length; the name test is in proportion to the text times it.

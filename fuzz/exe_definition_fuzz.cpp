@@ -2,10 +2,9 @@
 // field, a line break, then the definition file. Oracles: the definition match against a
 // plain search of upper-cased copies; the snapshot shortcut never rules out a listed name;
 // the remembered answers equal fresh ones.
-#include "core/definition_line.h"
-#include "core/line_reader.h"
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "reference.h"
 #include "scan/process_names.h"
 
 using namespace kestrian;
@@ -14,21 +13,8 @@ namespace {
 // The definitions text as the scan builds it: each decoded line and CR LF.
 std::string DefinitionText(std::string_view content) {
   std::string text;
-  core::LineReader reader(content);
-  for (std::string_view raw; reader.Next(raw);) text.append(core::DecodeDefinitionLine(raw)).append("\r\n");
+  for (const std::string& line : fuzz::DecodedLinesOf(content)) text.append(line).append("\r\n");
   return text;
-}
-
-// The first occurrence of the name must run to the end of its line.
-bool ReferenceMatch(std::string_view text, std::string_view name) {
-  const std::string upperText = core::ToUpper(text);
-  const std::string upperName = core::ToUpper(name);
-  if (upperName.empty()) return false;
-  const std::size_t found = upperText.find(upperName);
-  if (found == std::string::npos) return false;
-  std::size_t end = upperText.find("\r\n", found + 1);
-  if (end == std::string::npos) end = upperText.size();
-  return core::Trim(std::string_view(upperText).substr(found, end - found)) == core::Trim(upperName);
 }
 }  // namespace
 
@@ -38,7 +24,7 @@ KESTRIAN_FUZZ_TARGET {
   const std::string text = DefinitionText(content);
   const std::string name = core::ToUpper(core::Trim(scan::ProcessFileName(exeFile)));
   const bool listed = scan::MatchesExeDefinition(text, name);
-  FUZZ_CHECK(listed == ReferenceMatch(text, name));
+  FUZZ_CHECK(listed == fuzz::FirstOccurrenceEndsItsLine(text, name));
   const bool ruledOut = scan::SnapshotRulesOutProcess(core::ToUpper(text), exeFile);
   if (ruledOut) FUZZ_CHECK(!scan::MatchesExeDefinition(text, core::ToUpper(exeFile)));
   scan::SnapshotNameRule rule;

@@ -3,10 +3,9 @@
 // template leaves no placeholder.
 #include <array>
 
-#include "core/definition_line.h"
-#include "core/line_reader.h"
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "reference.h"
 #include "scan/file_definition.h"
 #include "tools/kdefs/definition_validator.h"
 
@@ -38,19 +37,13 @@ void CheckLine(std::string_view line) {
   }
 }
 
-void CheckFile(std::string_view content) {
-  core::LineReader reader(content);
-  for (std::string_view raw; reader.Next(raw);) CheckLine(core::DecodeDefinitionLine(raw));
-}
 }  // namespace
 
 KESTRIAN_FUZZ_TARGET {
   const std::string_view input = fuzz::AsText(data, size);
-  CheckFile(input);
+  for (const std::string& line : fuzz::DecodedLinesOf(input)) CheckLine(line);
   fuzz::LinearOnLargeInput(input, "file definitions", [](std::string_view large) {
-    core::LineReader reader(large);
-    for (std::string_view raw; reader.Next(raw);) {
-      const std::string line = core::DecodeDefinitionLine(raw);
+    for (const std::string& line : fuzz::DecodedLinesOf(large)) {
       if (const auto definition = scan::ParseFileDefinition(line)) scan::DefinitionPath(*definition, kFolders);
       kdefs::ValidateFileLine(line);
     }

@@ -2,10 +2,9 @@
 // the definitions tool accepts is one the scanner reads, with a root it knows.
 #include <algorithm>
 
-#include "core/definition_line.h"
-#include "core/line_reader.h"
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "reference.h"
 #include "scan/registry_definition.h"
 #include "tools/kdefs/definition_validator.h"
 
@@ -37,22 +36,15 @@ void CheckLine(std::string_view line) {
   }
 }
 
-void CheckFile(std::string_view content) {
-  core::LineReader reader(content);
-  for (std::string_view raw; reader.Next(raw);) CheckLine(core::DecodeDefinitionLine(raw));
-}
 }  // namespace
 
 KESTRIAN_FUZZ_TARGET {
   const std::string_view input = fuzz::AsText(data, size);
-  CheckFile(input);
+  for (const std::string& line : fuzz::DecodedLinesOf(input)) CheckLine(line);
   fuzz::LinearOnLargeInput(input, "registry definitions", [](std::string_view large) {
-    core::LineReader reader(large);
-    for (std::string_view raw; reader.Next(raw);) {
-      if (const auto definition = scan::ParseRegistryDefinition(core::DecodeDefinitionLine(raw))) {
-        scan::RootKeyFromField(definition->rootField);
-      }
-      kdefs::ValidateRegistryLine(core::DecodeDefinitionLine(raw));
+    for (const std::string& line : fuzz::DecodedLinesOf(large)) {
+      if (const auto definition = scan::ParseRegistryDefinition(line)) scan::RootKeyFromField(definition->rootField);
+      kdefs::ValidateRegistryLine(line);
     }
   });
   return 0;

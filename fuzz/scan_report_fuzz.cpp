@@ -8,6 +8,7 @@
 #include "core/data_files.h"
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "reference.h"
 #include "report/scan_report.h"
 #include "support/fake_machine.h"
 
@@ -16,24 +17,10 @@ using namespace kestrian;
 namespace {
 const core::ApplicationFolder kFolder("C:\\Kestrian");
 
-// Lines end at CR LF or a CR alone.
-std::vector<std::string_view> ReferenceLines(std::string_view content) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < content.size(); ++i) {
-    if (content[i] != '\r') continue;
-    lines.push_back(content.substr(start, i - start));
-    if (i + 1 < content.size() && content[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < content.size()) lines.push_back(content.substr(start));
-  return lines;
-}
-
 std::string ReferenceSection(std::string_view title, std::string_view content, bool skipBlank) {
   std::string section = "[" + std::string(title) + "]\r\n\r\n";
   int count = 0;
-  for (const std::string_view line : ReferenceLines(content)) {
+  for (const std::string_view line : fuzz::LinesOf(content)) {
     if (skipBlank && (line.empty() || line == " ")) continue;
     section.append(line).append("\r\n");
     ++count;
@@ -43,7 +30,7 @@ std::string ReferenceSection(std::string_view title, std::string_view content, b
 
 std::string ReferenceViewerText(std::string_view report) {
   std::string text;
-  for (const std::string_view line : ReferenceLines(report)) text.append(core::Trim(line).empty() ? "\r\n" : line);
+  for (const std::string_view line : fuzz::LinesOf(report)) text.append(core::Trim(line).empty() ? "\r\n" : line);
   return text;
 }
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "reference.h"
 #include "update/version_page.h"
 
 using namespace kestrian;
@@ -22,32 +23,21 @@ bool ReferenceErrorPage(std::string_view text) {
   return false;
 }
 
-// Blanks (spaces, tabs, line breaks), one optional sign, digits, blanks, within 32 bits.
+// Blanks (spaces, tabs, line breaks), at most one sign, digits, blanks, within 32 bits.
 std::optional<std::int32_t> ReferenceVersion(std::string_view text) {
   const std::string upper = core::ToUpper(text);
   const std::size_t marker = upper.find("DEFINATION VERSION :");
   if (marker == std::string::npos) return std::nullopt;
-  std::string_view rest = std::string_view(text).substr(marker + 20);
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
-  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
-  bool negative = false;
-  if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
-    negative = rest.front() == '-';
-    rest.remove_prefix(1);
+  // A browser shows tabs and line breaks as blanks.
+  std::string rest(text.substr(marker + 20));
+  for (char& c : rest) {
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   }
-  if (rest.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  for (const char c : rest) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > std::int64_t{1} << 32) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
+  const auto value = fuzz::WholeNumber(rest);
+  if (!value || *value < std::numeric_limits<std::int32_t>::min() || *value > std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
   }
-  return static_cast<std::int32_t>(value);
+  return static_cast<std::int32_t>(*value);
 }
 }  // namespace
 
