@@ -115,10 +115,8 @@ KESTRIAN_FUZZ_TARGET {
   }
   // The matcher's work is the pattern's length times the site's, never more.
   const std::string_view shortPattern = pattern.substr(0, 64);
-  if (fuzz::TimeThisInput(input)) {
-    const std::string largeSite = fuzz::Repeated(site.empty() ? input : site, fuzz::kLargeInput / 16);
-    fuzz::WithinLinearTime(shortPattern.size() * largeSite.size() / 4, "cookie pattern",
-                           [&] { scan::MatchesCookiePattern(largeSite, shortPattern); });
-  }
+  fuzz::LinearOnLargeInput(site.empty() ? input : site, "cookie pattern", [&](std::string_view largeSite) {
+    scan::MatchesCookiePattern(largeSite, shortPattern);
+  }, 1 + shortPattern.size() / 4, fuzz::kLargeInput / 16);
   return 0;
 }

@@ -39,6 +39,11 @@ bool TimeThisInput(std::string_view input) {
 #endif
 }
 
+bool GrewTooFast(double small, double large, std::size_t largeUnits) {
+  if (large > 0.005 + 2e-6 * static_cast<double>(largeUnits)) return true;
+  return large > 0.05 && large > 8 * small;
+}
+
 double ThreadSeconds() {
   timespec now{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);

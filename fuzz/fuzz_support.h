@@ -45,44 +45,49 @@ std::pair<std::string_view, std::string_view> SplitOnce(std::string_view input, 
 // The input repeated to at least `bytes` bytes (nothing for an empty input).
 std::string Repeated(std::string_view input, std::size_t bytes);
 
-// The size the time bound's inputs are blown up to: large enough that work growing with the
-// square of the input takes far longer than its budget, even where each step is a fast
-// memchr, small enough to keep runs quick.
+// The size the time check blows inputs up to.
 inline constexpr std::size_t kLargeInput = 256 * 1024;
 
 // Whether this input also gets the time check: one in 64 inputs, chosen by its bytes so that
-// a finding replays, since a large input costs a tenth of a second and the plain run far less.
+// a finding replays, since the check costs a tenth of a second and the plain run far less.
 // Only when fuzzing: the replay of the seeds in the test run checks no times.
 bool TimeThisInput(std::string_view input);
 
 // CPU time of this thread, in seconds: other programs on the machine do not count.
 double ThreadSeconds();
 
-// Runs `work` and makes it a finding when it took longer than work in proportion to `units`
-// may: 5 ms plus 2 microseconds per unit. A linear reading takes 0.1 to 0.4 microseconds a
-// byte with the sanitizers and libFuzzer's comparison hooks; quadratic work on kLargeInput
-// bytes takes seconds, even where each step is a memchr.
 template <class Work>
-void WithinLinearTime(std::size_t units, const char* what, Work&& work) {
+double SecondsOf(Work&& work) {
   const double start = ThreadSeconds();
   work();
-  const double spent = ThreadSeconds() - start;
-  const double budget = 0.005 + 2e-6 * static_cast<double>(units);
-  if (spent > budget) {
-    std::fprintf(stderr, "%s: %.3f s for %zu units (budget %.3f s)\n", what, spent, units, budget);
-    std::abort();
-  }
+  return ThreadSeconds() - start;
 }
 
+// Whether work that took `small` seconds on some input and `large` on the same input four
+// times over grew faster than the input: a quarter of a linear run's time is noise at most,
+// while quadratic work grows sixteenfold. Also work far slower than a linear reading of
+// `largeUnits` units could be: 5 ms plus 2 microseconds a unit, five times what the readers
+// take with the sanitizers and libFuzzer's comparison hooks.
+bool GrewTooFast(double small, double large, std::size_t largeUnits);
+
 // The time check of a target whose work grows with its input: when TimeThisInput holds,
-// `work` runs on the input repeated to kLargeInput bytes within WithinLinearTime, each byte
-// counting as `unitsPerByte` units (more than one where each byte is compared with a short
-// text of bounded length, such as a name or a site).
+// `work` runs on the input repeated to a quarter of `largeSize` bytes and then to four times
+// that, and growing faster than the input is a finding. Each byte counts as `unitsPerByte`
+// units (more where each byte is compared with a short text of bounded length, such as a
+// name or a pattern).
 template <class Work>
-void LinearOnLargeInput(std::string_view input, const char* what, Work&& work, std::size_t unitsPerByte = 1) {
+void LinearOnLargeInput(std::string_view input, const char* what, Work&& work, std::size_t unitsPerByte = 1,
+                        std::size_t largeSize = kLargeInput) {
   if (!TimeThisInput(input)) return;
-  const std::string large = Repeated(input, kLargeInput);
-  WithinLinearTime(large.size() * unitsPerByte, what, [&] { work(std::string_view(large)); });
+  const std::string small = Repeated(input, largeSize / 4);
+  const std::string large = Repeated(small, 4 * small.size());
+  const double smallSeconds = SecondsOf([&] { work(std::string_view(small)); });
+  const double largeSeconds = SecondsOf([&] { work(std::string_view(large)); });
+  if (GrewTooFast(smallSeconds, largeSeconds, large.size() * unitsPerByte)) {
+    std::fprintf(stderr, "%s: %.3f s for %zu bytes, %.3f s for a quarter of them\n", what, largeSeconds,
+                 large.size(), smallSeconds);
+    std::abort();
+  }
 }
 
 }  // namespace kestrian::fuzz
