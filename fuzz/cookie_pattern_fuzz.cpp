@@ -2,6 +2,7 @@
 // Oracles: the matcher against a reference that follows every placement of the stars at
 // once; a pattern the definitions tool accepts can be used, and each range it holds takes
 // both its ends.
+#include <optional>
 #include <vector>
 
 #include "fuzz_support.h"
