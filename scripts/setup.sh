@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   nlohmann-json3-dev
   fp-utils  # chmcmd, which compiles the help file
+  wixl msitools osslsigncode openssl  # the installer package: built, read, signed
 )
 missing=()
 for package in "${packages[@]}"; do
