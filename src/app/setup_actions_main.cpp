@@ -40,39 +40,35 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-// Posts WM_CLOSE to the process's main window: the same orderly end as its close box.
-class MainWindowCloseRequest final : public setup::CloseRequest {
- public:
-  bool AskToClose(std::uint32_t processId) override {
-    Search search{processId, false};
-    ::EnumWindows(&CloseIfMain, reinterpret_cast<LPARAM>(&search));
-    return search.asked;
-  }
-
- private:
-  struct Search {
-    DWORD processId;
-    bool asked;
-  };
-  static BOOL CALLBACK CloseIfMain(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<Search*>(parameter);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    char className[64] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    if (owner == search.processId && std::string_view(className) == kMainWindowClass) {
-      search.asked = ::PostMessageA(window, WM_CLOSE, 0, 0) != FALSE || search.asked;
-    }
-    return TRUE;
-  }
+struct MainWindowSearch {
+  DWORD processId;
+  bool asked;
 };
+
+BOOL CALLBACK CloseIfMainWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<MainWindowSearch*>(parameter);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  char className[64] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (owner == search.processId && std::string_view(className) == kMainWindowClass) {
+    search.asked = ::PostMessageA(window, WM_CLOSE, 0, 0) != FALSE || search.asked;
+  }
+  return TRUE;
+}
+
+// Posts WM_CLOSE to the process's main window: the same orderly end as its close box.
+bool AskMainWindowToClose(std::uint32_t processId) {
+  MainWindowSearch search{processId, false};
+  ::EnumWindows(&CloseIfMainWindow, reinterpret_cast<LPARAM>(&search));
+  return search.asked;
+}
 
 void Report(const std::string& line) { std::fprintf(stderr, "SetupActions: %s\n", line.c_str()); }
 
 int Close(platform::Processes& processes, const core::ApplicationFolder& folder) {
-  MainWindowCloseRequest request;
   const std::string program = folder.FilePath(core::kDefaultProgramFile);
-  switch (setup::EndRunningProgram(processes, request, program)) {
+  switch (setup::EndRunningProgram(processes, &AskMainWindowToClose, program)) {
     case setup::EndOutcome::NotRunning:
     case setup::EndOutcome::Closed:
       return kDone;

@@ -12,9 +12,9 @@ namespace {
 // start while the first ends.
 constexpr int kMostCopies = 4;
 
-EndOutcome EndCopy(platform::Processes& processes, CloseRequest& request, std::uint32_t id,
+EndOutcome EndCopy(platform::Processes& processes, const CloseRequest& askToClose, std::uint32_t id,
                    EndTiming timing) {
-  request.AskToClose(id);
+  askToClose(id);
   if (processes.WaitForEnd(id, timing.closeMilliseconds)) return EndOutcome::Closed;
   // With the terminate right alone: a user may end their own processes without the debug
   // privilege that Terminate asks for.
@@ -25,13 +25,13 @@ EndOutcome EndCopy(platform::Processes& processes, CloseRequest& request, std::u
 
 }  // namespace
 
-EndOutcome EndRunningProgram(platform::Processes& processes, CloseRequest& request,
+EndOutcome EndRunningProgram(platform::Processes& processes, const CloseRequest& askToClose,
                              std::string_view program, EndTiming timing) {
   EndOutcome outcome = EndOutcome::NotRunning;
   for (int copy = 0; copy < kMostCopies; ++copy) {
     const auto running = core::FindRunningProgram(processes, program);
     if (!running) return outcome;
-    outcome = std::max(outcome, EndCopy(processes, request, *running, timing));
+    outcome = std::max(outcome, EndCopy(processes, askToClose, *running, timing));
     if (outcome == EndOutcome::StillRunning) return outcome;
   }
   return core::FindRunningProgram(processes, program) ? EndOutcome::StillRunning : outcome;

@@ -4,6 +4,7 @@
 // and takes its tray icon away), and only a copy that is still running after a generous
 // deadline is stopped.
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "platform/processes.h"
@@ -11,11 +12,7 @@
 namespace kestrian::setup {
 
 // Asks a process's main window to close; false when the process shows none (yet).
-class CloseRequest {
- public:
-  virtual ~CloseRequest() = default;
-  virtual bool AskToClose(std::uint32_t processId) = 0;
-};
+using CloseRequest = std::function<bool(std::uint32_t processId)>;
 
 struct EndTiming {
   std::uint32_t closeMilliseconds = 30 * 1000;  // for a copy to end after it was asked
@@ -31,7 +28,7 @@ enum class EndOutcome {
 
 // `program` is the full path of the program file; copies of a program of the same name in
 // another folder are left alone.
-EndOutcome EndRunningProgram(platform::Processes& processes, CloseRequest& request,
+EndOutcome EndRunningProgram(platform::Processes& processes, const CloseRequest& askToClose,
                              std::string_view program, EndTiming timing = {});
 
 }  // namespace kestrian::setup
