@@ -1,6 +1,7 @@
 #include "setup/packaged_definitions.h"
 
 #include "core/data_files.h"
+#include "core/definition_generations.h"
 #include "core/file_tests.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
@@ -23,33 +24,40 @@ platform::Status CopyInPlace(platform::FileSystem& files, const std::string& fro
   return status;
 }
 
+platform::Status Save(core::SettingsStore& settings, const std::string& key, std::int64_t version) {
+  return settings.Save(core::settings::kOptions, key, std::to_string(version));
+}
+
 PlacedDefinition Place(platform::FileSystem& files, core::SettingsStore& settings,
                        const core::ApplicationFolder& folder, const update::DefinitionKind& kind,
-                       std::int64_t packagedVersion) {
+                       std::int64_t packaged) {
   const std::string file(kind.localFile);
   const std::string installed = folder.FilePath(file);
   const std::string waiting = folder.FilePath(std::string(core::data_files::kDownloadPrefix) + file);
-  const auto stored = core::ParseNumber(settings.Get(core::settings::kOptions, kind.versionKey, "0"));
-  const bool newer = stored && *stored > packagedVersion;
-  const bool keepInstalled = newer && Present(files, installed);
-  const bool keepWaiting = newer && Present(files, waiting);
+  const auto stored = [&](const std::string& key) {
+    return core::ParseNumber(settings.Get(core::settings::kOptions, key, ""));
+  };
+  // The kind's version names the newest file: the waiting copy when there is one.
+  const std::string key(kind.versionKey);
+  const std::string installedKey = core::InstalledVersionKey(key);
+  const bool waits = Present(files, waiting);
+  const auto installedVersion = waits ? stored(installedKey) : stored(key);
+  const bool waitingNewer = waits && stored(key).value_or(0) > packaged;
+  const bool installedNewer = Present(files, installed) && installedVersion.value_or(0) > packaged;
   PlacedDefinition placed{kind.localFile, Placement::Failed, platform::kOk};
-  if (!keepInstalled) {
-    const std::string packaged =
-        folder.FilePath(std::string(kPackagedDefinitionsFolder) + "\\" + file);
-    placed.status = CopyInPlace(files, packaged, installed);
-    if (placed.status != platform::kOk) return placed;
-  }
-  if (keepInstalled || keepWaiting) {
-    placed.placement = Placement::KeptNewer;
-    return placed;
+  if (!installedNewer) {
+    const std::string from = folder.FilePath(std::string(kPackagedDefinitionsFolder) + "\\" + file);
+    placed.status = CopyInPlace(files, from, installed);
+    if (placed.status == platform::kOk) placed.status = Save(settings, installedKey, packaged);
   }
   // An older waiting copy would replace the packaged file at the next start.
-  if (Present(files, waiting)) placed.status = files.Delete(waiting);
-  if (placed.status == platform::kOk) {
-    placed.status = settings.Save(core::settings::kOptions, kind.versionKey, std::to_string(packagedVersion));
+  if (placed.status == platform::kOk && waits && !waitingNewer) placed.status = files.Delete(waiting);
+  if (placed.status == platform::kOk && !waitingNewer) {
+    placed.status = Save(settings, key, installedNewer ? *installedVersion : packaged);
   }
-  if (placed.status == platform::kOk) placed.placement = Placement::Packaged;
+  if (placed.status == platform::kOk) {
+    placed.placement = installedNewer || waitingNewer ? Placement::KeptNewer : Placement::Packaged;
+  }
   return placed;
 }
 

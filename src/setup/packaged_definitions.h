@@ -1,11 +1,12 @@
 #pragma once
 // The definition files an installer package brings, put in place without undoing Live
 // Update. The package installs its four files into a folder of their own, and this step
-// copies each into the application folder unless Live Update has brought that kind at a
-// higher version than the packaged one (its version setting tells): then the installed file
-// and a downloaded copy still waiting for the next start both stay. Wherever the packaged
-// file is put in place, its version is stored and an older waiting copy is deleted, so that
-// neither the next start nor Live Update takes the kind back to an older file.
+// copies each into the application folder unless Live Update brought that kind at a higher
+// version than the packaged one. The version settings tell: the kind's version names the
+// newest file (a downloaded copy waiting for the next start, if any), its ".installed"
+// version the installed file while a copy waits. A newer installed file and a newer waiting
+// copy stay; an older waiting copy is deleted (the next start would take the kind back), and
+// the versions are stored as they now are, so Live Update compares against what is there.
 #include <array>
 #include <cstdint>
 #include <string>

@@ -36,7 +36,8 @@ struct Scene {
 
 TEST(PackagedDefinitions, KeepWhatLiveUpdateMadeNewerAndNeverGoBack) {
   const struct {
-    const char* stored;     // the registry kind's version setting; nullptr: none
+    const char* stored;     // the registry kind's version (the newest file); nullptr: none
+    const char* storedInstalled;  // its ".installed" version, kept while a copy waits
     const char* installed;  // nullptr: no file
     const char* waiting;    // the downloaded copy for the next start; nullptr: none
     Placement placement;
@@ -44,22 +45,25 @@ TEST(PackagedDefinitions, KeepWhatLiveUpdateMadeNewerAndNeverGoBack) {
     bool waitingKept;
     const char* storedAfter;
   } cases[] = {
-      {nullptr, nullptr, nullptr, Placement::Packaged, "packaged", false, "5"},  // first install
-      {"12", "live 12", nullptr, Placement::KeptNewer, "live 12", false, "12"},
-      {"12", "live 11", "live 12", Placement::KeptNewer, "live 11", true, "12"},
+      {nullptr, nullptr, nullptr, nullptr, Placement::Packaged, "packaged", false, "5"},  // first install
+      {"12", nullptr, "live 12", nullptr, Placement::KeptNewer, "live 12", false, "12"},
+      {"12", "11", "live 11", "live 12", Placement::KeptNewer, "live 11", true, "12"},
+      {"12", "2", "live 2", "live 12", Placement::KeptNewer, "packaged", true, "12"},
       // Every kind is present after the install; the waiting copy replaces it at the start.
-      {"12", nullptr, "live 12", Placement::KeptNewer, "packaged", true, "12"},
+      {"12", nullptr, nullptr, "live 12", Placement::KeptNewer, "packaged", true, "12"},
       // Nothing newer is left, so Live Update must count from the packaged version.
-      {"12", nullptr, nullptr, Placement::Packaged, "packaged", false, "5"},
-      {"5", "live 5", nullptr, Placement::Packaged, "packaged", false, "5"},
+      {"12", nullptr, nullptr, nullptr, Placement::Packaged, "packaged", false, "5"},
+      {"5", nullptr, "live 5", nullptr, Placement::Packaged, "packaged", false, "5"},
       // An older copy waiting for the next start would take the kind back.
-      {"3", "live 2", "live 3", Placement::Packaged, "packaged", false, "5"},
-      {"seven", "live ?", nullptr, Placement::Packaged, "packaged", false, "5"},
+      {"3", "2", "live 2", "live 3", Placement::Packaged, "packaged", false, "5"},
+      {"3", "12", "live 12", "live 3", Placement::KeptNewer, "live 12", false, "12"},
+      {"seven", nullptr, "live ?", nullptr, Placement::Packaged, "packaged", false, "5"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
     Scene scene;
     if (c.stored) scene.settings.Save("OptionAndSettings", "RegistryDefinition", c.stored);
+    if (c.storedInstalled) scene.settings.Save("OptionAndSettings", "RegistryDefinition.installed", c.storedInstalled);
     if (c.installed) scene.machine.files.PutFile(kInstalled, c.installed);
     if (c.waiting) scene.machine.files.PutFile(kWaiting, c.waiting);
     const auto placed = scene.Place();
@@ -68,6 +72,10 @@ TEST(PackagedDefinitions, KeepWhatLiveUpdateMadeNewerAndNeverGoBack) {
     EXPECT_EQ(scene.machine.files.Content(kInstalled), c.installedAfter);
     EXPECT_EQ(scene.machine.files.Exists(kWaiting), c.waitingKept);
     EXPECT_EQ(scene.settings.Get("OptionAndSettings", "RegistryDefinition", ""), c.storedAfter);
+    // A waiting copy that the next start refuses gives the kind back this version.
+    if (std::string(c.installedAfter) == "packaged") {
+      EXPECT_EQ(scene.settings.Get("OptionAndSettings", "RegistryDefinition.installed", ""), "5");
+    }
     EXPECT_EQ(scene.settings.Get("OptionAndSettings", "EXEDefinition", ""), "43");
   }
 }
