@@ -2,11 +2,13 @@
 //   kscan scan [--json] [--remove]
 // Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
 // found (or left); 2: an error (written to standard error).
+// The quarantine verbs and finish-removal are in kscan_quarantine.h.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/console_host.h"
+#include "app/kscan_quarantine.h"
 #include "core/definition_files.h"
 #include "core/exclusion_text.h"
 #include "core/program_version.h"
@@ -112,7 +114,9 @@ class ConsoleScan {
 };
 
 int Usage() {
-  std::fputs("usage: kscan scan [--json] [--remove]\n", stderr);
+  std::fputs("usage: kscan scan [--json] [--remove] | quarantine list [--json] | "
+             "quarantine restore ID... | quarantine delete ID... | finish-removal\n",
+             stderr);
   return kError;
 }
 
@@ -121,6 +125,10 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using kestrian::app::Options;
+  if (argc >= 2 && std::string_view(argv[1]) == "quarantine") {
+    return kestrian::app::RunQuarantineVerb({argv + 2, static_cast<std::size_t>(argc - 2)});
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "finish-removal") return kestrian::app::RunFinishRemoval();
   if (argc < 2 || std::string_view(argv[1]) != "scan") return kestrian::app::Usage();
   Options options;
   for (int i = 2; i < argc; ++i) {
