@@ -9,6 +9,8 @@
 namespace kestrian::app {
 
 namespace {
+// The window's messages, told apart from the window itself by their title.
+constexpr char kMessageTitle[] = "Quarantine";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 constexpr int kListId = 1101;
 constexpr int kRestoreId = IDOK;  // Enter restores
@@ -145,7 +147,7 @@ void RestoreWindow::Layout() {
 void RestoreWindow::Reload() {
   const std::string error = restore_.Load();
   if (!error.empty()) {
-    host_.ShowMessage("The quarantine index cannot be read: " + error + ".", kRestoreWindowTitle,
+    host_.ShowMessage("The quarantine index cannot be read: " + error + ".", kMessageTitle,
                       ui::MessageButtons::Ok, ui::MessageIcon::Exclamation);
   }
   FillList();
@@ -194,19 +196,19 @@ std::vector<std::uint64_t> RestoreWindow::SelectedIds() const {
 
 void RestoreWindow::Report(const std::vector<std::string>& failures, const char* done, const char* notDone) {
   if (failures.empty()) {
-    host_.ShowMessage(done, kRestoreWindowTitle, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+    host_.ShowMessage(done, kMessageTitle, ui::MessageButtons::Ok, ui::MessageIcon::Information);
     return;
   }
   std::string text = notDone;
   text += "\r\n";
   for (const std::string& failure : failures) text += "\r\n" + failure;
-  host_.ShowMessage(text, kRestoreWindowTitle, ui::MessageButtons::Ok, ui::MessageIcon::Exclamation);
+  host_.ShowMessage(text, kMessageTitle, ui::MessageButtons::Ok, ui::MessageIcon::Exclamation);
 }
 
 void RestoreWindow::RestoreSelected() {
   const auto ids = SelectedIds();
   if (ids.empty()) {
-    host_.ShowMessage("Select the items to restore first.", kRestoreWindowTitle, ui::MessageButtons::Ok,
+    host_.ShowMessage("Select the items to restore first.", kMessageTitle, ui::MessageButtons::Ok,
                       ui::MessageIcon::Information);
     return;
   }
@@ -224,14 +226,14 @@ void RestoreWindow::RestoreSelected() {
 void RestoreWindow::DeleteSelected() {
   const auto ids = SelectedIds();
   if (ids.empty()) {
-    host_.ShowMessage("Select the items to delete first.", kRestoreWindowTitle, ui::MessageButtons::Ok,
+    host_.ShowMessage("Select the items to delete first.", kMessageTitle, ui::MessageButtons::Ok,
                       ui::MessageIcon::Information);
     return;
   }
   const std::string question = "Delete the " + std::to_string(ids.size()) +
                                " selected backups from the quarantine?\r\n\r\n"
                                "They cannot be restored afterwards.";
-  if (host_.ShowMessage(question, kRestoreWindowTitle, ui::MessageButtons::YesNo, ui::MessageIcon::Question) !=
+  if (host_.ShowMessage(question, kMessageTitle, ui::MessageButtons::YesNo, ui::MessageIcon::Question) !=
       ui::MessageAnswer::Yes) {
     return;
   }
