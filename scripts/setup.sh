@@ -9,7 +9,7 @@ packages=(
   wine wine64
   xvfb xauth x11-apps imagemagick
   nlohmann-json3-dev
-  libssl-dev  # libcrypto: SHA-256 in the native build
+  libssl-dev  # the native build's hashes and signatures
   fp-utils  # chmcmd, which compiles the help file
 )
 missing=()

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/hex.h"
 #include "core/utf16.h"
-#include "platform/sha256.h"
 #include "removal/quarantine.h"
 #include "removal/quarantine_log.h"
 
@@ -13,10 +13,16 @@ namespace {
 bool IsText(std::string_view text) { return core::Utf8ToUtf16(text).has_value(); }
 }  // namespace
 
-std::optional<FileDigest> DigestOfFile(platform::FileSystem& files, std::string_view path) {
-  const auto bytes = files.ReadAll(path);
+std::optional<std::string> Sha256Text(platform::Crypto& crypto, std::string_view bytes) {
+  const auto digest = crypto.Sha256(bytes);
+  if (!digest) return std::nullopt;
+  return core::ToHex(*digest);
+}
+
+std::optional<FileDigest> DigestOfFile(platform::Machine& machine, std::string_view path) {
+  const auto bytes = machine.files.ReadAll(path);
   if (!bytes.ok()) return std::nullopt;
-  const auto digest = platform::Sha256Hex(bytes.value());
+  const auto digest = Sha256Text(machine.crypto, bytes.value());
   if (!digest) return std::nullopt;
   return FileDigest{bytes.value().size(), *digest};
 }
@@ -36,7 +42,7 @@ bool BackupRecorder::Loaded() {
 bool BackupRecorder::Record(std::string_view location, std::string_view backupName,
                             std::string_view key) {
   if (!IsText(location) || !IsText(threat_) || !IsText(backupName) || !Loaded()) return false;
-  const auto digest = DigestOfFile(machine_.files, QuarantinePath(folder_, backupName));
+  const auto digest = DigestOfFile(machine_, QuarantinePath(folder_, backupName));
   if (!digest) return false;
   std::uint64_t id = 1;
   for (const auto& record : *records_) id = std::max(id, record.id + 1);

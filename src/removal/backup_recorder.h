@@ -46,6 +46,8 @@ struct FileDigest {
   std::uint64_t size = 0;
   std::string sha256;
 };
-std::optional<FileDigest> DigestOfFile(platform::FileSystem& files, std::string_view path);
+std::optional<FileDigest> DigestOfFile(platform::Machine& machine, std::string_view path);
+// The SHA-256 of `bytes` as lower-case hex, or nothing when the provider fails.
+std::optional<std::string> Sha256Text(platform::Crypto& crypto, std::string_view bytes);
 
 }  // namespace kestrian::removal

@@ -12,14 +12,15 @@ constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr char kLogName[] = "FinishRemoval.log";
 
 // What is done with one marked file at logon.
-std::string Finish(platform::FileSystem& files, const QuarantineRecord& record, bool& deleted) {
+std::string Finish(platform::Machine& machine, const QuarantineRecord& record, bool& deleted) {
+  auto& files = machine.files;
   deleted = false;
   const std::string& path = record.location;
   if (files.Find(path).empty()) {
     deleted = true;
     return "gone already: " + path;
   }
-  const auto now = DigestOfFile(files, path);
+  const auto now = DigestOfFile(machine, path);
   if (!now) return "kept, it cannot be read: " + path;
   if (now->sha256 != record.sha256) return "kept, it has changed since the removal: " + path;
   const platform::Status status = files.Delete(path);
@@ -54,7 +55,7 @@ FinishOutcome FinishRemoval(platform::Machine& machine, const core::ApplicationF
   for (auto& record : read.records) {
     if (!record.deleteAtLogon) continue;
     bool deleted = false;
-    outcome.lines.push_back(Finish(machine.files, record, deleted));
+    outcome.lines.push_back(Finish(machine, record, deleted));
     log += time + " " + outcome.lines.back() + "\r\n";
     ++(deleted ? outcome.deleted : outcome.kept);
     // Tried once: a file that stays is left to the user, not tried at every logon.

@@ -123,7 +123,8 @@ std::string IndexPath(const core::ApplicationFolder& folder) {
 IndexRead LoadIndex(platform::FileSystem& files, const core::ApplicationFolder& folder) {
   const std::string path = IndexPath(folder);
   if (files.Find(path).empty()) return {};
-  const auto text = files.ReadAll(path);
+  const auto text = files.ReadAtMost(path, kMostIndexBytes);
+  if (!text.ok() && text.status() == platform::kFileTooLarge) return {{}, "the quarantine index is too large"};
   if (!text.ok()) return {{}, "the quarantine index cannot be read (error " + std::to_string(text.status()) + ")"};
   return ParseIndex(text.value());
 }

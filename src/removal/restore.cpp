@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/text.h"
-#include "platform/sha256.h"
 #include "removal/backup_recorder.h"
 #include "removal/protected_items.h"
 #include "removal/quarantine_log.h"
@@ -53,11 +52,14 @@ RestoreOutcome QuarantineRestore::Restore(std::uint64_t id, bool askBeforeReplac
   const QuarantineRecord* record = Find(id);
   if (record == nullptr) return Failed("there is no record " + std::to_string(id));
   auto& files = context_.machine.files;
-  const auto bytes = files.ReadAll(QuarantinePath(context_.folder, record->backup));
+  // A registry backup is never large; a file backup is as large as the file was.
+  const std::string backup = QuarantinePath(context_.folder, record->backup);
+  const auto bytes = record->kind == RecordKind::Registry ? files.ReadAtMost(backup, kMostRegFileBytes)
+                                                          : files.ReadAll(backup);
   if (!bytes.ok()) {
     return Failed("the backup " + record->backup + " cannot be read (" + Reason(bytes.status()) + ")");
   }
-  if (platform::Sha256Hex(bytes.value()) != record->sha256) {
+  if (Sha256Text(context_.machine.crypto, bytes.value()) != record->sha256) {
     return Failed("the backup " + record->backup + " has been changed since it was made");
   }
   const RestoreOutcome outcome = record->kind == RecordKind::Registry
@@ -89,7 +91,7 @@ RestoreOutcome QuarantineRestore::RestoreFile(const QuarantineRecord& record, co
   const auto present = files.Find(target);
   if (!present.empty()) {
     if (present.front().attributes & platform::attributes::kDirectory) return Failed(target + " is a folder");
-    const auto now = DigestOfFile(files, target);
+    const auto now = DigestOfFile(context_.machine, target);
     if (now && now->sha256 == record.sha256) return {RestoreResult::Done, {}};  // back already
     if (!ask || !Ask(target + " already exists.\r\n\r\nReplace it with the file from the quarantine?")) {
       return {RestoreResult::Declined, "another file is at " + target + " now"};

@@ -91,6 +91,9 @@ class NoRename final : public platform::FileSystem {
   explicit NoRename(platform::FileSystem& inner) : inner_(inner) {}
   std::vector<platform::DirectoryEntry> Find(std::string_view p) override { return inner_.Find(p); }
   platform::Result<std::string> ReadAll(std::string_view p) override { return inner_.ReadAll(p); }
+  platform::Result<std::string> ReadAtMost(std::string_view p, std::uint64_t n) override {
+    return inner_.ReadAtMost(p, n);
+  }
   platform::Status WriteAll(std::string_view p, std::string_view b) override { return inner_.WriteAll(p, b); }
   platform::Status Append(std::string_view p, std::string_view b) override { return inner_.Append(p, b); }
   platform::Status Delete(std::string_view) override { return platform::kOk; }  // dead already
