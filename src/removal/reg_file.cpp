@@ -1,11 +1,11 @@
 #include "removal/reg_file.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdint>
 #include <utility>
 
 #include "core/utf16.h"
+#include "scan/registry_definition.h"
 
 namespace kestrian::removal {
 
@@ -17,21 +17,9 @@ using TextView = std::u16string_view;
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::size_t kHexWrapColumn = 77;  // as the export wraps its hex lines
 
-constexpr std::array<std::pair<platform::RootKey, std::string_view>, 6> kRoots{{
-    {platform::roots::kClassesRoot, "HKEY_CLASSES_ROOT"},
-    {platform::roots::kCurrentUser, "HKEY_CURRENT_USER"},
-    {platform::roots::kLocalMachine, "HKEY_LOCAL_MACHINE"},
-    {platform::roots::kUsers, "HKEY_USERS"},
-    {platform::roots::kCurrentConfig, "HKEY_CURRENT_CONFIG"},
-    {platform::roots::kDynData, "HKEY_DYN_DATA"},
-}};
-
-std::string_view RootName(platform::RootKey root) {
-  for (const auto& [key, name] : kRoots) {
-    if (key == root) return name;
-  }
-  return {};
-}
+// The root keys by their handles: HKEY_CLASSES_ROOT (0x80000000) to HKEY_DYN_DATA.
+constexpr platform::RootKey kFirstRoot = platform::roots::kClassesRoot;
+constexpr platform::RootKey kLastRoot = platform::roots::kDynData;
 
 bool IsStringType(std::uint32_t type) {
   return type == types::kString || type == types::kExpandString || type == types::kMultiString;
@@ -44,7 +32,7 @@ Text Ascii(std::string_view text) { return Text(text.begin(), text.end()); }
 class Writer {
  public:
   bool Key(const RegKey& key) {
-    const std::string_view root = RootName(key.root);
+    const std::string_view root = scan::RootKeyName(key.root);
     if (root.empty() || !Plain(key.path)) return false;
     const auto path = core::Utf8ToUtf16(key.path);
     if (!path) return false;
@@ -223,8 +211,8 @@ class Reader {
     const std::size_t slash = name.find(u'\\');
     const TextView rootName = name.substr(0, slash);
     RegKey key;
-    for (const auto& [root, known] : kRoots) {
-      if (rootName == Ascii(known)) key.root = root;
+    for (platform::RootKey root = kFirstRoot; root <= kLastRoot; ++root) {
+      if (!scan::RootKeyName(root).empty() && rootName == Ascii(scan::RootKeyName(root))) key.root = root;
     }
     if (key.root == platform::roots::kNone) return Error("an unknown root key");
     if (slash != TextView::npos) {
@@ -378,7 +366,7 @@ class Reader {
 }  // namespace
 
 std::string RegKeyName(platform::RootKey root, std::string_view path) {
-  std::string name(RootName(root));
+  std::string name(scan::RootKeyName(root));
   if (!path.empty()) name.append("\\").append(path);
   return name;
 }
