@@ -9,11 +9,14 @@
 //     Exit code 0: definitions were put back; 1: there were none to put back; 2: an error.
 //   kscan --version
 //     The version and the keys whose signed definitions Live Update installs.
+//   kscan quarantine list [--json] | restore ID... | delete ID..., kscan finish-removal
+//     See kscan_quarantine.h.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/console_host.h"
+#include "app/kscan_quarantine.h"
 #include "core/definition_files.h"
 #include "core/definition_generations.h"
 #include "core/exclusion_text.h"
@@ -141,6 +144,8 @@ class ConsoleScan {
 int Usage() {
   std::fputs("usage: kscan scan [--json] [--remove] [--output FILE] [--quiet]\n"
              "       kscan definitions rollback\n"
+             "       kscan quarantine list [--json] | restore ID... | delete ID...\n"
+             "       kscan finish-removal\n"
              "       kscan --version\n",
              stderr);
   return kError;
@@ -181,6 +186,10 @@ int RollBack() {
 
 int main(int argc, char** argv) {
   using kestrian::app::Options;
+  if (argc >= 2 && std::string_view(argv[1]) == "quarantine") {
+    return kestrian::app::RunQuarantineVerb({argv + 2, static_cast<std::size_t>(argc - 2)});
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "finish-removal") return kestrian::app::RunFinishRemoval();
   if (argc == 2 && std::string_view(argv[1]) == "--version") return kestrian::app::PrintVersion();
   if (argc == 3 && std::string_view(argv[1]) == "definitions" && std::string_view(argv[2]) == "rollback") {
     return kestrian::app::RollBack();
