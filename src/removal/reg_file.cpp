@@ -33,7 +33,8 @@ class Writer {
  public:
   bool Key(const RegKey& key) {
     const std::string_view root = scan::RootKeyName(key.root);
-    if (root.empty() || !Plain(key.path)) return false;
+    // A path that ends in a backslash names no key the reader would take back.
+    if (root.empty() || !Plain(key.path) || key.path.ends_with('\\')) return false;
     const auto path = core::Utf8ToUtf16(key.path);
     if (!path) return false;
     line_ = u"[" + Ascii(root) + (key.path.empty() ? Text() : u"\\" + *path) + u"]";

@@ -71,6 +71,7 @@ TEST(RegFileTest, WhatCannotBeWrittenOrReadExactlyIsRefused) {
   EXPECT_FALSE(WriteRegFile({{kCurrentUser, "Software\\A", {{"line\nbreak", RegistryValue::Dword(1)}}}}));
   EXPECT_FALSE(WriteRegFile({{kCurrentUser, "Software\\A", {{"x", RegistryValue::String("\xE9t\xE9")}}}}));
   EXPECT_FALSE(WriteRegFile({{0x12, "Software\\A", {}}}));
+  EXPECT_FALSE(WriteRegFile({{kCurrentUser, "Software\\A\\", {}}}));  // a key name the reader refuses
   const std::string header = "\xFF\xFE" + Utf16("Windows Registry Editor Version 5.00\r\n\r\n");
   for (const std::string& bad :
        {Utf16("Windows Registry Editor Version 5.00\r\n"), "\xFF\xFE" + Utf16("REGEDIT4\r\n"),
