@@ -9,39 +9,15 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "reference.h"
 #include "report/scan_findings.h"
 
 using namespace kestrian;
 
 namespace {
-// Well-formed UTF-8: what the document keeps as it is (anything else is replaced).
-bool ValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    std::uint32_t code = 0;
-    if (c < 0x80) { length = 1; code = c; }
-    else if ((c & 0xE0) == 0xC0) { length = 2; code = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { length = 3; code = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0) { length = 4; code = c & 0x07; }
-    else return false;
-    if (i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
-
 void CheckText(const nlohmann::json& value, const std::string& text) {
   FUZZ_CHECK(value.is_string());
-  if (ValidUtf8(text)) FUZZ_CHECK(value.get<std::string>() == text);
+  if (fuzz::ValidUtf8(text)) FUZZ_CHECK(value.get<std::string>() == text);
 }
 
 report::ScanFindings Deal(const std::vector<std::string_view>& texts) {

@@ -38,6 +38,30 @@ bool FirstOccurrenceEndsItsLine(std::string_view text, std::string_view name) {
   return core::Trim(line) == core::Trim(upperName);
 }
 
+bool ValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    std::uint32_t code = 0;
+    if (c < 0x80) { length = 1; code = c; }
+    else if ((c & 0xE0) == 0xC0) { length = 2; code = c & 0x1F; }
+    else if ((c & 0xF0) == 0xE0) { length = 3; code = c & 0x0F; }
+    else if ((c & 0xF8) == 0xF0) { length = 4; code = c & 0x07; }
+    else return false;
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
 std::optional<std::int64_t> WholeNumber(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

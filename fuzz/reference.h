@@ -21,6 +21,10 @@ std::vector<std::string> DecodedLinesOf(std::string_view content);
 // the exclusion list's name test.
 bool FirstOccurrenceEndsItsLine(std::string_view text, std::string_view name);
 
+// Well-formed UTF-8: no stray or missing continuation byte, no overlong form, no surrogate,
+// nothing above U+10FFFF.
+bool ValidUtf8(std::string_view text);
+
 // Spaces, at most one sign, decimal digits, spaces; nothing when the number does not fit.
 std::optional<std::int64_t> WholeNumber(std::string_view text);
 
