@@ -53,7 +53,11 @@ KESTRIAN_FUZZ_TARGET {
   list.Add(entry);
   const std::string after = machine.files.Content(kPath).value_or(std::string());
   FUZZ_CHECK(after.starts_with(content));
-  if (entry.find('\r') == std::string_view::npos) {
+  // An entry holding a CR makes lines of its own; one that starts with a line feed makes a
+  // CR LF of a file that ends in a CR alone.
+  const bool oneLine = entry.find('\r') == std::string_view::npos &&
+                       !(content.ends_with('\r') && core::Trim(entry).starts_with('\n'));
+  if (oneLine) {
     std::vector<std::string_view> expected = fuzz::LinesOf(content);
     expected.push_back(core::Trim(entry));
     FUZZ_CHECK(fuzz::LinesOf(after) == expected);
