@@ -30,8 +30,10 @@ printf '%-22s %14s  %s\n' target executions result
 for target in "${targets[@]}"; do
   mkdir -p "$work/corpus/$target" "$work/findings/$target"
   log=$work/findings/$target/last-run.log
-  # New inputs go to the working copy (the first folder); the seeds are only read.
-  nice -n 19 "$work/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  # New inputs go to the working copy (the first folder); the seeds are only read. The time
+  # checks of the targets measure CPU time; libFuzzer's own time-out is wall-clock time and
+  # only catches a hang, so it is generous for a busy machine at the lowest priority.
+  nice -n 19 "$work/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=120 -rss_limit_mb=2048 \
     -max_len=4096 -print_final_stats=1 -artifact_prefix="$work/findings/$target/" \
     "$work/corpus/$target" "fuzz/corpus/$target" >"$log" 2>&1
   status=$?
