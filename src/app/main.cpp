@@ -19,6 +19,7 @@
 #include "app/tray_menu_popup.h"
 #include "app/update_notice_window.h"
 #include "app/win32_host.h"
+#include "core/application_title.h"
 #include "core/definition_files.h"
 #include "core/exclusion_list.h"
 #include "core/main_window_lifecycle.h"
@@ -102,7 +103,7 @@ class Program {
   bool AnotherInstanceRunning() {
     if (!instanceMutex_) {
       instanceMutex_ = platform::win32::UniqueHandle(
-          ::CreateMutexA(nullptr, FALSE, (version_.productName + " single instance").c_str()));
+          ::CreateMutexA(nullptr, FALSE, core::kSingleInstanceMutex));
       anotherInstance_ = ::GetLastError() == ERROR_ALREADY_EXISTS;
     }
     return anotherInstance_;
@@ -153,9 +154,8 @@ class Program {
   std::string TrayTip() const { return version_.productName + " by " + version_.companyName; }
 
   void OpenTrayMenu() {
-    // Exit is offered unless a scan runs (both labels are disabled then).
-    const bool exitEnabled = form_.lblResult.Enabled() || form_.lblOptions.Enabled();
-    trayPopup_->Open(exitEnabled, !::IsWindowVisible(window_.Handle()));
+    // Exit is offered unless a scan runs.
+    trayPopup_->Open(!state_.session.running, !::IsWindowVisible(window_.Handle()));
   }
 
   void ShowProgram() {

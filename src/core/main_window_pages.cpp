@@ -26,14 +26,6 @@ void ShowSelectedTab(ui::FrmMain& form) {
   }
 }
 
-void ClickOptionsLabel(ui::FrmMain& form) {
-  for (ui::Label* label : {&form.lblSweepNow, &form.lblRemove, &form.lblResult, &form.lblExit}) {
-    label->SetEnabled(true);
-  }
-  form.lblOptions.SetEnabled(false);
-  form.tmrScroll.SetEnabled(false);
-}
-
 void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
                       const DefinitionCounts& counts, const platform::VersionResource& version) {
   form.lblDefCount.SetCaption(FormatGrouped(counts.total));

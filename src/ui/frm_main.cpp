@@ -100,15 +100,6 @@ void FrmMain::LayOutScanPage() {
   lblTotalNoOfRunningItems.SetVisible(false);
   cmdPause.SetEnabled(false);
   cmdStop.SetEnabled(false);
-  // The older navigation labels are kept for their handlers; the buttons replace them.
-  for (Label* label : {&lblStart, &lblPause, &lblStop, &lblOptions, &lblSweepNow, &lblRemove,
-                       &lblResult, &lblExit}) {
-    Add(*label, &frmScan, {0, 0, 0, 0});
-    label->SetVisible(false);
-  }
-  lblStart.SetCaption("Start");
-  lblPause.SetCaption("Pause");
-  lblStop.SetCaption("Stop");
 }
 
 void FrmMain::LayOutResultsPage() {

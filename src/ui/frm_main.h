@@ -79,15 +79,6 @@ class FrmMain {
   Button cmdPause{"cmdPause"};
   Button cmdStop{"cmdStop"};
   Button cmdRemove{"cmdRemove"};
-  // Older navigation labels of the window.
-  Label lblStart{"lblStart"};
-  Label lblPause{"lblPause"};
-  Label lblStop{"lblStop"};
-  Label lblOptions{"lblOptions"};
-  Label lblSweepNow{"lblSweepNow"};
-  Label lblRemove{"lblRemove"};
-  Label lblResult{"lblResult"};
-  Label lblExit{"lblExit"};
 
   // Results page.
   ListView lvwPicRemoveListOfSpywareFoundAndToBeRemoved{

@@ -8,11 +8,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/application_title.h"
+
 namespace {
 
 constexpr char kMainClass[] = "KestrianMainWindow";
-// Held by every running copy of the program, from its start-up to its very end.
-constexpr char kInstanceMutex[] = "Kestrian single instance";
+constexpr const char* kInstanceMutex = kestrian::core::kSingleInstanceMutex;
 
 struct Search {
   const char* text;
