@@ -228,6 +228,7 @@ class Program {
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
     window_.OnClick(form_.Command4, [this] { removal_.DeleteCommand(); });
     window_.OnClick(form_.cmdLog, [this] { ViewLog(); });
+    window_.OnClick(form_.lblViewLogFile, [this] { ViewLog(); });
     auto& results = form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
     results.SetItemCheckHandler([this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
     window_.OnItemCheck(results, [this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
@@ -356,7 +357,8 @@ class Program {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                                      ICC_TAB_CLASSES | ICC_DATE_CLASSES};
+                                                      ICC_TAB_CLASSES | ICC_DATE_CLASSES |
+                                                      ICC_LINK_CLASS};
   ::InitCommonControlsEx(&controls);
   kestrian::app::Program program(instance);
   return program.Run();

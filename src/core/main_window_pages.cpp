@@ -26,6 +26,12 @@ void ShowSelectedTab(ui::FrmMain& form) {
   }
 }
 
+void ShowProductTexts(ui::FrmMain& form, const platform::VersionResource& version) {
+  form.frmStatus.SetCaption(version.productName + " Status");
+  form.cmdWebsite.SetCaption("Visit " + version.comments);
+  form.Label22.SetCaption("Welcome to " + version.productName);
+}
+
 void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
                       const DefinitionCounts& counts, const platform::VersionResource& version) {
   form.lblDefCount.SetCaption(FormatGrouped(counts.total));

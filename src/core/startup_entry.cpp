@@ -19,7 +19,9 @@ std::string ExecutableTitle(std::string_view executablePath) {
 // name would be found first.
 StartupEntry::StartupEntry(platform::Registry& registry, platform::Environment& environment)
     : registry_(registry), name_(ExecutableTitle(environment.ExecutablePath())) {
-  command_ = "\"" + environment.ExecutablePath() + "\"";
+  command_ = '"';
+  command_ += environment.ExecutablePath();
+  command_ += '"';
 }
 
 void StartupEntry::Write() {

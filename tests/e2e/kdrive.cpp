@@ -103,7 +103,7 @@ int Usage() {
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
       "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n"
-      "              | wait-ended SECONDS\n",
+      "              | wait-ended SECONDS | end-session\n",
       stderr);
   return 2;
 }
@@ -129,6 +129,13 @@ int main(int argc, char** argv) {
     const HWND main = ::FindWindowA(kMainClass, nullptr);
     if (main != nullptr) ::PostMessageA(main, WM_CLOSE, 0, 0);
     return main != nullptr ? 0 : 1;
+  }
+  // The end of the Windows session as Windows, or an installer closing the program, sends it.
+  if (command == "end-session" && argc == 2) {
+    const HWND main = ::FindWindowA(kMainClass, nullptr);
+    if (main == nullptr || !::SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP)) return 1;
+    ::SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    return 0;
   }
   if (command == "wait-ended" && argc == 3) {
     if (WaitFor(std::atof(argv[2]), [] { return !ProgramRuns(); })) return 0;

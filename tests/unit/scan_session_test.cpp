@@ -53,7 +53,7 @@ class CountingScanners final : public CookieScan, public ProcessScan, public Reg
 class ScanSessionTest : public ScanFixture {
  protected:
   ScanSessionTest() {
-    form.cmdScan.SetEnabled(true);  // no session runs yet
+    EndSession();  // no session runs yet
     state.session.statusPrefix.clear();
     for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
                              "BlockedCookies.dat"}) {
@@ -280,10 +280,12 @@ TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
   host.AtYield(1, [&] {
     timersOffDuringScan = !form.tmrMemoryInspected.Enabled() && !form.tmrCheckHomePage.Enabled() &&
                           !form.tmrScheduler.Enabled() && !form.tmrTimeOut.Enabled() &&
-                          !form.cmdScan.Enabled() && !form.cmdResults.Enabled();
+                          !form.cmdScan.Enabled() && !form.cmdResults.Enabled() &&
+                          state.session.running;
   });
   session.Start();
   EXPECT_TRUE(timersOffDuringScan);
+  EXPECT_FALSE(state.session.running);
   EXPECT_TRUE(form.lvwSpywareFound.Empty());
   EXPECT_TRUE(form.lvwCookiesToDelete.Empty());
   EXPECT_EQ(form.lvwBlockedCookies.Count(), 1u);  // not a results list
