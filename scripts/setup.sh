@@ -9,6 +9,7 @@ packages=(
   wine wine64
   xvfb xauth x11-apps imagemagick fonts-dejavu-core  # montage labels the contact sheet
   nlohmann-json3-dev
+  libssl-dev  # the native build's hashes and signatures
   fp-utils  # chmcmd, which compiles the help file
 )
 missing=()

@@ -1,13 +1,19 @@
 // kscan: the scan session of the program without its window, for scripts.
 //   kscan scan [--json] [--remove]
-// Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
-// found (or left); 2: an error (written to standard error).
+//     Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
+//     found (or left); 2: an error (written to standard error).
+//   kscan definitions rollback
+//     The previous generation of every definition file that has one goes back in place.
+//     Exit code 0: definitions were put back; 1: there were none to put back; 2: an error.
+//   kscan --version
+//     The version and the keys whose signed definitions Live Update installs.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/console_host.h"
 #include "core/definition_files.h"
+#include "core/definition_generations.h"
 #include "core/exclusion_text.h"
 #include "core/program_version.h"
 #include "core/settings_keys.h"
@@ -22,6 +28,7 @@
 #include "scan/process_scanner.h"
 #include "scan/registry_scanner.h"
 #include "scan/scan_session.h"
+#include "update/trusted_keys.h"
 
 namespace kestrian::app {
 namespace {
@@ -112,8 +119,41 @@ class ConsoleScan {
 };
 
 int Usage() {
-  std::fputs("usage: kscan scan [--json] [--remove]\n", stderr);
+  std::fputs("usage: kscan scan [--json] [--remove]\n"
+             "       kscan definitions rollback\n"
+             "       kscan --version\n",
+             stderr);
   return kError;
+}
+
+int PrintVersion() {
+  platform::win32::Win32Machine machine;
+  const platform::VersionResource version = core::ProgramVersion(machine.Get().environment);
+  const std::string text = "kscan " + std::to_string(version.major) + "." + std::to_string(version.minor) + " (" +
+                           version.productName + ")\nTrusts definitions signed by:\n" +
+                           update::TrustedKeysDescription();
+  std::fputs(text.c_str(), stdout);
+  return kClean;
+}
+
+// No question: the command itself is the user's answer.
+int RollBack() {
+  platform::win32::Win32Machine machine;
+  const platform::VersionResource version = core::ProgramVersion(machine.Get().environment);
+  const auto folder = core::ApplicationFolder::OfExecutable(machine.Get().environment);
+  core::SettingsStore settings(machine.Get().registry, version.productName);
+  if (!core::HasPreviousDefinitions(machine.Get().files, folder)) {
+    std::fputs("kscan: there are no previous definitions to go back to\n", stderr);
+    return kFound;
+  }
+  const auto restored = core::RollBackDefinitions(machine.Get().files, folder, settings);
+  if (restored.empty()) {
+    std::fputs("kscan: the previous definitions could not be put back\n", stderr);
+    return kError;
+  }
+  const std::string text = "rolled back: " + core::DescribeKinds(restored) + "\n";
+  std::fputs(text.c_str(), stdout);
+  return kClean;
 }
 
 }  // namespace
@@ -121,6 +161,10 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using kestrian::app::Options;
+  if (argc == 2 && std::string_view(argv[1]) == "--version") return kestrian::app::PrintVersion();
+  if (argc == 3 && std::string_view(argv[1]) == "definitions" && std::string_view(argv[2]) == "rollback") {
+    return kestrian::app::RollBack();
+  }
   if (argc < 2 || std::string_view(argv[1]) != "scan") return kestrian::app::Usage();
   Options options;
   for (int i = 2; i < argc; ++i) {

@@ -21,6 +21,7 @@
 #include "app/win32_host.h"
 #include "core/application_title.h"
 #include "core/definition_files.h"
+#include "core/definition_rollback.h"
 #include "core/exclusion_list.h"
 #include "core/main_window_lifecycle.h"
 #include "core/main_window_pages.h"
@@ -41,6 +42,7 @@
 #include "removal/removal.h"
 #include "report/scan_report.h"
 #include "scan/cookie_scanner.h"
+#include "scan/definition_check.h"
 #include "scan/drive_list.h"
 #include "scan/file_scanner.h"
 #include "scan/process_scanner.h"
@@ -96,7 +98,8 @@ class Program {
             [this] { scheduler_.LoadSchedule(); },
             [this] { scan::FillDriveList(form_.lvwHardDrives, machine_.Get().environment, host_); },
             [this] { options_.LoadOptionsPage(); },
-            [this] { SendToTray(); }};
+            [this] { SendToTray(); },
+            scan::EveryDefinitionLineParses};
   }
 
   // One program per user session: a second one ends in its start-up.
@@ -193,8 +196,9 @@ class Program {
         case 1: core::ShowPage(form_, form_.frmResults); break;
         case 2: ViewLog(); break;
         case 4: liveUpdate_->RunLiveUpdate(); break;
-        case 6: SendToTray(); break;
-        case 8: ExitProgram(); break;
+        case 5: rollback_.Command(); break;
+        case 7: SendToTray(); break;
+        case 9: ExitProgram(); break;
         default: break;  // separators
       }
     });
@@ -332,6 +336,7 @@ class Program {
       {cookieScan_, processScan_, registryScan_, fileScan_},
       {[this] { report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_}); },
        [this] { removal_.DeleteCommand(); }}};
+  core::DefinitionRollback rollback_{{form_, settings_, state_, machine_.Get().files, folder_, version_, host_}};
   MainWindow window_{form_, host_};
   core::MainWindowLifecycle lifecycle_{form_, settings_, state_, machine_.Get(), folder_,
                                        version_, host_, StartUpServices()};

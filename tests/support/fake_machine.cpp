@@ -216,6 +216,10 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view patt
 }
 
 platform::Result<std::string> FakeFileSystem::ReadAll(std::string_view path) {
+  return ReadAtMost(path, UINT64_MAX);
+}
+
+platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, std::uint64_t maxBytes) {
   using R = platform::Result<std::string>;
   const Node* node = Lookup(path);
   if (node == nullptr) {
@@ -224,6 +228,7 @@ platform::Result<std::string> FakeFileSystem::ReadAll(std::string_view path) {
   }
   if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
   if (node->locked) return R::Failure(platform::kSharingViolation);
+  if (node->content.size() > maxBytes) return R::Failure(platform::kFileTooLarge);
   return node->content;
 }
 
@@ -504,21 +509,25 @@ platform::WebPage FakeWeb::FetchPage(std::string_view url, std::chrono::millisec
   return page == pages.end() ? platform::WebPage{} : page->second;
 }
 
-bool FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
-                             std::chrono::milliseconds stallTimeout,
-                             const platform::WaitCallback& whileWaiting) {
+platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
+                                                  const platform::DownloadLimits& limits,
+                                                  const platform::WaitCallback& whileWaiting) {
+  using platform::DownloadOutcome;
   requests.emplace_back(url);
   downloadPaths.emplace_back(path);
-  lastTimeout = stallTimeout;
+  lastLimits = limits;
   if (whileWaiting) whileWaiting();
   const auto download = downloads.find(std::string(url));
-  if (download == downloads.end()) return false;
+  if (download == downloads.end()) return DownloadOutcome::Failed;
   const Download& answer = download->second;
-  const std::string_view bytes = answer.complete
-                                     ? std::string_view(answer.bytes)
-                                     : std::string_view(answer.bytes).substr(0, answer.bytes.size() / 2);
-  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return false;
-  return answer.complete;
+  std::string_view bytes = answer.bytes;
+  if (!answer.complete) bytes = bytes.substr(0, bytes.size() / 2);
+  const bool tooLarge = bytes.size() > limits.maxBytes;
+  if (tooLarge) bytes = bytes.substr(0, limits.maxBytes);
+  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return DownloadOutcome::Failed;
+  if (tooLarge) return DownloadOutcome::TooLarge;
+  // Without a length, the end of the connection ends the file, wherever it comes.
+  return answer.complete || !answer.lengthAnnounced ? DownloadOutcome::Complete : DownloadOutcome::Failed;
 }
 
 void FakeWeb::ServePage(std::string url, std::string html) {
@@ -526,7 +535,7 @@ void FakeWeb::ServePage(std::string url, std::string html) {
 }
 
 FakeMachine::FakeMachine()
-    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries, web} {
+    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries, web, *crypto} {
   web.files = &files;
 }
 

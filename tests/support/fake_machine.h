@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,7 @@ class FakeFileSystem final : public platform::FileSystem {
  public:
   std::vector<platform::DirectoryEntry> Find(std::string_view pattern) override;
   platform::Result<std::string> ReadAll(std::string_view path) override;
+  platform::Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override;
   platform::Status WriteAll(std::string_view path, std::string_view bytes) override;
   platform::Status Append(std::string_view path, std::string_view bytes) override;
   platform::Status Delete(std::string_view path) override;
@@ -234,23 +236,25 @@ class FakeWeb final : public platform::Web {
  public:
   platform::WebPage FetchPage(std::string_view url, std::chrono::milliseconds timeout,
                               const platform::WaitCallback& whileWaiting) override;
-  bool DownloadToFile(std::string_view url, std::string_view path,
-                      std::chrono::milliseconds stallTimeout,
-                      const platform::WaitCallback& whileWaiting) override;
+  platform::DownloadOutcome DownloadToFile(std::string_view url, std::string_view path,
+                                           const platform::DownloadLimits& limits,
+                                           const platform::WaitCallback& whileWaiting) override;
 
   // A page answered 200 with `html`.
   void ServePage(std::string url, std::string html);
 
   struct Download {
     std::string bytes;
-    bool complete = true;  // false: only the first half arrives, and the call fails
+    bool complete = true;         // false: only the first half arrives
+    bool lengthAnnounced = true;  // false: a cut transfer looks complete to the caller
   };
 
   std::map<std::string, platform::WebPage> pages;
   std::map<std::string, Download> downloads;
   std::vector<std::string> requests;       // every address asked for, pages and files
   std::vector<std::string> downloadPaths;  // where each download was written
-  std::chrono::milliseconds lastTimeout{0};
+  std::chrono::milliseconds lastTimeout{0};   // of the last page
+  platform::DownloadLimits lastLimits;         // of the last download
   FakeFileSystem* files = nullptr;  // where downloads are written
 };
 
@@ -271,6 +275,8 @@ class FakeMachine {
   FakeSystemRestore systemRestore;
   FakeLibraries libraries;
   FakeWeb web;
+  // The system's own: hashes and signatures need no fake.
+  std::unique_ptr<platform::Crypto> crypto = platform::MakeSystemCrypto();
 
  private:
   platform::Machine machine_;
