@@ -1,17 +1,6 @@
 #include "app/tab_page_background.h"
 
-#include "app/dialog_support.h"
-
 namespace kestrian::app {
-
-namespace {
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle dc) { ::DeleteDC(dc); }
-};
-using UniqueMemoryDc = platform::win32::UniqueAny<MemoryDcTraits>;
-}  // namespace
 
 HBRUSH TabPageBackground::For(HWND tabs, HWND control, HDC dc) {
   RECT client{};

@@ -4,16 +4,9 @@
 // sit on the page's own colour or texture rather than in boxes of the window's grey.
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
+#include "app/dialog_support.h"
 
 namespace kestrian::app {
-
-struct GdiObjectTraits {
-  using Handle = HGDIOBJ;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle object) { ::DeleteObject(object); }
-};
-using UniqueGdiObject = platform::win32::UniqueAny<GdiObjectTraits>;
 
 class TabPageBackground {
  public:

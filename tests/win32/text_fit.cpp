@@ -3,32 +3,15 @@
 #include <commctrl.h>
 
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string_view>
-#include <type_traits>
+
+#include "app/dialog_support.h"
+#include "win32/window_test_support.h"
 
 namespace kestrian::testing {
 namespace {
-
-struct ScreenDcRelease {
-  void operator()(HDC dc) const { ::ReleaseDC(nullptr, dc); }
-};
-struct WindowDcRelease {
-  HWND window;
-  void operator()(HDC dc) const { ::ReleaseDC(window, dc); }
-};
-struct DcDelete {
-  void operator()(HDC dc) const { ::DeleteDC(dc); }
-};
-struct ObjectDelete {
-  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
-};
-using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenDcRelease>;
-using WindowDc = std::unique_ptr<std::remove_pointer_t<HDC>, WindowDcRelease>;
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDelete>;
-using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, ObjectDelete>;
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -36,35 +19,27 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+int Scaled(int pixels) { return ::MulDiv(pixels, app::ScreenDpi(), 96); }
 
-// What a control draws of its text: a mnemonic's "&" is not drawn, "&&" is one "&".
-std::string WithoutMnemonics(std::string_view text) {
-  std::string shown;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && i + 1 < text.size()) ++i;
-    shown += text[i];
-  }
-  return shown;
-}
-
-std::string WithoutMarkup(std::string_view text) {
+// What a control draws of its text: a mnemonic's "&" is not drawn, "&&" is one "&"; a link
+// draws no markup.
+std::string Shown(std::string_view text, bool mnemonics, bool markup = false) {
   std::string shown;
   bool inTag = false;
-  for (const char c : text) {
-    if (c == '<' || c == '>') inTag = c == '<';
-    else if (!inTag) shown += c;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (markup && (text[i] == '<' || text[i] == '>')) {
+      inTag = text[i] == '<';
+      continue;
+    }
+    if (mnemonics && text[i] == '&' && i + 1 < text.size()) ++i;
+    if (!inTag) shown += text[i];
   }
   return shown;
 }
 
 enum class Wrap { None, AtSpaces, AlsoInWords };
 
-// A text in the room a control draws it in, in pixels.
+// A text and the room, in pixels, a control draws it in.
 struct Caption {
   std::string text;
   int width;
@@ -72,26 +47,23 @@ struct Caption {
   Wrap wrap;
 };
 
-// Measures with the font a control draws with.
+// Measures in the font `control` draws with.
 class Measure {
  public:
-  explicit Measure(HWND control) : control_(control), dc_(::GetDC(control)) {
+  explicit Measure(HWND control) {
     const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
-    previous_ = ::SelectObject(dc_, font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
+    previous_ = ::SelectObject(screen_.Get(), font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
     TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc_, &metrics);
+    ::GetTextMetricsA(screen_.Get(), &metrics);
     lineHeight_ = metrics.tmHeight;
   }
-  ~Measure() {
-    ::SelectObject(dc_, previous_);
-    ::ReleaseDC(control_, dc_);
-  }
+  ~Measure() { ::SelectObject(screen_.Get(), previous_); }
   Measure(const Measure&) = delete;
   Measure& operator=(const Measure&) = delete;
 
   int Width(std::string_view text) const {
     SIZE size{};
-    ::GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+    ::GetTextExtentPoint32A(screen_.Get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
   }
   int LineHeight() const { return lineHeight_; }
@@ -111,7 +83,8 @@ class Measure {
   }
 
  private:
-  // Greedy breaking at spaces, as DrawText's word break does.
+  // Greedy breaking at spaces, as DrawText's word break does; a word wider than a line is
+  // broken only where the control breaks words too.
   int Wrapped(const std::string& paragraph, int width, bool breakWords) const {
     int lines = 1;
     std::string line;
@@ -135,57 +108,35 @@ class Measure {
     return lines;
   }
 
-  HWND control_;
-  HDC dc_;
+  app::ScreenDc screen_;
   HGDIOBJ previous_;
   int lineHeight_ = 0;
 };
 
-int Scaled(int pixels) {
-  const ScreenDc screen(::GetDC(nullptr));
-  return ::MulDiv(pixels, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 96);
-}
-
-bool IsBoxButton(LONG type) {
-  return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-         type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
-}
-
-// The caption of a button, label or link and the room it has; none for other controls.
+// The caption of a button, label or link and its room; none for other controls.
 std::optional<Caption> CaptionOf(HWND control, const std::string& className) {
-  const std::string text = WindowText(control);
+  const std::string text = TextOf(control);
   const LONG style = ::GetWindowLongA(control, GWL_STYLE);
-  RECT client{};
-  ::GetClientRect(control, &client);
+  const RECT client = [&] { RECT r{}; ::GetClientRect(control, &r); return r; }();
   if (text.empty()) return std::nullopt;
-  if (className == "Button") {
-    const LONG type = style & BS_TYPEMASK;
-    const Wrap wrap = (style & BS_MULTILINE) != 0 ? Wrap::AtSpaces : Wrap::None;
-    if (IsBoxButton(type)) {
-      const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Scaled(4);
-      return Caption{WithoutMnemonics(text), client.right - box, client.bottom, wrap};
-    }
-    if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) return std::nullopt;
-    const int inset = Scaled(3);  // the edge and the focus rectangle
-    return Caption{WithoutMnemonics(text), client.right - 2 * inset, client.bottom - 2 * inset, wrap};
-  }
+  if (className == "SysLink") return Caption{Shown(text, false, true), client.right, client.bottom, Wrap::AtSpaces};
   if (className == "Static") {
     const LONG type = style & SS_TYPEMASK;
     const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
     if (!wraps && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP) return std::nullopt;  // pictures
     const Wrap wrap = !wraps ? Wrap::None : (style & SS_EDITCONTROL) != 0 ? Wrap::AlsoInWords : Wrap::AtSpaces;
-    const std::string shown = (style & SS_NOPREFIX) != 0 ? text : WithoutMnemonics(text);
-    return Caption{shown, client.right, client.bottom, wrap};
+    return Caption{Shown(text, (style & SS_NOPREFIX) == 0), client.right, client.bottom, wrap};
   }
-  if (className == "SysLink") return Caption{WithoutMarkup(text), client.right, client.bottom, Wrap::AtSpaces};
-  return std::nullopt;
-}
-
-std::string Quoted(std::string_view text) {
-  std::string quoted(1, '"');
-  quoted += text;
-  quoted += '"';
-  return quoted;
+  if (className != "Button") return std::nullopt;
+  const LONG type = style & BS_TYPEMASK;
+  const Wrap wrap = (style & BS_MULTILINE) != 0 ? Wrap::AtSpaces : Wrap::None;
+  if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+    const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Scaled(4);
+    return Caption{Shown(text, true), client.right - box, client.bottom, wrap};
+  }
+  if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) return std::nullopt;
+  const int inset = Scaled(3);  // the edge and the focus rectangle
+  return Caption{Shown(text, true), client.right - 2 * inset, client.bottom - 2 * inset, wrap};
 }
 
 std::string CaptionProblem(HWND control, const Caption& caption) {
@@ -193,110 +144,59 @@ std::string CaptionProblem(HWND control, const Caption& caption) {
   const int lines = measure.Lines(caption.text, caption.width, caption.wrap);
   if (lines > 0 && lines * measure.LineHeight() <= caption.height) return {};
   std::ostringstream problem;
-  problem << Quoted(caption.text) << " needs "
-          << (lines > 0 ? std::to_string(lines * measure.LineHeight()) + " px of height"
-                        : std::to_string(measure.Width(caption.text)) + " px of width")
-          << ", has " << caption.width << "x" << caption.height;
+  problem << "needs " << (lines > 0 ? lines * measure.LineHeight() : measure.Width(caption.text))
+          << (lines > 0 ? " px of height" : " px of width") << ", has " << caption.width << "x"
+          << caption.height;
   return problem.str();
 }
 
-// Every tab lies inside the strip (no scroll arrows) and is as wide as its text.
-std::string TabProblem(HWND tabs) {
-  const Measure measure(tabs);
+// Texts of a control's items (tabs, list entries, column headers), each with the room it
+// has; a tab outside the strip needs scroll arrows and counts as not fitting.
+std::string ItemsProblem(HWND control, const std::string& className) {
+  const Measure measure(control);
   RECT client{};
-  ::GetClientRect(tabs, &client);
-  for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
-    char text[256] = {};
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    RECT bounds{};
-    if (!::SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item)) ||
-        !TabCtrl_GetItemRect(tabs, i, &bounds)) {
-      continue;
-    }
-    const std::string shown = WithoutMnemonics(text);
-    if (bounds.left < 0 || bounds.right > client.right || measure.Width(shown) > bounds.right - bounds.left) {
-      return "tab " + Quoted(shown) + " lies at " + std::to_string(bounds.left) + ".." +
-             std::to_string(bounds.right) + " of " + std::to_string(client.right) + " px";
+  ::GetClientRect(control, &client);
+  char text[256] = {};
+  if (className == WC_TABCONTROLA) {
+    for (int i = 0; i < TabCtrl_GetItemCount(control); ++i) {
+      TCITEMA item{TCIF_TEXT, 0, 0, text, static_cast<int>(sizeof text), 0, 0};
+      RECT bounds{};
+      ::SendMessageA(control, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+      TabCtrl_GetItemRect(control, i, &bounds);
+      if (bounds.left < 0 || bounds.right > client.right || measure.Width(Shown(text, true)) > bounds.right - bounds.left) {
+        return std::string("tab \"") + text + "\" does not fit";
+      }
     }
   }
-  return {};
-}
-
-std::string ComboProblem(HWND combo) {
-  const Measure measure(combo);
-  RECT client{};
-  ::GetClientRect(combo, &client);
-  const int room = client.right - ::GetSystemMetrics(SM_CXVSCROLL) - Scaled(4);
-  const auto count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::string text(static_cast<std::size_t>(::SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(
-        ::SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-    if (measure.Width(text) > room) return "item " + Quoted(text) + " is wider than " + std::to_string(room) + " px";
+  if (className == "ComboBox") {
+    const int room = client.right - ::GetSystemMetrics(SM_CXVSCROLL) - Scaled(4);
+    for (LRESULT i = 0; i < ::SendMessageA(control, CB_GETCOUNT, 0, 0); ++i) {
+      ::SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      if (measure.Width(text) > room) return std::string("item \"") + text + "\" does not fit";
+    }
   }
-  return {};
-}
-
-std::string HeaderProblem(HWND list) {
-  const HWND header = ListView_GetHeader(list);
-  if (header == nullptr || !::IsWindowVisible(header)) return {};
-  const Measure measure(header);
-  for (int i = 0; i < Header_GetItemCount(header); ++i) {
-    char text[256] = {};
+  const HWND header = className == WC_LISTVIEWA ? ListView_GetHeader(control) : nullptr;
+  for (int i = 0; header != nullptr && ::IsWindowVisible(header) && i < Header_GetItemCount(header); ++i) {
     HDITEMA item{};
     item.mask = HDI_TEXT;
     item.pszText = text;
     item.cchTextMax = sizeof text;
     RECT bounds{};
-    if (!::SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item)) ||
-        !Header_GetItemRect(header, i, &bounds)) {
-      continue;
-    }
-    if (measure.Width(text) + Scaled(12) > bounds.right - bounds.left) {
-      return "column " + Quoted(text) + " is " + std::to_string(bounds.right - bounds.left) + " px wide";
+    ::SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    Header_GetItemRect(header, i, &bounds);
+    if (Measure(header).Width(text) + Scaled(12) > bounds.right - bounds.left) {
+      return std::string("column \"") + text + "\" does not fit";
     }
   }
   return {};
 }
 
-std::string PickerProblem(HWND picker) {
-  SIZE ideal{};
-  RECT bounds{};
-  ::GetWindowRect(picker, &bounds);
-  if (!::SendMessageA(picker, DTM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))) return {};
-  if (ideal.cx <= bounds.right - bounds.left) return {};
-  return "the date or time needs " + std::to_string(ideal.cx) + " px, has " +
-         std::to_string(bounds.right - bounds.left);
-}
-
-std::string OutsideProblem(HWND control) {
-  const HWND parent = ::GetParent(control);
-  RECT bounds{};
+bool InsideItsWindow(HWND control) {
+  RECT bounds = BoundsOf(control);
   RECT room{};
-  ::GetWindowRect(control, &bounds);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
-  ::GetClientRect(parent, &room);
-  if (bounds.left >= 0 && bounds.top >= 0 && bounds.right <= room.right && bounds.bottom <= room.bottom) {
-    return {};
-  }
-  return "lies outside its window";
-}
-
-// The parts common controls make of themselves (a picker's arrows) are theirs to place.
-std::string ControlProblem(HWND control, bool placedByTheProgram) {
-  const std::string className = ClassOf(control);
-  if (std::string outside = placedByTheProgram ? OutsideProblem(control) : ""; !outside.empty()) {
-    return outside;
-  }
-  if (const auto caption = CaptionOf(control, className)) return CaptionProblem(control, *caption);
-  if (className == WC_TABCONTROLA) return TabProblem(control);
-  if (className == "ComboBox") return ComboProblem(control);
-  if (className == WC_LISTVIEWA) return HeaderProblem(control);
-  if (className == DATETIMEPICK_CLASSA) return PickerProblem(control);
-  return {};
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&bounds), 2);
+  ::GetClientRect(::GetParent(control), &room);
+  return bounds.left >= 0 && bounds.top >= 0 && bounds.right <= room.right && bounds.bottom <= room.bottom;
 }
 
 struct Walk {
@@ -308,9 +208,14 @@ struct Walk {
 BOOL CALLBACK CheckChild(HWND child, LPARAM parameter) {
   auto& walk = *reinterpret_cast<Walk*>(parameter);
   if (!::IsWindowVisible(child)) return TRUE;
-  const std::string problem = ControlProblem(child, ::GetParent(child) == walk.window);
+  const std::string className = ClassOf(child);
+  std::string problem;
+  // The parts common controls make of themselves (a picker's arrows) are theirs to place.
+  if (::GetParent(child) == walk.window && !InsideItsWindow(child)) problem = "lies outside its window";
+  else if (const auto caption = CaptionOf(child, className)) problem = CaptionProblem(child, *caption);
+  else problem = ItemsProblem(child, className);
   if (!problem.empty()) {
-    walk.problems.push_back(walk.name + ": " + ClassOf(child) + " " + Quoted(WindowText(child)) + ": " + problem);
+    walk.problems.push_back(walk.name + ": " + className + " \"" + TextOf(child) + "\" " + problem);
   }
   return TRUE;
 }
@@ -324,21 +229,20 @@ std::vector<std::string> TextFitProblems(HWND window, const std::string& name) {
 }
 
 bool SaveWindowBitmap(HWND window, const std::string& path) {
-  RECT bounds{};
-  ::GetWindowRect(window, &bounds);
+  const RECT bounds = BoundsOf(window);
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
-  const WindowDc source(::GetWindowDC(window), WindowDcRelease{window});
-  const MemoryDc memory(::CreateCompatibleDC(source.get()));
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  const GdiObject image(::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (width <= 0 || height <= 0 || !image) return false;
-  // The window's own picture, frame included, wherever it lies: a window wider or taller
-  // than the screen (the main window at 144 DPI on the test's screen) is kept whole.
+  const app::UniqueGdiObject image(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const app::UniqueMemoryDc memory(::CreateCompatibleDC(nullptr));
+  if (width <= 0 || height <= 0 || !image || !memory) return false;
+  // The window's own picture, frame included.
   const HGDIOBJ previous = ::SelectObject(memory.get(), image.get());
-  const bool copied = ::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
+  const HDC source = ::GetWindowDC(window);
+  const bool copied = ::BitBlt(memory.get(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+  ::ReleaseDC(window, source);
   ::SelectObject(memory.get(), previous);
   ::GdiFlush();
   const DWORD size = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
