@@ -34,6 +34,7 @@
 #include "report/scan_report.h"
 #include "scan/drive_list.h"
 #include "scan/scan_session.h"
+#include "win32/scratch_world.h"
 #include "win32/text_fit.h"
 #include "win32/window_test_support.h"
 
@@ -82,15 +83,15 @@ void WhileModal(const char* title, int closeCommand, const Visit& visit, const s
   EXPECT_TRUE(visitNow.done) << "no window \"" << title << "\"";
 }
 
-// The program's windows, made as the program makes them, over a scratch folder and
-// settings holding the longest texts the status and options pages show.
-struct ProgramWindows {
-  ProgramWindows() {
-    ::CreateDirectoryA(folderPath.c_str(), nullptr);
-    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
-                             "BlockedCookies.dat"}) {
-      machine.Get().files.WriteAll(folder.FilePath(name), "x\r\n");
-    }
+platform::VersionResource ThisProgramsVersion() {
+  platform::win32::Win32Environment environment;
+  return core::ProgramVersion(environment);
+}
+
+// The program's windows, made as the program makes them (with its version resource), over a
+// scratch world whose settings hold the longest texts the status and options pages show.
+struct ProgramWindows : testing::ScratchWorld {
+  ProgramWindows() : ScratchWorld("kestrian_fit", ThisProgramsVersion()) {
     const std::string longDate = machine.Get().clock.GeneralDateText({2026, 12, 28, 22, 59, 59});
     for (const auto& key : {core::settings::kLastScan, core::settings::kLastFullScan,
                             core::settings::kSignatureUpdateDate}) {
@@ -100,7 +101,6 @@ struct ProgramWindows {
     for (const char* key : {"chkScanCookies", "chkSweepMemory", "chkScanRegistry"}) {
       settings.Save(core::settings::kOptions, key, "0");
     }
-    state.definitionCounts = {1, 1, 1, 1, 4};
     main.Create(::GetModuleHandleA(nullptr), version.productName + " by " + version.companyName);
     main.SetMenuCommands(app::BuildMenuBar().release(), [](int) { return false; });
     core::ShowPage(form, form.frmStatus);
@@ -110,14 +110,6 @@ struct ProgramWindows {
     options.LoadOptionsPage();
     form.SetVisible(true);
     ::ShowWindow(main.Handle(), SW_SHOWNORMAL);
-  }
-  ~ProgramWindows() {
-    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
-                             "BlockedCookies.dat", "Scan_Log.txt"}) {
-      ::DeleteFileA(folder.FilePath(name).c_str());
-    }
-    ::RemoveDirectoryA(folderPath.c_str());
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
   }
 
   HWND Main() const { return main.Handle(); }
@@ -142,23 +134,8 @@ struct ProgramWindows {
     EXPECT_TRUE(testing::PumpUntil(host, done, 10000));
   }
 
-  std::string folderPath = [] {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "kestrian_fit_" + std::to_string(::GetCurrentProcessId());
-  }();
-  std::string app = "KestrianTextFit" + std::to_string(::GetCurrentProcessId());
-  platform::win32::Win32Machine machine;
-  platform::VersionResource version = core::ProgramVersion(machine.Get().environment);
-  core::ApplicationFolder folder{folderPath};
-  core::SettingsStore settings{machine.Get().registry, app};
-  core::ProgramState state;
-  ui::FrmMain form;
-  ui::FrmDelete deleteFailed;
-  app::Win32Host host;
   core::StartupEntry startup{machine.Get().registry, machine.Get().environment};
   core::OptionsPage options{form, settings, host, startup, [] {}};
-  scan::ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
   NoPhases phases;
   scan::ScanSession session{
       context,
