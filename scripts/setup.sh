@@ -11,6 +11,7 @@ packages=(
   nlohmann-json3-dev
   libssl-dev  # the native build's hashes and signatures
   fp-utils  # chmcmd, which compiles the help file
+  wixl msitools osslsigncode openssl  # the installer package: built, read, signed
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,7 @@
 // kscan: the scan session of the program without its window, for scripts.
-//   kscan scan [--json] [--remove]
+//   kscan scan [--json] [--remove] [--output FILE] [--quiet]
+//     --output writes the report to FILE (whole or not at all) instead of standard output;
+//     --quiet prints nothing but errors.
 //     Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
 //     found (or left); 2: an error (written to standard error).
 //   kscan definitions rollback
@@ -7,11 +9,14 @@
 //     Exit code 0: definitions were put back; 1: there were none to put back; 2: an error.
 //   kscan --version
 //     The version and the keys whose signed definitions Live Update installs.
+//   kscan quarantine list [--json] | restore ID... | delete ID..., kscan finish-removal
+//     See kscan_quarantine.h.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/console_host.h"
+#include "app/kscan_quarantine.h"
 #include "core/definition_files.h"
 #include "core/definition_generations.h"
 #include "core/exclusion_text.h"
@@ -21,6 +26,7 @@
 #include "platform/win32/win32_machine.h"
 #include "removal/check_mirroring.h"
 #include "removal/removal.h"
+#include "report/report_file.h"
 #include "report/scan_findings.h"
 #include "report/scan_report.h"
 #include "scan/cookie_scanner.h"
@@ -40,18 +46,22 @@ constexpr int kError = 2;
 struct Options {
   bool json = false;
   bool remove = false;
+  std::string output;  // empty: standard output
+  bool quiet = false;
 };
 
 class ConsoleScan {
  public:
+  explicit ConsoleScan(bool quiet) : host_(stderr, quiet) {}
+
   int Run(Options options) {
     state_.exclusionText = core::LoadExclusionText(machine_.Get().files, folder_, host_);
     state_.definitionCounts.total =
         core::CountDefinitionLines(machine_.Get().files, folder_, state_.definitionCounts);
     if (!core::DefinitionFilesPresent(machine_.Get().files, folder_)) {
-      host_.ShowMessage(
+      host_.ShowError(
           "Definition files are missing or they have been corrupted, Please run Live Update.",
-          version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+          version_.productName);
       return kError;
     }
     // The scan log follows the program's option, read from the same settings.
@@ -69,14 +79,27 @@ class ConsoleScan {
     }
     const std::string output =
         options.json ? report::FindingsAsJson(*findings_) : report::FindingsAsLines(*findings_);
-    std::fwrite(output.data(), 1, output.size(), stdout);
-    std::fflush(stdout);
+    if (!Deliver(output, options)) return kError;
     if (!options.remove) return findings_->AnythingFound() ? kFound : kClean;
     const bool left = !results.Empty() || !deleteFailed_.lstProblem.Empty();
     return left ? kFound : kClean;
   }
 
  private:
+  bool Deliver(const std::string& report, const Options& options) {
+    if (options.output.empty()) {
+      if (!options.quiet) std::fwrite(report.data(), 1, report.size(), stdout);
+      std::fflush(stdout);
+      return true;
+    }
+    const auto status = report::WriteReportFile(machine_.Get().files, options.output, report);
+    if (status == platform::kOk) return true;
+    host_.ShowError("The report could not be written to " + options.output + " (error " +
+                        std::to_string(status) + ").",
+                    "kscan");
+    return false;
+  }
+
   report::ScanFindings Collect() {
     const auto& session = state_.session;
     return report::CollectFindings(
@@ -104,7 +127,7 @@ class ConsoleScan {
   core::ProgramState state_;
   ui::FrmMain form_;
   ui::FrmDelete deleteFailed_;
-  ConsoleHost host_{stderr};
+  ConsoleHost host_;
   scan::ScanContext context_{form_, deleteFailed_, host_, state_, settings_,
                              machine_.Get(), folder_, version_};
   scan::CookieScanner cookieScan_{context_};
@@ -119,8 +142,10 @@ class ConsoleScan {
 };
 
 int Usage() {
-  std::fputs("usage: kscan scan [--json] [--remove]\n"
+  std::fputs("usage: kscan scan [--json] [--remove] [--output FILE] [--quiet]\n"
              "       kscan definitions rollback\n"
+             "       kscan quarantine list [--json] | restore ID... | delete ID...\n"
+             "       kscan finish-removal\n"
              "       kscan --version\n",
              stderr);
   return kError;
@@ -161,6 +186,10 @@ int RollBack() {
 
 int main(int argc, char** argv) {
   using kestrian::app::Options;
+  if (argc >= 2 && std::string_view(argv[1]) == "quarantine") {
+    return kestrian::app::RunQuarantineVerb({argv + 2, static_cast<std::size_t>(argc - 2)});
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "finish-removal") return kestrian::app::RunFinishRemoval();
   if (argc == 2 && std::string_view(argv[1]) == "--version") return kestrian::app::PrintVersion();
   if (argc == 3 && std::string_view(argv[1]) == "definitions" && std::string_view(argv[2]) == "rollback") {
     return kestrian::app::RollBack();
@@ -173,10 +202,14 @@ int main(int argc, char** argv) {
       options.json = true;
     } else if (argument == "--remove") {
       options.remove = true;
+    } else if (argument == "--output" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      options.output = argv[++i];
+    } else if (argument == "--quiet") {
+      options.quiet = true;
     } else {
       return kestrian::app::Usage();
     }
   }
-  kestrian::app::ConsoleScan scan;
+  kestrian::app::ConsoleScan scan(options.quiet);
   return scan.Run(options);
 }

@@ -13,6 +13,7 @@
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
+#include "app/restore_window.h"
 #include "app/splash_window.h"
 #include "app/spyware_alert_window.h"
 #include "app/tray_icon.h"
@@ -64,6 +65,9 @@ class Program {
     deleteFailedWindow_.emplace(deleteFailed_, host_, window_.Handle());
     reportWindow_.emplace(host_, window_.Handle());
     aboutBox_.emplace(host_, window_.Handle(), version_, [this] { OpenWebsite(); });
+    restoreWindow_.emplace(host_, window_.Handle(),
+                           removal::RestoreContext{machine_.Get(), folder_, host_, exclusions_,
+                                                   version_.productName});
     trayPopup_.emplace(host_, window_.Handle(), version_.productName, [this] { ShowProgram(); },
                        [this] { ExitProgram(); });
     homePageAlert_.emplace(host_, window_.Handle(), version_.productName);
@@ -206,6 +210,7 @@ class Program {
     menuCommands_.On(Menu::Quarantine, [this](int index) {
       if (index == 0) removal::ViewQuarantine(machine_.Get(), folder_);
       if (index == 1) removal::ViewExclusions(machine_.Get().files, folder_, host_, machine_.Get().desktop);
+      if (index == 2) restoreWindow_->Show();
     });
     menuCommands_.On(Menu::Help, [this](int) {
       const std::string help = folder_.FilePath("Help.chm");
@@ -349,6 +354,7 @@ class Program {
   std::optional<DeleteFailedWindow> deleteFailedWindow_;
   std::optional<ReportWindow> reportWindow_;
   std::optional<AboutBox> aboutBox_;
+  std::optional<RestoreWindow> restoreWindow_;
   std::optional<TrayMenuPopup> trayPopup_;
   std::optional<HomePageAlertWindow> homePageAlert_;
   std::optional<protect::HomePageShield> homePageShield_;

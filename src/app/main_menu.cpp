@@ -17,7 +17,8 @@ constexpr std::array<std::string_view, 10> kFileItems{
     "&Minimize to Tray", "", "E&xit"};
 constexpr std::array<std::string_view, 4> kSettingsItems{
     "Scan &Options", "&Proactive Protection", "&Schedule", "&Auto Update"};
-constexpr std::array<std::string_view, 2> kQuarantineItems{"View &Quarantine", "View &Exclusions"};
+constexpr std::array<std::string_view, 3> kQuarantineItems{"View &Quarantine", "View &Exclusions",
+                                                           "&Restore from Quarantine..."};
 constexpr std::array<std::string_view, 1> kHelpItems{"View &Help"};
 constexpr std::array<std::string_view, 1> kAboutItems{"&About this software"};
 

@@ -150,13 +150,46 @@ Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
   return platform::kOk;
 }
 
-void FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
+Status FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
   keys_.try_emplace(FullPath(root, {}));
-  std::size_t pos = 0;
-  while (pos != std::string_view::npos) {
-    pos = path.find('\\', pos + 1);
-    keys_.try_emplace(FullPath(root, path.substr(0, pos)));
+  std::size_t end = 0;
+  while (end != std::string_view::npos) {
+    end = path.find('\\', end + 1);
+    const std::string_view part = path.substr(0, end);
+    if (Find(root, part) != nullptr) continue;
+    const auto slash = part.rfind('\\');
+    const Key* parent = Find(root, slash == std::string_view::npos ? std::string_view() : part.substr(0, slash));
+    if (parent != nullptr && parent->readOnly) return platform::kAccessDenied;
+    keys_.try_emplace(FullPath(root, part));
   }
+  return platform::kOk;
+}
+
+platform::Result<std::vector<std::string>> FakeRegistry::SubKeyNames(platform::RootKey root,
+                                                                     std::string_view path) {
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) {
+    return platform::Result<std::vector<std::string>>::Failure(status);
+  }
+  const std::string prefix = FullPath(root, path) + "\\";
+  std::vector<std::string> names;
+  for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
+    if (!core::StartsWithIgnoringCase(it->first, prefix)) break;
+    const std::string name = it->first.substr(prefix.size());
+    if (name.find('\\') == std::string::npos) names.push_back(name);
+  }
+  return names;
+}
+
+platform::Result<std::vector<platform::NamedValue>> FakeRegistry::Values(platform::RootKey root,
+                                                                         std::string_view path) {
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) {
+    return platform::Result<std::vector<platform::NamedValue>>::Failure(status);
+  }
+  std::vector<platform::NamedValue> values;
+  for (const auto& [name, value] : key->values) values.push_back({name, value});
+  return values;
 }
 
 void FakeRegistry::MakeReadOnly(platform::RootKey root, std::string_view path) {

@@ -30,9 +30,14 @@ class FakeRegistry final : public platform::Registry {
   platform::Status DeleteValue(platform::RootKey root, std::string_view path,
                                std::string_view name) override;
   platform::Status DeleteTree(platform::RootKey root, std::string_view path) override;
+  // Also the arrangement of a key.
+  platform::Status CreateKey(platform::RootKey root, std::string_view path) override;
+  platform::Result<std::vector<std::string>> SubKeyNames(platform::RootKey root,
+                                                         std::string_view path) override;
+  platform::Result<std::vector<platform::NamedValue>> Values(platform::RootKey root,
+                                                             std::string_view path) override;
 
   // Arrangement: a key whose opens with any right beyond reading are refused.
-  void CreateKey(platform::RootKey root, std::string_view path);
   void MakeReadOnly(platform::RootKey root, std::string_view path);
   bool HasKey(platform::RootKey root, std::string_view path) const;
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
@@ -219,6 +224,7 @@ class FakeClock final : public platform::Clock {
  public:
   std::string NowText() override { return now; }
   platform::DateTime Now() override { return ParseDateText(now).value_or(platform::DateTime{}); }
+  platform::DateTime UtcNow() override { return utcNow; }
   std::string WeekdayName(const platform::DateTime& date) override;
   std::string GeneralDateText(const platform::DateTime& value) override;
   // Reads the texts GeneralDateText writes, a date alone, or a time alone (on the day zero
@@ -226,6 +232,7 @@ class FakeClock final : public platform::Clock {
   std::optional<platform::DateTime> ParseDateText(std::string_view text) override;
 
   std::string now = "12/6/2026 9:30:00 AM";
+  platform::DateTime utcNow{2026, 12, 6, 8, 30, 0};
   std::array<std::string, 7> weekdayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                           "Thursday", "Friday", "Saturday"};
 };

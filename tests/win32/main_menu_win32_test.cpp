@@ -28,7 +28,7 @@ const std::vector<std::pair<Menu, std::vector<std::string>>>& ExpectedBar() {
       {Menu::File, {"Scan Now", "Scan Results", "View Log", "", "Run Live Update", "Roll Back Definitions",
                     "", "Minimize to Tray", "", "Exit"}},
       {Menu::Settings, {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"}},
-      {Menu::Quarantine, {"View Quarantine", "View Exclusions"}},
+      {Menu::Quarantine, {"View Quarantine", "View Exclusions", "Restore from Quarantine..."}},
       {Menu::Help, {"View Help"}},
       {Menu::About, {"About this software"}},
   };

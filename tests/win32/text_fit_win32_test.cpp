@@ -20,6 +20,7 @@
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
+#include "app/restore_window.h"
 #include "app/splash_window.h"
 #include "app/spyware_alert_window.h"
 #include "app/tray_menu_popup.h"
@@ -147,6 +148,8 @@ struct ProgramWindows : testing::ScratchWorld {
   app::DeleteFailedWindow deleteFailedWindow{deleteFailed, host, Main()};
   app::ReportWindow report{host, Main()};
   app::AboutBox about{host, Main(), version, [] {}};
+  app::RestoreWindow restoreWindow{
+      host, Main(), removal::RestoreContext{machine.Get(), folder, host, exclusions, version.productName}};
   app::TrayMenuPopup tray{host, Main(), version.productName, [] {}, [] {}};
   app::HomePageAlertWindow homePageAlert{host, Main(), version.productName};
   app::DownloadWindow download{host, Main(), version.productName};
@@ -189,6 +192,11 @@ const Opening kWindows[] = {
        p.deleteFailed.SetVisible(true);
        visit(p.deleteFailedWindow.Handle());
        p.deleteFailed.SetVisible(false);
+     }},
+    {"restore-from-quarantine", [](ProgramWindows& p, const Visit& visit) {
+       p.restoreWindow.Show();
+       visit(p.restoreWindow.Handle());
+       ::SendMessageA(p.restoreWindow.Handle(), WM_COMMAND, IDCANCEL, 0);
      }},
     {"report-viewer", [](ProgramWindows& p, const Visit& visit) {
        WhileModal("Kestrian Log", IDCANCEL, visit, [&] { p.ViewLog(); });
