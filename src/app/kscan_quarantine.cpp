@@ -101,7 +101,7 @@ class Quarantine {
   platform::win32::Win32Machine machine_;
   platform::VersionResource version_ = core::ProgramVersion(machine_.Get().environment);
   core::ApplicationFolder folder_ = core::ApplicationFolder::OfExecutable(machine_.Get().environment);
-  ConsoleHost host_{stderr};
+  ConsoleHost host_{stderr, false};
   std::string exclusionText_;
   core::ExclusionList exclusions_{machine_.Get().files, folder_, host_, exclusionText_};
   removal::QuarantineRestore restore_{{machine_.Get(), folder_, host_, exclusions_, version_.productName}};
