@@ -144,8 +144,12 @@ Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
       status != platform::kOk) {
     return status;
   }
-  if (Refuses(root, *key)) return platform::kAccessDenied;
   const std::string full = FullPath(root, path);
+  // As on Windows, one key below that refuses the delete keeps the tree.
+  if (refusingHives_.contains(root)) return platform::kAccessDenied;
+  for (const auto& [name, below] : keys_) {
+    if (below.readOnly && IsSameOrBelow(name, full)) return platform::kAccessDenied;
+  }
   std::erase_if(keys_, [&](const auto& entry) { return IsSameOrBelow(entry.first, full); });
   return platform::kOk;
 }
