@@ -319,7 +319,7 @@ class Program {
   ui::FrmMain form_;
   core::SchedulerPage scheduler_{form_, settings_, machine_.Get().clock, host_, version_};
   core::StartupEntry startupEntry_{machine_.Get().registry, machine_.Get().environment};
-  core::OptionsPage options_{form_, settings_, host_, startupEntry_,
+  core::OptionsPage options_{form_, settings_, host_, startupEntry_, version_.productName,
                              [this] { scheduler_.OnAutomaticScanClick(); }};
   ui::FrmDelete deleteFailed_;
   Win32Host host_;

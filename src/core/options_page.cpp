@@ -10,6 +10,13 @@ namespace kestrian::core {
 namespace {
 constexpr std::string_view kLastUpdatePrefix = "Signatures Last Updated On ";
 constexpr int kDailyRow = 7;  // cmbDays rows 0 to 6 are weekdays, 7 "Daily"
+constexpr std::string_view kStartupNotWritten =
+    "Run at Startup could not be turned on: Windows refused to write the startup entry for this "
+    "computer and for your user account. The option stays off.";
+constexpr std::string_view kStartupNotRemoved =
+    "Run at Startup could not be turned off completely: Windows refused to remove the startup "
+    "entry of this computer, so the program still starts when anyone logs on. An administrator "
+    "can turn the option off.";
 
 // The check boxes whose click only stores their value.
 constexpr const settings::Key* kPlainBoxes[] = {
@@ -33,11 +40,13 @@ void SavePair(SettingsStore& settings, const settings::Key& on, const settings::
 }  // namespace
 
 OptionsPage::OptionsPage(ui::FrmMain& form, SettingsStore& settings, ui::Host& host,
-                         StartupEntry& startup, std::function<void()> onAutomaticScanClick)
+                         StartupEntry& startup, std::string_view productName,
+                         std::function<void()> onAutomaticScanClick)
     : form_(form),
       settings_(settings),
       host_(host),
       startup_(startup),
+      productName_(productName),
       onAutomaticScanClick_(std::move(onAutomaticScanClick)) {}
 
 void OptionsPage::LoadOptionsPage() {
@@ -218,11 +227,19 @@ void OptionsPage::ApplyRunAtStartup() {
   settings_.Save(settings::kRunAtStartup, std::to_string(form_.chkRunAtStartup.Value()));
   const auto stored = ParseNumber(settings_.Get(settings::kRunAtStartupReadBack));
   if (!stored) return;
-  if (*stored == 1) {
-    startup_.Write();
-  } else {
-    startup_.Remove();
+  if (*stored != 1) {
+    if (!startup_.Remove()) Tell(kStartupNotRemoved);
+    return;
   }
+  if (startup_.Write()) return;
+  // Nothing will start the program at logon, so the box must not say it will.
+  Tell(kStartupNotWritten);
+  settings_.Save(settings::kRunAtStartup, "0");
+  form_.chkRunAtStartup.SetValue(0);
+}
+
+void OptionsPage::Tell(std::string_view text) {
+  host_.ShowMessage(text, productName_, ui::MessageButtons::Ok, ui::MessageIcon::Information);
 }
 
 }  // namespace kestrian::core

@@ -4,6 +4,8 @@
 // Scheduled Scans", the day list, the pickers, "Apply", "Reset") belong to the scheduler.
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/settings_store.h"
 #include "core/startup_entry.h"
@@ -16,8 +18,9 @@ class OptionsPage {
  public:
   // onAutomaticScanClick: the scheduler's click handler of "Enable Scheduled Scans", run
   // when the load changes that box.
+  // productName: the title of the page's messages.
   OptionsPage(ui::FrmMain& form, SettingsStore& settings, ui::Host& host, StartupEntry& startup,
-              std::function<void()> onAutomaticScanClick);
+              std::string_view productName, std::function<void()> onAutomaticScanClick);
 
   // Every control from the store, in the page's order; once per start of the main window. A
   // control whose state the load changes runs its click handler, as if the user had clicked
@@ -44,7 +47,8 @@ class OptionsPage {
   // A drive's check mark changed: every drive's state under its letter.
   void OnDriveCheck();
   // chkRunAtStartup: stores the box, then adds or removes the Run value as the stored value
-  // says. Failures are ignored; the box keeps its state.
+  // says. When no Run key takes the value the user is told, and the box and the stored
+  // option go off; an entry that cannot be removed is told too.
   void ApplyRunAtStartup();
 
  private:
@@ -62,11 +66,13 @@ class OptionsPage {
   void LoadDriveChecks();
   void EnableHomePageShield(bool enable);
   void EnableSchedule(bool enable);
+  void Tell(std::string_view text);
 
   ui::FrmMain& form_;
   SettingsStore& settings_;
   ui::Host& host_;
   StartupEntry& startup_;
+  std::string productName_;
   std::function<void()> onAutomaticScanClick_;
 };
 

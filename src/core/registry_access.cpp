@@ -40,15 +40,14 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, std::stri
   return RegistryValueText(value, data) == platform::kOk;
 }
 
-void SetValue(platform::Registry& registry, platform::RootKey root, std::string_view path,
-              std::string_view name, std::string_view data) {
+platform::Status SetValue(platform::Registry& registry, platform::RootKey root,
+                          std::string_view path, std::string_view name, std::string_view data) {
   const auto number = ParseNumber(data);
   if (number && *number >= 0 && *number <= 0xFFFFFFFFll) {
-    registry.SetValue(root, path, name,
-                      platform::RegistryValue::Dword(static_cast<std::uint32_t>(*number)));
-    return;
+    return registry.SetValue(root, path, name,
+                             platform::RegistryValue::Dword(static_cast<std::uint32_t>(*number)));
   }
-  registry.SetValue(root, path, name, platform::RegistryValue::String(Trim(data)));
+  return registry.SetValue(root, path, name, platform::RegistryValue::String(Trim(data)));
 }
 
 bool ReadRegistryString(platform::Registry& registry, platform::RootKey root, std::string_view path,

@@ -26,8 +26,8 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, std::stri
                  std::string_view name, std::string& data);
 
 // Creates or opens the key; numeric data is written as a double word, anything else as a
-// string with surrounding spaces removed.
-void SetValue(platform::Registry& registry, platform::RootKey root, std::string_view path,
+// string with surrounding spaces removed. The status of the write.
+platform::Status SetValue(platform::Registry& registry, platform::RootKey root, std::string_view path,
               std::string_view name, std::string_view data);
 
 // The bytes the string reader takes: a longer value cannot be read.

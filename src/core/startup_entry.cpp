@@ -4,6 +4,12 @@
 
 namespace kestrian::core {
 
+namespace {
+// The machine's first: there the entry starts the program for every user.
+constexpr platform::RootKey kRunKeyRoots[] = {platform::roots::kLocalMachine,
+                                              platform::roots::kCurrentUser};
+}  // namespace
+
 std::string ExecutableTitle(std::string_view executablePath) {
   const auto slash = executablePath.find_last_of('\\');
   std::string_view name =
@@ -24,12 +30,25 @@ StartupEntry::StartupEntry(platform::Registry& registry, platform::Environment& 
   command_ += '"';
 }
 
-void StartupEntry::Write() {
-  SetValue(registry_, platform::roots::kLocalMachine, kRunKey, name_, command_);
+bool StartupEntry::Write() {
+  for (const platform::RootKey root : kRunKeyRoots) {
+    if (SetValue(registry_, root, kRunKey, name_, command_) == platform::kOk) return true;
+  }
+  return false;
 }
 
-void StartupEntry::Remove() {
-  registry_.DeleteValue(platform::roots::kLocalMachine, kRunKey, name_);
+bool StartupEntry::Remove() {
+  bool removed = true;
+  for (const platform::RootKey root : kRunKeyRoots) {
+    if (registry_.DeleteValue(root, kRunKey, name_) == platform::kOk) continue;
+    // A refused delete matters only where the value is there to start the program.
+    platform::RegistryValue value;
+    if (registry_.QueryValue(root, kRunKey, platform::key_access::kQueryValue, name_, value) ==
+        platform::kOk) {
+      removed = false;
+    }
+  }
+  return removed;
 }
 
 }  // namespace kestrian::core

@@ -234,7 +234,6 @@ void Removal::MarkFailed(const std::string& shownText, ui::ListView& list, std::
 
 void Removal::RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows) {
   auto& traces = context_.form.lvwRegistryToBeDeleted;
-  auto& registry = context_.machine.registry;
   const std::size_t count = traces.Count();
   for (std::size_t row = 0; row < count && row < traces.Count(); ++row) {
     const ui::ListItem& trace = traces.Item(row);
@@ -250,31 +249,43 @@ void Removal::RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, st
       // The results list names a trace by its threat, or by its key when it has none.
       const std::string resultText =
           core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
-      // The item as the results list shows it: the value name runs on after the key.
-      const std::string location = std::string(scan::RootKeyName(hive)) + "\\" + subKey + valueName;
       backup.Recorder().SetItem(resultText, RecordKind::Registry);
-      if (!valueName.empty()) {
-        // A value that is there is deleted only once it is backed up.
-        if (backup.BackUpValue(hive, subKey, valueName, location) != BackupOutcome::Failed) {
-          DeleteRegistryValue(registry, log, hive, subKey, valueName);
-        } else if (SecondPass()) {
-          MarkFailed(location, traces, row, resultText);
-        }
-      } else if (IsProtectedKey(hive, subKey)) {
-        // A key Windows needs is never deleted, whatever a definition says.
-        if (SecondPass()) {
-          MarkFailed(std::string(scan::RootKeyName(hive)) + "\\" + subKey, traces, row, resultText);
-        }
-      } else if (backup.BackUpKey(hive, subKey, location) != BackupOutcome::Failed) {
-        // Backed up once, default value and all, before the first of the two deletes.
-        DeleteRegistryValue(registry, log, hive, subKey, "");
-        DeleteRegistryKey(registry, log, hive, subKey);
-      } else if (SecondPass()) {
-        MarkFailed(location, traces, row, resultText);
+      if (const auto kept = RemoveRegistryTrace(log, backup, hive, subKey, valueName);
+          kept && SecondPass()) {
+        MarkFailed(*kept, traces, row, resultText);
       }
     }
     context_.host.DoEvents();
   }
+}
+
+std::optional<std::string> Removal::RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup,
+                                                        platform::RootKey hive,
+                                                        const std::string& subKey,
+                                                        const std::string& valueName) {
+  auto& registry = context_.machine.registry;
+  // The item as the results list shows it: the value name runs on after the key.
+  const std::string location = std::string(scan::RootKeyName(hive)) + "\\" + subKey + valueName;
+  // A key Windows needs is never deleted, whatever a definition says.
+  if (valueName.empty() && IsProtectedKey(hive, subKey)) return location;
+  // Where this account may not change the key (HKEY_LOCAL_MACHINE for a standard user),
+  // nothing is backed up, deleted or logged: the item stays, and says why.
+  if (const auto refusal = ChangeRefusal(registry, hive, subKey); refusal != platform::kOk) {
+    return location + " (" + RefusalReason(refusal) + ")";
+  }
+  platform::Status status = platform::kOk;
+  if (!valueName.empty()) {
+    // A value that is there is deleted only once it is backed up.
+    if (backup.BackUpValue(hive, subKey, valueName, location) == BackupOutcome::Failed) return location;
+    status = DeleteRegistryValue(registry, log, hive, subKey, valueName);
+  } else {
+    // Backed up once, default value and all, before the first of the two deletes.
+    if (backup.BackUpKey(hive, subKey, location) == BackupOutcome::Failed) return location;
+    DeleteRegistryValue(registry, log, hive, subKey, "");
+    status = DeleteRegistryKey(registry, log, hive, subKey);
+  }
+  if (Gone(status)) return std::nullopt;
+  return location + " (" + RefusalReason(status) + ")";
 }
 
 void Removal::RemoveCookies(Quarantine& quarantine) {

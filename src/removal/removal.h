@@ -3,6 +3,7 @@
 // files, registry items and cookies, every file backed up first; the files still there
 // after the second pass are listed in "Delete Failed".
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "removal/quarantine.h"
@@ -28,6 +29,11 @@ class Removal {
   void RemoveFiles(Quarantine& quarantine);
   void RemoveFile(Quarantine& quarantine, const std::string& path);
   void RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows);
+  // Backs up and deletes one registry trace; what stays is returned as "Delete Failed" shows
+  // it, with the registry's refusal where there was one.
+  std::optional<std::string> RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup,
+                                                 platform::RootKey hive, const std::string& subKey,
+                                                 const std::string& valueName);
   // A file still held open whose backup exists: deleted at the next logon instead.
   bool ScheduleDeletion(Quarantine& quarantine, const std::string& path);
   void RemoveCookies(Quarantine& quarantine);

@@ -93,7 +93,7 @@ Status FakeRegistry::Open(platform::RootKey root, std::string_view path, std::ui
   if (path.empty()) CreateKey(root, path);
   key = Find(root, path);
   if (key == nullptr) return platform::kFileNotFound;
-  if (key->readOnly && (access & kWriteRights) != 0) return platform::kAccessDenied;
+  if (Refuses(root, *key) && (access & kWriteRights) != 0) return platform::kAccessDenied;
   return platform::kOk;
 }
 
@@ -144,8 +144,12 @@ Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
       status != platform::kOk) {
     return status;
   }
-  if (key->readOnly) return platform::kAccessDenied;
   const std::string full = FullPath(root, path);
+  // As on Windows, one key below that refuses the delete keeps the tree.
+  if (refusingHives_.contains(root)) return platform::kAccessDenied;
+  for (const auto& [name, below] : keys_) {
+    if (below.readOnly && IsSameOrBelow(name, full)) return platform::kAccessDenied;
+  }
   std::erase_if(keys_, [&](const auto& entry) { return IsSameOrBelow(entry.first, full); });
   return platform::kOk;
 }
@@ -159,7 +163,9 @@ Status FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
     if (Find(root, part) != nullptr) continue;
     const auto slash = part.rfind('\\');
     const Key* parent = Find(root, slash == std::string_view::npos ? std::string_view() : part.substr(0, slash));
-    if (parent != nullptr && parent->readOnly) return platform::kAccessDenied;
+    if (refusingHives_.contains(root) || (parent != nullptr && parent->readOnly)) {
+      return platform::kAccessDenied;
+    }
     keys_.try_emplace(FullPath(root, part));
   }
   return platform::kOk;
@@ -195,6 +201,12 @@ platform::Result<std::vector<platform::NamedValue>> FakeRegistry::Values(platfor
 void FakeRegistry::MakeReadOnly(platform::RootKey root, std::string_view path) {
   CreateKey(root, path);
   Find(root, path)->readOnly = true;
+}
+
+void FakeRegistry::RefuseWrites(platform::RootKey root) { refusingHives_.insert(root); }
+
+bool FakeRegistry::Refuses(platform::RootKey root, const Key& key) const {
+  return key.readOnly || refusingHives_.contains(root);
 }
 
 bool FakeRegistry::HasKey(platform::RootKey root, std::string_view path) const {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,9 @@ class FakeRegistry final : public platform::Registry {
 
   // Arrangement: a key whose opens with any right beyond reading are refused.
   void MakeReadOnly(platform::RootKey root, std::string_view path);
+  // Arrangement: a hive where every write is refused, as HKEY_LOCAL_MACHINE is for a
+  // standard user.
+  void RefuseWrites(platform::RootKey root);
   bool HasKey(platform::RootKey root, std::string_view path) const;
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
                                          std::string_view name) const;
@@ -53,8 +57,10 @@ class FakeRegistry final : public platform::Registry {
   const Key* Find(platform::RootKey root, std::string_view path) const;
   platform::Status Open(platform::RootKey root, std::string_view path, std::uint32_t access,
                         Key*& key);
+  bool Refuses(platform::RootKey root, const Key& key) const;
 
   std::map<std::string, Key, NoCaseLess> keys_;
+  std::set<platform::RootKey> refusingHives_;
 };
 
 class FakeFileSystem final : public platform::FileSystem {

@@ -30,7 +30,7 @@ class OptionsPageTest : public ::testing::Test {
   StartupEntry startup{machine.registry, machine.environment};
   ui::FrmMain form;
   int automaticScanClicks = 0;
-  OptionsPage page{form, settings, host, startup, [this] { ++automaticScanClicks; }};
+  OptionsPage page{form, settings, host, startup, "Kestrian", [this] { ++automaticScanClicks; }};
 };
 
 TEST_F(OptionsPageTest, AFreshProfileOpensWithTheDefaults) {
@@ -94,7 +94,7 @@ TEST_F(OptionsPageTest, ACompleteScanChosenLastTimeOpensAsQuickScanAgain) {
   EXPECT_TRUE(form.lvwHardDrives.Visible());
 
   ui::FrmMain restarted;
-  OptionsPage again{restarted, settings, host, startup, {}};
+  OptionsPage again{restarted, settings, host, startup, "Kestrian", {}};
   again.LoadOptionsPage();
   EXPECT_TRUE(restarted.optScanOnlyKnownSoftwares.Value());
   EXPECT_EQ(Stored(kOptions, "optScanAllSelectedHardDrive"), "False");
@@ -321,15 +321,52 @@ TEST_F(OptionsPageTest, RunAtStartupAddsAndRemovesTheRunValue) {
   EXPECT_TRUE(host.Messages().empty());
 }
 
-TEST_F(OptionsPageTest, RunAtStartupIgnoresARunKeyItCannotWrite) {
-  machine.registry.CreateKey(kMachine, kRunKey);
-  machine.registry.MakeReadOnly(kMachine, kRunKey);
-  form.chkRunAtStartup.SetValue(1);
-  page.ApplyRunAtStartup();
-  EXPECT_EQ(form.chkRunAtStartup.Value(), 1);
-  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "1");
-  EXPECT_FALSE(RunValue());
-  EXPECT_TRUE(host.Messages().empty());
+// A standard user may not write the machine's Run key: the entry goes under the user's, off
+// takes it out of both, and where it cannot be written (or removed) the user is told; the box
+// never shows an entry that is not there.
+TEST(RunAtStartupRights, TheEntryGoesWhereItMayBeWrittenAndTheBoxTellsTheTruth) {
+  constexpr platform::RootKey kUser = platform::roots::kCurrentUser;
+  const struct {
+    int click;
+    bool inMachine, inUser;            // before
+    bool machineRefuses, userRefuses;  // every write to the hive / to the user's Run key
+    bool inMachineAfter, inUserAfter;
+    int boxAfter;
+    const char* message;  // how it starts; "" for none
+  } cases[] = {
+      {1, false, false, true, false, false, true, 1, ""},
+      {0, true, true, false, false, false, false, 0, ""},
+      {0, false, true, true, false, false, false, 0, ""},
+      {1, false, false, true, true, false, false, 0, "Run at Startup could not be turned on:"},
+      {0, true, true, true, false, true, false, 0, "Run at Startup could not be turned off"},
+  };
+  for (const auto& c : cases) {
+    testing::FakeMachine machine;
+    testing::ScriptedHost host;
+    SettingsStore settings{machine.registry, "Kestrian"};
+    StartupEntry startup{machine.registry, machine.environment};
+    ui::FrmMain form;
+    OptionsPage page{form, settings, host, startup, "Kestrian", {}};
+    const auto entry = platform::RegistryValue::String(kQuotedCommand);
+    if (c.inMachine) machine.registry.SetValue(kMachine, kRunKey, "Kestrian", entry);
+    if (c.inUser) machine.registry.SetValue(kUser, kRunKey, "Kestrian", entry);
+    if (c.machineRefuses) machine.registry.RefuseWrites(kMachine);
+    if (c.userRefuses) machine.registry.MakeReadOnly(kUser, kRunKey);
+    form.chkRunAtStartup.SetValue(c.click);
+    page.ApplyRunAtStartup();
+    const std::string row = "click " + std::to_string(c.click) + ", refused " +
+                            std::to_string(c.machineRefuses) + std::to_string(c.userRefuses);
+    EXPECT_EQ(machine.registry.StringValue(kMachine, kRunKey, "Kestrian").has_value(), c.inMachineAfter) << row;
+    EXPECT_EQ(machine.registry.StringValue(kUser, kRunKey, "Kestrian"),
+              c.inUserAfter ? std::optional<std::string>(kQuotedCommand) : std::nullopt) << row;
+    EXPECT_EQ(form.chkRunAtStartup.Value(), c.boxAfter) << row;
+    EXPECT_EQ(settings.Get(kOptions, "chkRunAtStartup", ""), std::to_string(c.boxAfter)) << row;
+    ASSERT_EQ(host.Messages().size(), *c.message ? 1u : 0u) << row;
+    if (!*c.message) continue;
+    EXPECT_TRUE(host.Messages()[0].text.starts_with(c.message)) << host.Messages()[0].text;
+    EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+    EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
+  }
 }
 
 TEST_F(OptionsPageTest, RunAtStartupFollowsTheStoredValueReadBackWithDefaultOne) {

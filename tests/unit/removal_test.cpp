@@ -1,6 +1,9 @@
 #include "removal/removal.h"
 
 #include "removal/check_mirroring.h"
+#include "removal/pending_deletes.h"
+#include "removal/registry_removal.h"
+#include "scan/registry_definition.h"
 #include "scan_fixture.h"
 
 namespace kestrian::removal {
@@ -34,12 +37,13 @@ class RemovalTest : public scan::ScanFixture {
     form.lvwFilesToBeDeleted.SetSubItem(row, 1, name);
     AddResult(name, path, 3);
   }
-  void AddKey(const std::string& key, const std::string& value, const std::string& name) {
-    const auto row = form.lvwRegistryToBeDeleted.Add("-2147483647");
+  void AddKey(const std::string& key, const std::string& value, const std::string& name,
+              platform::RootKey root = kCurrentUser) {
+    const auto row = form.lvwRegistryToBeDeleted.Add(scan::RootKeyAsSignedDecimal(root));
     form.lvwRegistryToBeDeleted.SetSubItem(row, 1, key);
     form.lvwRegistryToBeDeleted.SetSubItem(row, 2, value);
     form.lvwRegistryToBeDeleted.SetSubItem(row, 3, name);
-    AddResult(name, "HKEY_CURRENT_USER\\" + key + value, 2);
+    AddResult(name, std::string(scan::RootKeyName(root)) + "\\" + key + value, 2);
   }
   void AddCookie(const std::string& path) {
     machine.files.PutFile(path, "id\nv\nsite.example/\n");
@@ -218,6 +222,58 @@ TEST_F(RemovalTest, KeysWindowsNeedsAndTheProgramsOwnFilesAreRefused) {
             (std::vector<std::string>{"Protected", "Own File", "Relative"}));
   for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) EXPECT_FALSE(item.checked);
 }
+
+// A standard user may not change HKEY_LOCAL_MACHINE: its items are neither backed up nor
+// logged as removed, but kept and listed with why; a file held open is left to the logon
+// only where a RunOnce entry could be written, the user's when the machine's is refused.
+class RemovalRightsTest : public RemovalTest, public ::testing::WithParamInterface<bool> {};
+
+// The parameter: whether the user's RunOnce key refuses the entry too.
+TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
+  using platform::roots::kLocalMachine;
+  const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  const bool userRunOnceRefused = GetParam();
+  machine.files.PutFile("C:\\Kestrian\\kscan.exe", "MZ");
+  machine.registry.SetValue(kLocalMachine, "Software\\Acme", "Spy", platform::RegistryValue::String("x"));
+  machine.registry.SetValue(kLocalMachine, "Software\\Gone", "", platform::RegistryValue::String("d"));
+  machine.registry.RefuseWrites(kLocalMachine);
+  if (userRunOnceRefused) machine.registry.MakeReadOnly(kCurrentUser, runOnce);
+  AddKey("Software\\Acme", "Spy", "Machine Value", kLocalMachine);
+  AddKey("Software\\Gone", "", "Machine Key", kLocalMachine);
+  // A key of the user's own whose sub-key refuses: opened for changes, yet its delete fails.
+  machine.registry.SetValue(kCurrentUser, "Software\\Guarded\\Deep", "", platform::RegistryValue::String("d"));
+  machine.registry.MakeReadOnly(kCurrentUser, "Software\\Guarded\\Deep");
+  AddKey("Software\\Guarded", "", "Guarded Key");
+  AddFile("C:\\A\\held.dat", "Held");
+  machine.files.HoldSharingReads("C:\\A\\held.dat");
+  CheckAll();
+  removal.DeleteCommand();
+  EXPECT_EQ(Texts(deleteFailed.lstProblem),
+            (std::vector<std::string>{
+                userRunOnceRefused ? "C:\\A\\held.dat" : "C:\\A\\held.dat (will be removed at the next restart)",
+                "HKEY_LOCAL_MACHINE\\Software\\AcmeSpy (access denied)",
+                "HKEY_LOCAL_MACHINE\\Software\\Gone (access denied)",
+                "HKEY_CURRENT_USER\\Software\\Guarded (access denied)"}));
+  EXPECT_EQ(machine.registry.StringValue(kCurrentUser, runOnce, kFinishRemovalValue).has_value(),
+            !userRunOnceRefused);
+  EXPECT_TRUE(machine.registry.StringValue(kLocalMachine, "Software\\Acme", "Spy").has_value());
+  EXPECT_TRUE(machine.registry.HasKey(kLocalMachine, "Software\\Gone"));
+  EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Guarded\\Deep"));
+  // Only what went is logged: the file's backup and the guarded key's (absent) default value;
+  // a value delete the registry refuses never is.
+  bool logging = true;
+  QuarantineLog log(machine.Get(), folder, logging);
+  EXPECT_EQ(DeleteRegistryValue(machine.registry, log, kLocalMachine, "Software\\Acme", "Spy"),
+            platform::kAccessDenied);
+  EXPECT_EQ(Log(), FileEntry("held.dat", "C:\\A\\held.dat") + KeyEntry("HKEY_CURRENT_USER\\Software\\Guarded", ""));
+  // The machine's items are not even backed up.
+  for (const auto& backup : machine.files.Find("C:\\Kestrian\\quarantine\\*.reg")) {
+    EXPECT_TRUE(backup.name.starts_with("Guarded")) << backup.name;
+  }
+  EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
+            (std::vector<std::string>{"Machine Value", "Machine Key", "Guarded Key", "Held"}));
+}
+INSTANTIATE_TEST_SUITE_P(UserRunOnce, RemovalRightsTest, ::testing::Bool());
 
 TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   AddFile("C:\\A\\x.dat", "X");

@@ -136,7 +136,7 @@ struct ProgramWindows : testing::ScratchWorld {
   }
 
   core::StartupEntry startup{machine.Get().registry, machine.Get().environment};
-  core::OptionsPage options{form, settings, host, startup, [] {}};
+  core::OptionsPage options{form, settings, host, startup, version.productName, [] {}};
   NoPhases phases;
   scan::ScanSession session{
       context,
