@@ -2,6 +2,7 @@
 // presses buttons by caption, waits for a text to show. Other top-level windows (message
 // boxes, dialogs) are found by their title. Used by the end-to-end runs.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "core/application_title.h"
+#include "platform/win32/unique_handle.h"
 
 namespace {
 
@@ -90,6 +92,79 @@ BOOL CALLBACK PrintButton(HWND child, LPARAM) {
   return TRUE;
 }
 
+// A buffer inside the process that owns `window`: list views take their item structures
+// and return their texts by pointer, and a pointer only means something in its own process.
+class RemoteBuffer {
+ public:
+  static constexpr SIZE_T kTextSize = 1024;
+
+  explicit RemoteBuffer(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    process_ = kestrian::platform::win32::UniqueHandle(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (process_) {
+      base_ = static_cast<char*>(::VirtualAllocEx(process_.get(), nullptr, kTextSize + 256,
+                                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+  }
+  ~RemoteBuffer() {
+    if (base_ != nullptr) ::VirtualFreeEx(process_.get(), base_, 0, MEM_RELEASE);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  char* Text() const { return base_ + 256; }  // the structure goes first, the text after it
+
+  // Sends `message` with a copy of `structure` in the buffer, and reads back the text (empty
+  // unless the message wrote one).
+  template <class Structure>
+  bool Ask(HWND window, UINT message, WPARAM wParam, const Structure& structure, std::string& text) {
+    static_assert(sizeof(Structure) <= 256);
+    char read[kTextSize] = {};
+    if (!::WriteProcessMemory(process_.get(), base_, &structure, sizeof structure, nullptr) ||
+        !::WriteProcessMemory(process_.get(), Text(), read, 1, nullptr)) {
+      return false;
+    }
+    ::SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(base_));
+    if (!::ReadProcessMemory(process_.get(), Text(), read, sizeof read - 1, nullptr)) return false;
+    text = read;
+    return true;
+  }
+
+ private:
+  kestrian::platform::win32::UniqueHandle process_;
+  char* base_ = nullptr;
+};
+
+// Prints the rows of the list view on the main window's page, one a line, the cells
+// separated by tabs.
+int PrintRows() {
+  const HWND list = FindChild("", WC_LISTVIEWA);
+  if (list == nullptr) {
+    std::fputs("kdrive: no list shows\n", stderr);
+    return 1;
+  }
+  RemoteBuffer buffer(list);
+  const auto header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+  const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+  const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    std::string line;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMA item{};
+      item.iSubItem = column;
+      item.pszText = buffer.Text();
+      item.cchTextMax = RemoteBuffer::kTextSize;
+      std::string cell;
+      if (!buffer.Ask(list, LVM_GETITEMTEXTA, row, item, cell)) return 1;
+      line += (column > 0 ? "\t" : "") + cell;
+    }
+    std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}
+
 // Some copy of the program runs in this session, visible or not, ending or not.
 bool ProgramRuns() {
   const HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutex);
@@ -103,7 +178,8 @@ int Usage() {
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
       "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n"
-      "              | wait-ended SECONDS | end-session\n",
+      "              | wait-ended SECONDS | end-session\n"
+      "              | value-of CAPTION | rows | painted\n",
       stderr);
   return 2;
 }
@@ -141,6 +217,31 @@ int main(int argc, char** argv) {
     if (WaitFor(std::atof(argv[2]), [] { return !ProgramRuns(); })) return 0;
     std::fprintf(stderr, "kdrive: the program still runs\n");
     return 1;
+  }
+  // The text beside a caption label: the control made right after it (a counter's value).
+  if (command == "value-of" && argc == 3) {
+    const HWND caption = FindChild(argv[2], "Static");
+    const HWND value = caption != nullptr ? ::GetWindow(caption, GW_HWNDNEXT) : nullptr;
+    if (value == nullptr) {
+      std::fprintf(stderr, "kdrive: no label \"%s\" shows\n", argv[2]);
+      return 1;
+    }
+    char text[512] = {};
+    ::GetWindowTextA(value, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (command == "rows" && argc == 2) return PrintRows();
+  // Has the main window and its controls painted now, and returns once the program has taken
+  // the message after it, so a screenshot taken next shows what the window holds.
+  if (command == "painted" && argc == 2) {
+    const HWND main = ::FindWindowA(kMainClass, nullptr);
+    DWORD_PTR result = 0;
+    return main != nullptr &&
+                   ::RedrawWindow(main, nullptr, nullptr,
+                                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW) &&
+                   ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0
+               ? 0 : 1;
   }
   if (command == "wait-title" && argc == 4) {
     if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 0;

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Starts the program from a copy of the demo application folder, shows the scan page, runs a
-# scan through the Start button, and keeps a screenshot of the scan page when it has ended.
-# Checks that the session ended complete and stored its date, and that the end of the Windows
-# session ends the program in order. A screenshot of the status page at start-up is kept as
-# well. The program's settings are put back afterwards.
+# The demo's run: plants traces of some of the sample threats on the Wine machine, starts the
+# program from a copy of the demo application folder, runs a scan from the scan page and
+# writes down what the program shows when it has ended: the scan page's counters
+# (scan-counters.txt) and the rows of the results list (results.txt), both read off its
+# windows, beside screenshots of the status page at start-up, the scan page and the results
+# page. Checks that the rows are the ones of the scan log the program wrote, that the session
+# stored its date and that the end of the Windows session ends the program in order. The plants
+# and the program's settings are put back afterwards, pass or fail; planted.txt lists the plants.
 # usage: scan_page_run.sh KESTRIAN_EXE KDRIVE_EXE DEMO_DEFINITIONS_DIR OUT_DIR
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
@@ -19,10 +22,38 @@ cp "$definitions"/*.dat "$out/app/"
 run_name="scan page run"
 source "$here/windowed_run.sh"
 
+# The demo machine: a registry key, a Run value, and files in the Windows and system folders.
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+planted_files=('C:\windows\coolsrch.exe' 'C:\windows\keywatch.exe' 'C:\windows\system32\srchpilot.dll')
+unix_path() { "$wine_run" winepath -u "$1" >"$out/path.txt" 2>>"$out/wine.log" && head -n 1 "$out/path.txt"; }
+plant() {
+  local file
+  printf 'registry key\tHKCU\\Software\\AcmeBar, with the value Version = 2.1\n' >"$out/planted.txt"
+  printf 'registry value\tCoolSearch = C:\\windows\\coolsrch.exe, in %s\n' "$run_key" >>"$out/planted.txt"
+  wine_quiet reg add 'HKCU\Software\AcmeBar' /v Version /d 2.1 /f &&
+    wine_quiet reg add "$run_key" /v CoolSearch /d 'C:\windows\coolsrch.exe' /f || return 1
+  for file in "${planted_files[@]}"; do
+    printf 'planted by the demo\r\n' >"$(unix_path "$file")" || return 1
+    printf 'file\t%s\n' "$file" >>"$out/planted.txt"
+  done
+}
+# Removes the plants; false when one is still there.
+unplant() {
+  local file left=0
+  wine_quiet reg delete 'HKCU\Software\AcmeBar' /f || true
+  wine_quiet reg delete "$run_key" /v CoolSearch /f || true
+  ! wine_quiet reg query 'HKCU\Software\AcmeBar' && ! wine_quiet reg query "$run_key" /v CoolSearch || left=1
+  for file in "${planted_files[@]}"; do
+    file=$(unix_path "$file") && rm -f "$file" && [ ! -e "$file" ] || left=1
+  done
+  return $left
+}
+
 program=
 cleanup() {
   local status=$?
   end_program $program || { echo "scan page run: the program could not be ended"; status=1; }
+  unplant || { echo "scan page run: the plants could not all be removed"; status=1; }
   restore_program_settings || { echo "scan page run: the settings could not be put back"; status=1; }
   exit $status
 }
@@ -31,19 +62,38 @@ trap cleanup EXIT
 expect_no_program
 save_program_settings || fail "cannot save the settings"
 wine_quiet reg delete "$program_key\\Settings" /v lblLastScan /f || true
+set_setting chkMakeLog 1
+plant || fail "cannot plant the demo machine"
 
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
 
 drive wait-window 60 || fail "the main window did not open"
 drive wait-text "Last scan:" 30 || fail "the status page did not show"
-sleep 0.5
+drive painted || fail "the status page was not painted"
 import -window root "$out/status-page.png" || fail "no screenshot"
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
 drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
-sleep 0.5
+drive painted || fail "the scan page was not painted"
 import -window root "$out/scan-page.png" || fail "no screenshot"
+# What the program shows: the counters beside their captions, then the rows of the results page.
+read_window() { "$wine_run" "$kdrive" "$@" >"$out/read.txt" 2>>"$out/kdrive.log" && tr -d '\r' <"$out/read.txt"; }
+for caption in "Cookies/Processes Inspected" "Registry Entries Inspected" "Files/Folders Inspected" \
+               "Spyware/Adware Found" "Traces Found"; do
+  value=$(read_window value-of "$caption") || fail "no counter \"$caption\""
+  printf '%s\t%s\n' "$caption" "$value"
+done >"$out/scan-counters.txt"
+drive click "&Results/Removal" || fail "no Results/Removal button"
+drive wait-text "Select &All" 30 || fail "the results page did not show"
+read_window rows >"$out/results.txt" || fail "the results list could not be read"
+drive painted || fail "the results page was not painted"
+import -window root "$out/results-page.png" || fail "no screenshot"
+# The same rows as the scan log's, and the demo machine's threats among them.
+tr -d '\r' <"$out/app/Scan_Log.txt" | awk '/^\[Threats Detected\]$/ { rows = 1; next }
+  rows && /^Total = / { exit } rows && NF' >"$out/log-rows.txt" || fail "no scan log"
+[ -s "$out/results.txt" ] && tr '\t' '\n' <"$out/results.txt" | cmp -s - "$out/log-rows.txt" ||
+  fail "the results list and the scan log differ, or are empty (see $out/results.txt)"
 # The end of the Windows session ends it in order, as a close does.
 drive end-session || fail "the program did not take the end of the session"
 wait_process_end "$program" 30 || fail "the program did not end"
@@ -55,4 +105,4 @@ program=
 "$wine_run" reg query "$program_key\\Settings" /v lblLastScan >"$out/last-scan.txt" 2>>"$out/wine.log" ||
   fail "no lblLastScan stored"
 grep -q REG_SZ "$out/last-scan.txt" || fail "lblLastScan is not a string"
-echo "scan page run: complete; screenshot $out/scan-page.png"
+echo "scan page run: complete; screenshots and what the program showed are in $out"
