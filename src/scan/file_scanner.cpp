@@ -36,6 +36,8 @@ void FileScanner::ScanFileDefinitions() {
   const auto content = files.ReadAll(path);
   if (!content.ok()) return;
   auto& session = context_.state.session;
+  // Held for this phase only.
+  FolderListings listings(files);
   core::LineReader reader(content.value());
   std::string_view line;
   while (!session.stopRequested && reader.Next(line)) {
@@ -45,9 +47,16 @@ void FileScanner::ScanFileDefinitions() {
     ReportProgress(definition ? std::string_view(definition->fileName) : std::string_view(decoded));
     if (session.stopRequested) break;
     // A line without "=" names no threat and is passed over.
-    if (definition) Inspect(*definition, folders);
+    if (definition) Inspect(*definition, folders, listings);
     context_.host.DoEvents();
   }
+}
+
+bool FileScanner::NormalFileAt(const std::string& path, FolderListings& listings) {
+  if (searches_ == FileSearches::EveryDefinition) {
+    return core::FindNormalFile(context_.machine.files, path).has_value();
+  }
+  return listings.NormalFileAt(path);
 }
 
 void FileScanner::ReportProgress(std::string_view fileName) {
@@ -61,7 +70,8 @@ void FileScanner::ReportProgress(std::string_view fileName) {
           .value_or(-1));
 }
 
-void FileScanner::Inspect(const FileDefinition& definition, const KnownFolders& folders) {
+void FileScanner::Inspect(const FileDefinition& definition, const KnownFolders& folders,
+                          FolderListings& listings) {
   const std::string path = DefinitionPath(definition, folders);
   const std::string& exclusions = context_.state.exclusionText;
   // Excluded definitions are neither looked for nor listed anywhere. The Exclude command
@@ -73,7 +83,7 @@ void FileScanner::Inspect(const FileDefinition& definition, const KnownFolders& 
   }
   auto& form = context_.form;
   auto& files = context_.machine.files;
-  if (!core::FindNormalFile(files, path)) {
+  if (!NormalFileAt(path, listings)) {
     const std::size_t row = form.lvwFileNotFounds.Add(definition.fileName);
     form.lvwFileNotFounds.SetSubItem(row, 1, definition.threatName);
     return;
