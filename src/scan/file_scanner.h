@@ -29,7 +29,7 @@ class FileScanner final : public FileScan {
   KnownFolders FoldersOfThisMachine();
 
  private:
-  void Inspect(const FileDefinition& definition, const KnownFolders& folders,
+  void Inspect(const FileDefinitionFields& definition, const std::string& path,
                FolderListings& listings);
   bool NormalFileAt(const std::string& path, FolderListings& listings);
   void ReportProgress(std::string_view fileName);

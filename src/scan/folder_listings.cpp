@@ -17,22 +17,46 @@ bool IsPlainByte(char c) { return c >= 0x20 && c <= 0x7E; }
 
 bool IsPlain(std::string_view name) { return std::all_of(name.begin(), name.end(), IsPlainByte); }
 
+// Printable ASCII that is no wildcard, separator, stream mark or other reserved character.
+bool IsPlainNameByte(char c) {
+  switch (c) {
+    case '"': case '*': case '/': case ':': case '<': case '>': case '?': case '\\': case '|':
+      return false;
+    default:
+      return IsPlainByte(c);
+  }
+}
+
 // The names Windows takes for devices, with or without an extension.
 bool IsDeviceName(std::string_view name) {
-  std::string stem = core::ToUpper(name.substr(0, name.find('.')));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  std::string_view stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  if (stem.size() == 4) {
+    return core::StartsWithIgnoringCase(stem, "COM") || core::StartsWithIgnoringCase(stem, "LPT");
+  }
   static constexpr std::array<std::string_view, 7> kDevices = {"CON",    "PRN",     "AUX", "NUL",
                                                               "CONIN$", "CONOUT$", "CLOCK$"};
-  if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) return true;
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT"));
+  return std::any_of(kDevices.begin(), kDevices.end(),
+                     [&](std::string_view device) { return core::EqualsIgnoringCase(stem, device); });
 }
 
 bool IsListableName(std::string_view name) {
   if (name.empty() || name.front() == ' ' || name.back() == ' ' || name.back() == '.') {
     return false;
   }
-  if (!IsPlain(name) || name.find_first_of("\"*/:<>?\\|") != std::string_view::npos) return false;
-  return !IsDeviceName(name);
+  return std::all_of(name.begin(), name.end(), IsPlainNameByte) && !IsDeviceName(name);
+}
+
+// An upper-case name against another name upper-cased, in the order of std::string.
+int CompareUpper(std::string_view upper, std::string_view name) {
+  const std::size_t common = std::min(upper.size(), name.size());
+  for (std::size_t at = 0; at < common; ++at) {
+    const char c = name[at] >= 'a' && name[at] <= 'z' ? static_cast<char>(name[at] - 'a' + 'A') : name[at];
+    if (upper[at] != c) {
+      return static_cast<unsigned char>(upper[at]) < static_cast<unsigned char>(c) ? -1 : 1;
+    }
+  }
+  return upper.size() == name.size() ? 0 : (upper.size() < name.size() ? -1 : 1);
 }
 
 bool SearchFailedForMissingFolder(platform::Status status) {
@@ -45,7 +69,10 @@ std::optional<ListablePath> ListablePathOf(std::string_view path) {
   const std::size_t slash = path.rfind('\\');
   if (slash == std::string_view::npos || slash == 0) return std::nullopt;
   const ListablePath split{path.substr(0, slash), path.substr(slash + 1)};
-  if (split.folder.find_first_of("*?") != std::string_view::npos) return std::nullopt;
+  if (split.folder.find('*') != std::string_view::npos ||
+      split.folder.find('?') != std::string_view::npos) {
+    return std::nullopt;
+  }
   if (!IsListableName(split.name)) return std::nullopt;
   return split;
 }
@@ -70,11 +97,12 @@ FolderListing::FolderListing(std::vector<platform::FolderEntry> entries)
 }
 
 std::optional<bool> FolderListing::NormalFileNamed(std::string_view name) const {
-  const std::string key = core::ToUpper(name);
-  const auto byName = [](const auto& item, const std::string& k) { return item.first < k; };
-  const auto first = std::lower_bound(index_.begin(), index_.end(), key, byName);
+  const auto byName = [](const auto& item, std::string_view other) {
+    return CompareUpper(item.first, other) < 0;
+  };
+  const auto first = std::lower_bound(index_.begin(), index_.end(), name, byName);
   std::size_t matches = 0;
-  for (auto it = first; it != index_.end() && it->first == key; ++it) ++matches;
+  for (auto it = first; it != index_.end() && CompareUpper(it->first, name) == 0; ++it) ++matches;
   if (matches > 1) return std::nullopt;
   if (matches == 0) {
     if (hasUnplainNames_) return std::nullopt;
@@ -98,9 +126,9 @@ bool FolderListings::NormalFileAt(std::string_view path) {
 }
 
 FolderListings::Folder& FolderListings::FolderOf(std::string_view folder) {
-  const auto [it, added] = folders_.try_emplace(std::string(folder));
-  Folder& state = it->second;
-  if (!added || entriesHeld_ == kMaxEntriesHeld) return state;
+  if (const auto known = folders_.find(folder); known != folders_.end()) return known->second;
+  Folder& state = folders_[std::string(folder)];
+  if (entriesHeld_ == kMaxEntriesHeld) return state;
   auto listed = files_.ListFolder(folder, kMaxEntriesHeld - entriesHeld_);
   if (listed.ok()) {
     entriesHeld_ += listed.value().size();

@@ -7,6 +7,7 @@
 // search (see ListablePath and FolderListing), the search itself answers.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "scan/text_hash.h"
 
 namespace kestrian::scan {
 
@@ -71,7 +73,7 @@ class FolderListings {
   platform::FileSystem& files_;
   // By the folder's text as written: two spellings of one folder are listed apart, since
   // under Wine two folders may differ in letter case alone.
-  std::unordered_map<std::string, Folder> folders_;
+  std::unordered_map<std::string, Folder, TextHash, std::equal_to<>> folders_;
   std::size_t entriesHeld_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/registry.h"
@@ -31,7 +32,8 @@ class RegistryLineAnswers {
   // not hold the walk up for long at its first line.
   static constexpr std::size_t kLinesPerOpen = 200;
 
-  // Keys are told apart by root and path without regard to case, as the registry does.
+  // Keys are told apart by root and path, without regard to the case of ASCII letters as
+  // the registry does.
   RegistryLineAnswers(platform::Registry& registry, const std::vector<RegistryLine>& lines);
 
   // Whether the key or value that line `at` names exists by the key test (core::KeyExists,
@@ -40,6 +42,9 @@ class RegistryLineAnswers {
 
  private:
   static constexpr std::uint32_t kLastOfKey = UINT32_MAX;
+  using HashedLines = std::vector<std::pair<std::uint64_t, std::uint32_t>>::iterator;
+  // Links each line of [begin, end), whose keys hash alike, to the next line of its key.
+  void LinkLinesOfOneHash(HashedLines begin, HashedLines end);
   void AnswerFrom(std::uint32_t at);
 
   platform::Registry& registry_;

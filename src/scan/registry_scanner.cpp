@@ -26,21 +26,32 @@ void RegistryScanner::ScanRegistryDefinitions() {
     const RegistryLine& line = lines[at];
     ++session.registryEntriesInspected;
     const auto& definition = line.definition;
-    ReportProgress(definition ? definition->keyPath + "\\" + definition->valueName : line.text);
+    if (definition) {
+      ReportProgress(definition->keyPath, definition->valueName);
+    } else {
+      ReportProgress(line.text, {});
+    }
     // A line without the three fields and the "=" names nothing and is passed over.
     if (definition && Exists(line, at, answers)) AddFinding(line.root, *definition);
     context_.host.DoEvents();
   }
 }
 
-void RegistryScanner::ReportProgress(std::string_view inspected) {
-  const auto& counts = context_.state.definitionCounts;
-  const std::int32_t done = context_.state.session.registryEntriesInspected;
+void RegistryScanner::ReportProgress(std::string_view inspected,
+                                     std::optional<std::string_view> valueName) {
   ReportScanProgressLazily(
       context_,
-      [&] { return context_.state.session.statusPrefix + "\r\n" + core::ToLower(inspected); },
-      Percent(done, counts.registry).value_or(-1),
-      Percent(done + counts.cookies + counts.executables, counts.total).value_or(-1));
+      [&] {
+        std::string text(inspected);
+        if (valueName) text.append("\\").append(*valueName);
+        return context_.state.session.statusPrefix + "\r\n" + core::ToLower(text);
+      },
+      [&] {
+        const auto& counts = context_.state.definitionCounts;
+        const std::int32_t done = context_.state.session.registryEntriesInspected;
+        return std::pair(Percent(done, counts.registry).value_or(-1),
+                         Percent(done + counts.cookies + counts.executables, counts.total).value_or(-1));
+      });
 }
 
 bool RegistryScanner::Exists(const RegistryLine& line, std::size_t at,

@@ -26,8 +26,9 @@ class RegistryScanner final : public RegistryScan {
   void ScanRegistryDefinitions() override;
 
  private:
-  // `inspected`: the key path, a backslash and the value name.
-  void ReportProgress(std::string_view inspected);
+  // The status text names the key path, a backslash and the value name; for a line that
+  // names nothing, the line.
+  void ReportProgress(std::string_view inspected, std::optional<std::string_view> valueName);
   bool Exists(const RegistryLine& line, std::size_t at,
               std::optional<RegistryLineAnswers>& answers);
   void AddFinding(platform::RootKey root, const RegistryDefinition& definition);

@@ -163,7 +163,7 @@ struct PhaseRun {
     state.session.progressRefreshCounter = definitions.refreshCounter;
     const auto files = static_cast<std::int32_t>(definitions.files.size());
     const auto keys = static_cast<std::int32_t>(definitions.registry.size());
-    state.definitionCounts = {keys, files, 3, 2, keys + files + 5};
+    state.definitionCounts = {3, files, keys, 2, keys + files + 5};
     const int yields = keys + files;
     for (int yield = 1; yield <= yields; ++yield) {
       host.AtYield(yield, [this, yield, stop = definitions.stopAtYield] {
