@@ -59,6 +59,8 @@ void FileScanner::ScanFileDefinitions() {
   const auto content = files.ReadAll(path);
   if (!content.ok()) return;
   auto& session = context_.state.session;
+  // Most definitions name what a machine does not have.
+  context_.form.lvwFileNotFounds.Reserve(static_cast<std::size_t>(core::CountLines(content.value())));
   // Held for this phase only.
   FolderPrefixes prefixes(folders);
   FolderListings listings(files);

@@ -81,11 +81,12 @@ void PlantFiles(ContractWorld& world, std::mt19937& random, const std::string& b
       {"both.dll", attributes::kHidden | attributes::kSystem, "MZ"},
       {"readonly.dll", attributes::kReadOnly, "MZ"}, {"ms.dll", 0, microsoft},
       {"\xC3\xA9t\xC3\xA9.dll", 0, "MZ"}, {"ab.dll", 0, "MZ"}, {"ac.dll", 0, "MZ"},
-      {".dotfile", 0, "MZ"}, {"another long name.exe", 0, "MZ"}};
+      {".dotfile", 0, "MZ"}, {"another long name.exe", 0, "MZ"},
+      {"\xC5\xBFx.dll", 0, "MZ"}};  // a long s, whose upper case in Unicode is S
   const std::vector<std::string> folders = {base + "\\One", base + "\\Two Words", base + "\\\xC3\x9C" "ber",
                                             base + "\\One\\Sub", base + "\\Gone"};
   const std::vector<std::string> odd = {"folder.dll", "absent.dll", "nul", "Nul.dll", "x.dll:zone", "*.dll",
-                                        "a?.dll", "x.*", "Sub\\x.dll", "SUB\\X.DLL", "\xC3\x89T\xC3\x89.DLL",
+                                        "a?.dll", "x.*", "Sub\\x.dll", "SUB\\X.DLL", "\xC3\x89T\xC3\x89.DLL", "sx.dll",
                                         std::string(230, 'a') + ".dll"};
   std::vector<std::pair<std::string, std::string>> planted;  // folder, long or short name
   for (std::size_t f = 0; f + 1 < folders.size(); ++f) {
@@ -94,7 +95,7 @@ void PlantFiles(ContractWorld& world, std::mt19937& random, const std::string& b
     if (OneIn(random, 2)) world.PlantFolder(folders[f] + "\\folder.dll");
     for (const auto& file : pool) {
       // A name outside plain ASCII leaves the folder's other names to their search.
-      if (!OneIn(random, file.name.front() == '\xC3' ? 4 : 2)) continue;
+      if (!OneIn(random, static_cast<unsigned char>(file.name.front()) >= 0x80 ? 4 : 2)) continue;
       const std::string path = folders[f] + "\\" + file.name;
       world.PlantFile(path, file.content, file.attributes);
       planted.emplace_back(folders[f], file.name);
