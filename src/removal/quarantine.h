@@ -3,11 +3,13 @@
 // complete backup in the quarantine folder; a name already taken there gets a free name
 // ("tool (2).exe"), and a file is backed up at most once in one removal.
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/application_folder.h"
 #include "platform/machine.h"
+#include "removal/backup_recorder.h"
 #include "removal/quarantine_log.h"
 #include "ui/host.h"
 
@@ -17,8 +19,8 @@ class Quarantine {
  public:
   // Lives for one removal: it remembers the backups made.
   Quarantine(platform::Machine& machine, const core::ApplicationFolder& folder, ui::Host& host,
-             QuarantineLog& log)
-      : machine_(machine), folder_(folder), host_(host), log_(log) {}
+             QuarantineLog& log, BackupRecorder& recorder)
+      : machine_(machine), folder_(folder), host_(host), log_(log), recorder_(recorder) {}
 
   // Creates the quarantine folder (an existing one is fine).
   void CreateFolder();
@@ -36,19 +38,26 @@ class Quarantine {
   // The backup of `path` (made now, or earlier in this removal); false when none could be
   // made, and then the file must not be deleted.
   bool BackUp(const std::string& path);
+  BackupRecorder& Recorder() { return recorder_; }
+  // The name of the backup made of `path` in this removal, if one was.
+  std::optional<std::string> BackupOf(const std::string& path) const;
 
  private:
   bool Present(const std::string& path);
-  // A name in the quarantine folder that no file has: the file's own, else "name (N).ext".
-  std::string FreeBackupName(std::string_view fileName);
   void QuarantineAndKill(const std::string& path);
 
   platform::Machine& machine_;
   const core::ApplicationFolder& folder_;
   ui::Host& host_;
   QuarantineLog& log_;
+  BackupRecorder& recorder_;
   std::map<std::string, std::string> backups_;  // upper-cased path -> backup name
 };
+
+// A name in the quarantine folder that no file has: `fileName` itself, else "name (N).ext";
+// empty when there is none.
+std::string FreeName(platform::FileSystem& files, const core::ApplicationFolder& folder,
+                     std::string_view fileName);
 
 // "tool.exe", 2 -> "tool (2).exe"; "README", 3 -> "README (3)".
 std::string NumberedFileName(std::string_view fileName, int number);

@@ -5,6 +5,7 @@
 #include "core/text.h"
 #include "core/timer_arming.h"
 #include "removal/file_extension.h"
+#include "removal/pending_deletes.h"
 #include "removal/protected_items.h"
 #include "removal/registry_removal.h"
 #include "removal/restore_points.h"
@@ -16,6 +17,7 @@ namespace kestrian::removal {
 namespace {
 constexpr int kGatheringYields = 20001;
 constexpr const char* kBlankLine = "\r\n\r\n";
+constexpr const char* kAtNextRestart = " (will be removed at the next restart)";
 
 void SetVisible(std::initializer_list<ui::Control*> controls, bool visible) {
   for (ui::Control* control : controls) control->SetVisible(visible);
@@ -31,6 +33,14 @@ void UncheckFirstResult(ui::FrmMain& form, Matches&& matches) {
       return;
     }
   }
+}
+
+// The results list's name of a cookie file ("Cookie: name").
+std::string CookieName(ui::FrmMain& form, const std::string& path) {
+  for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) {
+    if (item.SubItem(1) == path) return item.text;
+  }
+  return "Cookie: " + std::string(core::FileNamePart(path));
 }
 }  // namespace
 
@@ -83,7 +93,8 @@ void Removal::DeleteCommand() {
 void Removal::RunRemoval() {
   auto& form = context_.form;
   QuarantineLog log(context_.machine, context_.folder, context_.state.firstRemovalPass);
-  Quarantine quarantine(context_.machine, context_.folder, context_.host, log);
+  BackupRecorder recorder(context_.machine, context_.folder);
+  Quarantine quarantine(context_.machine, context_.folder, context_.host, log, recorder);
   quarantine.CreateFolder();
   core::ShowPage(form, form.frmResults);
   core::ArmTimers(form, context_.settings, false);
@@ -153,7 +164,8 @@ void Removal::RemovalPass(Quarantine& quarantine, QuarantineLog& log) {
         static_cast<double>(form.lvwRegistryToBeDeleted.Count() + form.lvwFilesToBeDeleted.Count()));
   }
   RemoveFiles(quarantine);
-  RemoveRegistryItems(log, form.lvwFilesToBeDeleted.Count());
+  RegistryBackup registryBackup(context_.machine, context_.folder, quarantine.Recorder());
+  RemoveRegistryItems(log, registryBackup, form.lvwFilesToBeDeleted.Count());
   RemoveCookies(quarantine);
   if (undeletable_ > 0) context_.deleteFailed.SetVisible(true);
 }
@@ -182,6 +194,7 @@ void Removal::RemoveFiles(Quarantine& quarantine) {
     ShowRemovalProgress(row + 1, count);
     context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
     const bool refused = Refused(path);
+    quarantine.Recorder().SetItem(name, RecordKind::File);
     if (!refused) RemoveFile(quarantine, path);
     context_.host.DoEvents();
     if (!SecondPass()) continue;
@@ -191,8 +204,16 @@ void Removal::RemoveFiles(Quarantine& quarantine) {
     }
     if (!core::FileExists(context_.machine.files, path)) continue;
     if (core::FindIgnoringCase(path, ".exe") != std::string::npos) quarantine.QuarantineExecutable(path);
-    if (core::FileExists(context_.machine.files, path)) MarkFailed(path, files, row, name);
+    if (core::FileExists(context_.machine.files, path)) {
+      MarkFailed(ScheduleDeletion(quarantine, path) ? path + kAtNextRestart : path, files, row, name);
+    }
   }
+}
+
+bool Removal::ScheduleDeletion(Quarantine& quarantine, const std::string& path) {
+  const auto backup = quarantine.BackupOf(path);
+  return backup && ScheduleFinishRemoval(context_.machine, context_.folder) &&
+         quarantine.Recorder().MarkForDeletionAtLogon(*backup);
 }
 
 void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
@@ -216,7 +237,7 @@ void Removal::MarkFailed(const std::string& shownText, ui::ListView& list, std::
   list.SetChecked(row, false);
 }
 
-void Removal::RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows) {
+void Removal::RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows) {
   auto& traces = context_.form.lvwRegistryToBeDeleted;
   auto& registry = context_.machine.registry;
   const std::size_t count = traces.Count();
@@ -231,19 +252,30 @@ void Removal::RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows) {
           static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
       const std::string subKey(core::Trim(trace.SubItem(1)));
       const std::string valueName(core::Trim(trace.SubItem(2)));
+      // The results list names a trace by its threat, or by its key when it has none.
+      const std::string resultText =
+          core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
+      // The item as the results list shows it: the value name runs on after the key.
+      const std::string location = std::string(scan::RootKeyName(hive)) + "\\" + subKey + valueName;
+      backup.Recorder().SetItem(resultText, RecordKind::Registry);
       if (!valueName.empty()) {
-        DeleteRegistryValue(registry, log, hive, subKey, valueName);
+        // A value that is there is deleted only once it is backed up.
+        if (backup.BackUpValue(hive, subKey, valueName, location) != BackupOutcome::Failed) {
+          DeleteRegistryValue(registry, log, hive, subKey, valueName);
+        } else if (SecondPass()) {
+          MarkFailed(location, traces, row, resultText);
+        }
       } else if (IsProtectedKey(hive, subKey)) {
         // A key Windows needs is never deleted, whatever a definition says.
         if (SecondPass()) {
-          // The results list names a trace by its threat, or by its key when it has none.
-          const std::string resultText =
-              core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
           MarkFailed(std::string(scan::RootKeyName(hive)) + "\\" + subKey, traces, row, resultText);
         }
-      } else {
+      } else if (backup.BackUpKey(hive, subKey, location) != BackupOutcome::Failed) {
+        // Backed up once, default value and all, before the first of the two deletes.
         DeleteRegistryValue(registry, log, hive, subKey, "");
         DeleteRegistryKey(registry, log, hive, subKey);
+      } else if (SecondPass()) {
+        MarkFailed(location, traces, row, resultText);
       }
     }
     context_.host.DoEvents();
@@ -267,6 +299,7 @@ void Removal::RemoveCookies(Quarantine& quarantine) {
                              [&](const ui::ListItem& item) { return item.SubItem(1) == path; });
         }
       } else if (core::FileExists(context_.machine.files, path)) {
+        quarantine.Recorder().SetItem(CookieName(context_.form, path), RecordKind::Cookie);
         quarantine.QuarantineCookieFile(path);
       }
     }

@@ -7,6 +7,7 @@
 
 #include "removal/quarantine.h"
 #include "removal/quarantine_log.h"
+#include "removal/registry_backup.h"
 #include "scan/scan_context.h"
 
 namespace kestrian::removal {
@@ -26,7 +27,9 @@ class Removal {
   void RemovalPass(Quarantine& quarantine, QuarantineLog& log);
   void RemoveFiles(Quarantine& quarantine);
   void RemoveFile(Quarantine& quarantine, const std::string& path);
-  void RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows);
+  void RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows);
+  // A file still held open whose backup exists: deleted at the next logon instead.
+  bool ScheduleDeletion(Quarantine& quarantine, const std::string& path);
   void RemoveCookies(Quarantine& quarantine);
   // Lists an item in "Delete Failed" (second pass only) and unchecks its rows.
   void MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,

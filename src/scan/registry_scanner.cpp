@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/data_files.h"
+#include "core/definition_files.h"
 #include "core/file_tests.h"
 #include "core/registry_access.h"
 #include "core/text.h"
@@ -15,7 +16,7 @@ void RegistryScanner::ScanRegistryDefinitions() {
   auto& files = context_.machine.files;
   const std::string path = context_.folder.FilePath(core::data_files::kRegistryDefinitions);
   if (!core::FindNormalFile(files, path)) return;
-  const auto content = files.ReadAll(path);
+  const auto content = core::ReadDefinitionFile(files, path);
   if (!content.ok()) return;
   auto& session = context_.state.session;
   if (session.stopRequested) return;
