@@ -47,18 +47,6 @@ bool IsListableName(std::string_view name) {
   return std::all_of(name.begin(), name.end(), IsPlainNameByte) && !IsDeviceName(name);
 }
 
-// An upper-case name against another name upper-cased, in the order of std::string.
-int CompareUpper(std::string_view upper, std::string_view name) {
-  const std::size_t common = std::min(upper.size(), name.size());
-  for (std::size_t at = 0; at < common; ++at) {
-    const char c = name[at] >= 'a' && name[at] <= 'z' ? static_cast<char>(name[at] - 'a' + 'A') : name[at];
-    if (upper[at] != c) {
-      return static_cast<unsigned char>(upper[at]) < static_cast<unsigned char>(c) ? -1 : 1;
-    }
-  }
-  return upper.size() == name.size() ? 0 : (upper.size() < name.size() ? -1 : 1);
-}
-
 bool SearchFailedForMissingFolder(platform::Status status) {
   return status == platform::kFileNotFound || status == platform::kPathNotFound;
 }
@@ -97,12 +85,15 @@ FolderListing::FolderListing(std::vector<platform::FolderEntry> entries)
 }
 
 std::optional<bool> FolderListing::NormalFileNamed(std::string_view name) const {
+  // The index holds upper-case names, so comparing without regard to case keeps its order.
   const auto byName = [](const auto& item, std::string_view other) {
-    return CompareUpper(item.first, other) < 0;
+    return core::CompareIgnoringCase(item.first, other) < 0;
   };
   const auto first = std::lower_bound(index_.begin(), index_.end(), name, byName);
   std::size_t matches = 0;
-  for (auto it = first; it != index_.end() && CompareUpper(it->first, name) == 0; ++it) ++matches;
+  for (auto it = first; it != index_.end() && core::CompareIgnoringCase(it->first, name) == 0; ++it) {
+    ++matches;
+  }
   if (matches > 1) return std::nullopt;
   if (matches == 0) {
     if (hasUnplainNames_) return std::nullopt;

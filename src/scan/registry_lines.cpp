@@ -5,6 +5,7 @@
 #include "core/definition_line.h"
 #include "core/line_reader.h"
 #include "core/registry_access.h"
+#include "core/text.h"
 
 namespace kestrian::scan {
 
@@ -14,15 +15,7 @@ char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a'
 // Orders keys by root, then by path without regard to case: below 0, 0 or above 0.
 int CompareKeys(const RegistryLine& a, const RegistryLine& b) {
   if (a.root != b.root) return a.root < b.root ? -1 : 1;
-  const std::string& x = a.definition->keyPath;
-  const std::string& y = b.definition->keyPath;
-  const std::size_t common = std::min(x.size(), y.size());
-  for (std::size_t at = 0; at < common; ++at) {
-    const auto p = static_cast<unsigned char>(UpperChar(x[at]));
-    const auto q = static_cast<unsigned char>(UpperChar(y[at]));
-    if (p != q) return p < q ? -1 : 1;
-  }
-  return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+  return core::CompareIgnoringCase(a.definition->keyPath, b.definition->keyPath);
 }
 
 // FNV-1a of the root and the path in upper case.
