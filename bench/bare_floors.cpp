@@ -56,23 +56,6 @@ double NowMs() {
   return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
 }
 
-double RegistryFloor(const std::string& definitionFile, const std::vector<RegistryProbe>& probes) {
-  const double start = NowMs();
-  ReadWhole(definitionFile.c_str());
-  BYTE data[512];
-  for (const auto& probe : probes) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(probe.root, probe.keyPath.c_str(), 0, 0x3F, &key) != ERROR_SUCCESS) continue;
-    if (!probe.valueName.empty()) {
-      DWORD type = 0;
-      DWORD size = sizeof data;
-      ::RegQueryValueExA(key, probe.valueName.c_str(), nullptr, &type, data, &size);
-    }
-    ::RegCloseKey(key);
-  }
-  return NowMs() - start;
-}
-
 double FileFloor(const std::string& definitionFile, const std::vector<std::string>& paths) {
   const double start = NowMs();
   ReadWhole(definitionFile.c_str());
@@ -86,9 +69,14 @@ double FileFloor(const std::string& definitionFile, const std::vector<std::strin
   return NowMs() - start;
 }
 
-double RegistryKeyFloor(const std::string& definitionFile, const std::vector<KeyProbe>& keys) {
+double RegistryFloor(const std::string& definitionFile, const std::vector<KeyProbe>& keys,
+                     bool decodeLines) {
   const double start = NowMs();
-  ReadAndDecode(definitionFile.c_str());
+  if (decodeLines) {
+    ReadAndDecode(definitionFile.c_str());
+  } else {
+    ReadWhole(definitionFile.c_str());
+  }
   BYTE data[256];
   for (const auto& probe : keys) {
     HKEY key = nullptr;

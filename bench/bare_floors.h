@@ -13,23 +13,21 @@
 
 namespace kestrian::bench {
 
-// Today's floors: one call per line.
-// Reads the definition file once, then opens every key with the scan's access rights and
-// queries each named value whose key exists.
-double RegistryFloor(const std::string& definitionFile, const std::vector<RegistryProbe>& probes);
+// Reads the definition file (and decodes its lines, as the phase now does before its walk),
+// then opens each of `keys` with the scan's access rights and, when it exists, reads each
+// value named with it. The floor of an open per line has a key per line; that of an open
+// per key has each distinct key with the values of all its lines.
+double RegistryFloor(const std::string& definitionFile, const std::vector<KeyProbe>& keys,
+                     bool decodeLines);
 
+// The floor of a search per definition.
 // Reads the definition file once, then looks for every path with FindFirstFile and reads
 // each file found.
 double FileFloor(const std::string& definitionFile, const std::vector<std::string>& paths);
 
-// The floors of one open per key and one listing per folder. Both read the definition file
-// and decode its lines, which the phases now do before their walk.
-// Opens each distinct key once with the scan's access rights and, when it exists, reads
-// each value its lines name.
-double RegistryKeyFloor(const std::string& definitionFile, const std::vector<KeyProbe>& keys);
-
-// Lists each distinct folder once (FindFirstFile and FindNextFile over "*") and reads each
-// file found.
+// The floor of one listing per folder: reads the definition file and decodes its lines,
+// then lists each distinct folder once (FindFirstFile and FindNextFile over "*") and reads
+// each file found.
 double FileListingFloor(const std::string& definitionFile, const std::vector<std::string>& folders,
                         const std::vector<std::string>& foundFiles);
 

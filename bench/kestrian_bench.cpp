@@ -91,7 +91,7 @@ struct DefinitionSet {
   const char* name;
   core::ApplicationFolder folder;
   core::DefinitionCounts counts;
-  std::vector<RegistryProbe> lineProbes;  // one per registry line
+  std::vector<KeyProbe> lineProbes;       // one per registry line
   std::vector<KeyProbe> keyProbes;        // one per distinct key
   std::vector<std::string> clsidPaths;    // the distinct keys directly under HKCR\CLSID
   std::vector<std::string> filePaths;     // one per file definition
@@ -121,7 +121,8 @@ void ProbeRegistryLines(DefinitionSet& set, const std::vector<std::string>& line
     if (!definition) continue;
     const platform::RootKey root = scan::RootKeyFromField(definition->rootField);
     if (root == platform::roots::kNone) continue;
-    set.lineProbes.push_back({RootHandle(root), definition->keyPath, definition->valueName});
+    set.lineProbes.push_back({RootHandle(root), definition->keyPath, {}});
+    if (!definition->valueName.empty()) set.lineProbes.back().valueNames.push_back(definition->valueName);
     const auto [it, added] = keyIndex.try_emplace(
         std::to_string(root) + "|" + core::ToUpper(definition->keyPath), set.keyProbes.size());
     if (added) set.keyProbes.push_back({RootHandle(root), definition->keyPath, {}});
@@ -185,7 +186,8 @@ void AddSetPhases(std::vector<Phase>& phases, const DefinitionSet& set, const St
                       return rig.form.lvwRegistryToBeDeleted.Count();
                     },
                     [&set] {
-                      return RegistryKeyFloor(set.folder.FilePath("RegistryDefinition.dat"), set.keyProbes);
+                      return RegistryFloor(set.folder.FilePath("RegistryDefinition.dat"), set.keyProbes,
+                                           true);
                     },
                     [steps] { return RegistrySteps(steps); },
                     [](Rig& rig) {
@@ -194,7 +196,8 @@ void AddSetPhases(std::vector<Phase>& phases, const DefinitionSet& set, const St
                       return rig.form.lvwRegistryToBeDeleted.Count();
                     },
                     [&set] {
-                      return RegistryFloor(set.folder.FilePath("RegistryDefinition.dat"), set.lineProbes);
+                      return RegistryFloor(set.folder.FilePath("RegistryDefinition.dat"), set.lineProbes,
+                                           false);
                     }});
   phases.push_back({"files", set.name, Grouped(set.counts.files) + " lines", &set.folder, &set.counts,
                     [](Rig& rig) {

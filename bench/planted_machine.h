@@ -19,14 +19,7 @@ struct DefinitionSetSize {
   int cookieFiles = 2'000;
 };
 
-// One registry definition as the bare floor probes it.
-struct RegistryProbe {
-  HKEY root;
-  std::string keyPath;
-  std::string valueName;  // empty: the whole key
-};
-
-// One distinct key as the floor of one open per key probes it.
+// A key as a registry floor probes it.
 struct KeyProbe {
   HKEY root;
   std::string keyPath;
