@@ -7,6 +7,9 @@
 
 #include <algorithm>
 
+#include "core/definition_line.h"
+#include "core/line_reader.h"
+
 namespace kestrian::bench {
 
 namespace {
@@ -16,10 +19,11 @@ std::vector<char>& Buffer() {
   return buffer;
 }
 
-bool ReadWhole(const char* path) {
+// The bytes read; 0 when the file cannot be opened.
+std::size_t ReadWhole(const char* path) {
   HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return 0;
   LARGE_INTEGER size{};
   ::GetFileSizeEx(file, &size);
   auto& buffer = Buffer();
@@ -29,7 +33,15 @@ bool ReadWhole(const char* path) {
   DWORD read = 0;
   ::ReadFile(file, buffer.data(), static_cast<DWORD>(size.QuadPart), &read, nullptr);
   ::CloseHandle(file);
-  return true;
+  return read;
+}
+
+// Reads the file and decodes every line, as the phases do before their walk.
+void ReadAndDecode(const char* path) {
+  const std::size_t bytes = ReadWhole(path);
+  core::LineReader reader(std::string_view(Buffer().data(), bytes));
+  std::string_view line;
+  while (reader.Next(line)) core::DecodeDefinitionLine(line);
 }
 }  // namespace
 
@@ -44,23 +56,6 @@ double NowMs() {
   return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
 }
 
-double RegistryFloor(const std::string& definitionFile, const std::vector<RegistryProbe>& probes) {
-  const double start = NowMs();
-  ReadWhole(definitionFile.c_str());
-  BYTE data[512];
-  for (const auto& probe : probes) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(probe.root, probe.keyPath.c_str(), 0, 0x3F, &key) != ERROR_SUCCESS) continue;
-    if (!probe.valueName.empty()) {
-      DWORD type = 0;
-      DWORD size = sizeof data;
-      ::RegQueryValueExA(key, probe.valueName.c_str(), nullptr, &type, data, &size);
-    }
-    ::RegCloseKey(key);
-  }
-  return NowMs() - start;
-}
-
 double FileFloor(const std::string& definitionFile, const std::vector<std::string>& paths) {
   const double start = NowMs();
   ReadWhole(definitionFile.c_str());
@@ -72,6 +67,69 @@ double FileFloor(const std::string& definitionFile, const std::vector<std::strin
     ReadWhole(path.c_str());
   }
   return NowMs() - start;
+}
+
+double RegistryFloor(const std::string& definitionFile, const std::vector<KeyProbe>& keys,
+                     bool decodeLines) {
+  const double start = NowMs();
+  if (decodeLines) {
+    ReadAndDecode(definitionFile.c_str());
+  } else {
+    ReadWhole(definitionFile.c_str());
+  }
+  BYTE data[256];
+  for (const auto& probe : keys) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(probe.root, probe.keyPath.c_str(), 0, 0x3F, &key) != ERROR_SUCCESS) continue;
+    for (const auto& name : probe.valueNames) {
+      DWORD type = 0;
+      DWORD size = sizeof data;
+      ::RegQueryValueExA(key, name.c_str(), nullptr, &type, data, &size);
+    }
+    ::RegCloseKey(key);
+  }
+  return NowMs() - start;
+}
+
+double FileListingFloor(const std::string& definitionFile, const std::vector<std::string>& folders,
+                        const std::vector<std::string>& foundFiles) {
+  const double start = NowMs();
+  ReadAndDecode(definitionFile.c_str());
+  WIN32_FIND_DATAA data;
+  for (const auto& folder : folders) {
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    while (::FindNextFileA(find, &data)) {
+    }
+    ::FindClose(find);
+  }
+  for (const auto& path : foundFiles) ReadWhole(path.c_str());
+  return NowMs() - start;
+}
+
+EnumerationCost SubKeyEnumerationAgainstOpens(HKEY root, const std::string& parent,
+                                              const std::vector<std::string>& paths) {
+  EnumerationCost cost;
+  double start = NowMs();
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, parent.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) == ERROR_SUCCESS) {
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+      DWORD length = sizeof name;
+      if (::RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        break;
+      }
+      ++cost.subKeys;
+    }
+    ::RegCloseKey(key);
+  }
+  cost.enumerateMs = NowMs() - start;
+  start = NowMs();
+  for (const auto& path : paths) {
+    if (::RegOpenKeyExA(root, path.c_str(), 0, 0x3F, &key) == ERROR_SUCCESS) ::RegCloseKey(key);
+  }
+  cost.openMs = NowMs() - start;
+  return cost;
 }
 
 double ProcessFloor(const std::string& definitionFile, const std::vector<std::uint32_t>& listedIds,
@@ -121,20 +179,6 @@ double CookieFloor(const std::string& patternFile, const std::string& cookieFold
   } while (::FindNextFileA(find, &data));
   ::FindClose(find);
   return NowMs() - start;
-}
-
-double FileFindNextAfterFound(const std::vector<std::string>& paths) {
-  WIN32_FIND_DATAA data;
-  double total = 0;
-  for (const auto& path : paths) {
-    HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    const double start = NowMs();
-    ::FindNextFileA(find, &data);
-    total += NowMs() - start;
-    ::FindClose(find);
-  }
-  return total;
 }
 
 }  // namespace kestrian::bench

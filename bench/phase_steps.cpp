@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 
 #include "bench/bare_floors.h"
@@ -11,8 +12,10 @@
 #include "core/text.h"
 #include "scan/cookie_file.h"
 #include "scan/cookie_pattern_set.h"
+#include "scan/file_definition.h"
+#include "scan/folder_listings.h"
 #include "scan/process_names.h"
-#include "scan/registry_definition.h"
+#include "scan/registry_lines.h"
 #include "scan/scan_progress.h"
 
 namespace kestrian::bench {
@@ -105,17 +108,13 @@ std::vector<Step> ProcessSteps(const StepInputs& in) {
 std::vector<Step> RegistrySteps(const StepInputs& in) {
   auto& files = in.machine.files;
   const std::string content =
-      ReadOrEmpty(files, in.planted.DefinitionFile("RegistryDefinition.dat"));
+      ReadOrEmpty(files, in.folder.FilePath("RegistryDefinition.dat"));
   std::vector<Step> steps;
   const double start = NowMs();
-  std::size_t parsed = 0;
-  core::LineReader reader(content);
-  std::string_view line;
-  while (reader.Next(line)) {
-    const auto definition = scan::ParseRegistryDefinition(core::DecodeDefinitionLine(line));
-    if (definition && scan::RootKeyFromField(definition->rootField) != platform::roots::kNone) ++parsed;
-  }
-  steps.push_back({"decode and parse " + std::to_string(parsed) + " lines", NowMs() - start});
+  const std::vector<scan::RegistryLine> lines = scan::ReadRegistryLines(content);
+  const scan::RegistryLineAnswers answers(in.machine.registry, lines);
+  steps.push_back({"decode and parse " + std::to_string(lines.size()) + " lines, group them by key",
+                   NowMs() - start});
   steps.push_back({std::to_string(in.counts.registry / 100) + " progress refreshes",
                    ProgressRefreshes(in, in.counts.registry / 100,
                                      "Scanning Registry: \r\nsoftware\\advendor04999\\installpath")});
@@ -124,25 +123,49 @@ std::vector<Step> RegistrySteps(const StepInputs& in) {
 
 std::vector<Step> FileSteps(const StepInputs& in) {
   auto& files = in.machine.files;
-  const std::string content = ReadOrEmpty(files, in.planted.DefinitionFile("FileDefinition.dat"));
+  const std::string content = ReadOrEmpty(files, in.folder.FilePath("FileDefinition.dat"));
   std::vector<Step> steps;
-  auto rig = std::make_unique<Rig>(in.machine, in.folder, in.counts, true);
-  const double start = NowMs();
+  double start = NowMs();
+  std::vector<scan::FileDefinition> definitions;
   core::LineReader reader(content);
   std::string_view line;
   while (reader.Next(line)) {
-    const auto definition = scan::ParseFileDefinition(core::DecodeDefinitionLine(line));
-    if (!definition) continue;
-    const std::string path = scan::DefinitionPath(*definition, in.folders);
-    const std::size_t row = rig->form.lvwFileNotFounds.Add(definition->fileName);
-    rig->form.lvwFileNotFounds.SetSubItem(row, 1, definition->threatName);
+    if (auto definition = scan::ParseFileDefinition(core::DecodeDefinitionLine(line))) {
+      definitions.push_back(std::move(*definition));
+    }
   }
-  steps.push_back({"decode, parse, build paths, list as not found", NowMs() - start});
+  steps.push_back({"decode and parse " + std::to_string(definitions.size()) + " lines", NowMs() - start});
+
+  start = NowMs();
+  std::vector<std::string> paths;
+  paths.reserve(definitions.size());
+  std::map<std::string, std::string> prefixes;
+  for (const auto& definition : definitions) {
+    auto [it, added] = prefixes.try_emplace(definition.folderTemplate);
+    if (added) it->second = scan::FolderPrefix(definition.folderTemplate, in.folders);
+    paths.push_back(scan::PathAfterPrefix(it->second, definition.fileName));
+  }
+  steps.push_back({"build their paths, one expansion per template", NowMs() - start});
+
+  // The listings made first, then every path answered from them.
+  scan::FolderListings listings(files);
+  for (const auto& path : paths) listings.NormalFileAt(path);
+  start = NowMs();
+  std::size_t found = 0;
+  for (const auto& path : paths) found += listings.NormalFileAt(path) ? 1 : 0;
+  steps.push_back({"answer the paths from the listings (" + std::to_string(found) + " found)",
+                   NowMs() - start});
+
+  auto rig = std::make_unique<Rig>(in.machine, in.folder, in.counts, true);
+  start = NowMs();
+  for (const auto& definition : definitions) {
+    const std::size_t row = rig->form.lvwFileNotFounds.Add(definition.fileName);
+    rig->form.lvwFileNotFounds.SetSubItem(row, 1, definition.threatName);
+  }
+  steps.push_back({"list them as not found", NowMs() - start});
   steps.push_back({std::to_string(in.counts.files / 100) + " progress refreshes",
                    ProgressRefreshes(in, in.counts.files / 100,
                                      "Scanning Known Spyware/Adware: \r\nadw04999.exe")});
-  steps.push_back({"FindNextFile after each file found",
-                   FileFindNextAfterFound(in.planted.PlantedFilePaths())});
   return steps;
 }
 

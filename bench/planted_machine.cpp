@@ -167,6 +167,7 @@ void PlantedMachine::Plant(const std::string& programFiles, const std::string& w
   WriteFileDefinitions(programFiles, windows);
   WriteExecutableDefinitions();
   WriteCookies();
+  WriteMixDefinitions();
 }
 
 void PlantedMachine::Remove() {
@@ -177,21 +178,31 @@ void PlantedMachine::Remove() {
   DeleteVendorKeys(HKEY_LOCAL_MACHINE);
 }
 
+void PlantedMachine::ForgetLines() {
+  for (auto* lines : {&registryLines_, &fileLines_, &plantedFileLines_, &plantedKeyLines_,
+                      &mixRegistryLines_, &mixFileLines_}) {
+    std::vector<std::string>().swap(*lines);
+  }
+}
+
 void PlantedMachine::MakeScratchFolders() {
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   scratch_ = std::string(temp) + "kestrian-bench";
   appFolder_ = scratch_ + "\\app";
+  mixFolder_ = scratch_ + "\\app-mix";
   cookieFolder_ = scratch_ + "\\Cookies";
   ::CreateDirectoryA(scratch_.c_str(), nullptr);
   ::CreateDirectoryA(appFolder_.c_str(), nullptr);
+  ::CreateDirectoryA(mixFolder_.c_str(), nullptr);
   ::CreateDirectoryA(cookieFolder_.c_str(), nullptr);
 }
 
-void PlantedMachine::WriteDefinitionFile(const char* name, const std::vector<std::string>& lines) {
+void PlantedMachine::WriteDefinitionFile(const std::string& folder, const char* name,
+                                         const std::vector<std::string>& lines) {
   std::string content;
   for (const auto& line : lines) content.append(core::EncodeDefinitionLine(line)).append("\r\n");
-  WriteWholeFile(DefinitionFile(name), content);
+  WriteWholeFile(folder + "\\" + name, content);
 }
 
 void PlantedMachine::WriteRegistryDefinitions() {
@@ -211,6 +222,7 @@ void PlantedMachine::WriteRegistryDefinitions() {
     lines.push_back(Format("%d^%s^Version=%s", root, key.c_str(), threat.c_str()));
     lines.push_back(Format("%d^%s^UninstallString=%s", root, key.c_str(), threat.c_str()));
   }
+  plantedKeyLines_ = lines;
   // The rest names what this machine does not have: whole keys (40%), values in keys every
   // machine has (25%) and values in absent keys.
   const char* runKeys[] = {
@@ -252,7 +264,7 @@ void PlantedMachine::WriteRegistryDefinitions() {
     }
   }
   std::shuffle(lines.begin(), lines.end(), random);
-  WriteDefinitionFile("RegistryDefinition.dat", lines);
+  WriteDefinitionFile(appFolder_, "RegistryDefinition.dat", lines);
   registryLines_ = std::move(lines);
 }
 
@@ -283,6 +295,7 @@ void PlantedMachine::WriteFileDefinitions(const std::string& programFiles,
     }
     lines.push_back(Format("%s=KBench Windows %03d|[wDir]", name.c_str(), i));
   }
+  plantedFileLines_ = lines;
   // The rest names files this machine does not have: 20% in the system folder, 40% in
   // vendor folders under Program Files, 10% in folders every machine has, 15% in the
   // Windows folder, the rest in folders on the desktop and the drive.
@@ -313,8 +326,71 @@ void PlantedMachine::WriteFileDefinitions(const std::string& programFiles,
     }
   }
   std::shuffle(lines.begin(), lines.end(), random);
-  WriteDefinitionFile("FileDefinition.dat", lines);
+  WriteDefinitionFile(appFolder_, "FileDefinition.dat", lines);
   fileLines_ = std::move(lines);
+}
+
+void PlantedMachine::WriteMixDefinitions() {
+  std::mt19937 random(4);
+  // Registry: the planted keys, each also named by seven values it lacks; five keys every
+  // machine has, named by a thousand absent values each; the rest of the 5,000 keys absent,
+  // named whole and by eight values each.
+  std::vector<std::string> lines = plantedKeyLines_;
+  for (std::size_t at = 0; at < plantedKeyLines_.size(); at += 4) {
+    const std::string key = plantedKeyLines_[at].substr(0, plantedKeyLines_[at].rfind('^'));
+    for (int i = 0; i < 6; ++i) lines.push_back(Format("%s^Extra%d=%s", key.c_str(), i, "KBench Vendor"));
+  }
+  const char* commonKeys[] = {
+      "1^Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+      "2^Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+      "2^Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+      "1^Software\\Microsoft\\Internet Explorer\\Main",
+      "2^Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+  };
+  for (const char* key : commonKeys) {
+    for (int n = 0; n < 1000; ++n) lines.push_back(Format("%s^MixVendor%04d Update=Mix %04d", key, n, n));
+  }
+  for (int n = 0; lines.size() < static_cast<std::size_t>(size_.registryLines); ++n) {
+    std::string key;
+    switch (n % 4) {
+      case 0: key = Format("0^CLSID\\%s", Guid(random).c_str()); break;
+      case 1: key = Format("1^Software\\MixVendor%04d", n); break;
+      case 2: key = Format("2^Software\\MixVendor%04d\\Toolbar", n); break;
+      default: key = Format("0^TypeLib\\%s", Guid(random).c_str()); break;
+    }
+    lines.push_back(Format("%s^=Mix %04d", key.c_str(), n));
+    for (int i = 0; i < 8 && lines.size() < static_cast<std::size_t>(size_.registryLines); ++i) {
+      lines.push_back(Format("%s^Value%d=Mix %04d", key.c_str(), i, n));
+    }
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  WriteDefinitionFile(mixFolder_, "RegistryDefinition.dat", lines);
+  mixRegistryLines_ = std::move(lines);
+
+  // Files: the planted files; absent names in the folders every machine has; 220 absent
+  // vendor folders, the 60 planted ones and a sub-folder of 14 of them.
+  lines = plantedFileLines_;
+  const std::pair<const char*, int> common[] = {{"", 10'000},          {"|[wDir]", 7'500},
+                                                {"|[pfiles]Common Files\\", 2'500},
+                                                {"|[pfiles]Internet Explorer\\", 2'500},
+                                                {"|[dDir]", 1'500}, {"|[Drive]", 1'000}};
+  int n = 0;
+  for (const auto& [folder, count] : common) {
+    for (int i = 0; i < count; ++i, ++n) lines.push_back(Format("mix%05d.dll=Mix %05d%s", n, n, folder));
+  }
+  std::vector<std::string> vendorFolders;
+  for (int vendor = 0; vendor < kFileVendors; ++vendor) {
+    vendorFolders.push_back(Format("[pfiles]%s%03d\\", kVendorPrefix, vendor));
+    if (vendor < 14) vendorFolders.push_back(Format("[pfiles]%s%03d\\bin\\", kVendorPrefix, vendor));
+  }
+  for (int vendor = 0; vendor < 220; ++vendor) vendorFolders.push_back(Format("[pfiles]MixVendor%03d\\", vendor));
+  for (int i = 0; lines.size() < static_cast<std::size_t>(size_.fileLines); ++i, ++n) {
+    const std::string& folder = vendorFolders[static_cast<std::size_t>(i) % vendorFolders.size()];
+    lines.push_back(Format("mix%05d.exe=Mix %05d|%s", n, n, folder.c_str()));
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  WriteDefinitionFile(mixFolder_, "FileDefinition.dat", lines);
+  mixFileLines_ = std::move(lines);
 }
 
 void PlantedMachine::WriteExecutableDefinitions() {
@@ -322,7 +398,8 @@ void PlantedMachine::WriteExecutableDefinitions() {
   for (int n = 0; static_cast<int>(lines.size()) < size_.executableNames; ++n) {
     lines.push_back(n % 3 == 0 ? Format("adw%05d.exe", n) : Format("adproc%04d.exe", n));
   }
-  WriteDefinitionFile("ExeDefinition.dat", lines);
+  WriteDefinitionFile(appFolder_, "ExeDefinition.dat", lines);
+  WriteDefinitionFile(mixFolder_, "ExeDefinition.dat", lines);
 }
 
 void PlantedMachine::WriteCookies() {
@@ -343,7 +420,8 @@ void PlantedMachine::WriteCookies() {
       default: patterns.push_back(Format("*.clickmeter%d.[a-z]*", n)); break;
     }
   }
-  WriteDefinitionFile("BlockedCookies.dat", patterns);
+  WriteDefinitionFile(appFolder_, "BlockedCookies.dat", patterns);
+  WriteDefinitionFile(mixFolder_, "BlockedCookies.dat", patterns);
 
   std::uniform_int_distribution<int> pick(0, size_.cookiePatterns / 5 - 1);
   std::uniform_int_distribution<int> digit(0, 9);

@@ -19,11 +19,11 @@ struct DefinitionSetSize {
   int cookieFiles = 2'000;
 };
 
-// One registry definition as the bare floor probes it.
-struct RegistryProbe {
+// A key as a registry floor probes it.
+struct KeyProbe {
   HKEY root;
   std::string keyPath;
-  std::string valueName;  // empty: the whole key
+  std::vector<std::string> valueNames;  // one per value line, in the lines' order
 };
 
 class PlantedMachine {
@@ -42,9 +42,19 @@ class PlantedMachine {
   const std::string& CookieFolder() const { return cookieFolder_; }
   std::string DefinitionFile(const char* name) const { return appFolder_ + "\\" + name; }
 
+  // The realistic mix: a second application folder whose registry and file definitions are
+  // spread as real sets spread them, 50,000 lines each over about 5,000 keys and about 300
+  // folders; its executable and cookie definitions are the first folder's.
+  const std::string& MixApplicationFolder() const { return mixFolder_; }
+
   // The readable lines of the definition files, before encoding.
   const std::vector<std::string>& RegistryLines() const { return registryLines_; }
   const std::vector<std::string>& FileLines() const { return fileLines_; }
+  const std::vector<std::string>& MixRegistryLines() const { return mixRegistryLines_; }
+  const std::vector<std::string>& MixFileLines() const { return mixFileLines_; }
+  // Frees the readable lines once nothing needs them, so that the memory the phases take
+  // shows in the peak working set.
+  void ForgetLines();
   const std::vector<std::string>& PlantedFilePaths() const { return plantedFilePaths_; }
 
   int PlantedKeysAndValues() const { return plantedKeysAndValues_; }
@@ -57,17 +67,24 @@ class PlantedMachine {
   void WriteFileDefinitions(const std::string& programFiles, const std::string& windows);
   void WriteExecutableDefinitions();
   void WriteCookies();
-  void WriteDefinitionFile(const char* name, const std::vector<std::string>& lines);
+  void WriteMixDefinitions();
+  void WriteDefinitionFile(const std::string& folder, const char* name,
+                           const std::vector<std::string>& lines);
 
   DefinitionSetSize size_;
   std::string scratch_;
   std::string appFolder_;
   std::string cookieFolder_;
+  std::string mixFolder_;
   std::string programFiles_;
   std::string windows_;
   std::vector<std::string> registryLines_;
   std::vector<std::string> fileLines_;
   std::vector<std::string> plantedFilePaths_;
+  std::vector<std::string> plantedFileLines_;  // the lines naming the planted files
+  std::vector<std::string> plantedKeyLines_;   // the lines naming the planted keys and values
+  std::vector<std::string> mixRegistryLines_;
+  std::vector<std::string> mixFileLines_;
   int plantedKeysAndValues_ = 0;
   int matchingCookies_ = 0;
 };

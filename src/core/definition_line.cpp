@@ -19,9 +19,14 @@ unsigned char EncodeByte(unsigned char c) {
 }  // namespace
 
 std::string DecodeDefinitionLine(std::string_view line) {
-  std::string out(line);
-  for (char& c : out) c = static_cast<char>(DecodeByte(static_cast<unsigned char>(c)));
+  std::string out;
+  DecodeDefinitionLine(line, out);
   return out;
+}
+
+void DecodeDefinitionLine(std::string_view line, std::string& out) {
+  out.assign(line);
+  for (char& c : out) c = static_cast<char>(DecodeByte(static_cast<unsigned char>(c)));
 }
 
 std::string EncodeDefinitionLine(std::string_view line) {

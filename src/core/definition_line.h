@@ -7,6 +7,8 @@
 namespace kestrian::core {
 
 std::string DecodeDefinitionLine(std::string_view line);
+// The same into `out`, whose room a scan reuses from line to line.
+void DecodeDefinitionLine(std::string_view line, std::string& out);
 // The inverse, used by the definitions tool. Bytes 192 to 253 in `line` cannot be
 // represented (they would decode to letters or digits); `EncodableDefinitionLine` tells.
 std::string EncodeDefinitionLine(std::string_view line);

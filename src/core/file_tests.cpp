@@ -10,6 +10,8 @@ constexpr std::uint32_t kNotNormal = platform::attributes::kDirectory |
                                      platform::attributes::kSystem;
 }
 
+bool IsNormalFile(std::uint32_t attributes) { return (attributes & kNotNormal) == 0; }
+
 std::string_view FileNamePart(std::string_view path) {
   const auto slash = path.find_last_of('\\');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -18,7 +20,7 @@ std::string_view FileNamePart(std::string_view path) {
 std::optional<std::string> FindNormalFile(platform::FileSystem& files, std::string_view pattern) {
   if (pattern.empty()) return std::nullopt;
   for (auto& entry : files.Find(pattern)) {
-    if ((entry.attributes & kNotNormal) == 0) return std::move(entry.name);
+    if (IsNormalFile(entry.attributes)) return std::move(entry.name);
   }
   return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The shared file tests. A file counts as present only when a directory search that admits
 // normal files alone (no folders, no hidden or system files) returns its name.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,8 @@
 
 namespace kestrian::core {
 
+// A search entry that is a normal file: not a folder, not hidden, not a system file.
+bool IsNormalFile(std::uint32_t attributes);
 // The text after the last backslash; the whole text when it holds none.
 std::string_view FileNamePart(std::string_view path);
 // The first entry of a search for `pattern` that is a normal file, by its name.

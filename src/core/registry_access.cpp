@@ -40,6 +40,13 @@ bool ValueExists(platform::Registry& registry, platform::RootKey root, std::stri
   return RegistryValueText(value, data) == platform::kOk;
 }
 
+bool ValueExistsIn(platform::RegistryKey& key, std::string_view name) {
+  platform::RegistryValue value;
+  if (key.QueryValue(name, value) != platform::kOk) return false;
+  std::string data;
+  return RegistryValueText(value, data) == platform::kOk;
+}
+
 platform::Status SetValue(platform::Registry& registry, platform::RootKey root,
                           std::string_view path, std::string_view name, std::string_view data) {
   const auto number = ParseNumber(data);

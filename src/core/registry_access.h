@@ -24,6 +24,8 @@ bool KeyExists(platform::Registry& registry, platform::RootKey root, std::string
 // double-word values can exist by this test.
 bool ValueExists(platform::Registry& registry, platform::RootKey root, std::string_view path,
                  std::string_view name, std::string& data);
+// ValueExists for a key already opened with kKeyTestAccess.
+bool ValueExistsIn(platform::RegistryKey& key, std::string_view name);
 
 // Creates or opens the key; numeric data is written as a double word, anything else as a
 // string with surrounding spaces removed. The status of the write.

@@ -1,5 +1,6 @@
 #include "core/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -35,6 +36,16 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (UpperChar(a[i]) != UpperChar(b[i])) return false;
   }
   return true;
+}
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto x = static_cast<unsigned char>(UpperChar(a[i]));
+    const auto y = static_cast<unsigned char>(UpperChar(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {

@@ -12,6 +12,8 @@ std::string ToUpper(std::string_view text);
 std::string ToLower(std::string_view text);
 std::string_view Trim(std::string_view text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// Orders texts as their upper-case forms order (bytes unsigned): below 0, 0 or above 0.
+int CompareIgnoringCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 // Position of the first occurrence of `needle` in `text` from `from`, ignoring case.
 std::size_t FindIgnoringCase(std::string_view text, std::string_view needle, std::size_t from = 0);

@@ -26,6 +26,15 @@ struct DirectoryEntry {
   bool operator==(const DirectoryEntry&) const = default;
 };
 
+// One entry of a folder listing: its long name, its 8.3 name (empty when the file system
+// keeps none, as for a long name that is 8.3 already) and its DOS attributes.
+struct FolderEntry {
+  std::string name;
+  std::string shortName;
+  std::uint32_t attributes = 0;
+  bool operator==(const FolderEntry&) const = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -34,6 +43,11 @@ class FileSystem {
   // part may hold "*" and "?". Entries come in the file system's order; "." and ".." are
   // left out. A search that finds nothing (or fails) gives an empty list.
   virtual std::vector<DirectoryEntry> Find(std::string_view pattern) = 0;
+  // Every entry of `folder`, as one search for `folder` & "\*" gives them ("." and ".."
+  // left out). Fails with the search's status when the folder cannot be listed to its end,
+  // and with kMoreData when it holds more than `maxEntries` entries.
+  virtual Result<std::vector<FolderEntry>> ListFolder(std::string_view folder,
+                                                      std::size_t maxEntries) = 0;
   // The whole content of a file.
   virtual Result<std::string> ReadAll(std::string_view path) = 0;
   // The whole content of a file of at most `maxBytes`; a larger file fails with

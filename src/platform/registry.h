@@ -1,7 +1,9 @@
 #pragma once
 // The Windows registry as the behaviour needs it. Every call opens the key it needs and
-// closes it again before it returns, so no key handle outlives one access.
+// closes it again before it returns, so no key handle outlives one access; only a key that
+// Open hands out stays open, for as long as its owner keeps it.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -72,12 +74,23 @@ struct NamedValue {
   bool operator==(const NamedValue&) const = default;
 };
 
+// A key held open, so that several of its values are read through one open.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // Reads one value (type and bytes).
+  virtual Status QueryValue(std::string_view name, RegistryValue& out) = 0;
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
 
   // Opens `path` under `root` with `access` and closes it again.
   virtual Status OpenKey(RootKey root, std::string_view path, std::uint32_t access) = 0;
+  // Opens `path` under `root` with `access` and keeps it open while the key lives.
+  virtual Result<std::unique_ptr<RegistryKey>> Open(RootKey root, std::string_view path,
+                                                    std::uint32_t access) = 0;
   // Opens the key with `access` and reads one value (type and bytes).
   virtual Status QueryValue(RootKey root, std::string_view path, std::uint32_t access,
                             std::string_view name, RegistryValue& out) = 0;

@@ -21,13 +21,17 @@ std::string SingleBackslashes(std::string_view path) { return core::ReplaceAll(p
 }  // namespace
 
 std::optional<FileDefinition> ParseFileDefinition(std::string_view line) {
+  const auto fields = SplitFileDefinition(line);
+  if (!fields) return std::nullopt;
+  return FileDefinition{std::string(fields->fileName), std::string(fields->threatName),
+                        std::string(fields->folderTemplate)};
+}
+
+std::optional<FileDefinitionFields> SplitFileDefinition(std::string_view line) {
   const std::string_view definitionPart = Field(line, '|', 0);
   if (definitionPart.find('=') == std::string_view::npos) return std::nullopt;
-  FileDefinition definition;
-  definition.fileName = Field(definitionPart, '=', 0);
-  definition.threatName = Field(definitionPart, '=', 1);
-  definition.folderTemplate = Field(line, '|', 1);
-  return definition;
+  return FileDefinitionFields{Field(definitionPart, '=', 0), Field(definitionPart, '=', 1),
+                              Field(line, '|', 1)};
 }
 
 std::string ExpandFolderTemplate(std::string_view folderTemplate, const KnownFolders& folders) {
@@ -39,9 +43,30 @@ std::string ExpandFolderTemplate(std::string_view folderTemplate, const KnownFol
 }
 
 std::string DefinitionPath(const FileDefinition& definition, const KnownFolders& folders) {
-  if (definition.folderTemplate.empty()) return SingleBackslashes(folders.system + definition.fileName);
-  return SingleBackslashes(ExpandFolderTemplate(definition.folderTemplate, folders) + "\\" +
-                           definition.fileName);
+  return PathAfterPrefix(FolderPrefix(definition.folderTemplate, folders), definition.fileName);
+}
+
+std::string FolderPrefix(std::string_view folderTemplate, const KnownFolders& folders) {
+  if (folderTemplate.empty()) return folders.system;
+  return ExpandFolderTemplate(folderTemplate, folders) + "\\";
+}
+
+std::string PathAfterPrefix(std::string_view prefix, std::string_view fileName) {
+  std::string path;
+  PathAfterPrefix(prefix, fileName, path);
+  return path;
+}
+
+void PathAfterPrefix(std::string_view prefix, std::string_view fileName, std::string& path) {
+  path.assign(prefix).append(fileName);
+  // One left-to-right pass, as ReplaceAll makes it.
+  std::size_t kept = path.find("\\\\");
+  if (kept == std::string::npos) return;
+  for (std::size_t at = kept; at < path.size(); ++at) {
+    path[kept++] = path[at];
+    if (path[at] == '\\' && at + 1 < path.size() && path[at + 1] == '\\') ++at;
+  }
+  path.resize(kept);
 }
 
 std::string WithTrailingBackslash(std::string path) {

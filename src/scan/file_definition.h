@@ -24,14 +24,30 @@ struct KnownFolders {
   std::string windows;       // [wDir]
 };
 
+// A definition's fields as parts of its line.
+struct FileDefinitionFields {
+  std::string_view fileName;
+  std::string_view threatName;
+  std::string_view folderTemplate;
+};
+
 // A line without "=" names no threat and is not a definition.
 std::optional<FileDefinition> ParseFileDefinition(std::string_view line);
+std::optional<FileDefinitionFields> SplitFileDefinition(std::string_view line);
 
 // Replaces the placeholders in their order, case-sensitively, then each doubled backslash.
 std::string ExpandFolderTemplate(std::string_view folderTemplate, const KnownFolders& folders);
 
-// The path the definition names on this machine.
+// The path the definition names on this machine: its folder prefix, then its file name.
 std::string DefinitionPath(const FileDefinition& definition, const KnownFolders& folders);
+
+// What a definition's file name follows: the system folder for an empty template, else the
+// expanded template and one backslash.
+std::string FolderPrefix(std::string_view folderTemplate, const KnownFolders& folders);
+// The prefix and the file name, each doubled backslash made single.
+std::string PathAfterPrefix(std::string_view prefix, std::string_view fileName);
+// The same into `path`, whose room a scan reuses from line to line.
+void PathAfterPrefix(std::string_view prefix, std::string_view fileName, std::string& path);
 
 // Appends a backslash when the path is not empty and does not end in one.
 std::string WithTrailingBackslash(std::string path);

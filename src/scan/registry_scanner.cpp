@@ -4,9 +4,7 @@
 
 #include "core/data_files.h"
 #include "core/definition_files.h"
-#include "core/definition_line.h"
 #include "core/file_tests.h"
-#include "core/line_reader.h"
 #include "core/registry_access.h"
 #include "core/text.h"
 #include "scan/finding_rows.h"
@@ -20,37 +18,51 @@ void RegistryScanner::ScanRegistryDefinitions() {
   if (!core::FindNormalFile(files, path)) return;
   const auto content = core::ReadDefinitionFile(files, path);
   if (!content.ok()) return;
-  core::LineReader reader(content.value());
-  std::string_view line;
-  while (!context_.state.session.stopRequested && reader.Next(line)) {
-    const std::string decoded = core::DecodeDefinitionLine(line);
-    const auto definition = ParseRegistryDefinition(decoded);
-    ++context_.state.session.registryEntriesInspected;
-    ReportProgress(definition ? definition->keyPath + "\\" + definition->valueName : decoded);
-    // A line without the three fields and the "=" names nothing and is passed over.
+  auto& session = context_.state.session;
+  if (session.stopRequested) return;
+  const std::vector<RegistryLine> lines = ReadRegistryLines(content.value());
+  std::optional<RegistryLineAnswers> answers;
+  if (opens_ == KeyOpens::OncePerKey) answers.emplace(context_.machine.registry, lines);
+  for (std::size_t at = 0; at < lines.size() && !session.stopRequested; ++at) {
+    const RegistryLine& line = lines[at];
+    ++session.registryEntriesInspected;
+    const auto& definition = line.definition;
     if (definition) {
-      const platform::RootKey root = RootKeyFromField(definition->rootField);
-      if (Exists(root, *definition)) AddFinding(root, *definition);
+      ReportProgress(definition->keyPath, definition->valueName);
+    } else {
+      ReportProgress(line.text, {});
     }
+    // A line without the three fields and the "=" names nothing and is passed over.
+    if (definition && Exists(line, at, answers)) AddFinding(line.root, *definition);
     context_.host.DoEvents();
   }
 }
 
-void RegistryScanner::ReportProgress(std::string_view inspected) {
-  const auto& counts = context_.state.definitionCounts;
-  const std::int32_t done = context_.state.session.registryEntriesInspected;
+void RegistryScanner::ReportProgress(std::string_view inspected,
+                                     std::optional<std::string_view> valueName) {
   ReportScanProgressLazily(
       context_,
-      [&] { return context_.state.session.statusPrefix + "\r\n" + core::ToLower(inspected); },
-      Percent(done, counts.registry).value_or(-1),
-      Percent(done + counts.cookies + counts.executables, counts.total).value_or(-1));
+      [&] {
+        std::string text(inspected);
+        if (valueName) text.append("\\").append(*valueName);
+        return context_.state.session.statusPrefix + "\r\n" + core::ToLower(text);
+      },
+      [&] {
+        const auto& counts = context_.state.definitionCounts;
+        const std::int32_t done = context_.state.session.registryEntriesInspected;
+        return std::pair(Percent(done, counts.registry).value_or(-1),
+                         Percent(done + counts.cookies + counts.executables, counts.total).value_or(-1));
+      });
 }
 
-bool RegistryScanner::Exists(platform::RootKey root, const RegistryDefinition& definition) {
+bool RegistryScanner::Exists(const RegistryLine& line, std::size_t at,
+                             std::optional<RegistryLineAnswers>& answers) {
+  if (answers) return answers->Exists(at);
   auto& registry = context_.machine.registry;
-  if (definition.valueName.empty()) return core::KeyExists(registry, root, definition.keyPath);
+  const RegistryDefinition& definition = *line.definition;
+  if (definition.valueName.empty()) return core::KeyExists(registry, line.root, definition.keyPath);
   std::string data = "0";
-  return core::ValueExists(registry, root, definition.keyPath, definition.valueName, data);
+  return core::ValueExists(registry, line.root, definition.keyPath, definition.valueName, data);
 }
 
 void RegistryScanner::AddFinding(platform::RootKey root, const RegistryDefinition& definition) {

@@ -2,6 +2,7 @@
 // The per-item progress routine every scanner calls, and the drawing lock of the window.
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string_view>
 
 #include "scan/scan_context.h"
@@ -28,6 +29,19 @@ void ReportScanProgressLazily(ScanContext& context, MakeStatus&& makeStatus,
     ++context.state.session.progressRefreshCounter;
     return;
   }
+  ReportScanProgress(context, makeStatus(), phasePercent, overallPercent);
+}
+
+// The same where the percents are costly too: `makePercents` gives the phase and the
+// overall percent, and runs only when this call refreshes the window.
+template <class MakeStatus, class MakePercents>
+void ReportScanProgressLazily(ScanContext& context, MakeStatus&& makeStatus,
+                              MakePercents&& makePercents) {
+  if (!ProgressRefreshDue(context, 1)) {
+    ++context.state.session.progressRefreshCounter;
+    return;
+  }
+  const auto [phasePercent, overallPercent] = makePercents();
   ReportScanProgress(context, makeStatus(), phasePercent, overallPercent);
 }
 

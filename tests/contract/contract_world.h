@@ -23,6 +23,8 @@ class ContractWorld {
   virtual void PlantFile(std::string_view path, std::string_view bytes,
                          std::uint32_t attributes) = 0;
   virtual void PlantFolder(std::string_view path) = 0;
+  // The 8.3 name of a planted file; its long name or nothing when it has none.
+  virtual std::string ShortNameOf(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
   // Holds the file open letting others read it only, as a program reading it may.

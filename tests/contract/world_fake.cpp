@@ -2,11 +2,43 @@
 #include "core/file_tests.h"
 #include "support/fake_machine.h"
 
+#include <cctype>
+#include <map>
 #include <vector>
 
 namespace kestrian::testing {
 
 namespace {
+bool IsShortName(std::string_view name) {
+  const std::size_t dot = name.find('.');
+  const std::string_view base = name.substr(0, dot);
+  const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot + 1);
+  const auto plain = [](std::string_view part) {
+    for (const char c : part) {
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '~') return false;
+    }
+    return true;
+  };
+  return !base.empty() && base.size() <= 8 && extension.size() <= 3 && plain(base) && plain(extension);
+}
+
+// An 8.3 name as Windows makes one: six characters of the name, "~", a number, and three of
+// the extension, in upper case.
+std::string MakeShortName(std::string_view name, int number) {
+  const std::size_t dot = name.rfind('.');
+  std::string base;
+  for (const char c : name.substr(0, dot)) {
+    if (std::isalnum(static_cast<unsigned char>(c))) base.push_back(static_cast<char>(std::toupper(c)));
+  }
+  std::string shortName = base.substr(0, 6) + "~" + std::to_string(number);
+  if (dot != std::string_view::npos) {
+    std::string extension;
+    for (const char c : name.substr(dot + 1, 3)) extension.push_back(static_cast<char>(std::toupper(c)));
+    shortName += "." + extension;
+  }
+  return shortName;
+}
+
 class FakeWorld final : public ContractWorld {
  public:
   FakeWorld() {
@@ -20,6 +52,15 @@ class FakeWorld final : public ContractWorld {
   const std::string& ScratchApplication() const override { return application_; }
   void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) override {
     fake_.files.PutFile(path, bytes, attributes);
+    const std::string_view name = core::FileNamePart(path);
+    if (IsShortName(name)) return;
+    const int number = ++shortNamesIn_[std::string(path.substr(0, path.size() - name.size()))];
+    shortNames_[std::string(path)] = MakeShortName(name, number);
+    fake_.files.SetShortName(path, shortNames_[std::string(path)]);
+  }
+  std::string ShortNameOf(std::string_view path) override {
+    const auto found = shortNames_.find(std::string(path));
+    return found == shortNames_.end() ? std::string() : found->second;
   }
   void PlantFolder(std::string_view path) override { fake_.files.PutFolder(path); }
   void HoldOpenExclusively(std::string_view path) override {
@@ -51,6 +92,8 @@ class FakeWorld final : public ContractWorld {
   std::string key_ = "Software\\KestrianContract";
   std::string application_ = "KestrianContract";
   std::vector<std::string> held_;
+  std::map<std::string, std::string> shortNames_;   // by path
+  std::map<std::string, int, NoCaseLess> shortNamesIn_;  // by folder
   static constexpr const char* kOwnPath = "C:\\Tests\\contract_tests.exe";
   std::uint32_t ownId_ = 0;
 };

@@ -94,6 +94,13 @@ class Win32World final : public ContractWorld {
   void PlantFolder(std::string_view path) override {
     ::CreateDirectoryA(std::string(path).c_str(), nullptr);
   }
+  std::string ShortNameOf(std::string_view path) override {
+    char shortPath[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameA(std::string(path).c_str(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    const std::string_view full(shortPath, length);
+    return std::string(full.substr(full.rfind('\\') + 1));
+  }
   void HoldOpenExclusively(std::string_view path) override {
     held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -16,7 +16,8 @@ using platform::Status;
 namespace attributes = platform::attributes;
 
 namespace {
-char Up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+// ASCII letters only, as the behaviour's own comparisons (core::ToUpper).
+char Up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Windows wildcard match of one name: "*" any run, "?" one character, case ignored.
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
@@ -59,8 +60,13 @@ constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
 }  // namespace
 
 bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Up(x) < Up(y); });
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const char x = Up(a[i]);
+    const char y = Up(b[i]);
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
 }
 
 // ---------------------------------------------------------------- registry
@@ -97,15 +103,52 @@ Status FakeRegistry::Open(platform::RootKey root, std::string_view path, std::ui
   return platform::kOk;
 }
 
+// A key held open: it finds its key again at each read, so a key deleted meanwhile reads
+// as Windows reads a deleted key, as nothing.
+class FakeRegistry::HeldKey final : public platform::RegistryKey {
+ public:
+  HeldKey(FakeRegistry& registry, platform::RootKey root, std::string_view path)
+      : registry_(registry), root_(root), path_(path) {}
+  Status QueryValue(std::string_view name, platform::RegistryValue& out) override {
+    out = {};
+    ++registry_.valueReads;
+    Key* key = registry_.Find(root_, path_);
+    if (key == nullptr) return kKeyDeleted;
+    auto it = key->values.find(std::string(name));
+    if (it == key->values.end()) return platform::kFileNotFound;
+    out = it->second;
+    return platform::kOk;
+  }
+
+ private:
+  static constexpr Status kKeyDeleted = 1018;  // ERROR_KEY_DELETED
+  FakeRegistry& registry_;
+  platform::RootKey root_;
+  std::string path_;
+};
+
 Status FakeRegistry::OpenKey(platform::RootKey root, std::string_view path, std::uint32_t access) {
+  ++readOpens;
   Key* key = nullptr;
   return Open(root, path, access, key);
+}
+
+platform::Result<std::unique_ptr<platform::RegistryKey>> FakeRegistry::Open(
+    platform::RootKey root, std::string_view path, std::uint32_t access) {
+  ++readOpens;
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, access, key); status != platform::kOk) {
+    return platform::Result<std::unique_ptr<platform::RegistryKey>>::Failure(status);
+  }
+  return std::unique_ptr<platform::RegistryKey>(std::make_unique<HeldKey>(*this, root, path));
 }
 
 Status FakeRegistry::QueryValue(platform::RootKey root, std::string_view path,
                                 std::uint32_t access, std::string_view name,
                                 platform::RegistryValue& out) {
   out = {};
+  ++readOpens;
+  ++valueReads;
   Key* key = nullptr;
   if (const Status status = Open(root, path, access, key); status != platform::kOk) return status;
   auto it = key->values.find(std::string(name));
@@ -247,16 +290,42 @@ bool FakeFileSystem::FolderExists(std::string_view path) const {
   return node != nullptr && (node->attributes & attributes::kDirectory) != 0;
 }
 
+template <class Visit>
+void FakeFileSystem::ForEachChild(const std::string& folder, Visit&& visit) const {
+  // Paths below the folder sort together, right after "folder\".
+  const std::string prefix = folder + "\\";
+  for (auto it = nodes_.lower_bound(prefix);
+       it != nodes_.end() && core::StartsWithIgnoringCase(it->first, prefix); ++it) {
+    if (it->first.find('\\', prefix.size()) == std::string::npos) visit(it->second);
+  }
+}
+
 std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view pattern) {
+  ++searches;
   std::vector<platform::DirectoryEntry> entries;
   const std::string folder = Parent(pattern);
   const std::string_view namePattern = NamePart(pattern);
   if (namePattern.empty() || !FolderExists(folder)) return entries;
-  for (const auto& [path, node] : nodes_) {
-    if (core::EqualsIgnoringCase(Parent(path), folder) && WildcardMatch(namePattern, node.name)) {
+  ForEachChild(folder, [&](const Node& node) {
+    // As on Windows, a search matches the 8.3 name as well as the long one.
+    if (WildcardMatch(namePattern, node.name) ||
+        (!node.shortName.empty() && WildcardMatch(namePattern, node.shortName))) {
       entries.push_back({node.name, node.attributes});
     }
-  }
+  });
+  return entries;
+}
+
+platform::Result<std::vector<platform::FolderEntry>> FakeFileSystem::ListFolder(
+    std::string_view folder, std::size_t maxEntries) {
+  using Listing = platform::Result<std::vector<platform::FolderEntry>>;
+  ++listings;
+  if (!FolderExists(folder)) return Listing::Failure(platform::kPathNotFound);
+  std::vector<platform::FolderEntry> entries;
+  ForEachChild(std::string(folder), [&](const Node& node) {
+    entries.push_back({node.name, node.shortName, node.attributes});
+  });
+  if (entries.size() > maxEntries) return Listing::Failure(platform::kMoreData);
   return entries;
 }
 
@@ -329,6 +398,7 @@ Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to)
   }
   Node moved = *source;
   moved.name = std::string(NamePart(to));
+  moved.shortName.clear();
   nodes_.erase(std::string(from));
   nodes_.insert_or_assign(std::string(to), std::move(moved));
   return platform::kOk;
@@ -346,6 +416,7 @@ Status FakeFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   if (!FolderExists(Parent(to))) return platform::kPathNotFound;
   Node copy = *source;
   copy.name = std::string(NamePart(to));
+  copy.shortName.clear();
   nodes_.insert_or_assign(std::string(to), std::move(copy));
   return platform::kOk;
 }
@@ -368,6 +439,10 @@ void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
   PutFolder(Parent(path));
   nodes_[std::string(path)] = Node{std::string(NamePart(path)), fileAttributes, std::string(bytes),
                                    false};
+}
+
+void FakeFileSystem::SetShortName(std::string_view path, std::string shortName) {
+  if (Node* node = Lookup(path)) node->shortName = std::move(shortName);
 }
 
 void FakeFileSystem::Lock(std::string_view path, bool locked) {

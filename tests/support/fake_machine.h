@@ -24,6 +24,9 @@ class FakeRegistry final : public platform::Registry {
  public:
   platform::Status OpenKey(platform::RootKey root, std::string_view path,
                            std::uint32_t access) override;
+  platform::Result<std::unique_ptr<platform::RegistryKey>> Open(platform::RootKey root,
+                                                                std::string_view path,
+                                                                std::uint32_t access) override;
   platform::Status QueryValue(platform::RootKey root, std::string_view path, std::uint32_t access,
                               std::string_view name, platform::RegistryValue& out) override;
   platform::Status SetValue(platform::RootKey root, std::string_view path, std::string_view name,
@@ -47,7 +50,12 @@ class FakeRegistry final : public platform::Registry {
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
                                          std::string_view name) const;
 
+  // Keys opened to be read (OpenKey, QueryValue, Open) and values read, in all.
+  int readOpens = 0;
+  int valueReads = 0;
+
  private:
+  class HeldKey;
   struct Key {
     std::map<std::string, platform::RegistryValue, NoCaseLess> values;
     bool readOnly = false;
@@ -66,6 +74,8 @@ class FakeRegistry final : public platform::Registry {
 class FakeFileSystem final : public platform::FileSystem {
  public:
   std::vector<platform::DirectoryEntry> Find(std::string_view pattern) override;
+  platform::Result<std::vector<platform::FolderEntry>> ListFolder(std::string_view folder,
+                                                                  std::size_t maxEntries) override;
   platform::Result<std::string> ReadAll(std::string_view path) override;
   platform::Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override;
   platform::Status WriteAll(std::string_view path, std::string_view bytes) override;
@@ -83,6 +93,8 @@ class FakeFileSystem final : public platform::FileSystem {
   void PutFile(std::string_view path, std::string_view bytes,
                std::uint32_t attributes = platform::attributes::kArchive);
   void PutFolder(std::string_view path);
+  // Gives an entry an 8.3 name, which searches then match as well as its long name.
+  void SetShortName(std::string_view path, std::string shortName);
   // A file held open by another program that shares nothing: reads, writes, moves and
   // deletes fail with a sharing violation.
   void Lock(std::string_view path, bool locked = true);
@@ -91,6 +103,9 @@ class FakeFileSystem final : public platform::FileSystem {
   bool Exists(std::string_view path) const;
   std::optional<std::string> Content(std::string_view path) const;
 
+  int searches = 0;  // Find calls
+  int listings = 0;  // ListFolder calls
+
  private:
   struct Node {
     std::string name;  // as created, with its letter case
@@ -98,8 +113,11 @@ class FakeFileSystem final : public platform::FileSystem {
     std::string content;
     bool locked = false;
     bool readsOnly = false;  // held open, sharing reads only
+    std::string shortName = {};  // 8.3 name; empty: none
   };
   static std::string Parent(std::string_view path);
+  template <class Visit>
+  void ForEachChild(const std::string& folder, Visit&& visit) const;
   Node* Lookup(std::string_view path);
   const Node* Lookup(std::string_view path) const;
   bool FolderExists(std::string_view path) const;

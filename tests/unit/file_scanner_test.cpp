@@ -55,6 +55,21 @@ TEST_F(FileScannerTest, PresentFilesAreTracesAndAbsentOnesAreListedAsNotFound) {
   EXPECT_EQ(state.session.filesFoldersInspected, 6);
 }
 
+TEST_F(FileScannerTest, EachFolderIsListedOnceAndOnlyWildcardsAreSearched) {
+  machine.files.PutFile("C:\\WINDOWS\\system32\\x.dll", "MZ");
+  machine.files.PutFile("C:\\WINDOWS\\system32\\Long Name.dll", "MZ");
+  machine.files.SetShortName("C:\\WINDOWS\\system32\\Long Name.dll", "LONGNA~1.DLL");
+  machine.files.PutFile("C:\\Program Files\\Acme\\a.exe", "MZ", attributes::kHidden);
+  PutDefinitions("FileDefinition.dat",
+                 {"x.dll=X", "X.DLL=X", "longna~1.dll=L", "gone.dll=G", "a.exe=A|[pfiles]Acme\\",
+                  "b.exe=B|[pfiles]Acme", "*.dll=W", "c.exe=C|[pfiles]Gone\\", "d.exe=D|[pfiles]Gone"});
+  Scan();
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"X", "L", "W"}));
+  EXPECT_EQ(Texts(form.lvwFileNotFounds), (std::vector<std::string>{"gone.dll", "a.exe", "b.exe", "c.exe", "d.exe"}));
+  EXPECT_EQ(machine.files.listings, 3);  // system32, Acme, and Gone, which fails
+  EXPECT_EQ(machine.files.searches, 2);  // the definition file and the wildcard
+}
+
 TEST_F(FileScannerTest, MicrosoftFilesAreNeverReported) {
   machine.files.PutFile("C:\\WINDOWS\\system32\\ms.dll",
                         "StringFileInfo CompanyName\0  MICROSOFT Corporation \0\0\0"s);

@@ -46,6 +46,11 @@ class JournalRegistry final : public platform::Registry {
                            std::uint32_t access) override {
     return inner_.OpenKey(root, path, access);
   }
+  platform::Result<std::unique_ptr<platform::RegistryKey>> Open(platform::RootKey root,
+                                                                std::string_view path,
+                                                                std::uint32_t access) override {
+    return inner_.Open(root, path, access);
+  }
   platform::Status QueryValue(platform::RootKey root, std::string_view path, std::uint32_t access,
                               std::string_view name, RegistryValue& out) override {
     if (name == kStartPageValue) journal_.push_back("read start page");

@@ -91,6 +91,9 @@ class NoRename final : public platform::FileSystem {
  public:
   explicit NoRename(platform::FileSystem& inner) : inner_(inner) {}
   std::vector<platform::DirectoryEntry> Find(std::string_view p) override { return inner_.Find(p); }
+  platform::Result<std::vector<platform::FolderEntry>> ListFolder(std::string_view p, std::size_t n) override {
+    return inner_.ListFolder(p, n);
+  }
   platform::Result<std::string> ReadAll(std::string_view p) override { return inner_.ReadAll(p); }
   platform::Result<std::string> ReadAtMost(std::string_view p, std::uint64_t n) override {
     return inner_.ReadAtMost(p, n);

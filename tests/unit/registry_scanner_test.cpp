@@ -94,6 +94,25 @@ TEST_F(RegistryScannerTest, KeysWithoutWriteRightsAndUnknownRootsCountAsAbsent) 
   EXPECT_EQ(state.session.registryEntriesInspected, 4);  // malformed lines are passed over
 }
 
+TEST_F(RegistryScannerTest, LinesOfOneKeyShareOneOpenAndAMissingKeyReadsNoValue) {
+  machine.registry.SetValue(kCurrentUser, "Software\\A", "v", RegistryValue::String("x"));
+  std::string content;
+  for (const char* line : {"1^Software\\A^v=V", "1^Software\\Gone^v=G", "1^SOFTWARE\\a^=K",
+                           "1^Software\\Gone^=G", "7^Software\\A^=R", "1^software\\A^w=W"}) {
+    content += core::EncodeDefinitionLine(line) + "\r\n";
+  }
+  // A key named by more lines than one open answers is opened again for the rest.
+  for (std::size_t i = 0; i <= RegistryLineAnswers::kLinesPerOpen; ++i) {
+    content += core::EncodeDefinitionLine("1^Software\\Many^v=M") + "\r\n";
+  }
+  machine.registry.CreateKey(kCurrentUser, "Software\\Many");
+  machine.files.PutFile(folder.FilePath("RegistryDefinition.dat"), content);
+  Scan();
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"V", "K"}));
+  EXPECT_EQ(machine.registry.readOpens, 5);  // A, Gone, root 7, Many twice
+  EXPECT_EQ(machine.registry.valueReads, 2 + static_cast<int>(RegistryLineAnswers::kLinesPerOpen) + 1);
+}
+
 TEST_F(RegistryScannerTest, StopEndsThePhaseAfterTheLineInProgress) {
   for (const char* key : {"Software\\A", "Software\\B", "Software\\C"}) {
     machine.registry.CreateKey(kCurrentUser, key);

@@ -45,6 +45,25 @@ std::vector<DirectoryEntry> Win32FileSystem::Find(std::string_view pattern) {
   return entries;
 }
 
+Result<std::vector<FolderEntry>> Win32FileSystem::ListFolder(std::string_view folder,
+                                                             std::size_t maxEntries) {
+  using Listing = Result<std::vector<FolderEntry>>;
+  const std::string search = std::string(folder) + "\\*";
+  WIN32_FIND_DATAA data{};
+  UniqueFindHandle find(::FindFirstFileA(search.c_str(), &data));
+  if (!find) return Listing::Failure(LastError());
+  std::vector<FolderEntry> entries;
+  do {
+    const std::string_view name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (entries.size() == maxEntries) return Listing::Failure(kMoreData);
+    entries.push_back({std::string(name), data.cAlternateFileName, data.dwFileAttributes});
+  } while (::FindNextFileA(find.get(), &data));
+  // A listing cut short would pass for a folder without the names it did not reach.
+  if (::GetLastError() != ERROR_NO_MORE_FILES) return Listing::Failure(LastError());
+  return entries;
+}
+
 Result<std::string> Win32FileSystem::ReadAll(std::string_view path) {
   return ReadAtMost(path, UINT64_MAX);
 }

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "platform/win32/unique_handle.h"
@@ -13,44 +14,68 @@ HKEY RootHandle(RootKey root) {
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
 }
 
-Status Open(RootKey root, std::string_view path, std::uint32_t access, UniqueHkey& key) {
+Status OpenSubKey(RootKey root, std::string_view path, std::uint32_t access, UniqueHkey& key) {
   if (root == roots::kNone) return kInvalidHandle;
   const std::string subKey(path);
   return ::RegOpenKeyExA(RootHandle(root), subKey.c_str(), 0, access, key.put());
 }
+
+// A value that fits this first buffer is read in one call; most values the scan reads do.
+constexpr std::size_t kFirstReadBytes = 256;
+
+Status ReadValue(HKEY key, std::string_view name, RegistryValue& out) {
+  const std::string valueName(name);
+  std::string data(kFirstReadBytes, '\0');
+  // The value may grow between two calls; ask again until it fits.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0;
+    auto read = static_cast<DWORD>(data.size());
+    const Status status = ::RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                                             reinterpret_cast<BYTE*>(data.data()), &read);
+    if (status == kOk) {
+      data.resize(read);
+      out = {type, std::move(data)};
+      return kOk;
+    }
+    if (status != kMoreData) return status;
+    data.assign(read, '\0');
+  }
+  return kMoreData;
+}
+
+class Win32RegistryKey final : public RegistryKey {
+ public:
+  explicit Win32RegistryKey(UniqueHkey key) : key_(std::move(key)) {}
+  Status QueryValue(std::string_view name, RegistryValue& out) override {
+    out = {};
+    return ReadValue(key_.get(), name, out);
+  }
+
+ private:
+  UniqueHkey key_;
+};
 }  // namespace
 
 Status Win32Registry::OpenKey(RootKey root, std::string_view path, std::uint32_t access) {
   UniqueHkey key;
-  return Open(root, path, access, key);
+  return OpenSubKey(root, path, access, key);
 }
 
 Status Win32Registry::QueryValue(RootKey root, std::string_view path, std::uint32_t access,
                                  std::string_view name, RegistryValue& out) {
   out = {};
   UniqueHkey key;
-  if (const Status status = Open(root, path, access, key); status != kOk) return status;
-  const std::string valueName(name);
-  DWORD type = 0;
-  DWORD size = 0;
-  Status status = ::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
-  // The value may grow between the two calls; ask again until it fits.
-  for (int attempt = 0; status == kOk && attempt < 4; ++attempt) {
-    std::string data(size, '\0');
-    DWORD read = size;
-    status = ::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type,
-                                reinterpret_cast<BYTE*>(data.data()), &read);
-    if (status == kOk) {
-      data.resize(read);
-      out = {type, std::move(data)};
-      return kOk;
-    }
-    if (status == kMoreData) {
-      size = read;
-      status = kOk;
-    }
+  if (const Status status = OpenSubKey(root, path, access, key); status != kOk) return status;
+  return ReadValue(key.get(), name, out);
+}
+
+Result<std::unique_ptr<RegistryKey>> Win32Registry::Open(RootKey root, std::string_view path,
+                                                         std::uint32_t access) {
+  UniqueHkey key;
+  if (const Status status = OpenSubKey(root, path, access, key); status != kOk) {
+    return Result<std::unique_ptr<RegistryKey>>::Failure(status);
   }
-  return status;
+  return std::unique_ptr<RegistryKey>(std::make_unique<Win32RegistryKey>(std::move(key)));
 }
 
 Status Win32Registry::SetValue(RootKey root, std::string_view path, std::string_view name,
@@ -69,7 +94,9 @@ Status Win32Registry::SetValue(RootKey root, std::string_view path, std::string_
 
 Status Win32Registry::DeleteValue(RootKey root, std::string_view path, std::string_view name) {
   UniqueHkey key;
-  if (const Status status = Open(root, path, KEY_SET_VALUE, key); status != kOk) return status;
+  if (const Status status = OpenSubKey(root, path, KEY_SET_VALUE, key); status != kOk) {
+    return status;
+  }
   const std::string valueName(name);
   return ::RegDeleteValueA(key.get(), valueName.c_str());
 }
@@ -101,7 +128,7 @@ constexpr DWORD kEnumerateRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 Result<std::vector<std::string>> Win32Registry::SubKeyNames(RootKey root, std::string_view path) {
   using R = Result<std::vector<std::string>>;
   UniqueHkey key;
-  if (const Status status = Open(root, path, kEnumerateRights, key); status != kOk) {
+  if (const Status status = OpenSubKey(root, path, kEnumerateRights, key); status != kOk) {
     return R::Failure(status);
   }
   std::vector<std::string> names;
@@ -119,7 +146,7 @@ Result<std::vector<std::string>> Win32Registry::SubKeyNames(RootKey root, std::s
 Result<std::vector<NamedValue>> Win32Registry::Values(RootKey root, std::string_view path) {
   using R = Result<std::vector<NamedValue>>;
   UniqueHkey key;
-  if (const Status status = Open(root, path, kEnumerateRights, key); status != kOk) {
+  if (const Status status = OpenSubKey(root, path, kEnumerateRights, key); status != kOk) {
     return R::Failure(status);
   }
   std::vector<NamedValue> values;

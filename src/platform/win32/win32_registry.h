@@ -6,6 +6,8 @@ namespace kestrian::platform::win32 {
 class Win32Registry final : public Registry {
  public:
   Status OpenKey(RootKey root, std::string_view path, std::uint32_t access) override;
+  Result<std::unique_ptr<RegistryKey>> Open(RootKey root, std::string_view path,
+                                            std::uint32_t access) override;
   Status QueryValue(RootKey root, std::string_view path, std::uint32_t access,
                     std::string_view name, RegistryValue& out) override;
   Status SetValue(RootKey root, std::string_view path, std::string_view name,
