@@ -1,7 +1,8 @@
 // kscan: the scan session of the program without its window, for scripts.
 //   kscan scan [--json] [--remove]
-// Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
-// found (or left); 2: an error (written to standard error).
+// Exit code 0: nothing found (or, with --remove, every trace found is gone, looked at again
+// after the removal); 1: something found (or left: listed with why in removal.deleteFailed);
+// 2: an error (written to standard error).
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "core/text.h"
 #include "platform/win32/win32_machine.h"
 #include "removal/check_mirroring.h"
+#include "removal/remaining_traces.h"
 #include "removal/removal.h"
 #include "report/scan_findings.h"
 #include "report/scan_report.h"
@@ -56,8 +58,10 @@ class ConsoleScan {
     session_.Start();
     if (!findings_) findings_ = Collect();  // nothing was removed
     if (options.remove) {
+      // Success is told only when true: every trace is looked at again.
+      removal::ListRemainingTraces(machine_.Get(), traces_, deleteFailed_);
       findings_->removal = report::RemovalOutcome{
-          Texts(deleteFailed_.lstProblem),
+          LeftItems(deleteFailed_.lstProblem),
           core::ParseNumber(settings_.Get(core::settings::kDefinitionsRemoved)).value_or(0)};
     }
     const std::string output =
@@ -65,8 +69,7 @@ class ConsoleScan {
     std::fwrite(output.data(), 1, output.size(), stdout);
     std::fflush(stdout);
     if (!options.remove) return findings_->AnythingFound() ? kFound : kClean;
-    const bool left = !results.Empty() || !deleteFailed_.lstProblem.Empty();
-    return left ? kFound : kClean;
+    return deleteFailed_.lstProblem.Empty() ? kClean : kFound;
   }
 
  private:
@@ -76,16 +79,17 @@ class ConsoleScan {
         form_, {session.cookiesProcessesInspected, session.registryEntriesInspected,
                 session.filesFoldersInspected, session.spywareFound, 0});
   }
-  static std::vector<std::string> Texts(const ui::ListView& list) {
-    std::vector<std::string> texts;
-    for (const auto& item : list.Items()) texts.push_back(item.text);
-    return texts;
+  static std::vector<report::LeftItem> LeftItems(const ui::ListView& list) {
+    std::vector<report::LeftItem> items;
+    for (const auto& item : list.Items()) items.push_back({item.text, item.SubItem(1)});
+    return items;
   }
   void WriteScanLog() {
     report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_});
   }
   void RemoveFindings() {
     findings_ = Collect();  // what the scan found, before the removal changes the lists
+    traces_ = removal::TracesOf(form_);
     removal_.DeleteCommand();
   }
 
@@ -109,6 +113,7 @@ class ConsoleScan {
                              {cookieScan_, processScan_, registryScan_, fileScan_},
                              {[this] { WriteScanLog(); }, [this] { RemoveFindings(); }}};
   std::optional<report::ScanFindings> findings_;
+  std::vector<removal::RemovalTrace> traces_;  // every trace the removal was to delete
 };
 
 int Usage() {

@@ -1,7 +1,8 @@
 #pragma once
 // Backing up and deleting one file of a removal, by its kind. No file is deleted without a
 // complete backup in the quarantine folder; a name already taken there gets a free name
-// ("tool (2).exe"), and a file is backed up at most once in one removal.
+// ("tool (2).exe"), and a file is backed up at most once in one removal (a file that
+// appears again at a path whose file was deleted is another file, with its own backup).
 #include <map>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "core/application_folder.h"
 #include "platform/machine.h"
 #include "removal/quarantine_log.h"
+#include "scan/process_guard.h"
 #include "ui/host.h"
 
 namespace kestrian::removal {
@@ -23,9 +25,10 @@ class Quarantine {
   // Creates the quarantine folder (an existing one is fine).
   void CreateFolder();
 
-  // An executable: its process is stopped first; one that keeps running keeps its file.
+  // An executable: the processes running it are stopped first; one that keeps running, or
+  // must (the program's own, one Windows needs), keeps its file.
   void QuarantineExecutable(const std::string& path);
-  // A DLL or OCX: unregistered, backed up, deleted once.
+  // A DLL or OCX: backed up, unregistered, deleted once.
   void QuarantineLibrary(const std::string& path);
   // Any other file: backed up, then deleted in up to 8 attempts.
   void QuarantineOtherFile(const std::string& path);
@@ -36,8 +39,11 @@ class Quarantine {
   // The backup of `path` (made now, or earlier in this removal); false when none could be
   // made, and then the file must not be deleted.
   bool BackUp(const std::string& path);
+  // Why the file at `path` is still there after what was tried on it.
+  std::string_view WhyKept(const std::string& path) const;
 
  private:
+  void DeleteBackedUp(const std::string& path);
   bool Present(const std::string& path);
   // A name in the quarantine folder that no file has: the file's own, else "name (N).ext".
   std::string FreeBackupName(std::string_view fileName);
@@ -47,7 +53,9 @@ class Quarantine {
   const core::ApplicationFolder& folder_;
   ui::Host& host_;
   QuarantineLog& log_;
+  scan::ProcessGuard guard_{machine_, folder_};
   std::map<std::string, std::string> backups_;  // upper-cased path -> backup name
+  std::map<std::string, std::string_view> kept_;  // upper-cased path -> why it was left
 };
 
 // "tool.exe", 2 -> "tool (2).exe"; "README", 3 -> "README (3)".

@@ -4,9 +4,13 @@
 #include "core/main_window_pages.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
+#include "core/scoped_flag.h"
+#include "removal/conflicting_commands.h"
 #include "removal/file_extension.h"
-#include "removal/protected_items.h"
+#include "removal/kept_reasons.h"
 #include "removal/registry_removal.h"
+#include "removal/remaining_traces.h"
+#include "removal/removal_guards.h"
 #include "removal/restore_points.h"
 #include "scan/registry_definition.h"
 #include "scan/scan_session.h"
@@ -51,6 +55,7 @@ std::string Removal::ConfirmationText() {
 }
 
 void Removal::DeleteCommand() {
+  if (running_) return;  // its button is disabled meanwhile; nothing else may start one
   auto& form = context_.form;
   const bool automatic = context_.state.session.autoDeleteAfterScan;
   bool anyChecked = false;
@@ -81,6 +86,9 @@ void Removal::DeleteCommand() {
 }
 
 void Removal::RunRemoval() {
+  if (running_) return;
+  const core::ScopedFlag running(running_);
+  const ConflictingCommandsLock lock(context_.form);
   auto& form = context_.form;
   QuarantineLog log(context_.machine, context_.folder, context_.state.firstRemovalPass);
   Quarantine quarantine(context_.machine, context_.folder, context_.host, log);
@@ -158,14 +166,8 @@ void Removal::RemovalPass(Quarantine& quarantine, QuarantineLog& log) {
   if (undeletable_ > 0) context_.deleteFailed.SetVisible(true);
 }
 
-bool Removal::Refused(const std::string& path) {
-  // Nothing of the program's own folder (the quarantine among it), and no folder at all.
-  // A relative path counts where the system would take it.
-  if (IsInsideFolder(context_.machine.files.FullPath(path), context_.folder.Path())) return true;
-  for (const auto& entry : context_.machine.files.Find(path)) {
-    if (entry.attributes & platform::attributes::kDirectory) return true;
-  }
-  return false;
+std::optional<std::string_view> Removal::WhyFileStays(const std::string& path) {
+  return removal::WhyFileStays(context_.machine, context_.folder, path);
 }
 
 void Removal::RemoveFiles(Quarantine& quarantine) {
@@ -181,23 +183,27 @@ void Removal::RemoveFiles(Quarantine& quarantine) {
     context_.form.pgbDeleteSpywaresFound.SetValue(static_cast<double>(row + 1));
     ShowRemovalProgress(row + 1, count);
     context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
-    const bool refused = Refused(path);
-    if (!refused) RemoveFile(quarantine, path);
+    const auto stays = WhyFileStays(path);
+    if (!stays) RemoveFile(quarantine, path);
     context_.host.DoEvents();
     if (!SecondPass()) continue;
-    if (refused) {
-      MarkFailed(path, files, row, name);
+    if (stays) {
+      MarkFailed(path, *stays, files, row, name);
       continue;
     }
     if (!core::FileExists(context_.machine.files, path)) continue;
     if (core::FindIgnoringCase(path, ".exe") != std::string::npos) quarantine.QuarantineExecutable(path);
-    if (core::FileExists(context_.machine.files, path)) MarkFailed(path, files, row, name);
+    if (core::FileExists(context_.machine.files, path)) {
+      MarkFailed(path, quarantine.WhyKept(path), files, row, name);
+    }
   }
 }
 
 void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
   const std::string extension = core::ToUpper(FileExtensionPart(path));
   if (extension == "DLL" || extension == "OCX") {
+    // No code of a library runs before its backup exists; without one it stays.
+    if (!quarantine.BackUp(path)) return;
     quarantine.UnregisterLibrary(path);
     quarantine.QuarantineLibrary(path);
     quarantine.QuarantineOtherFile(path);
@@ -208,9 +214,10 @@ void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
   }
 }
 
-void Removal::MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,
-                         const std::string& resultText) {
-  context_.deleteFailed.lstProblem.Add(shownText);
+void Removal::MarkFailed(const std::string& shownText, std::string_view reason, ui::ListView& list,
+                         std::size_t row, const std::string& resultText) {
+  const auto problem = context_.deleteFailed.lstProblem.Add(shownText);
+  context_.deleteFailed.lstProblem.SetSubItem(problem, 1, std::string(reason));
   ++undeletable_;
   UncheckFirstResult(context_.form, [&](const ui::ListItem& item) { return item.text == resultText; });
   list.SetChecked(row, false);
@@ -231,16 +238,16 @@ void Removal::RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows) {
           static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
       const std::string subKey(core::Trim(trace.SubItem(1)));
       const std::string valueName(core::Trim(trace.SubItem(2)));
-      if (!valueName.empty()) {
-        DeleteRegistryValue(registry, log, hive, subKey, valueName);
-      } else if (IsProtectedKey(hive, subKey)) {
-        // A key Windows needs is never deleted, whatever a definition says.
+      if (const auto stays = WhyRegistryItemStays(hive, subKey, valueName)) {
+        // What Windows needs is never deleted, whatever a definition says.
         if (SecondPass()) {
           // The results list names a trace by its threat, or by its key when it has none.
           const std::string resultText =
               core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
-          MarkFailed(std::string(scan::RootKeyName(hive)) + "\\" + subKey, traces, row, resultText);
+          MarkFailed(RegistryItemLocation(hive, subKey, valueName), *stays, traces, row, resultText);
         }
+      } else if (!valueName.empty()) {
+        DeleteRegistryValue(registry, log, hive, subKey, valueName);
       } else {
         DeleteRegistryValue(registry, log, hive, subKey, "");
         DeleteRegistryKey(registry, log, hive, subKey);
@@ -258,9 +265,10 @@ void Removal::RemoveCookies(Quarantine& quarantine) {
       const std::string path = cookies.Item(row).text;
       ShowRemovalProgress(row + 1, count);
       context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
-      if (Refused(path)) {
+      if (const auto stays = WhyFileStays(path)) {
         if (SecondPass()) {
-          context_.deleteFailed.lstProblem.Add(path);
+          const auto problem = context_.deleteFailed.lstProblem.Add(path);
+          context_.deleteFailed.lstProblem.SetSubItem(problem, 1, std::string(*stays));
           ++undeletable_;
           cookies.SetChecked(row, false);
           UncheckFirstResult(context_.form,

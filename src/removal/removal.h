@@ -3,7 +3,9 @@
 // files, registry items and cookies, every file backed up first; the files still there
 // after the second pass are listed in "Delete Failed".
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "removal/quarantine.h"
 #include "removal/quarantine_log.h"
@@ -17,7 +19,10 @@ class Removal {
 
   // Command4 click; asks nothing after a scheduled scan with automatic deletion.
   void DeleteCommand();
+  // Disables the commands that would start other work while it runs (ConflictingCommandsLock);
+  // a call while it runs does nothing.
   void RunRemoval();
+  bool Running() const { return running_; }
   // The "Really Delete?" question, with the restore-point paragraph where Windows has it.
   std::string ConfirmationText();
 
@@ -28,16 +33,18 @@ class Removal {
   void RemoveFile(Quarantine& quarantine, const std::string& path);
   void RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows);
   void RemoveCookies(Quarantine& quarantine);
-  // Lists an item in "Delete Failed" (second pass only) and unchecks its rows.
-  void MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,
-                  const std::string& resultText);
-  bool Refused(const std::string& path);
+  // Lists an item in "Delete Failed" with why it stays (second pass only) and unchecks its
+  // rows.
+  void MarkFailed(const std::string& shownText, std::string_view reason, ui::ListView& list,
+                  std::size_t row, const std::string& resultText);
+  std::optional<std::string_view> WhyFileStays(const std::string& path);
   void ShowRemovalProgress(std::size_t done, std::size_t total);
   void AddToRunningTotal();
   bool SecondPass() const { return !context_.state.firstRemovalPass; }
 
   scan::ScanContext& context_;
   int undeletable_ = 0;  // UndeletableCount of the current pass
+  bool running_ = false;
 };
 
 }  // namespace kestrian::removal
