@@ -246,7 +246,8 @@ void DeleteFailedWindow::FillList() {
   }
   SelectFirstRow(list);
   ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  FitColumns(list, static_cast<int>(form_.lstProblem.Columns().size()));  // with redraw on, so that the client width leaves out the scroll bar
+  // With redraw on, so that the client width leaves out the scroll bar.
+  FitColumns(list, static_cast<int>(form_.lstProblem.Columns().size()));
   ::InvalidateRect(list, nullptr, TRUE);
 }
 

@@ -74,10 +74,9 @@ inline std::string WithoutDevicePrefix(std::string_view path) {
 // Whether `path` (without a device prefix) holds only characters a Windows path may hold:
 // none of < > " | ? * and no control character.
 inline bool IsPathText(std::string_view path) {
+  constexpr std::string_view kNotInPaths = "<>\"|?*";
   for (const char c : path) {
-    if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>\"|?*").find(c) != std::string_view::npos) {
-      return false;
-    }
+    if (static_cast<unsigned char>(c) < 0x20 || kNotInPaths.find(c) != std::string_view::npos) return false;
   }
   return !path.empty();
 }

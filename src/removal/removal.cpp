@@ -2,17 +2,15 @@
 
 #include "core/file_tests.h"
 #include "core/main_window_pages.h"
+#include "core/scoped_flag.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
-#include "core/scoped_flag.h"
 #include "removal/conflicting_commands.h"
 #include "removal/file_extension.h"
-#include "removal/kept_reasons.h"
 #include "removal/registry_removal.h"
 #include "removal/remaining_traces.h"
 #include "removal/removal_guards.h"
 #include "removal/restore_points.h"
-#include "scan/registry_definition.h"
 #include "scan/scan_session.h"
 
 namespace kestrian::removal {

@@ -164,7 +164,9 @@ void ProcessScanner::InspectEntry9x(const platform::ProcessEntry& entry) {
   if (core::IsNameExcluded(context_.state.exclusionText, name)) return;
   const ProcessProtection protection = guard_.Protection(entry.exeFile);
   if (protection != ProcessProtection::None) {
-    if (InSession()) AddLeftRunningRow(name, protection);
+    if (!InSession()) return;  // never offered to be stopped
+    AddLeftRunningRow(name, protection);
+    ++context_.state.session.spywareFound;
     return;
   }
   auto& processes = context_.machine.processes;
