@@ -463,7 +463,7 @@ int Run(const Options& options) {
   CountingProcesses counting(real.processes);
   platform::Machine machine{real.registry, real.files,   real.environment,
                             real.clock,    counting,     real.desktop,
-                            real.systemRestore, real.libraries, real.web};
+                            real.systemRestore, real.libraries, real.web, real.crypto};
 
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);

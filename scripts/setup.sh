@@ -9,7 +9,9 @@ packages=(
   wine wine64
   xvfb xauth x11-apps imagemagick
   nlohmann-json3-dev
+  libssl-dev  # the native build's hashes and signatures
   fp-utils  # chmcmd, which compiles the help file
+  wixl msitools osslsigncode openssl  # the installer package: built, read, signed
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "update/trusted_keys.h"
+
 namespace kestrian::app {
 
 namespace {
@@ -14,6 +16,7 @@ constexpr int kProductId = 1002;
 constexpr int kVersionId = 1003;
 constexpr int kCompanyId = 1004;
 constexpr int kAddressId = 1005;
+constexpr int kKeysId = 1006;
 constexpr int kOkId = IDOK;
 constexpr int kProgramIconResource = 1;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
@@ -30,7 +33,7 @@ constexpr int kButtonHeight = 23;
 constexpr int kTextSlack = 2;  // so that rounding never clips a row's last letter
 
 // The rows of text beside the icon, from the top.
-constexpr int kTextRows[] = {kProductId, kVersionId, kCompanyId, kAddressId};
+constexpr int kTextRows[] = {kProductId, kVersionId, kCompanyId, kAddressId, kKeysId};
 
 SIZE TextSize(const std::string& text, HFONT font) {
   const ScreenDc screen;
@@ -50,11 +53,20 @@ HFONT CreateTitleFont(HFONT base) {
   return ::CreateFontIndirectA(&font);
 }
 
+// Which signatures Live Update accepts: a development build says it trusts the test key.
+std::string TrustedKeysLine() {
+  std::string line = "Definitions signed by: ";
+  const auto keys = update::TrustedKeys();
+  for (std::size_t i = 0; i < keys.size(); ++i) line += (i > 0 ? ", " : "") + std::string(keys[i].name);
+  return line;
+}
+
 std::string RowText(const platform::VersionResource& version, int id) {
   switch (id) {
     case kProductId: return version.productName;
     case kVersionId: return VersionLine(version);
     case kCompanyId: return version.companyName;
+    case kKeysId: return TrustedKeysLine();
     default: return version.comments;
   }
 }
@@ -109,7 +121,7 @@ void AboutBox::CreateControls() {
     const HWND icon = CreateChild("STATIC", "", SS_ICON | SS_REALSIZECONTROL, kIconId, Font());
     ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
   }
-  for (const int id : {kProductId, kVersionId, kCompanyId}) {
+  for (const int id : {kProductId, kVersionId, kCompanyId, kKeysId}) {
     CreateChild("STATIC", RowText(version_, id), SS_LEFT | SS_NOPREFIX, id,
                 id == kProductId ? TitleFont() : Font());
   }

@@ -1,14 +1,25 @@
 // kscan: the scan session of the program without its window, for scripts.
-//   kscan scan [--json] [--remove]
-// Exit code 0: nothing found (or, with --remove, every trace found is gone, looked at again
-// after the removal); 1: something found (or left: listed with why in removal.deleteFailed);
-// 2: an error (written to standard error).
+//   kscan scan [--json] [--remove] [--output FILE] [--quiet]
+//     --output writes the report to FILE (whole or not at all) instead of standard output;
+//     --quiet prints nothing but errors.
+//     Exit code 0: nothing found (or, with --remove, every trace found is gone, looked at
+//     again after the removal); 1: something found (or left: listed with why in
+//     removal.deleteFailed); 2: an error (written to standard error).
+//   kscan definitions rollback
+//     The previous generation of every definition file that has one goes back in place.
+//     Exit code 0: definitions were put back; 1: there were none to put back; 2: an error.
+//   kscan --version
+//     The version and the keys whose signed definitions Live Update installs.
+//   kscan quarantine list [--json] | restore ID... | delete ID..., kscan finish-removal
+//     See kscan_quarantine.h.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/console_host.h"
+#include "app/kscan_quarantine.h"
 #include "core/definition_files.h"
+#include "core/definition_generations.h"
 #include "core/exclusion_text.h"
 #include "core/program_version.h"
 #include "core/settings_keys.h"
@@ -17,6 +28,7 @@
 #include "removal/check_mirroring.h"
 #include "removal/remaining_traces.h"
 #include "removal/removal.h"
+#include "report/report_file.h"
 #include "report/scan_findings.h"
 #include "report/scan_report.h"
 #include "scan/cookie_scanner.h"
@@ -24,6 +36,7 @@
 #include "scan/process_scanner.h"
 #include "scan/registry_scanner.h"
 #include "scan/scan_session.h"
+#include "update/trusted_keys.h"
 
 namespace kestrian::app {
 namespace {
@@ -35,18 +48,22 @@ constexpr int kError = 2;
 struct Options {
   bool json = false;
   bool remove = false;
+  std::string output;  // empty: standard output
+  bool quiet = false;
 };
 
 class ConsoleScan {
  public:
+  explicit ConsoleScan(bool quiet) : host_(stderr, quiet) {}
+
   int Run(Options options) {
     state_.exclusionText = core::LoadExclusionText(machine_.Get().files, folder_, host_);
     state_.definitionCounts.total =
         core::CountDefinitionLines(machine_.Get().files, folder_, state_.definitionCounts);
     if (!core::DefinitionFilesPresent(machine_.Get().files, folder_)) {
-      host_.ShowMessage(
+      host_.ShowError(
           "Definition files are missing or they have been corrupted, Please run Live Update.",
-          version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+          version_.productName);
       return kError;
     }
     // The scan log follows the program's option, read from the same settings.
@@ -66,13 +83,26 @@ class ConsoleScan {
     }
     const std::string output =
         options.json ? report::FindingsAsJson(*findings_) : report::FindingsAsLines(*findings_);
-    std::fwrite(output.data(), 1, output.size(), stdout);
-    std::fflush(stdout);
+    if (!Deliver(output, options)) return kError;
     if (!options.remove) return findings_->AnythingFound() ? kFound : kClean;
     return deleteFailed_.lstProblem.Empty() ? kClean : kFound;
   }
 
  private:
+  bool Deliver(const std::string& report, const Options& options) {
+    if (options.output.empty()) {
+      if (!options.quiet) std::fwrite(report.data(), 1, report.size(), stdout);
+      std::fflush(stdout);
+      return true;
+    }
+    const auto status = report::WriteReportFile(machine_.Get().files, options.output, report);
+    if (status == platform::kOk) return true;
+    host_.ShowError("The report could not be written to " + options.output + " (error " +
+                        std::to_string(status) + ").",
+                    "kscan");
+    return false;
+  }
+
   report::ScanFindings Collect() {
     const auto& session = state_.session;
     return report::CollectFindings(
@@ -101,7 +131,7 @@ class ConsoleScan {
   core::ProgramState state_;
   ui::FrmMain form_;
   ui::FrmDelete deleteFailed_;
-  ConsoleHost host_{stderr};
+  ConsoleHost host_;
   scan::ScanContext context_{form_, deleteFailed_, host_, state_, settings_,
                              machine_.Get(), folder_, version_};
   scan::CookieScanner cookieScan_{context_};
@@ -117,8 +147,43 @@ class ConsoleScan {
 };
 
 int Usage() {
-  std::fputs("usage: kscan scan [--json] [--remove]\n", stderr);
+  std::fputs("usage: kscan scan [--json] [--remove] [--output FILE] [--quiet]\n"
+             "       kscan definitions rollback\n"
+             "       kscan quarantine list [--json] | restore ID... | delete ID...\n"
+             "       kscan finish-removal\n"
+             "       kscan --version\n",
+             stderr);
   return kError;
+}
+
+int PrintVersion() {
+  platform::win32::Win32Machine machine;
+  const platform::VersionResource version = core::ProgramVersion(machine.Get().environment);
+  const std::string text = "kscan " + std::to_string(version.major) + "." + std::to_string(version.minor) + " (" +
+                           version.productName + ")\nTrusts definitions signed by:\n" +
+                           update::TrustedKeysDescription();
+  std::fputs(text.c_str(), stdout);
+  return kClean;
+}
+
+// No question: the command itself is the user's answer.
+int RollBack() {
+  platform::win32::Win32Machine machine;
+  const platform::VersionResource version = core::ProgramVersion(machine.Get().environment);
+  const auto folder = core::ApplicationFolder::OfExecutable(machine.Get().environment);
+  core::SettingsStore settings(machine.Get().registry, version.productName);
+  if (!core::HasPreviousDefinitions(machine.Get().files, folder)) {
+    std::fputs("kscan: there are no previous definitions to go back to\n", stderr);
+    return kFound;
+  }
+  const auto restored = core::RollBackDefinitions(machine.Get().files, folder, settings);
+  if (restored.empty()) {
+    std::fputs("kscan: the previous definitions could not be put back\n", stderr);
+    return kError;
+  }
+  const std::string text = "rolled back: " + core::DescribeKinds(restored) + "\n";
+  std::fputs(text.c_str(), stdout);
+  return kClean;
 }
 
 }  // namespace
@@ -126,6 +191,14 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using kestrian::app::Options;
+  if (argc >= 2 && std::string_view(argv[1]) == "quarantine") {
+    return kestrian::app::RunQuarantineVerb({argv + 2, static_cast<std::size_t>(argc - 2)});
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "finish-removal") return kestrian::app::RunFinishRemoval();
+  if (argc == 2 && std::string_view(argv[1]) == "--version") return kestrian::app::PrintVersion();
+  if (argc == 3 && std::string_view(argv[1]) == "definitions" && std::string_view(argv[2]) == "rollback") {
+    return kestrian::app::RollBack();
+  }
   if (argc < 2 || std::string_view(argv[1]) != "scan") return kestrian::app::Usage();
   Options options;
   for (int i = 2; i < argc; ++i) {
@@ -134,10 +207,14 @@ int main(int argc, char** argv) {
       options.json = true;
     } else if (argument == "--remove") {
       options.remove = true;
+    } else if (argument == "--output" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      options.output = argv[++i];
+    } else if (argument == "--quiet") {
+      options.quiet = true;
     } else {
       return kestrian::app::Usage();
     }
   }
-  kestrian::app::ConsoleScan scan;
+  kestrian::app::ConsoleScan scan(options.quiet);
   return scan.Run(options);
 }

@@ -13,6 +13,7 @@
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
+#include "app/restore_window.h"
 #include "app/splash_window.h"
 #include "app/spyware_alert_window.h"
 #include "app/tray_icon.h"
@@ -20,6 +21,7 @@
 #include "app/update_notice_window.h"
 #include "app/win32_host.h"
 #include "core/definition_files.h"
+#include "core/definition_rollback.h"
 #include "core/exclusion_list.h"
 #include "core/main_window_lifecycle.h"
 #include "core/main_window_pages.h"
@@ -40,6 +42,7 @@
 #include "removal/removal.h"
 #include "report/scan_report.h"
 #include "scan/cookie_scanner.h"
+#include "scan/definition_check.h"
 #include "scan/drive_list.h"
 #include "scan/file_scanner.h"
 #include "scan/process_scanner.h"
@@ -61,6 +64,9 @@ class Program {
     deleteFailedWindow_.emplace(deleteFailed_, host_, window_.Handle());
     reportWindow_.emplace(host_, window_.Handle());
     aboutBox_.emplace(host_, window_.Handle(), version_, [this] { OpenWebsite(); });
+    restoreWindow_.emplace(host_, window_.Handle(),
+                           removal::RestoreContext{machine_.Get(), folder_, host_, exclusions_,
+                                                   version_.productName});
     trayPopup_.emplace(host_, window_.Handle(), version_.productName, [this] { ShowProgram(); },
                        [this] { ExitProgram(); });
     homePageAlert_.emplace(host_, window_.Handle(), version_.productName);
@@ -95,7 +101,8 @@ class Program {
             [this] { scheduler_.LoadSchedule(); },
             [this] { scan::FillDriveList(form_.lvwHardDrives, machine_.Get().environment, host_); },
             [this] { options_.LoadOptionsPage(); },
-            [this] { SendToTray(); }};
+            [this] { SendToTray(); },
+            scan::EveryDefinitionLineParses};
   }
 
   // One program per user session: a second one ends in its start-up.
@@ -197,8 +204,9 @@ class Program {
         case 1: core::ShowPage(form_, form_.frmResults); break;
         case 2: ViewLog(); break;
         case 4: liveUpdate_->RunLiveUpdate(); break;
-        case 6: SendToTray(); break;
-        case 8: ExitProgram(); break;
+        case 5: rollback_.Command(); break;
+        case 7: SendToTray(); break;
+        case 9: ExitProgram(); break;
         default: break;  // separators
       }
     });
@@ -206,6 +214,7 @@ class Program {
     menuCommands_.On(Menu::Quarantine, [this](int index) {
       if (index == 0) removal::ViewQuarantine(machine_.Get(), folder_);
       if (index == 1) removal::ViewExclusions(machine_.Get().files, folder_, host_, machine_.Get().desktop);
+      if (index == 2) restoreWindow_->Show();
     });
     menuCommands_.On(Menu::Help, [this](int) {
       const std::string help = folder_.FilePath("Help.chm");
@@ -344,6 +353,7 @@ class Program {
       {cookieScan_, processScan_, registryScan_, fileScan_},
       {[this] { report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_}); },
        [this] { removal_.DeleteCommand(); }}};
+  core::DefinitionRollback rollback_{{form_, settings_, state_, machine_.Get().files, folder_, version_, host_}};
   MainWindow window_{form_, host_};
   core::MainWindowLifecycle lifecycle_{form_, settings_, state_, machine_.Get(), folder_,
                                        version_, host_, StartUpServices()};
@@ -356,6 +366,7 @@ class Program {
   std::optional<DeleteFailedWindow> deleteFailedWindow_;
   std::optional<ReportWindow> reportWindow_;
   std::optional<AboutBox> aboutBox_;
+  std::optional<RestoreWindow> restoreWindow_;
   std::optional<TrayMenuPopup> trayPopup_;
   std::optional<HomePageAlertWindow> homePageAlert_;
   std::optional<protect::HomePageShield> homePageShield_;

@@ -12,12 +12,13 @@ constexpr std::array<Menu, kMenuCount> kMenus{Menu::File, Menu::Settings, Menu::
 constexpr std::array<std::string_view, kMenuCount> kMenuCaptions{
     "&File", "&Settings", "&Quarantine", "&Help", "&About"};
 
-constexpr std::array<std::string_view, 9> kFileItems{
-    "&Scan Now", "Scan &Results", "&View Log", "", "Run &Live Update", "", "&Minimize to Tray", "",
-    "E&xit"};
+constexpr std::array<std::string_view, 10> kFileItems{
+    "&Scan Now", "Scan &Results", "&View Log", "", "Run &Live Update", "Roll &Back Definitions", "",
+    "&Minimize to Tray", "", "E&xit"};
 constexpr std::array<std::string_view, 4> kSettingsItems{
     "Scan &Options", "&Proactive Protection", "&Schedule", "&Auto Update"};
-constexpr std::array<std::string_view, 2> kQuarantineItems{"View &Quarantine", "View &Exclusions"};
+constexpr std::array<std::string_view, 3> kQuarantineItems{"View &Quarantine", "View &Exclusions",
+                                                           "&Restore from Quarantine..."};
 constexpr std::array<std::string_view, 1> kHelpItems{"View &Help"};
 constexpr std::array<std::string_view, 1> kAboutItems{"&About this software"};
 

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "app/dialog_support.h"
+#include "app/main_window_class.h"
 
 namespace kestrian::app {
 
 namespace {
-constexpr char kClassName[] = "KestrianMainWindow";
 constexpr int kFirstControlId = 1000;
 
 struct NativeKind {
@@ -87,7 +87,7 @@ bool MainWindow::Create(HINSTANCE instance, const std::string& title) {
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = kMainWindowClass;
   ::RegisterClassExA(&windowClass);
 
   const HDC screen = ::GetDC(nullptr);
@@ -98,7 +98,7 @@ bool MainWindow::Create(HINSTANCE instance, const std::string& title) {
   RECT frame{0, 0, TwipsToPixels(ui::FrmMain::kWidth, dpi_),
              TwipsToPixels(ui::FrmMain::kHeight, dpi_)};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
-  window_ = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, title.c_str(), kStyle,
+  window_ = ::CreateWindowExA(WS_EX_CONTROLPARENT, kMainWindowClass, title.c_str(), kStyle,
                               CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                               frame.bottom - frame.top, nullptr, nullptr, instance, this);
   if (window_ == nullptr) return false;

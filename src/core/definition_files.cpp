@@ -9,21 +9,25 @@
 
 namespace kestrian::core {
 
-void InstallDownloadedDefinitions(platform::FileSystem& files, const ApplicationFolder& folder,
-                                  ui::Host& host, std::string& exclusionText) {
-  using namespace data_files;
-  for (std::string_view name :
-       {kBlockedCookies, kRegistryDefinitions, kFileDefinitions, kExeDefinitions}) {
-    const std::string downloaded = folder.FilePath(std::string(kDownloadPrefix) + std::string(name));
-    if (!FindNormalFile(files, downloaded)) continue;
-    // A failed move leaves both files as they were; the copy is tried again next start.
-    files.MoveReplacing(downloaded, folder.FilePath(name));
-  }
+// Every line of four files of the largest size, counted together, fits a 32-bit count.
+static_assert(4 * data_files::kMaxDefinitionFileBytes <= INT32_MAX);
+
+platform::Result<std::string> ReadDefinitionFile(platform::FileSystem& files, std::string_view path) {
+  return files.ReadAtMost(path, data_files::kMaxDefinitionFileBytes);
+}
+
+std::vector<DefinitionFileKind> InstallDownloadedDefinitions(platform::FileSystem& files,
+                                                             const ApplicationFolder& folder,
+                                                             SettingsStore& settings, ui::Host& host,
+                                                             const DefinitionCheck& check,
+                                                             std::string& exclusionText) {
+  std::vector<DefinitionFileKind> rejected = InstallHoldingFiles(files, folder, settings, check);
   exclusionText = LoadExclusionText(files, folder, host);
+  return rejected;
 }
 
 std::int32_t CountDefinitionLines(platform::FileSystem& files, const ApplicationFolder& folder,
-                                  DefinitionCounts& counts) {
+                                  DefinitionCounts& counts, std::vector<std::string_view>* unreadable) {
   using namespace data_files;
   counts = DefinitionCounts{};
   std::int32_t total = 0;
@@ -34,8 +38,11 @@ std::int32_t CountDefinitionLines(platform::FileSystem& files, const Application
   for (const auto& [name, count] : order) {
     const std::string path = folder.FilePath(name);
     if (!FileExists(files, path)) continue;
-    const auto content = files.ReadAll(path);
-    if (!content.ok()) continue;
+    const auto content = ReadDefinitionFile(files, path);
+    if (!content.ok()) {
+      if (unreadable != nullptr) unreadable->push_back(name);
+      continue;
+    }
     *count = CountLines(content.value());
     total += *count;
   }

@@ -16,11 +16,11 @@ bool LineReader::Next(std::string_view& line) {
   return true;
 }
 
-int CountLines(std::string_view content) {
+std::int32_t CountLines(std::string_view content) {
   LineReader reader(content);
   std::string_view line;
-  int count = 0;
-  while (reader.Next(line)) ++count;
+  std::int32_t count = 0;
+  while (count < INT32_MAX && reader.Next(line)) ++count;
   return count;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Sequential text lines of a data file: a line ends at CR LF or at a CR alone; a line feed
 // that does not follow a carriage return belongs to the line.
+#include <cstdint>
 #include <string_view>
 
 namespace kestrian::core {
@@ -16,7 +17,8 @@ class LineReader {
   std::string_view rest_;
 };
 
-// How many lines the content holds by the rule above (an empty content holds none).
-int CountLines(std::string_view content);
+// How many lines the content holds by the rule above (an empty content holds none), at most
+// INT32_MAX.
+std::int32_t CountLines(std::string_view content);
 
 }  // namespace kestrian::core

@@ -1,6 +1,7 @@
 #include "core/main_window_lifecycle.h"
 
 #include "core/definition_files.h"
+#include "core/definition_rollback.h"
 #include "core/file_tests.h"
 #include "core/main_window_pages.h"
 #include "core/settings_keys.h"
@@ -51,8 +52,17 @@ void MainWindowLifecycle::WriteSharedEntry() {
 }
 
 void MainWindowLifecycle::LoadDataFiles() {
-  InstallDownloadedDefinitions(machine_.files, folder_, host_, state_.exclusionText);
-  state_.definitionCounts.total = CountDefinitionLines(machine_.files, folder_, state_.definitionCounts);
+  const auto rejected = InstallDownloadedDefinitions(machine_.files, folder_, settings_, host_,
+                                                     services_.checkDownloadedDefinitions, state_.exclusionText);
+  if (!rejected.empty()) {
+    host_.ShowMessage("The new " + DescribeKinds(rejected) +
+                          " definitions were not installed: they hold lines that cannot be read. "
+                          "The definitions in use stay as they are.",
+                      version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Exclamation);
+  }
+  unreadableDefinitions_.clear();
+  state_.definitionCounts.total =
+      CountDefinitionLines(machine_.files, folder_, state_.definitionCounts, &unreadableDefinitions_);
 }
 
 void MainWindowLifecycle::LoadOptions() {
@@ -64,12 +74,15 @@ void MainWindowLifecycle::LoadOptions() {
   ArmTimers(form_, settings_, true);
 }
 
+// A file that is too large or cannot be read counts as missing; the previous generation,
+// when there is one, is offered in its place.
 void MainWindowLifecycle::CheckDefinitionFiles() {
-  const bool present = DefinitionFilesPresent(machine_.files, folder_);
-  form_.cmdScan.SetEnabled(present);
-  if (present) return;
+  const bool usable = DefinitionFilesPresent(machine_.files, folder_) && unreadableDefinitions_.empty();
+  form_.cmdScan.SetEnabled(usable);
+  if (usable) return;
   host_.ShowMessage("Definition files are missing or they have been corrupted, Please run Live Update.",
                     version_.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+  DefinitionRollback({form_, settings_, state_, machine_.files, folder_, version_, host_}).Offer();
 }
 
 void MainWindowLifecycle::OpenHelpOnFirstStart() {

@@ -3,8 +3,11 @@
 // minimized does, and the settings an orderly end leaves behind.
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/application_folder.h"
+#include "core/definition_generations.h"
 #include "core/program_state.h"
 #include "core/settings_store.h"
 #include "platform/machine.h"
@@ -22,6 +25,8 @@ struct StartUpServices {
   std::function<void()> fillDriveList;
   std::function<void()> loadOptionsPage;
   std::function<void()> sendToTray;
+  // The test a downloaded definition file passes before it is installed.
+  DefinitionCheck checkDownloadedDefinitions;
 };
 
 enum class WindowState { Normal, Minimized };
@@ -58,6 +63,7 @@ class MainWindowLifecycle {
   const platform::VersionResource& version_;
   ui::Host& host_;
   StartUpServices services_;
+  std::vector<std::string_view> unreadableDefinitions_;
 };
 
 }  // namespace kestrian::core

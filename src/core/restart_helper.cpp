@@ -32,24 +32,12 @@ bool MayBeTheProgram(std::string_view exeFile, std::string_view programName) {
   return name.empty() || name.find('~') != std::string_view::npos || EqualsIgnoringCase(name, programName);
 }
 
-// A running process of `program`, found by its executable's path (a program of the same
-// name in another folder is not this one).
-std::optional<std::uint32_t> FindRunning(platform::Processes& processes, std::string_view program) {
-  const std::string_view programName = FileNamePart(program);
-  for (const auto& entry : processes.Snapshot()) {
-    if (!MayBeTheProgram(entry.exeFile, programName)) continue;
-    const auto path = processes.MainModulePath(entry.id);
-    if (path.ok() && EqualsIgnoringCase(path.value(), program)) return entry.id;
-  }
-  return std::nullopt;
-}
-
 // Waits until no process of `program` runs; false when one still does after the time-out.
 // Every round counts as a whole wait, so the loop ends even when a wait returns at once.
 bool WaitUntilEnded(platform::Processes& processes, std::string_view program, RestartTiming timing) {
   std::uint32_t waited = 0;
   for (;;) {
-    const auto running = FindRunning(processes, program);
+    const auto running = FindRunningProgram(processes, program);
     if (!running) return true;
     if (waited >= timing.timeoutMilliseconds) return false;
     const std::uint32_t wait = std::min(timing.waitMilliseconds, timing.timeoutMilliseconds - waited);
@@ -71,6 +59,16 @@ RestartOutcome Fail(const RestartServices& services, const ApplicationFolder& fo
 }
 
 }  // namespace
+
+std::optional<std::uint32_t> FindRunningProgram(platform::Processes& processes, std::string_view program) {
+  const std::string_view programName = FileNamePart(program);
+  for (const auto& entry : processes.Snapshot()) {
+    if (!MayBeTheProgram(entry.exeFile, programName)) continue;
+    const auto path = processes.MainModulePath(entry.id);
+    if (path.ok() && EqualsIgnoringCase(path.value(), program)) return entry.id;
+  }
+  return std::nullopt;
+}
 
 std::string RestartProgramFile(const SettingsStore& settings) {
   const auto shared = [&](const settings::Key& key) {

@@ -7,6 +7,7 @@
 // SHOW (user-started or unattended update) is not read: the program starts as the user
 // left it (window or tray) from its own "Minimized" setting, so both start it normally.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,10 @@ enum class RestartOutcome {
   ProgramMissing,  // the program file is not in the folder (logged)
   StartFailed,     // starting it failed (logged)
 };
+
+// A running process of `program` (a full path), found by its executable's path: a program of
+// the same name in another folder is not this one.
+std::optional<std::uint32_t> FindRunningProgram(platform::Processes& processes, std::string_view program);
 
 // The program's file name: the shared entry's, when that entry names this product (another
 // product may share it); otherwise kDefaultProgramFile.

@@ -23,6 +23,8 @@ class Clock {
   virtual std::string NowText() = 0;
   // The current local date and time.
   virtual DateTime Now() = 0;
+  // The current date and time in UTC.
+  virtual DateTime UtcNow() = 0;
   // The full weekday name of the date, in the system's language (the pattern "dddd").
   virtual std::string WeekdayName(const DateTime& date) = 0;
   // A date and time in the general date format, as NowText writes the current one.

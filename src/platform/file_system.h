@@ -36,6 +36,9 @@ class FileSystem {
   virtual std::vector<DirectoryEntry> Find(std::string_view pattern) = 0;
   // The whole content of a file.
   virtual Result<std::string> ReadAll(std::string_view path) = 0;
+  // The whole content of a file of at most `maxBytes`; a larger file fails with
+  // kFileTooLarge before its content is read.
+  virtual Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) = 0;
   // Creates or truncates the file and writes `bytes`.
   virtual Status WriteAll(std::string_view path, std::string_view bytes) = 0;
   // Appends `bytes`, creating the file when missing.

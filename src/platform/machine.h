@@ -1,6 +1,7 @@
 #pragma once
 // The services of one machine, handed to the behaviour as a bundle of references.
 #include "platform/clock.h"
+#include "platform/crypto.h"
 #include "platform/desktop.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
@@ -21,6 +22,7 @@ struct Machine {
   SystemRestore& systemRestore;
   Libraries& libraries;
   Web& web;
+  Crypto& crypto;
 };
 
 }  // namespace kestrian::platform

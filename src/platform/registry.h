@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -30,6 +31,7 @@ inline constexpr std::uint32_t kExpandString = 2;
 inline constexpr std::uint32_t kBinary = 3;
 inline constexpr std::uint32_t kDword = 4;
 inline constexpr std::uint32_t kMultiString = 7;
+inline constexpr std::uint32_t kQword = 11;
 }  // namespace value_types
 
 namespace key_access {
@@ -63,6 +65,13 @@ struct RegistryValue {
   bool operator==(const RegistryValue&) const = default;
 };
 
+// One value of a key with its name ("" is the key's default value).
+struct NamedValue {
+  std::string name;
+  RegistryValue value;
+  bool operator==(const NamedValue&) const = default;
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -78,6 +87,12 @@ class Registry {
   virtual Status DeleteValue(RootKey root, std::string_view path, std::string_view name) = 0;
   // Deletes the key with all its sub-keys and values.
   virtual Status DeleteTree(RootKey root, std::string_view path) = 0;
+  // Creates the key, and the keys on the way, when missing.
+  virtual Status CreateKey(RootKey root, std::string_view path) = 0;
+  // The names of the key's direct sub-keys, in the registry's order.
+  virtual Result<std::vector<std::string>> SubKeyNames(RootKey root, std::string_view path) = 0;
+  // Every value of the key with its type and bytes, in the registry's order.
+  virtual Result<std::vector<NamedValue>> Values(RootKey root, std::string_view path) = 0;
 };
 
 }  // namespace kestrian::platform

@@ -17,6 +17,7 @@ inline constexpr Status kAccessDenied = 5;        // ERROR_ACCESS_DENIED
 inline constexpr Status kInvalidHandle = 6;       // ERROR_INVALID_HANDLE
 inline constexpr Status kSharingViolation = 32;   // ERROR_SHARING_VIOLATION
 inline constexpr Status kFileAlreadyExists = 80;  // ERROR_FILE_EXISTS
+inline constexpr Status kFileTooLarge = 223;      // ERROR_FILE_TOO_LARGE
 inline constexpr Status kAlreadyExists = 183;     // ERROR_ALREADY_EXISTS
 inline constexpr Status kMoreData = 234;          // ERROR_MORE_DATA
 

@@ -16,6 +16,7 @@ inline constexpr std::string_view kFolder = "a folder, not a file";
 inline constexpr std::string_view kNoBackup = "no backup could be made";
 inline constexpr std::string_view kStillRunning = "its program is still running";
 inline constexpr std::string_view kInUse = "in use or access denied";
+inline constexpr std::string_view kAtNextRestart = "will be removed at the next restart";
 inline constexpr std::string_view kStillThere = "still there after the removal";
 
 }  // namespace kestrian::removal::kept

@@ -25,21 +25,38 @@ void Quarantine::CreateFolder() { machine_.files.CreateFolder(QuarantineFolder(f
 
 bool Quarantine::Present(const std::string& path) { return core::FileExists(machine_.files, path); }
 
-std::string Quarantine::FreeBackupName(std::string_view fileName) {
+std::string FreeName(platform::FileSystem& files, const core::ApplicationFolder& folder,
+                     std::string_view fileName) {
   std::string name(fileName);
   for (int number = 2; number <= kMostNumberedNames; ++number) {
     // Any entry counts, hidden files and folders too: a backup never replaces anything.
-    if (machine_.files.Find(QuarantinePath(folder_, name)).empty()) return name;
+    if (files.Find(QuarantinePath(folder, name)).empty()) return name;
     name = NumberedFileName(fileName, number);
   }
   return {};
 }
 
+std::optional<std::string> Quarantine::BackupOf(const std::string& path) const {
+  const auto found = backups_.find(core::ToUpper(path));
+  if (found == backups_.end()) return std::nullopt;
+  return found->second;
+}
+
+bool Quarantine::MadeBackup(const std::string& path, const std::string& name) {
+  if (name.empty()) return false;
+  if (machine_.files.Copy(path, QuarantinePath(folder_, name), true) != platform::kOk) return false;
+  if (!recorder_.Record(path, name)) {
+    machine_.files.Delete(QuarantinePath(folder_, name));  // a backup nobody can find again
+    return false;
+  }
+  return true;
+}
+
 bool Quarantine::BackUp(const std::string& path) {
   const std::string key = core::ToUpper(path);
   if (backups_.contains(key)) return true;
-  const std::string name = FreeBackupName(core::FileNamePart(path));
-  if (name.empty() || machine_.files.Copy(path, QuarantinePath(folder_, name), true) != platform::kOk) {
+  const std::string name = FreeName(machine_.files, folder_, core::FileNamePart(path));
+  if (!MadeBackup(path, name)) {
     kept_.insert_or_assign(key, kept::kNoBackup);
     return false;
   }

@@ -7,10 +7,13 @@
 #include "core/timer_arming.h"
 #include "removal/conflicting_commands.h"
 #include "removal/file_extension.h"
+#include "removal/kept_reasons.h"
+#include "removal/pending_deletes.h"
 #include "removal/registry_removal.h"
 #include "removal/remaining_traces.h"
 #include "removal/removal_guards.h"
 #include "removal/restore_points.h"
+#include "scan/registry_definition.h"
 #include "scan/scan_session.h"
 
 namespace kestrian::removal {
@@ -33,6 +36,14 @@ void UncheckFirstResult(ui::FrmMain& form, Matches&& matches) {
       return;
     }
   }
+}
+
+// The results list's name of a cookie file ("Cookie: name").
+std::string CookieName(ui::FrmMain& form, const std::string& path) {
+  for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) {
+    if (item.SubItem(1) == path) return item.text;
+  }
+  return "Cookie: " + std::string(core::FileNamePart(path));
 }
 }  // namespace
 
@@ -89,7 +100,8 @@ void Removal::RunRemoval() {
   const ConflictingCommandsLock lock(context_.form);
   auto& form = context_.form;
   QuarantineLog log(context_.machine, context_.folder, context_.state.firstRemovalPass);
-  Quarantine quarantine(context_.machine, context_.folder, context_.host, log);
+  BackupRecorder recorder(context_.machine, context_.folder);
+  Quarantine quarantine(context_.machine, context_.folder, context_.host, log, recorder);
   quarantine.CreateFolder();
   core::ShowPage(form, form.frmResults);
   core::ArmTimers(form, context_.settings, false);
@@ -159,7 +171,8 @@ void Removal::RemovalPass(Quarantine& quarantine, QuarantineLog& log) {
         static_cast<double>(form.lvwRegistryToBeDeleted.Count() + form.lvwFilesToBeDeleted.Count()));
   }
   RemoveFiles(quarantine);
-  RemoveRegistryItems(log, form.lvwFilesToBeDeleted.Count());
+  RegistryBackup registryBackup(context_.machine, context_.folder, quarantine.Recorder());
+  RemoveRegistryItems(log, registryBackup, form.lvwFilesToBeDeleted.Count());
   RemoveCookies(quarantine);
   if (undeletable_ > 0) context_.deleteFailed.SetVisible(true);
 }
@@ -182,6 +195,7 @@ void Removal::RemoveFiles(Quarantine& quarantine) {
     ShowRemovalProgress(row + 1, count);
     context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
     const auto stays = WhyFileStays(path);
+    quarantine.Recorder().SetItem(name, RecordKind::File);
     if (!stays) RemoveFile(quarantine, path);
     context_.host.DoEvents();
     if (!SecondPass()) continue;
@@ -192,9 +206,16 @@ void Removal::RemoveFiles(Quarantine& quarantine) {
     if (!core::FileExists(context_.machine.files, path)) continue;
     if (core::FindIgnoringCase(path, ".exe") != std::string::npos) quarantine.QuarantineExecutable(path);
     if (core::FileExists(context_.machine.files, path)) {
-      MarkFailed(path, quarantine.WhyKept(path), files, row, name);
+      MarkFailed(path, ScheduleDeletion(quarantine, path) ? kept::kAtNextRestart : quarantine.WhyKept(path),
+                 files, row, name);
     }
   }
+}
+
+bool Removal::ScheduleDeletion(Quarantine& quarantine, const std::string& path) {
+  const auto backup = quarantine.BackupOf(path);
+  return backup && ScheduleFinishRemoval(context_.machine, context_.folder) &&
+         quarantine.Recorder().MarkForDeletionAtLogon(*backup);
 }
 
 void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
@@ -221,9 +242,8 @@ void Removal::MarkFailed(const std::string& shownText, std::string_view reason, 
   list.SetChecked(row, false);
 }
 
-void Removal::RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows) {
+void Removal::RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows) {
   auto& traces = context_.form.lvwRegistryToBeDeleted;
-  auto& registry = context_.machine.registry;
   const std::size_t count = traces.Count();
   for (std::size_t row = 0; row < count && row < traces.Count(); ++row) {
     const ui::ListItem& trace = traces.Item(row);
@@ -232,26 +252,45 @@ void Removal::RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows) {
       ShowRemovalProgress(row + 1, count);
       context_.form.lblDeletingCaption.SetCaption(
           core::ToLower(trace.SubItem(1) + "\\" + trace.SubItem(2)));
-      const auto hive = static_cast<platform::RootKey>(
-          static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
-      const std::string subKey(core::Trim(trace.SubItem(1)));
-      const std::string valueName(core::Trim(trace.SubItem(2)));
-      if (const auto stays = WhyRegistryItemStays(hive, subKey, valueName)) {
-        // What Windows needs is never deleted, whatever a definition says.
-        if (SecondPass()) {
-          // The results list names a trace by its threat, or by its key when it has none.
-          const std::string resultText =
-              core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
-          MarkFailed(RegistryItemLocation(hive, subKey, valueName), *stays, traces, row, resultText);
-        }
-      } else if (!valueName.empty()) {
-        DeleteRegistryValue(registry, log, hive, subKey, valueName);
-      } else {
-        DeleteRegistryValue(registry, log, hive, subKey, "");
-        DeleteRegistryKey(registry, log, hive, subKey);
-      }
+      RemoveRegistryTrace(log, backup, row);
     }
     context_.host.DoEvents();
+  }
+}
+
+void Removal::RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup, std::size_t row) {
+  auto& traces = context_.form.lvwRegistryToBeDeleted;
+  auto& registry = context_.machine.registry;
+  const ui::ListItem& trace = traces.Item(row);
+  const auto hive = static_cast<platform::RootKey>(
+      static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
+  const std::string subKey(core::Trim(trace.SubItem(1)));
+  const std::string valueName(core::Trim(trace.SubItem(2)));
+  // The results list names a trace by its threat, or by its key when it has none.
+  const std::string resultText =
+      core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
+  // The item as the results list shows it (the value name runs on after the key) names
+  // its backup; "Delete Failed" names a value apart from its key.
+  const std::string location = std::string(scan::RootKeyName(hive)) + "\\" + subKey + valueName;
+  const auto failed = [&](std::string_view reason) {
+    if (SecondPass()) MarkFailed(RegistryItemLocation(hive, subKey, valueName), reason, traces, row, resultText);
+  };
+  backup.Recorder().SetItem(resultText, RecordKind::Registry);
+  if (const auto stays = WhyRegistryItemStays(hive, subKey, valueName)) {
+    failed(*stays);  // what Windows needs is never deleted, whatever a definition says
+  } else if (!valueName.empty()) {
+    // A value that is there is deleted only once it is backed up.
+    if (backup.BackUpValue(hive, subKey, valueName, location) != BackupOutcome::Failed) {
+      DeleteRegistryValue(registry, log, hive, subKey, valueName);
+    } else {
+      failed(kept::kNoBackup);
+    }
+  } else if (backup.BackUpKey(hive, subKey, location) != BackupOutcome::Failed) {
+    // Backed up once, default value and all, before the first of the two deletes.
+    DeleteRegistryValue(registry, log, hive, subKey, "");
+    DeleteRegistryKey(registry, log, hive, subKey);
+  } else {
+    failed(kept::kNoBackup);
   }
 }
 
@@ -273,6 +312,7 @@ void Removal::RemoveCookies(Quarantine& quarantine) {
                              [&](const ui::ListItem& item) { return item.SubItem(1) == path; });
         }
       } else if (core::FileExists(context_.machine.files, path)) {
+        quarantine.Recorder().SetItem(CookieName(context_.form, path), RecordKind::Cookie);
         quarantine.QuarantineCookieFile(path);
       }
     }

@@ -9,6 +9,7 @@
 
 #include "removal/quarantine.h"
 #include "removal/quarantine_log.h"
+#include "removal/registry_backup.h"
 #include "scan/scan_context.h"
 
 namespace kestrian::removal {
@@ -31,7 +32,11 @@ class Removal {
   void RemovalPass(Quarantine& quarantine, QuarantineLog& log);
   void RemoveFiles(Quarantine& quarantine);
   void RemoveFile(Quarantine& quarantine, const std::string& path);
-  void RemoveRegistryItems(QuarantineLog& log, std::size_t fileRows);
+  void RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows);
+  // One checked row: refused, or backed up and deleted, or listed as failed (second pass).
+  void RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup, std::size_t row);
+  // A file still held open whose backup exists: deleted at the next logon instead.
+  bool ScheduleDeletion(Quarantine& quarantine, const std::string& path);
   void RemoveCookies(Quarantine& quarantine);
   // Lists an item in "Delete Failed" with why it stays (second pass only) and unchecks its
   // rows.

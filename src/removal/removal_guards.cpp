@@ -18,6 +18,12 @@ std::string ResolvedFolder(platform::FileSystem& files, const std::string& folde
 }
 }  // namespace
 
+bool InsideProgramFolder(platform::FileSystem& files, const core::ApplicationFolder& folder,
+                         std::string_view path) {
+  const auto resolved = files.ResolvedPath(path);
+  return !resolved.ok() || core::IsInsideFolder(resolved.value(), ResolvedFolder(files, folder.Path()));
+}
+
 std::optional<std::string_view> WhyFileStays(platform::Machine& machine,
                                              const core::ApplicationFolder& folder,
                                              std::string_view path) {

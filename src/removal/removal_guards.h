@@ -16,6 +16,11 @@ std::optional<std::string_view> WhyFileStays(platform::Machine& machine,
                                              const core::ApplicationFolder& folder,
                                              std::string_view path);
 
+// Whether `path` lies in the program's own folder, compared as Windows resolves both; a
+// path that cannot be resolved counts as inside.
+bool InsideProgramFolder(platform::FileSystem& files, const core::ApplicationFolder& folder,
+                         std::string_view path);
+
 // Why the registry key (an empty `valueName`) or value must stay, or nothing.
 std::optional<std::string_view> WhyRegistryItemStays(platform::RootKey root, std::string_view subKey,
                                                      std::string_view valueName);

@@ -7,6 +7,10 @@
 
 namespace kestrian::scan {
 
+// Takes time in proportion to the pattern's length times the site's, whatever the pattern.
 bool MatchesCookiePattern(std::string_view site, std::string_view pattern);
+
+// False for a pattern that can match nothing because a "[" is never closed.
+bool IsUsableCookiePattern(std::string_view pattern);
 
 }  // namespace kestrian::scan

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/data_files.h"
+#include "core/definition_files.h"
 #include "core/definition_line.h"
 #include "core/exclusion_list.h"
 #include "core/line_reader.h"
@@ -30,7 +31,7 @@ void CookieScanner::LoadBlockedCookies(const std::string& path) {
   if (files.Find(path).empty()) return;
   auto& list = context_.form.lvwBlockedCookies;
   list.Clear();
-  const auto content = files.ReadAll(path);
+  const auto content = core::ReadDefinitionFile(files, path);
   if (!content.ok()) return;
   core::LineReader reader(content.value());
   std::string_view line;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/data_files.h"
+#include "core/definition_files.h"
 #include "core/definition_line.h"
 #include "core/exclusion_list.h"
 #include "core/file_tests.h"
@@ -33,7 +34,7 @@ void FileScanner::ScanFileDefinitions() {
   auto& files = context_.machine.files;
   const std::string path = context_.folder.FilePath(core::data_files::kFileDefinitions);
   if (!core::FindNormalFile(files, path)) return;
-  const auto content = files.ReadAll(path);
+  const auto content = core::ReadDefinitionFile(files, path);
   if (!content.ok()) return;
   auto& session = context_.state.session;
   core::LineReader reader(content.value());

@@ -1,6 +1,7 @@
 #include "scan/process_scanner.h"
 
 #include "core/data_files.h"
+#include "core/definition_files.h"
 #include "core/definition_line.h"
 #include "core/exclusion_list.h"
 #include "core/file_tests.h"
@@ -55,7 +56,7 @@ void ProcessScanner::LoadDefinitions(std::string& text, bool countEveryLine) {
   auto& files = context_.machine.files;
   const std::string path = context_.folder.FilePath(core::data_files::kExeDefinitions);
   if (!core::FileExists(files, path)) return;
-  const auto content = files.ReadAll(path);
+  const auto content = core::ReadDefinitionFile(files, path);
   if (!content.ok()) return;
   const bool inSession = InSession();
   auto& session = context_.state.session;

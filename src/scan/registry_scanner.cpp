@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/data_files.h"
+#include "core/definition_files.h"
 #include "core/definition_line.h"
 #include "core/file_tests.h"
 #include "core/line_reader.h"
@@ -17,7 +18,7 @@ void RegistryScanner::ScanRegistryDefinitions() {
   auto& files = context_.machine.files;
   const std::string path = context_.folder.FilePath(core::data_files::kRegistryDefinitions);
   if (!core::FindNormalFile(files, path)) return;
-  const auto content = files.ReadAll(path);
+  const auto content = core::ReadDefinitionFile(files, path);
   if (!content.ok()) return;
   core::LineReader reader(content.value());
   std::string_view line;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/data_files.h"
+#include "core/settings_keys.h"
 
 namespace kestrian::update {
 
@@ -19,19 +20,19 @@ struct DefinitionKind {
 };
 
 inline constexpr std::array<DefinitionKind, 4> kDefinitionKinds = {{
-    {"/definitions/version/R.HTM", core::data_files::kRegistryDefinitions, "RegistryDefinition",
+    {"/definitions/version/R.HTM", core::data_files::kRegistryDefinitions, core::settings::kRegistryDefinitionVersion.name,
      "Checking Registry Definition Version...", "/definitions/data/RegistryDefinition.dat",
      "Getting Registry Definitions... please wait...",
      "Definitions could not be downloaded. Please check your internet connection."},
-    {"/definitions/version/F.HTM", core::data_files::kFileDefinitions, "FileDefinition",
+    {"/definitions/version/F.HTM", core::data_files::kFileDefinitions, core::settings::kFileDefinitionVersion.name,
      "Checking File Definition Version...", "/definitions/data/FileDefinition.dat",
      "Getting File Definitions... please wait...",
      "Definitions could not be downloaded.  Please check your internet connection."},
-    {"/definitions/version/E.HTM", core::data_files::kExeDefinitions, "EXEDefinition",
+    {"/definitions/version/E.HTM", core::data_files::kExeDefinitions, core::settings::kExeDefinitionVersion.name,
      "Checking Executable Definition Version...", "/definitions/data/ExeDefinition.dat",
      "Getting Executable Definitions... please wait...",
      "Definitions could not be downloaded.  Please check your internet connection."},
-    {"/definitions/version/C.HTM", core::data_files::kBlockedCookies, "CookieDefinition",
+    {"/definitions/version/C.HTM", core::data_files::kBlockedCookies, core::settings::kCookieDefinitionVersion.name,
      "Checking Cookie Definition Version...", "/definitions/data/BlockedCookies.dat",
      "Getting Cookie Definitions... please wait...",
      "Definitions could not be downloaded.  Please check your internet connection."},

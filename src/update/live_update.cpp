@@ -4,11 +4,13 @@
 #include <optional>
 
 #include "core/data_files.h"
+#include "core/definition_generations.h"
 #include "core/file_tests.h"
 #include "core/scoped_flag.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
+#include "update/trusted_keys.h"
 #include "update/update_base.h"
 #include "update/version_page.h"
 
@@ -17,6 +19,10 @@ namespace kestrian::update {
 namespace {
 constexpr std::string_view kPageNotDisplayed = " page can not be displayed ";
 constexpr std::string_view kDownloadSuffix = ".download";
+constexpr std::string_view kManifestRefusedText =
+    "Live Update could not check the definitions on the update server: their signed list is missing "
+    "or its signature is not valid. Nothing was downloaded.";
+constexpr std::string_view kTooLargeReason = "they are larger than the 64 MiB a definition file may have.";
 
 // Data file addresses in the order the address list shows them.
 constexpr std::array<std::size_t, 4> kDataAddressOrder = {3, 0, 1, 2};
@@ -55,7 +61,7 @@ void LiveUpdate::RunLiveUpdate() {
       return;
     }
     ReportRestartFailed();
-  } else {
+  } else if (!check_.refused) {
     c_.host.ShowMessage("You are using the most recent definition list (version " +
                             c_.settings.Get(core::settings::kOptions, "EXEDefinition", "0") + ").",
                         c_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::None);
@@ -84,17 +90,72 @@ void LiveUpdate::AutoUpdate() {
 
 bool LiveUpdate::CheckForUpdates() {
   if (UserStarted()) c_.progress.Show();
+  check_ = {};
   bool downloaded = false;
   for (const DefinitionKind& kind : kDefinitionKinds) {
     const std::optional<std::int32_t> version = AnnouncedVersion(kind);
     if (version && NeedsDownload(kind, *version)) {
-      DownloadDefinitionFile(kind, *version);
-      downloaded = true;  // a failed download counts too: the restart follows either way
+      const Manifest* manifest = TrustedManifest();
+      if (manifest == nullptr) break;  // nothing is fetched that the publisher did not sign
+      // A failed transfer counts too: the restart follows either way.
+      if (FetchKind(kind, *version, *manifest)) downloaded = true;
     }
     LetMessagesRun();
   }
   if (UserStarted()) c_.progress.Close();
   return downloaded;
+}
+
+// The manifest, once per check; nothing, with the user told, when it is missing or no trusted
+// key signed it.
+const Manifest* LiveUpdate::TrustedManifest() {
+  if (!check_.manifestFetched) {
+    check_.manifestFetched = true;
+    const auto text = FetchBody(kManifestPath);
+    const auto signature = text ? FetchBody(kManifestSignaturePath) : std::nullopt;
+    if (text && signature) check_.manifest = VerifiedManifest(c_.machine.crypto, *text, *signature, TrustedKeys());
+    if (!check_.manifest) {
+      check_.refused = true;
+      c_.host.ShowMessage(kManifestRefusedText, c_.version.productName, ui::MessageButtons::Ok,
+                          ui::MessageIcon::Critical);
+    }
+  }
+  return check_.manifest ? &*check_.manifest : nullptr;
+}
+
+std::optional<std::string> LiveUpdate::FetchBody(std::string_view path) {
+  platform::WebPage page = c_.machine.web.FetchPage(UpdateBase() + std::string(path), timeouts_.page,
+                                                    [this] { LetMessagesRun(); });
+  if (page.outcome != platform::WebPage::Outcome::Answered || page.statusCode != 200) return std::nullopt;
+  return std::move(page.body);
+}
+
+// True when a download was attempted. A kind the manifest does not name as the page
+// announces it is skipped.
+bool LiveUpdate::FetchKind(const DefinitionKind& kind, std::int32_t version, const Manifest& manifest) {
+  const ManifestEntry* entry = manifest.Find(kind.localFile);
+  if (entry == nullptr) {
+    Refuse(kind, "the update server's signed list does not name them.");
+    return false;
+  }
+  if (entry->version != version) {
+    Refuse(kind, "the update server announces version " + std::to_string(version) +
+                     ", but its signed list names version " + std::to_string(entry->version) + ".");
+    return false;
+  }
+  if (entry->size > core::data_files::kMaxDefinitionFileBytes) {
+    Refuse(kind, std::string(kTooLargeReason));
+    return false;
+  }
+  return DownloadDefinitionFile(kind, *entry);
+}
+
+void LiveUpdate::Refuse(const DefinitionKind& kind, std::string_view reason) {
+  check_.refused = true;
+  c_.host.ShowMessage("The new " + std::string(core::DescriptionOf(kind.localFile)) +
+                          " definitions were not downloaded: " + std::string(reason) +
+                          " The definitions in use stay as they are.",
+                      c_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::Exclamation);
 }
 
 // The version the kind's page announces; nothing when the host cannot be reached, does not
@@ -127,32 +188,66 @@ bool LiveUpdate::NeedsDownload(const DefinitionKind& kind, std::int32_t version)
   return !stored || *stored != version;
 }
 
-void LiveUpdate::DownloadDefinitionFile(const DefinitionKind& kind, std::int32_t version) {
+// The transfer goes to a name of its own beside the holding file and becomes the holding
+// file only once it is complete and is the file the manifest names, so a broken or changed
+// transfer is never installed as definitions.
+bool LiveUpdate::DownloadDefinitionFile(const DefinitionKind& kind, const ManifestEntry& entry) {
+  platform::FileSystem& files = c_.machine.files;
   const std::string url = UpdateBase() + std::string(kind.dataPath);
   const std::string holding =
       c_.folder.FilePath(std::string(core::data_files::kDownloadPrefix) + std::string(kind.localFile));
+  const std::string partial = holding + std::string(kDownloadSuffix);
   SetStatus(kind.downloadingText);
   LetMessagesRun();
-  if (DownloadUrlToFile(url, holding)) {
-    c_.settings.Save(core::settings::kOptions, kind.versionKey, std::to_string(version));
-    c_.settings.Save(core::settings::kSignatureUpdateDate, c_.machine.clock.NowText());
-    return;
+  files.Delete(partial);  // a leftover of an earlier run that was ended mid-transfer
+  const platform::DownloadLimits limits{timeouts_.stall, timeouts_.download, entry.size};
+  const platform::DownloadOutcome outcome =
+      c_.machine.web.DownloadToFile(url, partial, limits, [this] { LetMessagesRun(); });
+  if (outcome == platform::DownloadOutcome::Failed) {
+    files.Delete(partial);
+    ReportFailedDownload(kind);
+    return true;
   }
-  c_.host.ShowMessage(kind.failureText, c_.version.productName, ui::MessageButtons::Ok,
-                      ui::MessageIcon::Critical);
+  const std::optional<std::string> mismatch =
+      outcome == platform::DownloadOutcome::TooLarge
+          ? std::optional<std::string>("the update server sent more than its signed list names.")
+          : Mismatch(partial, entry);
+  if (mismatch) {
+    files.Delete(partial);
+    Refuse(kind, *mismatch);
+    return false;
+  }
+  core::RememberInstalledVersion(files, c_.folder, c_.settings, kind.localFile, kind.versionKey);
+  if (files.MoveReplacing(partial, holding) != platform::kOk) {
+    files.Delete(partial);
+    ReportFailedDownload(kind);
+    return true;
+  }
+  c_.settings.Save(core::settings::kOptions, kind.versionKey, std::to_string(entry.version));
+  c_.settings.Save(core::settings::kSignatureUpdateDate, c_.machine.clock.NowText());
+  return true;
 }
 
-// The transfer goes to a name of its own beside the holding file and becomes the holding
-// file only once it is complete, so a broken transfer is never installed as definitions.
-bool LiveUpdate::DownloadUrlToFile(const std::string& url, const std::string& holdingPath) {
-  platform::FileSystem& files = c_.machine.files;
-  const std::string partial = holdingPath + std::string(kDownloadSuffix);
-  files.Delete(partial);  // a leftover of an earlier run that was ended mid-transfer
-  const bool complete =
-      c_.machine.web.DownloadToFile(url, partial, timeouts_.stall, [this] { LetMessagesRun(); });
-  if (complete && files.MoveReplacing(partial, holdingPath) == platform::kOk) return true;
-  files.Delete(partial);
-  return false;
+// Why the file at `path` is not the one `entry` names; nothing when it is.
+std::optional<std::string> LiveUpdate::Mismatch(const std::string& path, const ManifestEntry& entry) {
+  const auto content = c_.machine.files.ReadAtMost(path, entry.size);
+  if (!content.ok() && content.status() == platform::kFileTooLarge) {
+    return "the update server sent more than its signed list names.";
+  }
+  if (!content.ok()) return "the downloaded file could not be read.";
+  if (content.value().size() != entry.size) {
+    return "they arrived with " + std::to_string(content.value().size()) + " bytes, but the update server's signed list names " +
+           std::to_string(entry.size) + ".";
+  }
+  if (c_.machine.crypto.Sha256(content.value()) != entry.sha256) {
+    return "their content is not what the update server's signed list names.";
+  }
+  return std::nullopt;
+}
+
+void LiveUpdate::ReportFailedDownload(const DefinitionKind& kind) {
+  c_.host.ShowMessage(kind.failureText, c_.version.productName, ui::MessageButtons::Ok,
+                      ui::MessageIcon::Critical);
 }
 
 std::string LiveUpdate::UpdateBase() const { return BuildUpdateBase(c_.version.comments); }

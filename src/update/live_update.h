@@ -17,13 +17,15 @@
 #include "ui/frm_main.h"
 #include "ui/host.h"
 #include "update/definition_kind.h"
+#include "update/manifest.h"
 #include "update/progress_window.h"
 
 namespace kestrian::update {
 
 struct UpdateTimeouts {
-  std::chrono::milliseconds page{30000};   // a version page, from request to last byte
-  std::chrono::milliseconds stall{30000};  // a data file that stops sending
+  std::chrono::milliseconds page{30000};      // a version page, from request to last byte
+  std::chrono::milliseconds stall{30000};     // a data file that stops sending
+  std::chrono::milliseconds download{600000};  // a data file, from request to last byte
 };
 
 // What the rest of the program does for the update.
@@ -63,9 +65,12 @@ class LiveUpdate {
   void RunLiveUpdate();
   // The unattended update.
   void AutoUpdate();
-  // True when a download was attempted for at least one kind.
+  // True when a download was attempted for at least one kind. Only what the update host's
+  // signed manifest names, at the version its page announces, is downloaded, and a download
+  // becomes the holding file only with the size and SHA-256 the manifest gives.
   bool CheckForUpdates();
-  void DownloadDefinitionFile(const DefinitionKind& kind, std::int32_t version);
+  // False when the download was refused for not being the file the manifest names.
+  bool DownloadDefinitionFile(const DefinitionKind& kind, const ManifestEntry& entry);
   // The eight addresses the update asks for, each followed by CR LF.
   std::string UpdateAddresses() const;
   // A mouse button went down on "Live Update"; Shift alone shows the addresses.
@@ -76,6 +81,8 @@ class LiveUpdate {
   void NoticeOk();
 
   bool Running() const { return running_; }
+  // The last check refused something and said why.
+  bool Refused() const { return check_.refused; }
   std::int32_t IdleUpdateCount() const { return idleUpdateCount_; }
 
  private:
@@ -85,7 +92,12 @@ class LiveUpdate {
   std::string UpdateBase() const;
   std::optional<std::int32_t> AnnouncedVersion(const DefinitionKind& kind);
   bool NeedsDownload(const DefinitionKind& kind, std::int32_t version);
-  bool DownloadUrlToFile(const std::string& url, const std::string& holdingPath);
+  const Manifest* TrustedManifest();
+  std::optional<std::string> FetchBody(std::string_view path);
+  bool FetchKind(const DefinitionKind& kind, std::int32_t version, const Manifest& manifest);
+  std::optional<std::string> Mismatch(const std::string& path, const ManifestEntry& entry);
+  void Refuse(const DefinitionKind& kind, std::string_view reason);
+  void ReportFailedDownload(const DefinitionKind& kind);
   bool StartRestartHelper(std::string_view show, int showStyle);
   void ReportRestartFailed();
   void LetMessagesRun() { c_.host.DoEvents(); }
@@ -94,6 +106,13 @@ class LiveUpdate {
   UpdateServices services_;
   UpdateTimeouts timeouts_;
   bool running_ = false;
+  // What one check learns: the manifest is fetched once, when a kind first needs it.
+  struct CheckState {
+    bool manifestFetched = false;
+    std::optional<Manifest> manifest;
+    bool refused = false;
+  };
+  CheckState check_;
   std::int32_t idleUpdateCount_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "update/version_page.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/text.h"
@@ -10,6 +11,9 @@ namespace {
 constexpr std::array<std::string_view, 4> kErrorMarkers = {
     "425 HTTP Error", "PPPshar Message", "The page cannot be displayed",
     "Authenticating your login. Please wait "};
+
+// From "&" to ";" of the longest reference read, "&#x10FFFF;" with room to spare.
+constexpr std::size_t kLongestReference = 10;
 
 struct NamedReference {
   std::string_view name;
@@ -58,8 +62,15 @@ std::size_t SkipHidden(std::string_view html, std::size_t at) {
 
 std::string PageText(std::string_view html) {
   std::string text;
+  text.reserve(html.size());
   std::size_t at = 0;
+  std::size_t semicolon = html.find(';');  // the first ";" at or after `at`, or none
   while (at < html.size()) {
+    // Plain text up to the next tag or reference goes over as it is.
+    const std::size_t special = std::min(html.find_first_of("<&", at), html.size());
+    text.append(html.substr(at, special - at));
+    at = special;
+    if (at == html.size()) break;
     if (html[at] == '<') {
       if (const std::size_t skipped = SkipHidden(html, at); skipped != at) {
         at = skipped;
@@ -70,8 +81,10 @@ std::string PageText(std::string_view html) {
       continue;
     }
     if (html[at] == '&') {
-      const std::size_t semicolon = html.find(';', at);
-      if (semicolon != std::string_view::npos && semicolon - at <= 10) {
+      // The next ";" is looked for again only once it is passed, so that a page of "&"
+      // without ";" is read in one pass.
+      if (semicolon < at) semicolon = html.find(';', at);
+      if (semicolon != std::string_view::npos && semicolon - at <= kLongestReference) {
         if (const auto character = Referenced(html.substr(at + 1, semicolon - at - 1))) {
           text.push_back(*character);
           at = semicolon + 1;

@@ -25,6 +25,12 @@ class CoreOnPlatform : public ::testing::Test {
   std::string Read(std::string_view name) {
     return files.ReadAll(folder.FilePath(name)).value_or("<missing>");
   }
+  std::vector<core::DefinitionFileKind> Install(std::string& exclusions) {
+    return core::InstallDownloadedDefinitions(files, folder, settings, host,
+                                              [](std::string_view, std::string_view content) { return content != "bad"; },
+                                              exclusions);
+  }
+  core::SettingsStore settings{world->Machine().registry, world->ScratchApplication()};
 };
 
 TEST_F(CoreOnPlatform, FileExistsAdmitsOnlyNormalFiles) {
@@ -52,7 +58,7 @@ TEST_F(CoreOnPlatform, DownloadedDefinitionsReplaceTheCurrentOnes) {
   Plant("ExeDefinition.dat", "exe");
   Plant("ENoSignature.txt", "first \r\n  second\r\n");
   std::string exclusions = "stale";
-  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  Install(exclusions);
   EXPECT_EQ(Read("FileDefinition.dat"), "new");
   EXPECT_EQ(Read("RegistryDefinition.dat"), "registry");
   EXPECT_EQ(Read("ExeDefinition.dat"), "exe");
@@ -60,6 +66,24 @@ TEST_F(CoreOnPlatform, DownloadedDefinitionsReplaceTheCurrentOnes) {
   EXPECT_TRUE(files.Find(folder.FilePath("DLRegistryDefinition.dat")).empty());
   EXPECT_TRUE(files.Find(folder.FilePath("BlockedCookies.dat")).empty());
   EXPECT_EQ(exclusions, "second\r\nfirst\r\n");
+  // The replaced file is the previous generation, which a rollback puts back.
+  EXPECT_EQ(Read("FileDefinition.dat.previous"), "old");
+  EXPECT_EQ(Read("RegistryDefinition.dat.previous"), "<missing>");
+  EXPECT_EQ(core::RollBackDefinitions(files, folder, settings).size(), 1u);
+  EXPECT_EQ(Read("FileDefinition.dat"), "old");
+  EXPECT_EQ(Read("FileDefinition.dat.previous"), "<missing>");
+}
+
+TEST_F(CoreOnPlatform, ADownloadThatFailsItsTestLoadIsSetAside) {
+  Plant("ExeDefinition.dat", "old");
+  Plant("DLExeDefinition.dat", "bad");
+  Plant("DLExeDefinition.dat.rejected", "an earlier one");
+  std::string exclusions;
+  EXPECT_EQ(Install(exclusions).size(), 1u);
+  EXPECT_EQ(Read("ExeDefinition.dat"), "old");
+  EXPECT_EQ(Read("DLExeDefinition.dat"), "<missing>");
+  EXPECT_EQ(Read("DLExeDefinition.dat.rejected"), "bad");
+  EXPECT_EQ(Read("ExeDefinition.dat.previous"), "<missing>");
 }
 
 TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
@@ -67,13 +91,13 @@ TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
   Plant("DLBlockedCookies.dat", "new");
   world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
   std::string exclusions;
-  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  Install(exclusions);
   world->ReleaseAll();
   EXPECT_EQ(Read("BlockedCookies.dat"), "old");
   EXPECT_EQ(Read("DLBlockedCookies.dat"), "new");
   EXPECT_EQ(exclusions, "");
   // The next start installs it.
-  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  Install(exclusions);
   EXPECT_EQ(Read("BlockedCookies.dat"), "new");
 }
 
@@ -81,7 +105,7 @@ TEST_F(CoreOnPlatform, HiddenDownloadsAreLeftAlone) {
   Plant("ExeDefinition.dat", "old");
   Plant("DLExeDefinition.dat", "new", attributes::kHidden);
   std::string exclusions;
-  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  Install(exclusions);
   EXPECT_EQ(Read("ExeDefinition.dat"), "old");
 }
 
@@ -113,10 +137,10 @@ TEST_F(CoreOnPlatform, UnreadableFilesCountAsEmptyAndTheRestGoesOn) {
   EXPECT_EQ(counts.cookies, 0);
   EXPECT_EQ(counts.executables, 1);
   std::string exclusions = "stale";
-  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  Install(exclusions);
   EXPECT_EQ(exclusions, "");
   world->ReleaseAll();
-  core::InstallDownloadedDefinitions(files, folder, host, exclusions);
+  Install(exclusions);
   EXPECT_EQ(exclusions, "C:\\x.exe\r\n");
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plants a machine (registry keys and values, files in every template folder, cookies, two
-# running processes), runs 'kscan scan --json' from an application folder holding the
-# planted definitions and exclusion list, and compares the whole report with
+# running processes), runs 'kscan scan --json --quiet --output FILE' from an application
+# folder holding the planted definitions and exclusion list, and compares the whole report with
 # kscan_expected.json. Checks the exit code, that the listed process was stopped and that
 # the excluded one still runs. Whatever was planted is removed again, pass or fail.
 # The expected document's ${NAME} placeholders are the folders this machine reports
@@ -29,12 +29,13 @@ crlf "$here/kscan_exclusions.txt" "$out/app/ENoSignature.txt" "$out/folders.txt"
 planter census "$(windows_path "$out/census.txt")" || fail "no census"
 # The relative folder of a misspelt template is taken from here, where nothing matches it.
 scan_status=0
-(cd "$out" &&
-  timeout 60 "$wine_run" "$out/app/kscan.exe" scan --json >"$out/kscan.json" 2>"$out/kscan.err") ||
-  scan_status=$?
+(cd "$out" && timeout 60 "$wine_run" "$out/app/kscan.exe" scan --json --quiet \
+  --output "$(windows_path "$out/kscan.json")" >"$out/kscan.out" 2>"$out/kscan.err") || scan_status=$?
 planter running "$(windows_path "$out/running.txt")" || fail "cannot list the processes"
 
 ok=1
+[ ! -s "$out/kscan.out" ] && [ ! -e "$out/kscan.json.partial" ] ||
+  { echo "kscan json run: --quiet printed the report, or --output left a partial file"; ok=0; }
 python3 "$here/kscan_compare.py" "$here/kscan_expected.json" "$out/kscan.json" \
   "$out/folders.txt" "$out/census.txt" || ok=0
 if [ "$scan_status" -ne 1 ]; then

@@ -12,6 +12,7 @@ In the expected documents "${NAME}" stands for a value of those files. Time stam
 masked: the quarantine log's as ${TIME}, the scan log's two as ${STARTED} and ${FINISHED}.
 Every difference is printed; the exit code is 1 when there is any.
 """
+import hashlib
 import json
 import os
 import re
@@ -29,6 +30,15 @@ SCAN_STAMPS = [(re.compile(r"^( Scan Started at  : )" + STAMP + r"(?=\r\n)", re.
                (re.compile(r"^( Scan Finished at : )" + STAMP + r"(?=\r\n)", re.MULTILINE),
                 r"\1${FINISHED}")]
 MASKS = {"TIME", "STARTED", "FINISHED"}
+
+# The registry items the removal backs up, as the results list shows them.
+REGISTRY_BACKUPS = [r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\ValuesStringValue",
+                    r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\ValuesOtherValue",
+                    r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\Whole",
+                    r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\Nameless",
+                    r"HKEY_CURRENT_USER\Software\MicrosoftKestrianE2ERemovalValue",
+                    r"HKEY_LOCAL_MACHINE\Software\KestrianE2ERemoval\Machine",
+                    r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\Twofold"]
 
 problems = []
 
@@ -116,6 +126,22 @@ def check_quarantine(here, out, values):
             problem(f"no backup quarantine\\{backup} of {location}")
         elif read_bytes(backup_path) != read_bytes(originals[location.lower()]):
             problem(f"quarantine\\{backup} is not a copy of {location} as planted")
+    # The registry backups and the index beside them: each backup the index names has the
+    # size and SHA-256 its record says, and every registry item removed has one.
+    index_path = os.path.join(folder, "QuarantineIndex.json")
+    records = json.load(open(index_path, encoding="utf-8"))["records"] if os.path.isfile(index_path) else []
+    expected_names.add("QuarantineIndex.json")
+    for record in records:
+        backup = read_bytes(os.path.join(folder, record["backup"])) if os.path.isfile(
+            os.path.join(folder, record["backup"])) else None
+        if backup is None or len(backup) != record["size"] or \
+                hashlib.sha256(backup).hexdigest() != record["sha256"]:
+            problem(f"the index's record of {record['backup']} does not fit its backup")
+        if record["kind"] == "registry":
+            expected_names.add(record["backup"])
+    registry_records = sorted(r["location"] for r in records if r["kind"] == "registry")
+    if registry_records != sorted(values["REGISTRY_BACKUPS"].split("|")):
+        problem(f"registry backups of {registry_records}, expected {values['REGISTRY_BACKUPS']}")
     for name in earlier - {"QuarantineLog.txt"}:
         if read_bytes(os.path.join(folder, name)) != read_bytes(os.path.join(template, name)):
             problem(f"quarantine\\{name}, an earlier backup, was changed")
@@ -156,7 +182,8 @@ def check_scan_log(here, out, values):
 def main():
     here, out = sys.argv[1:]
     values = e2e_documents.read_values(
-        [os.path.join(out, "values.txt"), os.path.join(out, "census.txt")], {"EMPTY": ""})
+        [os.path.join(out, "values.txt"), os.path.join(out, "census.txt")],
+        {"EMPTY": "", "REGISTRY_BACKUPS": "|".join(REGISTRY_BACKUPS)})
     try:
         check_report(here, out, values)
         check_state(here, out, values)

@@ -12,6 +12,10 @@
 //   kscan_remove_plant state OUT     every planted item, present or absent, and the planted
 //                                    processes still running
 //   kscan_remove_plant collect OUT   copies the application folder to OUT
+//   kscan_remove_plant dump OUT      every planted file and cookie with its bytes, and every
+//                                    planted key with its values, types and bytes
+//   kscan_remove_plant logon         ends the holders and changes kse2r_pending.dat, as the
+//                                    user might before the next logon
 //   kscan_remove_plant clean         stops the planted processes, removes what was planted
 //                                    and puts the settings back
 // Exit code 0 on success, 1 on a failure (written to standard error). "plant" cleans first.
@@ -106,6 +110,7 @@ std::vector<PlantedFile> PlantedFiles(const Folders& f) {
       {f.run + "\\kse2r_runner.exe", Source::kSleeper, {}},
       {s + "kse2r_shared.dat", Source::kText, "Held open, reading shared.\r\n"},
       {s + "kse2r_locked.dat", Source::kText, "Held open, nothing shared.\r\n"},
+      {s + "kse2r_pending.dat", Source::kText, "Held open, reading shared, changed later.\r\n"},
       {f.app + "\\kse2r_inside.txt", Source::kText, "Inside the application folder.\r\n"},
       {s + "kse2r_excluded.txt", Source::kText, "On the exclusion list.\r\n"},
       {s + "kse2r_twofold.dat", Source::kText, "The file trace of a threat with a key too.\r\n"},
@@ -128,7 +133,8 @@ struct Held {
   const char* share;     // file_holder's mode
 };
 constexpr Held kHeld[] = {
-    {"kse2r_shared.dat", "read"}, {"kse2r_locked.dat", "none"}, {"kse2r_locked.dll", "none"}};
+    {"kse2r_shared.dat", "read"}, {"kse2r_locked.dat", "none"}, {"kse2r_pending.dat", "read"},
+    {"kse2r_locked.dll", "none"}};
 constexpr char kHolderName[] = "kse2r_holder.exe";
 
 enum class Hive { kUser, kMachine };
@@ -176,6 +182,25 @@ constexpr PlantedKey kKeys[] = {
     {Hive::kMachine, "SYSTEM\\ControlSet002"},
     {Hive::kUser, "Software\\KestrianE2ERemoval\\Twofold"},
 };
+
+// Values of every type inside the whole key the removal takes, for the restore to bring back.
+struct TypedValue {
+  const char* name;
+  DWORD type;
+  std::string data;
+};
+const TypedValue kTypedValues[] = {
+    {"Dword", REG_DWORD, std::string("\x2a\x00\x00\x00", 4)},
+    {"Qword", REG_QWORD, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+    {"Binary", REG_BINARY, std::string("\x00\xff\x10", 3)},
+    {"Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\x\0", 15)},
+    {"Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+    {"Lines", REG_SZ, std::string("one\r\ntwo\0", 9)},
+    {"Empty", REG_SZ, std::string("\0", 1)},
+};
+constexpr char kTypedKey[] = "Software\\KestrianE2ERemoval\\Whole\\Sub";
+constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char kRunOnceValue[] = "Kestrian finish removal";
 
 HKEY RootOf(Hive hive) { return hive == Hive::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 const char* NameOf(Hive hive) {
@@ -246,6 +271,8 @@ int Clean() {
   for (const MadeKey& made : kMadeKeys) {
     if (ValueExists(HKEY_CURRENT_USER, kSavedSettingsKey, made.mark)) DeleteTree(made.Root(), made.key);
   }
+  DeleteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceValue);
+  DeleteValue(HKEY_CURRENT_USER, kRunOnceKey, kRunOnceValue);
   if (ValueExists(HKEY_CURRENT_USER, kSavedSettingsKey, kSavedMark)) {
     RestoreSettings(kSavedSettingsKey, kSettings);
   }
@@ -277,6 +304,10 @@ int Plant(const std::string& sleeper, const std::string& holder, const std::stri
   for (const PlantedValue& value : kValues) {
     if (value.data != nullptr) SetString(RootOf(value.hive), value.key, value.name, value.data);
   }
+  for (const TypedValue& value : kTypedValues) {
+    SetRaw(HKEY_CURRENT_USER, kTypedKey, value.name, value.type, value.data);
+  }
+  CreateKey(HKEY_CURRENT_USER, "Software\\KestrianE2ERemoval\\Whole\\Empty");
 
   for (const std::string& folder :
        {folders.scratch, folders.programFiles, folders.run, folders.run + "\\look"}) {
@@ -399,9 +430,98 @@ int Collect(const std::string& out) {
   return ExitCode();
 }
 
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (unsigned char byte : bytes) text += std::string{kDigits[byte >> 4], kDigits[byte & 0x0F]};
+  return text;
+}
+
+// The key, each of its values and each of its sub-keys, one line each.
+void DumpKey(HKEY root, const std::string& rootName, const std::string& path, std::string& lines) {
+  if (path == kSavedSettingsKey) return;  // the planter's own
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  const std::string where = rootName + "\\" + path;
+  lines += "key " + where + "\n";
+  char name[16384];
+  std::string data(1 << 16, '\0');
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = sizeof name;
+    DWORD type = 0;
+    auto size = static_cast<DWORD>(data.size());
+    if (::RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                        reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+      break;
+    }
+    lines += "value " + where + " [" + std::string(name, nameLength) + "] type " + std::to_string(type) + " " +
+             Hex(data.substr(0, size)) + "\n";
+  }
+  std::vector<std::string> children;
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = sizeof name;
+    if (::RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(name, nameLength);
+  }
+  ::RegCloseKey(key);
+  for (const std::string& child : children) DumpKey(root, rootName, path + "\\" + child, lines);
+}
+
+// A file held open without sharing cannot be read: it counts as `planted`, which the removal
+// never changes (it cannot back it up, so it never deletes it).
+std::string FileLine(const std::string& kind, const std::string& path, const std::string& planted = {}) {
+  std::string bytes;
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION) {
+    return kind + " " + path + " " + Hex(planted) + "\n";
+  }
+  if (file == INVALID_HANDLE_VALUE) return kind + " " + path + " absent\n";
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  ::CloseHandle(file);
+  return kind + " " + path + " " + Hex(bytes) + "\n";
+}
+
+int Dump(const std::string& out) {
+  const Folders folders = KnownFolders();
+  std::string lines;
+  for (const PlantedFile& file : PlantedFiles(folders)) {
+    // The library held open all along cannot be read while planted; nothing touches it.
+    if (file.path == folders.scratch + "\\kse2r_locked.dll") continue;
+    lines += FileLine("file", file.path, file.text);
+  }
+  for (const Cookie& cookie : kCookies) lines += FileLine("cookie", folders.cookies + "\\" + cookie.fileName);
+  DumpKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kScratchKey, lines);
+  DumpKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kScratchKey, lines);
+  DWORD type = 0;
+  std::string data;
+  if (ReadRaw(HKEY_CURRENT_USER, kMicrosoftKey, kMicrosoftValue, type, data)) {
+    lines += "value HKEY_CURRENT_USER\\Software\\Microsoft [" + std::string(kMicrosoftValue) + "] type " +
+             std::to_string(type) + " " + Hex(data) + "\n";
+  }
+  WriteText(out, lines);
+  return ExitCode();
+}
+
+int Logon() {
+  const Folders folders = KnownFolders();
+  StopProcessesIn(folders.run);
+  const std::string pending = folders.scratch + "\\kse2r_pending.dat";
+  HANDLE file = ::CreateFileA(pending.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD written = 0;
+  const char change[] = "Changed after the removal.\r\n";
+  if (file == INVALID_HANDLE_VALUE || !::WriteFile(file, change, sizeof change - 1, &written, nullptr)) {
+    Fail("cannot change " + pending);
+  }
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return ExitCode();
+}
+
 int Usage() {
   std::fputs("usage: kscan_remove_plant plant SLEEPER HOLDER PROBE APP OUT | census OUT | "
-             "state OUT | collect OUT | clean\n",
+             "state OUT | collect OUT | dump OUT | logon | clean\n",
              stderr);
   return 2;
 }
@@ -416,6 +536,8 @@ int main(int argc, char** argv) {
   if (command == "census" && argc == 3) return Census(argv[2]);
   if (command == "state" && argc == 3) return State(argv[2]);
   if (command == "collect" && argc == 3) return Collect(argv[2]);
+  if (command == "dump" && argc == 3) return Dump(argv[2]);
+  if (command == "logon" && argc == 2) return Logon();
   if (command == "clean" && argc == 2) return Clean();
   return Usage();
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Starts the program on a planted machine (two files, one of them held open without sharing,
-# and a registry key), scans, selects every result and deletes, and keeps a screenshot of
-# the question before the removal, of the Delete Failed window and of the log viewer.
-# Checks that the free file went to the quarantine, the held one stayed, the key went and
-# the scan log was written. The planted files and key are removed and the settings put back,
+# Starts the program on a planted machine (three files, one of them held open without
+# sharing, and a registry key), scans, selects every result and deletes, and keeps a
+# screenshot of the question before the removal, of the Delete Failed window, of the log
+# viewer and of the Restore from Quarantine window, where it restores the first record.
+# Checks that the free files went to the quarantine, the held one stayed, the key went, the
+# restored file is back on the exclusion list and the scan log was written. The planted files and key are removed and the settings put back,
 # pass or fail.
 # usage: removal_windows_run.sh KESTRIAN_EXE KDRIVE_EXE HOLDER_EXE DEFINITIONS_DIR OUT_DIR
 set -eu
@@ -50,6 +51,7 @@ drive_c=${drive_c%/}
 rm -rf "$drive_c/KestrianE2EWindows" && mkdir -p "$drive_c/KestrianE2EWindows"
 printf 'The file the removal backs up and deletes.\r\n' >"$out/a.dat"
 cp "$out/a.dat" "$drive_c/KestrianE2EWindows/a.dat"
+printf 'The third file, removed and kept in the quarantine.\r\n' >"$drive_c/KestrianE2EWindows/c.txt"
 printf 'The file held open while the removal runs.\r\n' >"$drive_c/KestrianE2EWindows/b.dat"
 wine_quiet reg add "$planted_key" /v Tracker /t REG_SZ /d planted /f || fail "cannot plant the key"
 
@@ -99,6 +101,15 @@ shoot "Kestrian Log" report-viewer.png
 drive click-in "Kestrian Log" "OK" || fail "no OK button"
 drive wait-gone "Kestrian Log" 30 || fail "the log viewer stayed"
 
+# The quarantine's records, oldest first: the first one (a.dat) is selected and restored.
+drive command 40202 || fail "no Restore from Quarantine item"
+drive wait-title "Restore from Quarantine" 30 || fail "no Restore from Quarantine window"
+shoot "Restore from Quarantine" restore-window.png
+drive click-in "Restore from Quarantine" "&Restore" || fail "no Restore button"
+drive wait-title "Quarantine" 30 || fail "no word after the restore"
+drive click-in "Quarantine" "OK" || fail "no OK button after the restore"
+drive click-in "Restore from Quarantine" "C&lose" || fail "no Close button"
+
 drive close || fail "could not close the window"
 wait_process_end "$program" 30 || fail "the program did not end"
 program_status=0
@@ -108,13 +119,15 @@ program=
 
 ok=1
 expect() { local what=$1; shift; "$@" || { echo "removal windows run: $what"; ok=0; }; }
-expect "a.dat is still there" test ! -e "$drive_c/KestrianE2EWindows/a.dat"
+expect "a.dat was not restored" cmp -s "$out/a.dat" "$drive_c/KestrianE2EWindows/a.dat"
+expect "c.txt is still there" test ! -e "$drive_c/KestrianE2EWindows/c.txt"
+expect "a.dat is not on the exclusion list" grep -qF 'C:\KestrianE2EWindows\a.dat' "$out/app/ENoSignature.txt"
 expect "b.dat is gone" test -e "$drive_c/KestrianE2EWindows/b.dat"
 expect "no backup of a.dat in the quarantine" cmp -s "$out/a.dat" "$out/app/quarantine/a.dat"
 expect "no Scan_Log.txt" test -f "$out/app/Scan_Log.txt"
 key_gone() { ! wine_quiet reg query "$planted_key"; }
 expect "the planted key is still there" key_gone
-for shot in really-delete delete-failed report-viewer; do
+for shot in really-delete delete-failed report-viewer restore-window; do
   expect "no $shot.png" test -s "$out/$shot.png"
 done
 [ "$ok" -eq 1 ] || exit 1

@@ -11,7 +11,12 @@ server does depends on the requested host name, so that one server plays several
   *stall*      data files stop after half their bytes and the connection stays open
   *trickle*    data files come in ten parts, 0.35 s apart
   *huge*       version pages are two megabytes long
+  *tampered*   data files have one byte changed
+  *nolength*   data files stop after half their bytes, sent without a length, and close
+  *oversize*   data files announce and send 65 MiB
   otherwise    the files of the tree given with --root, 404 when there is none
+A host whose name holds the name of a folder under the tree's variants/ gets the manifest and
+its signature from that folder (variants/stale/definitions/version/MANIFEST.TXT, ...).
 """
 import argparse
 import os
@@ -31,6 +36,8 @@ ERROR_PAGE = (b"<html><head><title>The page cannot be displayed</title></head><b
               b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>")
 GARBAGE_PAGE = b"<html><body>Defination version : 12abc</body></html>"
 HUGE_PAGE = b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>"
+OVERSIZE = 65 * 1024 * 1024
+MANIFEST_FILES = ("/definitions/version/MANIFEST.TXT", "/definitions/version/MANIFEST.SIG")
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -66,13 +73,20 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, GARBAGE_PAGE)
         if is_version and "huge" in host:
             return self.send(200, HUGE_PAGE)
-        body = self.server.read_file(path)
+        body = self.server.read_file(self.server.variant_path(host, path))
         if body is None:
             return self.send(404, NOT_FOUND)
         if is_data and ("cut" in host or "stall" in host):
             return self.send_half(path, body, hang="stall" in host)
         if is_data and "trickle" in host:
             return self.send_slowly(path, body)
+        if is_data and "tampered" in host:
+            middle = len(body) // 2
+            body = body[:middle] + bytes([body[middle] ^ 1]) + body[middle + 1 :]
+        if is_data and "nolength" in host:
+            return self.send_without_length(path, body[: len(body) // 2])
+        if is_data and "oversize" in host:
+            return self.send_oversize(path)
         return self.send(200, body, path)
 
     def send_headers(self, status, length, path=""):
@@ -96,6 +110,25 @@ class Handler(BaseHTTPRequestHandler):
         self.log("200 half, then " + ("hanging" if hang else "closed"))
         if hang:
             time.sleep(HANG_SECONDS)
+
+    def send_without_length(self, path, body):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body)
+        self.log("200 without a length, half")
+
+    # Sends until the client hangs up, which it does once it sees the length.
+    def send_oversize(self, path):
+        self.send_headers(200, OVERSIZE, path)
+        chunk = b"\0" * 65536
+        try:
+            for _ in range(OVERSIZE // len(chunk)):
+                self.wfile.write(chunk)
+        except OSError:
+            pass
+        self.log("200 oversize")
 
     def send_slowly(self, path, body):
         self.send_headers(200, len(body), path)
@@ -125,6 +158,17 @@ class UpdateHost(ThreadingHTTPServer):
             return
         with self.log_lock, open(self.log_path, "a") as log:
             log.write(line + "\n")
+
+    # The manifest of a variant the host name asks for, else the path itself.
+    def variant_path(self, host, path):
+        if path not in MANIFEST_FILES:
+            return path
+        variants = os.path.join(self.root, "variants")
+        names = os.listdir(variants) if os.path.isdir(variants) else []
+        for name in names:
+            if name in host:
+                return "/variants/" + name + path
+        return path
 
     # The bytes of a file inside the root; None for a missing file or a path leading out.
     def read_file(self, path):

@@ -150,13 +150,46 @@ Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
   return platform::kOk;
 }
 
-void FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
+Status FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
   keys_.try_emplace(FullPath(root, {}));
-  std::size_t pos = 0;
-  while (pos != std::string_view::npos) {
-    pos = path.find('\\', pos + 1);
-    keys_.try_emplace(FullPath(root, path.substr(0, pos)));
+  std::size_t end = 0;
+  while (end != std::string_view::npos) {
+    end = path.find('\\', end + 1);
+    const std::string_view part = path.substr(0, end);
+    if (Find(root, part) != nullptr) continue;
+    const auto slash = part.rfind('\\');
+    const Key* parent = Find(root, slash == std::string_view::npos ? std::string_view() : part.substr(0, slash));
+    if (parent != nullptr && parent->readOnly) return platform::kAccessDenied;
+    keys_.try_emplace(FullPath(root, part));
   }
+  return platform::kOk;
+}
+
+platform::Result<std::vector<std::string>> FakeRegistry::SubKeyNames(platform::RootKey root,
+                                                                     std::string_view path) {
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) {
+    return platform::Result<std::vector<std::string>>::Failure(status);
+  }
+  const std::string prefix = FullPath(root, path) + "\\";
+  std::vector<std::string> names;
+  for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
+    if (!core::StartsWithIgnoringCase(it->first, prefix)) break;
+    const std::string name = it->first.substr(prefix.size());
+    if (name.find('\\') == std::string::npos) names.push_back(name);
+  }
+  return names;
+}
+
+platform::Result<std::vector<platform::NamedValue>> FakeRegistry::Values(platform::RootKey root,
+                                                                         std::string_view path) {
+  Key* key = nullptr;
+  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) {
+    return platform::Result<std::vector<platform::NamedValue>>::Failure(status);
+  }
+  std::vector<platform::NamedValue> values;
+  for (const auto& [name, value] : key->values) values.push_back({name, value});
+  return values;
 }
 
 void FakeRegistry::MakeReadOnly(platform::RootKey root, std::string_view path) {
@@ -216,6 +249,10 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view patt
 }
 
 platform::Result<std::string> FakeFileSystem::ReadAll(std::string_view path) {
+  return ReadAtMost(path, UINT64_MAX);
+}
+
+platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, std::uint64_t maxBytes) {
   using R = platform::Result<std::string>;
   const Node* node = Lookup(path);
   if (node == nullptr) {
@@ -224,6 +261,7 @@ platform::Result<std::string> FakeFileSystem::ReadAll(std::string_view path) {
   }
   if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
   if (node->locked) return R::Failure(platform::kSharingViolation);
+  if (node->content.size() > maxBytes) return R::Failure(platform::kFileTooLarge);
   return node->content;
 }
 
@@ -543,21 +581,25 @@ platform::WebPage FakeWeb::FetchPage(std::string_view url, std::chrono::millisec
   return page == pages.end() ? platform::WebPage{} : page->second;
 }
 
-bool FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
-                             std::chrono::milliseconds stallTimeout,
-                             const platform::WaitCallback& whileWaiting) {
+platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
+                                                  const platform::DownloadLimits& limits,
+                                                  const platform::WaitCallback& whileWaiting) {
+  using platform::DownloadOutcome;
   requests.emplace_back(url);
   downloadPaths.emplace_back(path);
-  lastTimeout = stallTimeout;
+  lastLimits = limits;
   if (whileWaiting) whileWaiting();
   const auto download = downloads.find(std::string(url));
-  if (download == downloads.end()) return false;
+  if (download == downloads.end()) return DownloadOutcome::Failed;
   const Download& answer = download->second;
-  const std::string_view bytes = answer.complete
-                                     ? std::string_view(answer.bytes)
-                                     : std::string_view(answer.bytes).substr(0, answer.bytes.size() / 2);
-  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return false;
-  return answer.complete;
+  std::string_view bytes = answer.bytes;
+  if (!answer.complete) bytes = bytes.substr(0, bytes.size() / 2);
+  const bool tooLarge = bytes.size() > limits.maxBytes;
+  if (tooLarge) bytes = bytes.substr(0, limits.maxBytes);
+  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return DownloadOutcome::Failed;
+  if (tooLarge) return DownloadOutcome::TooLarge;
+  // Without a length, the end of the connection ends the file, wherever it comes.
+  return answer.complete || !answer.lengthAnnounced ? DownloadOutcome::Complete : DownloadOutcome::Failed;
 }
 
 void FakeWeb::ServePage(std::string url, std::string html) {
@@ -565,7 +607,7 @@ void FakeWeb::ServePage(std::string url, std::string html) {
 }
 
 FakeMachine::FakeMachine()
-    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries, web} {
+    : machine_{registry, files, environment, clock, processes, desktop, systemRestore, libraries, web, *crypto} {
   web.files = &files;
 }
 

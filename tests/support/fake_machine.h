@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,9 +30,14 @@ class FakeRegistry final : public platform::Registry {
   platform::Status DeleteValue(platform::RootKey root, std::string_view path,
                                std::string_view name) override;
   platform::Status DeleteTree(platform::RootKey root, std::string_view path) override;
+  // Also the arrangement of a key.
+  platform::Status CreateKey(platform::RootKey root, std::string_view path) override;
+  platform::Result<std::vector<std::string>> SubKeyNames(platform::RootKey root,
+                                                         std::string_view path) override;
+  platform::Result<std::vector<platform::NamedValue>> Values(platform::RootKey root,
+                                                             std::string_view path) override;
 
   // Arrangement: a key whose opens with any right beyond reading are refused.
-  void CreateKey(platform::RootKey root, std::string_view path);
   void MakeReadOnly(platform::RootKey root, std::string_view path);
   bool HasKey(platform::RootKey root, std::string_view path) const;
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
@@ -55,6 +61,7 @@ class FakeFileSystem final : public platform::FileSystem {
  public:
   std::vector<platform::DirectoryEntry> Find(std::string_view pattern) override;
   platform::Result<std::string> ReadAll(std::string_view path) override;
+  platform::Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override;
   platform::Status WriteAll(std::string_view path, std::string_view bytes) override;
   platform::Status Append(std::string_view path, std::string_view bytes) override;
   platform::Status Delete(std::string_view path) override;
@@ -227,6 +234,7 @@ class FakeClock final : public platform::Clock {
  public:
   std::string NowText() override { return now; }
   platform::DateTime Now() override { return ParseDateText(now).value_or(platform::DateTime{}); }
+  platform::DateTime UtcNow() override { return utcNow; }
   std::string WeekdayName(const platform::DateTime& date) override;
   std::string GeneralDateText(const platform::DateTime& value) override;
   // Reads the texts GeneralDateText writes, a date alone, or a time alone (on the day zero
@@ -234,6 +242,7 @@ class FakeClock final : public platform::Clock {
   std::optional<platform::DateTime> ParseDateText(std::string_view text) override;
 
   std::string now = "12/6/2026 9:30:00 AM";
+  platform::DateTime utcNow{2026, 12, 6, 8, 30, 0};
   std::array<std::string, 7> weekdayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                           "Thursday", "Friday", "Saturday"};
 };
@@ -244,23 +253,25 @@ class FakeWeb final : public platform::Web {
  public:
   platform::WebPage FetchPage(std::string_view url, std::chrono::milliseconds timeout,
                               const platform::WaitCallback& whileWaiting) override;
-  bool DownloadToFile(std::string_view url, std::string_view path,
-                      std::chrono::milliseconds stallTimeout,
-                      const platform::WaitCallback& whileWaiting) override;
+  platform::DownloadOutcome DownloadToFile(std::string_view url, std::string_view path,
+                                           const platform::DownloadLimits& limits,
+                                           const platform::WaitCallback& whileWaiting) override;
 
   // A page answered 200 with `html`.
   void ServePage(std::string url, std::string html);
 
   struct Download {
     std::string bytes;
-    bool complete = true;  // false: only the first half arrives, and the call fails
+    bool complete = true;         // false: only the first half arrives
+    bool lengthAnnounced = true;  // false: a cut transfer looks complete to the caller
   };
 
   std::map<std::string, platform::WebPage> pages;
   std::map<std::string, Download> downloads;
   std::vector<std::string> requests;       // every address asked for, pages and files
   std::vector<std::string> downloadPaths;  // where each download was written
-  std::chrono::milliseconds lastTimeout{0};
+  std::chrono::milliseconds lastTimeout{0};   // of the last page
+  platform::DownloadLimits lastLimits;         // of the last download
   FakeFileSystem* files = nullptr;  // where downloads are written
 };
 
@@ -281,6 +292,8 @@ class FakeMachine {
   FakeSystemRestore systemRestore;
   FakeLibraries libraries;
   FakeWeb web;
+  // The system's own: hashes and signatures need no fake.
+  std::unique_ptr<platform::Crypto> crypto = platform::MakeSystemCrypto();
 
  private:
   platform::Machine machine_;

@@ -63,6 +63,17 @@ class JournalRegistry final : public platform::Registry {
   platform::Status DeleteTree(platform::RootKey root, std::string_view path) override {
     return inner_.DeleteTree(root, path);
   }
+  platform::Status CreateKey(platform::RootKey root, std::string_view path) override {
+    return inner_.CreateKey(root, path);
+  }
+  platform::Result<std::vector<std::string>> SubKeyNames(platform::RootKey root,
+                                                         std::string_view path) override {
+    return inner_.SubKeyNames(root, path);
+  }
+  platform::Result<std::vector<platform::NamedValue>> Values(platform::RootKey root,
+                                                             std::string_view path) override {
+    return inner_.Values(root, path);
+  }
 
  private:
   platform::Registry& inner_;

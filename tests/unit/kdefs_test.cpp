@@ -1,6 +1,7 @@
 // The definitions tool: source splitting, encoding, decoding and the layout checks.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,9 @@
 #include "core/definition_line.h"
 #include "tools/kdefs/definition_encoder.h"
 #include "tools/kdefs/definition_validator.h"
+#include "signed_manifest.h"
+#include "tools/kdefs/signing_key.h"
+#include "tools/kdefs/tree_check.h"
 #include "tools/kdefs/update_tree.h"
 #include "update/version_page.h"
 
@@ -41,7 +45,7 @@ TEST(KdefsSourceLines, SplitAtLineFeedOrCarriageReturnLineFeed) {
       {"a\r", {"a\r"}},
   };
   for (const auto& [source, lines] : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(source)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(source)));
     EXPECT_EQ(SplitSourceLines(source), lines);
   }
 }
@@ -61,7 +65,7 @@ TEST(KdefsEncode, EncodesLettersAndDigitsAndEndsEveryLineWithCrLf) {
       {"*.[!w]#?|\xBF\xFE\xFF\n", "*.[!\xF0]#?|\xBF\xFE\xFF\r\n"},
   };
   for (const auto& [source, content] : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(source)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(source)));
     const EncodedFile file = EncodeSource(source);
     EXPECT_TRUE(file.ok());
     EXPECT_EQ(file.content, content);
@@ -76,7 +80,7 @@ TEST(KdefsEncode, DecodingGivesBackTheSourceLines) {
       "~!@#$%^&*()_+{}:\"<>?`-=[];',./\x01\x7F\x80\xBF\xFE\xFF",
   };
   for (std::string_view source : sources) {
-    SCOPED_TRACE(testing::PrintToString(std::string(source)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(source)));
     EXPECT_EQ(DecodeDefinitionFile(EncodeSource(source).content), SplitSourceLines(source));
   }
 }
@@ -99,7 +103,7 @@ TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigits) {
       {"a\rb", "carriage return inside the line (end lines with LF or CR LF)"},
   };
   for (const auto& [line, message] : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(line)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(line)));
     EXPECT_EQ(CheckEncodable(line), message);
   }
 }
@@ -128,7 +132,7 @@ struct LineCase {
 
 void ExpectMessages(DefinitionKind kind, const std::vector<LineCase>& cases) {
   for (const auto& [decoded, message] : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(decoded)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(decoded)));
     EXPECT_EQ(ValidateLine(kind, decoded), message);
   }
 }
@@ -278,6 +282,63 @@ TEST(UpdateTreeTest, EachKindGivesItsDataFileThenThePageAnnouncingItsVersion) {
   // The program reads back exactly the version that was published.
   EXPECT_EQ(update::VersionOfPage(update::PageText(tree.files[1].content)), 30);
   EXPECT_EQ(update::VersionOfPage(update::PageText(tree.files[3].content)), 5);
+}
+
+// What kdefs publishes is what Live Update accepts, and "kdefs verify" sees each fault that
+// Live Update would refuse.
+TEST(UpdateTreeTest, APublishedTreeIsSignedAndCheckedAsLiveUpdateChecksIt) {
+  const auto crypto = platform::MakeSystemCrypto();
+  const auto signer = platform::MakeSystemSigner();
+  const platform::P256KeyPair key = testing::TestSigningKey();
+  const UpdateTree tree = MakeSignedUpdateTree(
+      {{DefinitionKind::kExe, "a.exe\n", 30}, {DefinitionKind::kCookie, "*.ads.example\n", 5}}, {},
+      {*crypto, *signer, key});
+  ASSERT_TRUE(tree.ok());
+  std::map<std::string, std::string> served;
+  std::vector<std::string> paths;
+  for (const TreeFile& file : tree.files) {
+    paths.push_back(file.path);
+    served[file.path] = file.content;
+  }
+  EXPECT_EQ(paths, (std::vector<std::string>{"definitions/data/ExeDefinition.dat", "definitions/data/BlockedCookies.dat",
+                                             "definitions/version/MANIFEST.TXT", "definitions/version/MANIFEST.SIG",
+                                             "definitions/version/E.HTM", "definitions/version/C.HTM"}));
+  const auto check = [&](const std::map<std::string, std::string>& files) {
+    return CheckPublishedTree(
+        [&](std::string_view path) -> std::optional<std::string> {
+          const auto found = files.find(std::string(path));
+          return found == files.end() ? std::nullopt : std::optional(found->second);
+        },
+        *crypto, update::TrustedKeys());
+  };
+  EXPECT_EQ(check(served), std::vector<std::string>{});
+  const std::pair<const char*, std::size_t> faults[] = {{"definitions/data/ExeDefinition.dat", 0},
+                                                        {"definitions/version/E.HTM", served["definitions/version/E.HTM"].find("30")},
+                                                        {"definitions/version/MANIFEST.SIG", 10}};
+  for (const auto& [path, at] : faults) {
+    std::map<std::string, std::string> changed = served;
+    changed[path][at] ^= 1;
+    EXPECT_EQ(check(changed).size(), 1u) << path;
+  }
+  // A later publish of one kind keeps the other's signed entry while its file is unchanged.
+  const auto readData = [&](std::string_view file) -> std::optional<std::string> {
+    return served["definitions/data/" + std::string(file)];
+  };
+  EXPECT_EQ(CarriedEntries(served["definitions/version/MANIFEST.TXT"], served["definitions/version/MANIFEST.SIG"],
+                           readData, *crypto, key.publicKey)
+                .size(),
+            2u);
+  served["definitions/data/BlockedCookies.dat"] += "*.more.example\r\n";
+  EXPECT_EQ(CarriedEntries(served["definitions/version/MANIFEST.TXT"], served["definitions/version/MANIFEST.SIG"],
+                           readData, *crypto, key.publicKey)
+                .size(),
+            1u);
+  // A key file whose halves do not belong together signs nothing.
+  platform::P256KeyPair mixed = key;
+  mixed.publicKey = signer->GenerateP256KeyPair().value().publicKey;
+  EXPECT_FALSE(MakeSignedUpdateTree({{DefinitionKind::kExe, "a.exe\n", 30}}, {}, {*crypto, *signer, mixed}).ok());
+  // The key files read back as they were written.
+  EXPECT_EQ(ParsePrivateKeyFile(FormatPrivateKeyFile(mixed, "remark")).value().publicKey, mixed.publicKey);
 }
 
 TEST(UpdateTreeTest, AnyProblemMeansNoFilesAtAll) {

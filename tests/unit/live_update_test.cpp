@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "core/settings_store.h"
 #include "support/definition_versions.h"
 #include "support/fake_machine.h"
 #include "support/scripted_host.h"
+#include "signed_manifest.h"
 #include "update/download_animation.h"
 #include "update/live_update.h"
 #include "update/update_notice.h"
@@ -53,6 +55,24 @@ struct LiveUpdateWorld {
       machine.files.PutFile(folder.FilePath(kind.localFile), "old");
     }
     StoreVersions("12", "7", "30", "5");
+    ServeManifest(Manifest());
+  }
+
+  // The manifest of what the host serves: each data file with the version its page announces.
+  update::Manifest Manifest() const {
+    const int versions[] = {12, 7, 30, 5};
+    update::Manifest manifest;
+    for (std::size_t i = 0; i < kDefinitionKinds.size(); ++i) {
+      const std::string file(kDefinitionKinds[i].localFile);
+      manifest.entries.push_back(testing::EntryFor(file, versions[i], "new " + file));
+    }
+    return manifest;
+  }
+  void ServeManifest(const update::Manifest& manifest, const std::string* signature = nullptr) {
+    const std::string text = update::FormatManifest(manifest);
+    machine.web.ServePage(std::string(kBase) + std::string(kManifestPath), text);
+    machine.web.ServePage(std::string(kBase) + std::string(kManifestSignaturePath),
+                          signature != nullptr ? *signature : testing::Sign(text));
   }
 
   void StoreVersions(const char* registry, const char* file, const char* exe, const char* cookie) {
@@ -223,6 +243,103 @@ TEST_F(LiveUpdateTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRes
     machine.files.PutFile(folder.FilePath(kind.localFile), "old");
     machine.web.downloads[url] = {"new", true};
   }
+}
+
+// Nothing reaches a holding file that the publisher did not sign as it arrived: each way a
+// host can differ from its signed manifest keeps every file and stored version and says why.
+TEST_F(LiveUpdateTest, WhatTheSignedManifestDoesNotVouchForIsNotDownloaded) {
+  const std::string exeUrl = std::string(kBase) + "/definitions/data/ExeDefinition.dat";
+  const std::string why = "The new executable definitions were not downloaded: ";
+  const std::string stays = " The definitions in use stay as they are.";
+  const std::string manifestRefused =
+      "Live Update could not check the definitions on the update server: their signed list is missing or "
+      "its signature is not valid. Nothing was downloaded.";
+  struct Case {
+    const char* what;
+    std::function<void(LiveUpdateWorld&)> arrange;
+    std::string message;
+    bool downloadAsked;
+  };
+  auto withManifest = [](std::function<void(update::Manifest&)> change) {
+    return [change](LiveUpdateWorld& w) {
+      update::Manifest manifest = w.Manifest();
+      change(manifest);
+      w.ServeManifest(manifest);
+    };
+  };
+  const Case cases[] = {
+      {"a changed byte in the data file",
+       [&](LiveUpdateWorld& w) { w.machine.web.downloads[exeUrl].bytes = "new ExeDefinition.daT"; },
+       why + "their content is not what the update server's signed list names." + stays, true},
+      {"cut short without a length",
+       [&](LiveUpdateWorld& w) { w.machine.web.downloads[exeUrl] = {"new ExeDefinition.dat", false, false}; },
+       why + "they arrived with 10 bytes, but the update server's signed list names 21." + stays, true},
+      {"more than the manifest names",
+       [&](LiveUpdateWorld& w) { w.machine.web.downloads[exeUrl].bytes += " and more"; },
+       why + "the update server sent more than its signed list names." + stays, true},
+      {"a stale manifest", withManifest([](update::Manifest& m) { m.entries[2].version = 29; }),
+       why + "the update server announces version 30, but its signed list names version 29." + stays, false},
+      {"a kind missing from the manifest", withManifest([](update::Manifest& m) { m.entries.erase(m.entries.begin() + 2); }),
+       why + "the update server's signed list does not name them." + stays, false},
+      {"over the size limit", withManifest([](update::Manifest& m) { m.entries[2].size = (64u << 20) + 1; }),
+       why + "they are larger than the 64 MiB a definition file may have." + stays, false},
+      {"a changed byte in the manifest",
+       [](LiveUpdateWorld& w) {
+         const std::string signature = testing::Sign(update::FormatManifest(w.Manifest()));
+         update::Manifest changed = w.Manifest();
+         changed.entries[2].sha256[0] ^= 1;
+         w.ServeManifest(changed, &signature);
+       },
+       manifestRefused, false},
+      {"a changed byte in the signature",
+       [](LiveUpdateWorld& w) {
+         std::string signature = testing::Sign(update::FormatManifest(w.Manifest()));
+         signature[40] ^= 1;
+         w.ServeManifest(w.Manifest(), &signature);
+       },
+       manifestRefused, false},
+      {"signed with another key",
+       [](LiveUpdateWorld& w) {
+         const auto otherKey = platform::MakeSystemSigner()->GenerateP256KeyPair().value();
+         const std::string signature = testing::Sign(update::FormatManifest(w.Manifest()), otherKey);
+         w.ServeManifest(w.Manifest(), &signature);
+       },
+       manifestRefused, false},
+      {"no manifest", [](LiveUpdateWorld& w) { w.machine.web.pages.erase(std::string(kBase) + std::string(kManifestPath)); },
+       manifestRefused, false},
+  };
+  for (const Case& c : cases) {
+    LiveUpdateWorld world;
+    world.StoreVersions("12", "7", "29", "5");
+    world.settings.Save("OptionAndSettings", "EXEDefinition.installed", "29");
+    c.arrange(world);
+    world.update.RunLiveUpdate();
+    EXPECT_TRUE(world.programEvents.empty()) << c.what << ": nothing was obtained, nothing restarts";
+    ASSERT_EQ(world.host.Messages().size(), 1u) << c.what;  // not "the most recent" as well
+    EXPECT_EQ(world.host.Messages()[0].text, c.message) << c.what;
+    EXPECT_EQ(world.Downloads().size(), c.downloadAsked ? 1u : 0u) << c.what;
+    EXPECT_EQ(world.Setting("EXEDefinition"), "29") << c.what;
+    EXPECT_EQ(world.Setting("EXEDefinition.installed"), "29") << c.what;
+    EXPECT_EQ(world.File("ExeDefinition.dat"), "old") << c.what;
+    EXPECT_FALSE(world.File("DLExeDefinition.dat")) << c.what;
+    EXPECT_FALSE(world.File("DLExeDefinition.dat.download")) << c.what;
+  }
+}
+
+// The manifest is asked for once, and only by a check that has something to download.
+TEST_F(LiveUpdateTest, TheManifestIsFetchedOncePerCheckWhenSomethingIsToBeDownloaded) {
+  for (const char* exeVersion : {"30", "29"}) {
+    machine.web.requests.clear();
+    StoreVersions("11", "7", exeVersion, "4");
+    if (std::string_view(exeVersion) == "30") StoreVersions("12", "7", "30", "5");
+    form.cmdLiveUpdate.SetEnabled(false);
+    update.CheckForUpdates();
+    const auto asked = std::count(machine.web.requests.begin(), machine.web.requests.end(),
+                                  std::string(kBase) + std::string(kManifestPath));
+    EXPECT_EQ(asked, std::string_view(exeVersion) == "30" ? 0 : 1) << exeVersion;
+  }
+  EXPECT_EQ(Downloads(), (std::vector<std::string>{"RegistryDefinition.dat", "ExeDefinition.dat", "BlockedCookies.dat"}));
+  EXPECT_EQ(machine.web.lastLimits.maxBytes, std::string("new BlockedCookies.dat").size());
 }
 
 TEST_F(LiveUpdateTest, NoUpdateStartsWhileAScanRuns) {

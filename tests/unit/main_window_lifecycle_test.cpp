@@ -1,4 +1,5 @@
 #include "core/main_window_lifecycle.h"
+#include "core/definition_rollback.h"
 #include "core/main_window_pages.h"
 
 #include "scan_fixture.h"
@@ -28,7 +29,9 @@ class MainWindowLifecycleTest : public scan::ScanFixture {
               steps.push_back(std::string("options, timers ") +
                               (form.tmrCheckHomePage.Enabled() ? "armed" : "disarmed"));
             },
-            [this] { steps.push_back("tray"); }};
+            [this] { steps.push_back("tray"); },
+            // A download holding "bad" fails its test-load.
+            [](std::string_view, std::string_view content) { return content.find("bad") == std::string_view::npos; }};
   }
   std::string Setting(const settings::Key& key) { return settings.Get(key.section, key.name, "<none>"); }
 
@@ -77,6 +80,81 @@ TEST_F(MainWindowLifecycleTest, MissingDefinitionsDisableScanningWithAMessage) {
   EXPECT_EQ(host.Messages()[0].text,
             "Definition files are missing or they have been corrupted, Please run Live Update.");
   EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+}
+
+// A download replaces its file only after its test-load; the replaced file and its version
+// become the previous generation. One that fails is set aside and its kind's stored version
+// names the installed file again.
+TEST_F(MainWindowLifecycleTest, DownloadsAreTestLoadedBeforeTheyAreInstalled) {
+  machine.files.PutFile(folder.FilePath("DLExeDefinition.dat"), "new\r\n");
+  machine.files.PutFile(folder.FilePath("DLBlockedCookies.dat"), "bad\r\n");
+  settings.Save("OptionAndSettings", "EXEDefinition", "30");
+  settings.Save("OptionAndSettings", "EXEDefinition.installed", "29");
+  settings.Save("OptionAndSettings", "CookieDefinition", "5");
+  settings.Save("OptionAndSettings", "CookieDefinition.installed", "4");
+  ASSERT_TRUE(lifecycle.Load());
+  EXPECT_EQ(machine.files.Content(folder.FilePath("ExeDefinition.dat")), "new\r\n");
+  EXPECT_EQ(machine.files.Content(folder.FilePath("ExeDefinition.dat.previous")), "a\r\nb\r\n");
+  EXPECT_EQ(settings.Get("OptionAndSettings", "EXEDefinition.previous", ""), "29");
+  EXPECT_EQ(settings.Get("OptionAndSettings", "EXEDefinition.installed", ""), "30");
+  EXPECT_EQ(machine.files.Content(folder.FilePath("BlockedCookies.dat")), "a\r\nb\r\n");
+  EXPECT_EQ(machine.files.Content(folder.FilePath("DLBlockedCookies.dat.rejected")), "bad\r\n");
+  EXPECT_FALSE(machine.files.Exists(folder.FilePath("DLBlockedCookies.dat")));
+  EXPECT_EQ(settings.Get("OptionAndSettings", "CookieDefinition", ""), "4");
+  EXPECT_EQ(state.definitionCounts.total, 7);
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text,
+            "The new cookie definitions were not installed: they hold lines that cannot be read. "
+            "The definitions in use stay as they are.");
+  EXPECT_TRUE(form.cmdScan.Enabled());
+}
+
+// A definition file too large to read counts as missing, without being read; the previous
+// generation is offered, and taken back it makes scanning possible again.
+TEST_F(MainWindowLifecycleTest, AnOversizedDefinitionFileIsCorruptedAndThePreviousOneIsOffered) {
+  for (const auto answer : {ui::MessageAnswer::No, ui::MessageAnswer::Yes}) {
+    machine.files.PutFile(folder.FilePath("ExeDefinition.dat"), std::string((64u << 20) + 1, '\r'));
+    machine.files.PutFile(folder.FilePath("ExeDefinition.dat.previous"), "older\r\n");
+    settings.Save("OptionAndSettings", "EXEDefinition", "30");
+    settings.Save("OptionAndSettings", "EXEDefinition.previous", "28");
+    host.Answer(ui::MessageAnswer::Ok);
+    host.Answer(answer);
+    const std::size_t before = host.Messages().size();
+    ASSERT_TRUE(lifecycle.Load());
+    const bool yes = answer == ui::MessageAnswer::Yes;
+    ASSERT_EQ(host.Messages().size(), before + (yes ? 3 : 2));
+    EXPECT_EQ(host.Messages()[before].text,
+              "Definition files are missing or they have been corrupted, Please run Live Update.");
+    EXPECT_EQ(host.Messages()[before + 1].buttons, ui::MessageButtons::YesNo);
+    EXPECT_EQ(form.cmdScan.Enabled(), yes);
+    EXPECT_EQ(state.definitionCounts.executables, yes ? 1 : 0);
+    EXPECT_EQ(settings.Get("OptionAndSettings", "EXEDefinition", ""), yes ? "28" : "30");
+    if (yes) {
+      EXPECT_EQ(host.Messages().back().text, "The previous executable definitions are back in use.");
+      EXPECT_EQ(machine.files.Content(folder.FilePath("ExeDefinition.dat")), "older\r\n");
+      EXPECT_EQ(form.lblDefCount.Caption(), "7");
+    }
+  }
+}
+
+TEST_F(MainWindowLifecycleTest, TheRollBackCommandAsksAndIsIgnoredWhileAScanRuns) {
+  DefinitionRollback rollback({form, settings, state, machine.files, folder, version, host});
+  rollback.Command();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].text, "There are no previous definitions to go back to.");
+  machine.files.PutFile(folder.FilePath("RegistryDefinition.dat.previous"), "older\r\n");
+  machine.files.PutFile(folder.FilePath("DLRegistryDefinition.dat"), "waiting\r\n");
+  form.cmdScanNow.SetEnabled(false);
+  rollback.Command();
+  EXPECT_EQ(host.Messages().size(), 1u);
+  form.cmdScanNow.SetEnabled(true);
+  host.Answer(ui::MessageAnswer::No);
+  rollback.Command();
+  EXPECT_EQ(machine.files.Content(folder.FilePath("RegistryDefinition.dat")), "a\r\nb\r\n");
+  rollback.Command();  // answered Yes
+  EXPECT_EQ(machine.files.Content(folder.FilePath("RegistryDefinition.dat")), "older\r\n");
+  EXPECT_FALSE(machine.files.Exists(folder.FilePath("DLRegistryDefinition.dat")));  // it would undo the rollback
+  EXPECT_EQ(host.Messages().back().text, "The previous registry definitions are back in use.");
 }
 
 TEST_F(MainWindowLifecycleTest, TheHelpOpensAtTheFirstStartOnly) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "report/report_file.h"
 #include "support/fake_machine.h"
 #include "support/scripted_host.h"
 
@@ -103,6 +104,21 @@ TEST_F(ScanReportTest, ViewLogShowsTheReportOrNothing) {
   EXPECT_EQ(viewer.shown[1].second, ReportViewerText(ScanReportText(Sources())));
   EXPECT_FALSE(viewer.labelEnabledWhileShown);
   EXPECT_TRUE(form.lblViewLogFile.Enabled());
+}
+
+// A collector reads the report a scan replaced whole, or the one before, never a part: the
+// new one is written under another name first, and a failure leaves nothing behind.
+TEST(ReportFile, ReplacesTheReportWholeOrLeavesTheOldOne) {
+  testing::FakeMachine machine;
+  const std::string report = "C:\\Reports\\pc1.json";
+  machine.files.PutFile(report, "old report");
+  machine.files.HoldSharingReads(report);  // a collector is reading it
+  EXPECT_NE(WriteReportFile(machine.files, report, "new report"), platform::kOk);
+  EXPECT_FALSE(machine.files.Exists(PartialReportPath(report)));
+  machine.files.HoldSharingReads(report, false);
+  machine.files.PutFolder(PartialReportPath(report));  // the first write cannot be made
+  EXPECT_NE(WriteReportFile(machine.files, report, "new report"), platform::kOk);
+  EXPECT_EQ(machine.files.Content(report), "old report");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "update/manifest.h"
 #include "update/update_base.h"
 #include "update/version_page.h"
 
@@ -31,6 +34,33 @@ TEST(VersionPageTest, TextIsWhatABrowserShows) {
       {"unclosed <tag", "unclosed "},
   };
   for (const auto& [html, text] : cases) EXPECT_EQ(PageText(html), text) << html;
+  // A megabyte of "&" without a ";" is read in one pass, not one search per "&".
+  const std::string ampersands(1 << 20, '&');
+  EXPECT_EQ(PageText(ampersands), ampersands);
+}
+
+TEST(ManifestTest, OnlyAManifestToTheLetterIsRead) {
+  const std::string hash(64, 'a');
+  const std::string header = "Kestrian definitions manifest 1\r\n";
+  const std::pair<std::string, bool> cases[] = {
+      {header + "ExeDefinition.dat 30 21 " + hash + "\r\n", true},
+      {header, true},
+      {"Kestrian definitions manifest 2\r\nExeDefinition.dat 30 21 " + hash + "\r\n", false},
+      {header + "ExeDefinition.dat 30 21 " + hash, false},              // no line end
+      {header + "ExeDefinition.dat 30 21 " + hash + "\n", false},        // LF alone
+      {header + "ExeDefinition.dat 30  21 " + hash + "\r\n", false},    // two blanks
+      {header + "ExeDefinition.dat -1 21 " + hash + "\r\n", false},
+      {header + "ExeDefinition.dat 2147483648 21 " + hash + "\r\n", false},
+      {header + "ExeDefinition.dat 30 99999999999999999999 " + hash + "\r\n", false},
+      {header + "ExeDefinition.dat 30 21 " + hash.substr(1) + "g\r\n", false},
+      {header + "ExeDefinition.dat 30 21\r\n", false},
+      {header + "ExeDefinition.dat 30 21 " + hash + "\r\nExeDefinition.dat 31 21 " + hash + "\r\n", false},
+  };
+  for (const auto& [text, read] : cases) EXPECT_EQ(ParseManifest(text).has_value(), read) << text;
+  const auto manifest = ParseManifest(cases[0].first);
+  ASSERT_TRUE(manifest);
+  EXPECT_EQ(FormatManifest(*manifest), cases[0].first);
+  EXPECT_EQ(manifest->Find("ExeDefinition.dat")->size, 21u);
 }
 
 TEST(VersionPageTest, TheNumberAfterTheMarker) {

@@ -112,7 +112,8 @@ class LiveUpdateOnWindows : public ::testing::Test {
   testing::FakeDesktop desktop;
   platform::Machine updateMachine{machine.Get().registry, machine.Get().files, machine.Get().environment,
                                   machine.Get().clock,    machine.Get().processes, desktop,
-                                  machine.Get().systemRestore, machine.Get().libraries, machine.Get().web};
+                                  machine.Get().systemRestore, machine.Get().libraries, machine.Get().web,
+                                  machine.Get().crypto};
   testing::ScriptedHost host;
   ui::FrmMain form;
   fs::path appFolder;
@@ -167,19 +168,29 @@ TEST_F(LiveUpdateOnWindows, AllEqualGivesTheMostRecentMessage) {
   EXPECT_EQ(Setting("RESTART"), "<none>");
 }
 
-// Hosts that fail in each way the network can: the old files stay, nothing half-done is left.
+// Hosts that fail in each way the network can, or serve what the signed manifest does not
+// name: the old files and versions stay, nothing half-done is left, and the user hears why.
 TEST_F(LiveUpdateOnWindows, AFailingHostLosesNothing) {
+  const std::string mostRecent = "You are using the most recent definition list (version 29).";
+  const std::string failed = "Definitions could not be downloaded.  Please check your internet connection.";
+  const std::string refused = "The new executable definitions were not downloaded: ";
   struct Case {
     const char* site;
     bool downloadAttempted;  // the page was read, the data file failed
+    std::string message;     // the start of the last message
   };
   const Case cases[] = {
-      {"www.missing.example", false},    // 404 for everything
-      {"www.errorpage.example", false},  // an error page that also names a version
-      {"www.garbage.example", false},    // text after the number
-      {"www.slow.example", false},       // connects, never answers
-      {"www.cut.example", true},         // the data file stops half-way and closes
-      {"www.stall.example", true},       // the data file stops half-way and hangs
+      {"www.missing.example", false, mostRecent},    // 404 for everything
+      {"www.errorpage.example", false, mostRecent},  // an error page that also names a version
+      {"www.garbage.example", false, mostRecent},    // text after the number
+      {"www.slow.example", false, mostRecent},       // connects, never answers
+      {"www.cut.example", true, failed},             // the data file stops half-way and closes
+      {"www.stall.example", true, failed},           // the data file stops half-way and hangs
+      {"www.tampered.example", false, refused + "their content is not what"},
+      {"www.nolength.example", false, refused + "they arrived with "},  // half, and no length
+      {"www.oversize.example", false, refused + "the update server sent more than"},
+      {"www.stale.example", false, refused + "the update server announces version 30, but its signed list names version 29."},
+      {"www.untrusted.example", false, "Live Update could not check the definitions on the update server"},
   };
   for (const Case& c : cases) {
     StoreVersions("12", "7", "29", "5");
@@ -191,11 +202,8 @@ TEST_F(LiveUpdateOnWindows, AFailingHostLosesNothing) {
     ExpectNothingChanged();
     EXPECT_EQ(Setting("EXEDefinition"), "29") << c.site;
     EXPECT_EQ(ended, c.downloadAttempted) << c.site;  // a failed download still restarts
-    ASSERT_GT(host.Messages().size(), messagesBefore) << c.site;
-    EXPECT_EQ(host.Messages().back().text,
-              c.downloadAttempted ? "Definitions could not be downloaded.  Please check your internet connection."
-                                  : "You are using the most recent definition list (version 29).")
-        << c.site;
+    ASSERT_EQ(host.Messages().size(), messagesBefore + 1) << c.site;
+    EXPECT_TRUE(host.Messages().back().text.starts_with(c.message)) << c.site << ": " << host.Messages().back().text;
     // Four pages of at most two seconds each, and a download that stalls for two.
     EXPECT_LT(took, 20000u) << c.site;
   }

@@ -25,10 +25,10 @@ using app::MenuItemId;
 // The captions as the user reads them; a separator is empty.
 const std::vector<std::pair<Menu, std::vector<std::string>>>& ExpectedBar() {
   static const std::vector<std::pair<Menu, std::vector<std::string>>> bar{
-      {Menu::File, {"Scan Now", "Scan Results", "View Log", "", "Run Live Update", "",
-                    "Minimize to Tray", "", "Exit"}},
+      {Menu::File, {"Scan Now", "Scan Results", "View Log", "", "Run Live Update", "Roll Back Definitions",
+                    "", "Minimize to Tray", "", "Exit"}},
       {Menu::Settings, {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"}},
-      {Menu::Quarantine, {"View Quarantine", "View Exclusions"}},
+      {Menu::Quarantine, {"View Quarantine", "View Exclusions", "Restore from Quarantine..."}},
       {Menu::Help, {"View Help"}},
       {Menu::About, {"About this software"}},
   };
@@ -106,7 +106,7 @@ TEST(MainMenu, CommandIdsRoundTripEveryItem) {
 
 TEST(MainMenu, OtherIdsAreNoItems) {
   for (const int id : {0, 1000, 1400, app::kFirstMenuCommand - 1,
-                       app::CommandOfMenuItem({Menu::File, 9}),
+                       app::CommandOfMenuItem({Menu::File, 10}),
                        app::CommandOfMenuItem({Menu::Settings, 4}),
                        app::CommandOfMenuItem({Menu::About, 1}), app::kFirstMenuCommand + 500}) {
     EXPECT_EQ(app::MenuItemOfCommand(id), std::nullopt) << id;

@@ -188,7 +188,8 @@ class MemoryShieldOnWindows : public ::testing::Test {
   GuardedProcesses guardedProcesses{machine.Get().processes};
   platform::Machine shieldMachine{machine.Get().registry, machine.Get().files, machine.Get().environment,
                                   machine.Get().clock, guardedProcesses, machine.Get().desktop,
-                                  machine.Get().systemRestore, machine.Get().libraries, machine.Get().web};
+                                  machine.Get().systemRestore, machine.Get().libraries, machine.Get().web,
+                                  machine.Get().crypto};
   core::ApplicationFolder folder{""};
   core::SettingsStore settings{machine.Get().registry, app};
   core::ProgramState state;

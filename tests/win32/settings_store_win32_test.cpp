@@ -1,4 +1,5 @@
-// The settings store on the real registry, seen from outside by the system's reg.exe.
+// The settings store and the registry backups on the real registry, seen from outside by the
+// system's reg.exe.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include "core/settings_store.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_registry.h"
+#include "removal/registry_backup.h"
 
 namespace kestrian {
 namespace {
@@ -75,6 +77,71 @@ TEST_F(SettingsStoreOnWindows, AValueWrittenByAnotherProgramIsReadWhateverItsCas
           "\\OptionAndSettings\" /v exedefinition /t REG_SZ /d 77 /f");
   EXPECT_EQ(store.Get(core::settings::kExeDefinitionVersion), "77");
   EXPECT_EQ(store.Get(core::settings::kLastFullScan), "Never");
+}
+
+// Every kind of value a backup must carry, under a scratch key with a sub-key.
+class RegistryBackupOnWindows : public ::testing::Test {
+ protected:
+  RegistryBackupOnWindows() {
+    using platform::RegistryValue;
+    const std::pair<const char*, RegistryValue> values[] = {
+        {"", RegistryValue::String("default")},
+        {"Text with \"quotes\" and \\", RegistryValue::String("C:\\Program Files\\\"x\"")},
+        {"Empty", RegistryValue::String("")},
+        {"Lines", RegistryValue::String("one\r\ntwo")},
+        {"Expand", {REG_EXPAND_SZ, std::string("%SystemRoot%\\x\0", 15)}},
+        {"Binary", {REG_BINARY, std::string("\x00\x01\xfe\xff", 4)}},
+        {"Empty binary", {REG_BINARY, ""}},
+        {"Dword", RegistryValue::Dword(0xDEADBEEF)},
+        {"Multi", {REG_MULTI_SZ, std::string("one\0two\0\0", 9)}},
+        {"Qword", {REG_QWORD, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)}},
+        {"None", {REG_NONE, std::string("\x07", 1)}},
+    };
+    for (const auto& [name, value] : values) registry.SetValue(kRoot, key, name, value);
+    registry.SetValue(kRoot, key + "\\Sub\\Deeper", "Inner", RegistryValue::Dword(7));
+    registry.CreateKey(kRoot, key + "\\Empty key");
+  }
+  ~RegistryBackupOnWindows() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
+  std::vector<removal::RegKey> Tree() {
+    bool missing = false;
+    return removal::ReadKeyTree(registry, kRoot, key, missing).value_or(std::vector<removal::RegKey>{});
+  }
+
+  static constexpr platform::RootKey kRoot = platform::roots::kCurrentUser;
+  std::string key = "Software\\KestrianBackupTest" + std::to_string(::GetCurrentProcessId());
+  std::string file = "kestrian-backup-" + std::to_string(::GetCurrentProcessId()) + ".reg";
+  platform::win32::Win32Registry registry;
+};
+
+TEST_F(RegistryBackupOnWindows, RegImportOfOurBackupRestoresTheKeyExactly) {
+  const auto planted = Tree();
+  ASSERT_EQ(planted.size(), 4u);
+  const auto bytes = removal::WriteRegFile(planted);
+  ASSERT_TRUE(bytes.has_value());
+  UniqueHandle out(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(out.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr));
+  out.reset();
+  ASSERT_EQ(registry.DeleteTree(kRoot, key), platform::kOk);
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  const std::string output = Capture(std::string(system) + "\\reg.exe import " + file);
+  EXPECT_EQ(Tree(), planted) << output;
+  // And the other way: what reg export writes, our reader reads as it is. (Its escapes of
+  // line breaks are its own; our backups write such texts as hex(1).)
+  registry.DeleteValue(kRoot, key, "Lines");
+  ::DeleteFileA(file.c_str());
+  Capture(std::string(system) + "\\reg.exe export HKCU\\" + key + " " + file + " /y");
+  std::string exported;
+  UniqueHandle in(::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(in.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) exported.append(buffer, read);
+  in.reset();
+  ::DeleteFileA(file.c_str());
+  const removal::RegFileRead parsed = removal::ReadRegFile(exported);
+  EXPECT_EQ(parsed.error, "");
+  EXPECT_EQ(parsed.keys, Tree());
 }
 
 }  // namespace

@@ -80,12 +80,15 @@ class WebOnWindows : public ::testing::Test {
     return page;
   }
 
-  bool Download(const std::string& url, const std::string& path,
-                std::chrono::milliseconds stallTimeout) {
+  platform::DownloadOutcome DownloadWithin(const std::string& url, const std::string& path,
+                                           const platform::DownloadLimits& limits) {
     const auto start = Clock::now();
-    const bool done = web_.DownloadToFile(url, path, stallTimeout, [this] { ++waits_; });
+    const auto outcome = web_.DownloadToFile(url, path, limits, [this] { ++waits_; });
     elapsed_ = Clock::now() - start;
-    return done;
+    return outcome;
+  }
+  bool Download(const std::string& url, const std::string& path, std::chrono::milliseconds stallTimeout) {
+    return DownloadWithin(url, path, {stallTimeout}) == platform::DownloadOutcome::Complete;
   }
 
   const std::string port_ = Environment("KESTRIAN_UPDATE_HOST_PORT");
@@ -204,6 +207,36 @@ TEST_F(WebOnWindows, DownloadsThatDoNotDeliverEveryByteFail) {
     waits_ = 0;
     EXPECT_FALSE(Download(c.url, Target(), 2s));
     EXPECT_LT(elapsed_, kQuick);
+  }
+}
+
+// A download is given up at its size limit, announced or counted, and at its total time even
+// while bytes keep coming; an answer without a length ends where the host closes.
+TEST_F(WebOnWindows, DownloadsEndAtTheirLimits) {
+  using platform::DownloadOutcome;
+  const std::uint64_t size = DataFileBytes().size();
+  const struct {
+    const char* name;
+    const char* host;
+    platform::DownloadLimits limits;
+    DownloadOutcome outcome;
+    std::uint64_t written;  // with a complete outcome
+  } cases[] = {
+      {"announced too large", "www.kestrian.example", {5s, 60s, size - 1}, DownloadOutcome::TooLarge, 0},
+      {"just within", "www.kestrian.example", {5s, 60s, size}, DownloadOutcome::Complete, size},
+      {"without a length, too large", "www.nolength.example", {5s, 60s, size / 4}, DownloadOutcome::TooLarge, 0},
+      {"without a length, cut", "www.nolength.example", {5s, 60s, size}, DownloadOutcome::Complete, size / 2},
+      {"out of time", "www.trickle.example", {2s, 1s, size}, DownloadOutcome::Failed, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DownloadWithin(std::string("http://") + c.host + "/definitions/data/FileDefinition.dat", Target(),
+                             c.limits),
+              c.outcome);
+    EXPECT_LT(elapsed_, kQuick);
+    if (c.outcome == DownloadOutcome::Complete) {
+      EXPECT_EQ(files_.ReadAll(Target()).value().size(), c.written);
+    }
   }
 }
 

@@ -44,6 +44,12 @@ DateTime Win32Clock::Now() {
   return FromSystemTime(now);
 }
 
+DateTime Win32Clock::UtcNow() {
+  SYSTEMTIME now{};
+  ::GetSystemTime(&now);
+  return FromSystemTime(now);
+}
+
 std::string Win32Clock::WeekdayName(const DateTime& date) {
   const SYSTEMTIME time = ToSystemTime(date);
   char name[128] = {};

@@ -7,6 +7,7 @@ class Win32Clock final : public Clock {
  public:
   std::string NowText() override;
   DateTime Now() override;
+  DateTime UtcNow() override;
   std::string WeekdayName(const DateTime& date) override;
   std::string GeneralDateText(const DateTime& value) override;
   std::optional<DateTime> ParseDateText(std::string_view text) override;

@@ -85,6 +85,10 @@ std::vector<DirectoryEntry> Win32FileSystem::Find(std::string_view pattern) {
 }
 
 Result<std::string> Win32FileSystem::ReadAll(std::string_view path) {
+  return ReadAtMost(path, UINT64_MAX);
+}
+
+Result<std::string> Win32FileSystem::ReadAtMost(std::string_view path, std::uint64_t maxBytes) {
   const std::string name(path);
   UniqueFileHandle file(::CreateFileA(name.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -92,6 +96,7 @@ Result<std::string> Win32FileSystem::ReadAll(std::string_view path) {
   if (!file) return Result<std::string>::Failure(LastError());
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size)) return Result<std::string>::Failure(LastError());
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return Result<std::string>::Failure(kFileTooLarge);
   std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < content.size()) {

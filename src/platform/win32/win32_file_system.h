@@ -7,6 +7,7 @@ class Win32FileSystem final : public FileSystem {
  public:
   std::vector<DirectoryEntry> Find(std::string_view pattern) override;
   Result<std::string> ReadAll(std::string_view path) override;
+  Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override;
   Status WriteAll(std::string_view path, std::string_view bytes) override;
   Status Append(std::string_view path, std::string_view bytes) override;
   Status Delete(std::string_view path) override;

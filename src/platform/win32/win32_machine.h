@@ -1,6 +1,7 @@
 #pragma once
 // The real machine: every platform service implemented with Win32 calls.
 #include "platform/machine.h"
+#include "platform/win32/cng_crypto.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_environment.h"
@@ -14,7 +15,7 @@ namespace kestrian::platform::win32 {
 
 class Win32Machine {
  public:
-  Win32Machine() : machine_{registry_, files_, environment_, clock_, processes_, desktop_, systemRestore_, libraries_, web_} {}
+  Win32Machine() : machine_{registry_, files_, environment_, clock_, processes_, desktop_, systemRestore_, libraries_, web_, crypto_} {}
   Win32Machine(const Win32Machine&) = delete;
   Win32Machine& operator=(const Win32Machine&) = delete;
   Machine& Get() { return machine_; }
@@ -29,6 +30,7 @@ class Win32Machine {
   Win32SystemRestore systemRestore_;
   Win32Libraries libraries_;
   Win32Web web_;
+  CngCrypto crypto_;
   Machine machine_;
 };
 

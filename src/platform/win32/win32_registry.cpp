@@ -1,5 +1,6 @@
 #include "platform/win32/win32_registry.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/unique_handle.h"
@@ -79,6 +80,68 @@ Status Win32Registry::DeleteTree(RootKey root, std::string_view path) {
   if (subKey.empty()) return kAccessDenied;  // never the root itself
   // With a sub-key name, RegDeleteTree removes that key itself as well.
   return ::RegDeleteTreeA(RootHandle(root), subKey.c_str());
+}
+
+Status Win32Registry::CreateKey(RootKey root, std::string_view path) {
+  if (root == roots::kNone) return kInvalidHandle;
+  UniqueHkey key;
+  const std::string subKey(path);
+  return ::RegCreateKeyExA(RootHandle(root), subKey.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE, nullptr,
+                           key.put(), nullptr);
+}
+
+namespace {
+// A key name is at most 255 UTF-16 units, a value name 16383; in the process code page each
+// may take up to three bytes.
+constexpr DWORD kKeyNameBytes = 255 * 3 + 1;
+constexpr DWORD kValueNameBytes = 16383 * 3 + 1;
+constexpr DWORD kEnumerateRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+}  // namespace
+
+Result<std::vector<std::string>> Win32Registry::SubKeyNames(RootKey root, std::string_view path) {
+  using R = Result<std::vector<std::string>>;
+  UniqueHkey key;
+  if (const Status status = Open(root, path, kEnumerateRights, key); status != kOk) {
+    return R::Failure(status);
+  }
+  std::vector<std::string> names;
+  std::string name(kKeyNameBytes, '\0');
+  for (DWORD index = 0;; ++index) {
+    DWORD length = kKeyNameBytes;
+    const Status status =
+        ::RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) return names;
+    if (status != kOk) return R::Failure(status);
+    names.emplace_back(name.data(), length);
+  }
+}
+
+Result<std::vector<NamedValue>> Win32Registry::Values(RootKey root, std::string_view path) {
+  using R = Result<std::vector<NamedValue>>;
+  UniqueHkey key;
+  if (const Status status = Open(root, path, kEnumerateRights, key); status != kOk) {
+    return R::Failure(status);
+  }
+  std::vector<NamedValue> values;
+  std::string name(kValueNameBytes, '\0');
+  std::string data(4096, '\0');
+  for (DWORD index = 0;;) {
+    DWORD nameLength = kValueNameBytes;
+    DWORD type = 0;
+    auto size = static_cast<DWORD>(data.size());
+    const Status status = ::RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(data.data()), &size);
+    if (status == ERROR_NO_MORE_ITEMS) return values;
+    if (status == kMoreData) {
+      // The data did not fit (a string grows in the code page): ask again with room.
+      if (data.size() >= (1u << 30)) return R::Failure(status);
+      data.resize(std::max<std::size_t>(data.size() * 2, size + 2));
+      continue;
+    }
+    if (status != kOk) return R::Failure(status);
+    values.push_back({std::string(name.data(), nameLength), {type, data.substr(0, size)}});
+    ++index;
+  }
 }
 
 }  // namespace kestrian::platform::win32

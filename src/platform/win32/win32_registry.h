@@ -12,6 +12,9 @@ class Win32Registry final : public Registry {
                   const RegistryValue& value) override;
   Status DeleteValue(RootKey root, std::string_view path, std::string_view name) override;
   Status DeleteTree(RootKey root, std::string_view path) override;
+  Status CreateKey(RootKey root, std::string_view path) override;
+  Result<std::vector<std::string>> SubKeyNames(RootKey root, std::string_view path) override;
+  Result<std::vector<NamedValue>> Values(RootKey root, std::string_view path) override;
 };
 
 }  // namespace kestrian::platform::win32

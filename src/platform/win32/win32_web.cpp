@@ -56,7 +56,10 @@ struct Transfer {
   // program can have taken the handle's value by then, since they run one after another.
   std::atomic<bool> cancelled{false};
 
+  std::uint64_t maxBytes = UINT64_MAX;  // of a body written to `file`
+
   bool answered = false;  // the host's status line and headers arrived
+  bool tooLarge = false;  // more than `maxBytes` was announced or arrived
   DWORD error = 0;        // of the call that failed; 0 when the body was read to its end
   DWORD status = 0;
   std::optional<DWORD> contentLength;
@@ -163,6 +166,10 @@ void ReadBody(Transfer& transfer) {
         return;
       }
       transfer.body.append(buffer, read);
+    } else if (transfer.received > transfer.maxBytes) {
+      transfer.tooLarge = true;
+      transfer.error = ERROR_FILE_TOO_LARGE;
+      return;
     } else if (!WriteAll(transfer.file, buffer, read)) {
       return Fail(transfer);
     }
@@ -187,8 +194,13 @@ void Run(Transfer& transfer) {
                        &value, &size, nullptr)) {
     transfer.contentLength = value;
   }
-  // A file receives only the body of a found file.
+  // A file receives only the body of a found file, and none that is announced too large.
   if (transfer.file != INVALID_HANDLE_VALUE && transfer.status != HTTP_STATUS_OK) return;
+  if (transfer.file != INVALID_HANDLE_VALUE && transfer.contentLength && *transfer.contentLength > transfer.maxBytes) {
+    transfer.tooLarge = true;
+    transfer.error = ERROR_FILE_TOO_LARGE;
+    return;
+  }
   ReadBody(transfer);
 }
 
@@ -269,27 +281,31 @@ WebPage Win32Web::FetchPage(std::string_view url, std::chrono::milliseconds time
   return page;
 }
 
-bool Win32Web::DownloadToFile(std::string_view url, std::string_view path,
-                              std::chrono::milliseconds stallTimeout,
-                              const WaitCallback& whileWaiting) {
-  const std::int64_t stallMs = Milliseconds(stallTimeout);
+DownloadOutcome Win32Web::DownloadToFile(std::string_view url, std::string_view path,
+                                         const DownloadLimits& limits, const WaitCallback& whileWaiting) {
+  const std::int64_t stallMs = Milliseconds(limits.stall);
   // The file is replaced only once there is a request to fill it.
   std::optional<Request> request = OpenRequest(url, stallMs);
-  if (!request) return false;
+  if (!request) return DownloadOutcome::Failed;
   const std::string name(path);
   UniqueFileHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return DownloadOutcome::Failed;
   Transfer transfer;
   transfer.file = file.get();
+  transfer.maxBytes = limits.maxBytes;
+  const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(Milliseconds(limits.total));
   // A stall is measured from the last bytes that arrived, not from the start.
-  const auto stalled = [&] {
+  const auto givenUp = [&] {
     const ULONGLONG last = transfer.lastProgress.load();  // read first: it never passes `now`
-    return ::GetTickCount64() - last > static_cast<ULONGLONG>(stallMs);
+    const ULONGLONG now = ::GetTickCount64();
+    return now - last > static_cast<ULONGLONG>(stallMs) || now >= deadline;
   };
-  if (!RunWorker(transfer, *request, stalled, whileWaiting)) return false;
-  return transfer.status == HTTP_STATUS_OK && ReceivedWhole(transfer) &&
-         ::FlushFileBuffers(file.get());
+  const bool ended = RunWorker(transfer, *request, givenUp, whileWaiting);
+  if (transfer.tooLarge) return DownloadOutcome::TooLarge;
+  const bool complete = ended && transfer.status == HTTP_STATUS_OK && ReceivedWhole(transfer) &&
+                        ::FlushFileBuffers(file.get());
+  return complete ? DownloadOutcome::Complete : DownloadOutcome::Failed;
 }
 
 }  // namespace kestrian::platform::win32

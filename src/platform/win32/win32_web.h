@@ -12,9 +12,8 @@ class Win32Web final : public Web {
  public:
   WebPage FetchPage(std::string_view url, std::chrono::milliseconds timeout,
                     const WaitCallback& whileWaiting) override;
-  bool DownloadToFile(std::string_view url, std::string_view path,
-                      std::chrono::milliseconds stallTimeout,
-                      const WaitCallback& whileWaiting) override;
+  DownloadOutcome DownloadToFile(std::string_view url, std::string_view path, const DownloadLimits& limits,
+                                 const WaitCallback& whileWaiting) override;
 };
 
 }  // namespace kestrian::platform::win32
