@@ -499,7 +499,7 @@ int Run(const Options& options) {
   // One block: `runs` shield runs back to back, as the timers would run them spread out.
   auto shieldBlock = [&](scan::ModulePathReads reads) {
     auto rig = std::make_unique<Rig>(machine, folder, counts, false);
-    rig->form.cmdScan.SetEnabled(true);  // between sessions, as the shields run
+    rig->state.session.running = false;  // between sessions, as the shields run
     rig->state.exclusionText = exclusions;
     AnsweringAlert alert(rig->state);
     scan::ProcessScanner scanner(rig->context, &alert, reads);

@@ -38,8 +38,7 @@ struct Rig {
                 folder,   version} {
     state.definitionCounts = counts;
     version.productName = "Kestrian";
-    // A session runs exactly while "Scan Now" is disabled.
-    form.cmdScan.SetEnabled(false);
+    state.session.running = true;
   }
 
   ui::FrmMain form;

@@ -28,7 +28,8 @@ run_win64=(env "GTEST_OUTPUT=xml:Z:$results/win64/"
 if [ -n "${DISPLAY:-}" ]; then
   step "${run_win64[@]}"
 else
-  step xvfb-run -a -s "-screen 0 1024x768x24" "${run_win64[@]}"
+  # Large enough for the main window at 144 DPI, whose picture the text-fit run keeps.
+  step xvfb-run -a -s "-screen 0 1280x1024x24" "${run_win64[@]}"
 fi
 wineserver -k 2>/dev/null || true
 

@@ -95,7 +95,9 @@ void NativeControl::Refresh() {
   if (auto* captioned = dynamic_cast<ui::CaptionedControl*>(&model_)) {
     if (captioned->Caption() != shown_.caption) {
       shown_.caption = captioned->Caption();
-      ::SetWindowTextA(window_, shown_.caption.c_str());
+      // A link label's caption is the one link of its text.
+      const bool link = dynamic_cast<ui::LinkLabel*>(&model_) != nullptr;
+      ::SetWindowTextA(window_, (link ? "<a>" + shown_.caption + "</a>" : shown_.caption).c_str());
     }
   }
   PushValue();

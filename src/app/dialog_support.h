@@ -22,6 +22,20 @@ struct FontTraits {
 };
 using UniqueFont = platform::win32::UniqueAny<FontTraits>;
 
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle object) { ::DeleteObject(object); }
+};
+using UniqueGdiObject = platform::win32::UniqueAny<GdiObjectTraits>;
+
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle dc) { ::DeleteDC(dc); }
+};
+using UniqueMemoryDc = platform::win32::UniqueAny<MemoryDcTraits>;
+
 // The screen's device context for measuring.
 class ScreenDc {
  public:

@@ -20,6 +20,7 @@
 #include "app/tray_menu_popup.h"
 #include "app/update_notice_window.h"
 #include "app/win32_host.h"
+#include "core/application_title.h"
 #include "core/definition_files.h"
 #include "core/definition_rollback.h"
 #include "core/exclusion_list.h"
@@ -109,7 +110,7 @@ class Program {
   bool AnotherInstanceRunning() {
     if (!instanceMutex_) {
       instanceMutex_ = platform::win32::UniqueHandle(
-          ::CreateMutexA(nullptr, FALSE, (version_.productName + " single instance").c_str()));
+          ::CreateMutexA(nullptr, FALSE, core::kSingleInstanceMutex));
       anotherInstance_ = ::GetLastError() == ERROR_ALREADY_EXISTS;
     }
     return anotherInstance_;
@@ -160,10 +161,8 @@ class Program {
   std::string TrayTip() const { return version_.productName + " by " + version_.companyName; }
 
   void OpenTrayMenu() {
-    // Exit is offered unless a scan runs (both labels are disabled then) or a removal runs.
-    const bool exitEnabled =
-        (form_.lblResult.Enabled() || form_.lblOptions.Enabled()) && !removal_.Running();
-    trayPopup_->Open(exitEnabled, !::IsWindowVisible(window_.Handle()));
+    // Exit is offered unless a scan or a removal runs.
+    trayPopup_->Open(!state_.session.running && !removal_.Running(), !::IsWindowVisible(window_.Handle()));
   }
 
   void ShowProgram() {
@@ -250,6 +249,7 @@ class Program {
     window_.OnClick(form_.cmdSelectAll, [this] { session_.SelectAll(); });
     window_.OnClick(form_.Command4, [this] { removal_.DeleteCommand(); });
     window_.OnClick(form_.cmdLog, [this] { ViewLog(); });
+    window_.OnClick(form_.lblViewLogFile, [this] { ViewLog(); });
     auto& results = form_.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
     results.SetItemCheckHandler([this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
     window_.OnItemCheck(results, [this](std::size_t row) { removal::MirrorResultCheck(form_, row); });
@@ -380,7 +380,8 @@ class Program {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                                      ICC_TAB_CLASSES | ICC_DATE_CLASSES};
+                                                      ICC_TAB_CLASSES | ICC_DATE_CLASSES |
+                                                      ICC_LINK_CLASS};
   ::InitCommonControlsEx(&controls);
   kestrian::app::Program program(instance);
   return program.Run();

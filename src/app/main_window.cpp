@@ -44,11 +44,19 @@ NativeKind KindOf(const ui::Control& control) {
   }
   if (dynamic_cast<const ui::TabStrip*>(&control)) return {WC_TABCONTROLA, kChild | WS_TABSTOP, 0};
   if (dynamic_cast<const ui::Shape*>(&control)) return {"STATIC", kChild | SS_BLACKRECT, 0};
+  if (dynamic_cast<const ui::LinkLabel*>(&control)) return {"SysLink", kChild | WS_TABSTOP, 0};
   return {"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
 }
 
 bool InsideHiddenStore(const ui::FrmMain& form, const ui::Control& control) {
   return control.Container() == &form.fraHiddenLists || &control == &form.fraHiddenLists;
+}
+
+bool OnOptionsTab(const ui::FrmMain& form, const ui::Control& control) {
+  for (const ui::Control* c = control.Container(); c != nullptr; c = c->Container()) {
+    if (c == &form.frmOptions) return true;
+  }
+  return false;
 }
 }  // namespace
 
@@ -133,7 +141,40 @@ void MainWindow::CreateControls() {
   if (const HWND tabs = NativeOf(form_.TabStrip1)) {
     ::SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
+  AddToolTips();
   RefreshAll();
+}
+
+// One tip window for every control that has a tip; it goes with the main window.
+void MainWindow::AddToolTips() {
+  HWND tips = nullptr;
+  for (const auto& native : natives_) {
+    const std::string& tip = native->Model().ToolTip();
+    if (tip.empty()) continue;
+    if (tips == nullptr) {
+      tips = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
+      if (tips == nullptr) return;
+    }
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(native->Window());
+    tool.lpszText = const_cast<char*>(tip.c_str());
+    ::SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+// Controls on the options tabs stand on the tab's page, not on the window's grey.
+HBRUSH MainWindow::PageBackground(HWND control, HDC dc) {
+  for (const auto& native : natives_) {
+    if (native->Window() != control) continue;
+    if (!OnOptionsTab(form_, native->Model())) return nullptr;
+    return tabPage_.For(NativeOf(form_.TabStrip1), control, dc);
+  }
+  return nullptr;
 }
 
 HWND MainWindow::CreateNative(ui::Control& control, int id) {
@@ -267,6 +308,13 @@ void MainWindow::OnNotify(const NMHDR& header) {
     }
     return;
   }
+  if (header.code == NM_CLICK || header.code == NM_RETURN) {
+    const auto handler = clicks_.find(&model);
+    if (dynamic_cast<ui::LinkLabel*>(&model) != nullptr && handler != clicks_.end() && model.Enabled()) {
+      Invoke(handler->second);
+    }
+    return;
+  }
   if (header.code == DTN_DATETIMECHANGE) {
     if (auto* picker = dynamic_cast<ui::DateTimePicker*>(&model)) {
       const auto& change = reinterpret_cast<const NMDATETIMECHANGE&>(header);
@@ -340,6 +388,21 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(static_cast<UINT_PTR>(wParam));
       return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (const HBRUSH brush = PageBackground(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+        return reinterpret_cast<LRESULT>(brush);
+      }
+      return ::DefWindowProcA(window_, message, wParam, lParam);
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      tabPage_.Reset();
+      return ::DefWindowProcA(window_, message, wParam, lParam);
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the program never holds up the end of the session
+    case WM_ENDSESSION:
+      if (wParam != FALSE) EndWithSession();
+      return 0;
     case WM_DESTROY:
       timers_.clear();
       natives_.clear();
@@ -366,8 +429,27 @@ void MainWindow::OnTimer(UINT_PTR id) {
 }
 
 void MainWindow::Close() {
-  if (closing_) closing_();
+  RunClosing();
   ::DestroyWindow(window_);
+}
+
+void MainWindow::RunClosing() {
+  if (closed_) return;
+  closed_ = true;
+  if (closing_) closing_();
+}
+
+// Windows ends the session, or an installer closes the program: the orderly end of a close,
+// done before this message returns, since the process may be ended right after it. Work in
+// progress is asked to stop, and the window goes as soon as it has.
+void MainWindow::EndWithSession() {
+  RunClosing();
+  if (busy_ == 0) {
+    ::DestroyWindow(window_);
+    return;
+  }
+  closePending_ = true;
+  if (closeWhileBusy_) closeWhileBusy_();
 }
 
 }  // namespace kestrian::app

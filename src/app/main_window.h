@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/control_binding.h"
+#include "app/tab_page_background.h"
 #include "app/win32_host.h"
 #include "app/window_timer.h"
 #include "ui/frm_main.h"
@@ -42,7 +43,8 @@ class MainWindow {
   }
   // The handler of a model timer's tick.
   void OnTick(const ui::Timer& timer, std::function<void()> handler) { ticks_[&timer] = std::move(handler); }
-  // Run just before the window is destroyed, whatever the cause of the close.
+  // Run once just before the window is destroyed, whatever the cause of the close (the end
+  // of the Windows session included).
   void OnClosing(std::function<void()> handler) { closing_ = std::move(handler); }
   // Run when the window is minimized (true) or shown normally or maximized (false).
   void OnMinimizedChange(std::function<void(bool)> handler) { minimizedChange_ = std::move(handler); }
@@ -68,7 +70,11 @@ class MainWindow {
   void OnCommand(int id, int code);
   void OnNotify(const NMHDR& header);
   void Close();
+  void RunClosing();
+  void EndWithSession();
   void OnTimer(UINT_PTR id);
+  void AddToolTips();
+  HBRUSH PageBackground(HWND control, HDC dc);
 
   ui::FrmMain& form_;
   Win32Host& host_;
@@ -77,6 +83,8 @@ class MainWindow {
   int dpi_ = 96;
   int busy_ = 0;
   bool closePending_ = false;
+  bool closed_ = false;
+  TabPageBackground tabPage_;
   std::vector<std::unique_ptr<NativeControl>> natives_;
   std::vector<std::unique_ptr<FramePeer>> frames_;
   std::vector<std::unique_ptr<WindowTimer>> timers_;

@@ -40,7 +40,9 @@ SplashWindow::SplashWindow(HINSTANCE instance, const platform::VersionResource& 
 
 void SplashWindow::RunTimer() {
   if (!window_) return;
-  ::ShowWindow(window_.get(), SW_SHOWNORMAL);
+  // Not activated: the main window takes the activation, and the splash goes at once when
+  // hidden (under Wine without a window manager an activated window lingers for seconds).
+  ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
   ::UpdateWindow(window_.get());
   ::SetTimer(window_.get(), kTimerId, kTimerMs, nullptr);
   MSG message;

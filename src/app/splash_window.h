@@ -18,6 +18,7 @@ class SplashWindow {
   void RunTimer();
   // The main window has taken over.
   void Hide();
+  HWND Handle() const { return window_.get(); }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -24,19 +24,17 @@ bool MainWindowLifecycle::Load() {
   LoadDataFiles();
   UpdateStatusPage(form_, settings_, state_.definitionCounts, version_);
   HideAllPages(form_);
-  form_.frmStatus.SetCaption(version_.productName + " Status");
+  ShowProductTexts(form_, version_);
   form_.frmStatus.SetVisible(true);
   if (services_.anotherInstanceRunning()) return false;
   settings_.Save(settings::kStatus, "RUNNING");
   settings_.Save(settings::kRestart, "False");
   services_.setWindowCaption(version_.productName + " by " + version_.companyName);
-  form_.cmdWebsite.SetCaption("Visit " + version_.comments);
   form_.shpCircle.SetVisible(false);
   services_.showInTaskList(false);
   LoadOptions();
   CheckDefinitionFiles();
   form_.tmrScroll.SetEnabled(false);
-  form_.Label22.SetCaption("Welcome to " + version_.productName);
   OpenHelpOnFirstStart();
   if (ParseNumber(settings_.Get(settings::kAutomaticUpdate)).value_or(0) == 1) {
     form_.timUpdate.SetEnabled(true);

@@ -26,12 +26,10 @@ void ShowSelectedTab(ui::FrmMain& form) {
   }
 }
 
-void ClickOptionsLabel(ui::FrmMain& form) {
-  for (ui::Label* label : {&form.lblSweepNow, &form.lblRemove, &form.lblResult, &form.lblExit}) {
-    label->SetEnabled(true);
-  }
-  form.lblOptions.SetEnabled(false);
-  form.tmrScroll.SetEnabled(false);
+void ShowProductTexts(ui::FrmMain& form, const platform::VersionResource& version) {
+  form.frmStatus.SetCaption(version.productName + " Status");
+  form.cmdWebsite.SetCaption("Visit " + version.comments);
+  form.Label22.SetCaption("Welcome to " + version.productName);
 }
 
 void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,

@@ -13,9 +13,9 @@ void HideAllPages(ui::FrmMain& form);
 void ShowPage(ui::FrmMain& form, ui::Frame& page);
 // TabStrip1 click: shows the frame of the selected tab and hides the others.
 void ShowSelectedTab(ui::FrmMain& form);
-// The older "Options" navigation label: enables its sibling labels, disables itself and
-// stops the yield timer.
-void ClickOptionsLabel(ui::FrmMain& form);
+// The texts that name the product: the status page's caption and welcome line, and the web
+// site button.
+void ShowProductTexts(ui::FrmMain& form, const platform::VersionResource& version);
 // Definition count, program version, definition version, removed total and scan dates.
 void UpdateStatusPage(ui::FrmMain& form, const SettingsStore& settings,
                       const DefinitionCounts& counts, const platform::VersionResource& version);

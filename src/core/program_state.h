@@ -17,6 +17,9 @@ struct DefinitionCounts {
 };
 
 struct ScanSessionState {
+  // A session runs: from its Start to its end. The scanners tell a session from a shield
+  // run by this flag alone ("Scan Now" is also disabled while definition files are missing).
+  bool running = false;
   bool stopRequested = false;                       // ScanStopRequested
   std::string statusPrefix;                         // ScanStatusPrefix
   std::int32_t cookiesProcessesInspected = 0;       // CookiesProcessesInspected

@@ -1,6 +1,5 @@
 #include "core/startup_entry.h"
 
-#include "core/application_folder.h"
 #include "core/registry_access.h"
 
 namespace kestrian::core {
@@ -15,9 +14,14 @@ std::string ExecutableTitle(std::string_view executablePath) {
   return std::string(name);
 }
 
+// The whole path in quotes: unquoted, a path with spaces ("C:\Program Files\...") would be
+// tried from its first space on ("C:\Program.exe"), and without ".exe" a file of the bare
+// name would be found first.
 StartupEntry::StartupEntry(platform::Registry& registry, platform::Environment& environment)
     : registry_(registry), name_(ExecutableTitle(environment.ExecutablePath())) {
-  command_ = ApplicationFolder::OfExecutable(environment).FilePath(name_);
+  command_ = '"';
+  command_ += environment.ExecutablePath();
+  command_ += '"';
 }
 
 void StartupEntry::Write() {

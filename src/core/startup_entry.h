@@ -14,7 +14,7 @@ inline constexpr std::string_view kRunKey = "SOFTWARE\\Microsoft\\Windows\\Curre
 std::string ExecutableTitle(std::string_view executablePath);
 
 // The value under HKEY_LOCAL_MACHINE\<kRunKey>: named after the executable's title, holding
-// the application folder, "\" and that title.
+// the executable's full path in quotes.
 class StartupEntry {
  public:
   StartupEntry(platform::Registry& registry, platform::Environment& environment);

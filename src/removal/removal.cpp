@@ -105,10 +105,6 @@ void Removal::RunRemoval() {
   quarantine.CreateFolder();
   core::ShowPage(form, form.frmResults);
   core::ArmTimers(form, context_.settings, false);
-  for (ui::Label* label : {&form.lblSweepNow, &form.lblOptions, &form.lblResult, &form.lblExit}) {
-    label->SetEnabled(true);
-  }
-  form.lblRemove.SetEnabled(false);
   SetVisible({&form.pgbDeleteSpywaresFound, &form.lblDeletingPercentageCompleted,
               &form.lblDeletingCaption},
              true);
@@ -126,7 +122,6 @@ void Removal::RunRemoval() {
   form.pgbDeleteSpywaresFound.SetValue(form.pgbDeleteSpywaresFound.Max());
   form.lblDeletingPercentageCompleted.SetCaption("100% complete");
   core::ArmTimers(form, context_.settings, true);
-  form.lblRemove.SetEnabled(true);
   AddToRunningTotal();
   core::UpdateStatusPage(form, context_.settings, context_.state.definitionCounts, context_.version);
   SetVisible({&form.pgbDeleteSpywaresFound, &form.lblDeletingPercentageCompleted,

@@ -26,7 +26,7 @@ class CookieScanner final : public CookieScan {
   // False when the scan is to end here (outside a session, after the first finding).
   bool Inspect(const std::string& folder, const std::string& fileName, std::int16_t phasePercent);
   void AddFinding(const std::string& fileName, const std::string& path);
-  bool InSession() const { return !context_.form.cmdScan.Enabled(); }
+  bool InSession() const { return context_.state.session.running; }
 
   ScanContext& context_;
   std::optional<CookiePatternSet> patterns_;

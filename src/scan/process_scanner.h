@@ -47,8 +47,7 @@ class ProcessScanner final : public ProcessScan {
   void ScanProcesses9x();
 
  private:
-  // A session runs exactly while "Scan Now" is disabled.
-  bool InSession() const { return !context_.form.cmdScan.Enabled(); }
+  bool InSession() const { return context_.state.session.running; }
   bool StopRequested() const;
   // Reads the executable definitions into `text`, one decoded line and CR LF each.
   void LoadDefinitions(std::string& text, bool countEveryLine);

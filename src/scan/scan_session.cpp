@@ -5,6 +5,7 @@
 #include "core/definition_files.h"
 #include "core/long_work.h"
 #include "core/main_window_pages.h"
+#include "core/scoped_flag.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
 #include "scan/scan_progress.h"
@@ -16,6 +17,7 @@ constexpr int kCircleLeft = 1215;
 constexpr int kCircleTop = 645;
 constexpr int kCircleOffsetLeft = 250;
 constexpr int kCircleOffsetTop = 11;
+constexpr char kNotSelected[] = "Not Selected";
 
 void SetBar(ui::ProgressBar& bar, std::optional<std::int16_t> percent) {
   if (percent) bar.SetValue(*percent);
@@ -25,6 +27,7 @@ void SetBar(ui::ProgressBar& bar, std::optional<std::int16_t> percent) {
 void ScanSession::Start() {
   auto& form = context_.form;
   if (core::LongWorkRunning(form)) return;  // Start is disabled: a scan or a removal runs
+  const core::ScopedFlag running(context_.state.session.running);
   PrepareWindow();
   form.cmdRemove.SetVisible(false);
   form.cmdResults.SetEnabled(false);
@@ -140,7 +143,6 @@ void ScanSession::RunScanPhases() {
     context_.host.ShowMessage(
         "Definition files are missing or they have been corrupted. Please run Liveupdate.",
         context_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::Information);
-    core::ClickOptionsLabel(form);
     return;
   }
   form.pbgMain.SetVisible(true);
@@ -148,22 +150,20 @@ void ScanSession::RunScanPhases() {
     bar->SetMax(100);
     bar->SetValue(0);
   }
-  RunCookiePhase();
-  RunProcessPhase();
-  RunRegistryPhase();
+  const bool cookiesRan = RunCookiePhase();
+  const bool processesRan = RunProcessPhase(cookiesRan);
+  const bool registryRan = RunRegistryPhase();
   RunFilePhase();
   form.pbgMain.SetMax(100);
   // The last call always refreshes, so that the finished page and the scan log show the
-  // session's real counts (a small scan would otherwise show none); phases that did not
-  // run keep saying so.
-  context_.state.session.progressRefreshCounter = 99;
-  ReportScanProgress(context_, "Scan Complete", 100, 100);
-  if (!PhaseEnabledAsBoolean(core::settings::kSweepMemoryForScan)) {
-    form.lblMemoryInspected.SetCaption("Not Selected");
-  }
-  if (!PhaseEnabledAsBoolean(core::settings::kScanRegistryForScan)) {
-    form.lblRegistryInspected.SetCaption("Not Selected");
-  }
+  // session's real counts (a small scan would otherwise show none). A cancelled scan keeps
+  // its bars where the stop left them, and a counter none of whose phases ran keeps saying so.
+  auto& session = context_.state.session;
+  session.progressRefreshCounter = 99;
+  const std::int16_t percent = session.stopRequested ? -1 : 100;
+  ReportScanProgress(context_, "Scan Complete", percent, percent);
+  if (!cookiesRan && !processesRan) form.lblMemoryInspected.SetCaption(kNotSelected);
+  if (!registryRan) form.lblRegistryInspected.SetCaption(kNotSelected);
 }
 
 void ScanSession::SetPhaseCaption(const char* caption, const char* prefix) {
@@ -188,8 +188,8 @@ void ScanSession::MarkCaption(const ui::Label& caption) {
   context_.form.shpCircle.Move(caption.Left() - kCircleOffsetLeft, caption.Top() + kCircleOffsetTop);
 }
 
-void ScanSession::RunCookiePhase() {
-  if (!PhaseEnabledAsNumber(core::settings::kScanCookies)) return;
+bool ScanSession::RunCookiePhase() {
+  if (!PhaseEnabledAsNumber(core::settings::kScanCookies)) return false;
   auto& form = context_.form;
   form.shpCircle.SetVisible(false);
   SetPhaseCaption("Inspecting Cookies...", "Detecting Cookies: ");
@@ -199,18 +199,22 @@ void ScanSession::RunCookiePhase() {
   form.pb1.SetValue(100);
   SetBar(form.pb2, Percent(counts.cookies, counts.total));
   form.lblStatus.SetCaption("Finished Inpecting Cookies");
+  return true;
 }
 
-void ScanSession::RunProcessPhase() {
+// The counter of this phase also counts cookies: it is "Not Selected" only when they were
+// not inspected either.
+bool ScanSession::RunProcessPhase(bool cookiesRan) {
   if (!PhaseEnabledAsBoolean(core::settings::kSweepMemoryForScan)) {
-    context_.form.lblMemoryInspected.SetCaption("Not Selected");
-    return;
+    if (!cookiesRan) context_.form.lblMemoryInspected.SetCaption(kNotSelected);
+    return false;
   }
   SetPhaseCaption("Inspecting memory...", "Inspecting Memory: ");
   phases_.processes.ScanRunningProcesses();
+  return true;
 }
 
-void ScanSession::RunRegistryPhase() {
+bool ScanSession::RunRegistryPhase() {
   auto& form = context_.form;
   const auto& counts = context_.state.definitionCounts;
   LockMainWindowUpdate(context_, true);
@@ -220,11 +224,12 @@ void ScanSession::RunRegistryPhase() {
   SetBar(form.pb2, Percent(counts.cookies, counts.total));
   LockMainWindowUpdate(context_, false);
   if (!PhaseEnabledAsBoolean(core::settings::kScanRegistryForScan)) {
-    form.lblRegistryInspected.SetCaption("Not Selected");
-    return;
+    form.lblRegistryInspected.SetCaption(kNotSelected);
+    return false;
   }
   MarkCaption(form.lblRegistryCaption);
   phases_.registry.ScanRegistryDefinitions();
+  return true;
 }
 
 void ScanSession::RunFilePhase() {
@@ -239,35 +244,25 @@ void ScanSession::RunFilePhase() {
   phases_.files.ScanFileDefinitions();
 }
 
-void ScanSession::StartFromLabel() {
-  core::ShowPage(context_.form, context_.form.frmScan);  // cmdScan click
-  if (context_.form.cmdScanNow.Enabled()) Start();
-}
-
-void ScanSession::Pause(std::initializer_list<ui::Control*> disabled) {
-  for (ui::Control* control : disabled) control->SetEnabled(false);
+void ScanSession::PauseFromButton() {
+  auto& form = context_.form;
+  form.cmdPause.SetEnabled(false);
+  form.cmdStop.SetEnabled(false);
   const std::string& product = context_.version.productName;
   context_.host.ShowMessage(product + " has been paused.  Click OK to resume.", product,
                             ui::MessageButtons::Ok, ui::MessageIcon::Information);
-  for (ui::Control* control : disabled) control->SetEnabled(true);
+  form.cmdPause.SetEnabled(true);
+  form.cmdStop.SetEnabled(true);
 }
 
-void ScanSession::PauseFromButton() { Pause({&context_.form.cmdPause, &context_.form.cmdStop}); }
-
-void ScanSession::PauseFromLabel() { Pause({&context_.form.lblPause}); }
-
-void ScanSession::Stop(const char* question) {
-  const auto answer =
-      context_.host.ShowMessage(question, context_.version.productName, ui::MessageButtons::YesNo,
-                                ui::MessageIcon::Question);
+void ScanSession::StopFromButton() {
+  const auto answer = context_.host.ShowMessage("Are you sure you want to stop the scan?",
+                                                context_.version.productName,
+                                                ui::MessageButtons::YesNo, ui::MessageIcon::Question);
   if (answer != ui::MessageAnswer::Yes) return;
   context_.host.RestoreDefaultPointer();
   context_.state.session.stopRequested = true;
 }
-
-void ScanSession::StopFromButton() { Stop("Are you sure you want to stop the scan?"); }
-
-void ScanSession::StopFromLabel() { Stop("Are you sure?"); }
 
 void ScanSession::SelectAll() {
   auto& results = context_.form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;

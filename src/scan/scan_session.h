@@ -22,14 +22,10 @@ class ScanSession {
 
   // cmdScanNow click.
   void Start();
-  // lblStart click: shows the scan page, then starts when Start is enabled.
-  void StartFromLabel();
-  // cmdPause / lblPause click.
+  // cmdPause click: the scan waits while the message is open.
   void PauseFromButton();
-  void PauseFromLabel();
-  // cmdStop / lblStop click.
+  // cmdStop click.
   void StopFromButton();
-  void StopFromLabel();
   // cmdSelectAll click: checks every unchecked result row and runs its check handler.
   void SelectAll();
 
@@ -42,12 +38,11 @@ class ScanSession {
   void ShowOutcome();
   void EnableCommands();
   void SetPhaseCaption(const char* caption, const char* prefix);
-  void RunCookiePhase();
-  void RunProcessPhase();
-  void RunRegistryPhase();
+  // Each is true when its phase ran (was selected).
+  bool RunCookiePhase();
+  bool RunProcessPhase(bool cookiesRan);
+  bool RunRegistryPhase();
   void RunFilePhase();
-  void Pause(std::initializer_list<ui::Control*> disabled);
-  void Stop(const char* question);
   bool PhaseEnabledAsNumber(const core::settings::Key& key);
   bool PhaseEnabledAsBoolean(const core::settings::Key& key);
   void MarkCaption(const ui::Label& caption);

@@ -44,6 +44,9 @@ class Control {
   void SetContainer(Control* container) { container_ = container; }
   // Visible itself and in every container up to the window.
   bool ShownOnWindow() const;
+  // The tip shown while the mouse rests on the control; empty for none. Set with the layout.
+  const std::string& ToolTip() const { return toolTip_; }
+  void SetToolTip(std::string_view tip) { toolTip_ = tip; }
 
   void AttachPeer(ControlPeer* peer) { peer_ = peer; }
 
@@ -58,6 +61,7 @@ class Control {
   Bounds bounds_;
   Control* container_ = nullptr;
   ControlPeer* peer_ = nullptr;
+  std::string toolTip_;
 };
 
 // A control with a caption: labels, buttons, frames, check boxes, option buttons.
@@ -78,6 +82,12 @@ void LayOut(Control& control, Bounds bounds, std::string_view caption = {}, Cont
 class Label : public CaptionedControl {
  public:
   using CaptionedControl::CaptionedControl;
+};
+
+// A label the user clicks to run a command, shown as a link.
+class LinkLabel : public Label {
+ public:
+  using Label::Label;
 };
 
 class Button : public CaptionedControl {

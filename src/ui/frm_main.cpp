@@ -6,10 +6,14 @@
 namespace kestrian::ui {
 
 namespace {
-constexpr int kPageLeft = 2160;
+// Wide enough for the web address on its button and for the four option tabs side by side.
+constexpr int kNavigationWidth = 2160;
+constexpr int kPageLeft = 2400;
 constexpr int kPageTop = 120;
-constexpr int kPageWidth = 7320;
+constexpr int kPageWidth = 8040;
 constexpr int kPageHeight = 7200;
+constexpr int kContentWidth = kPageWidth - 480;  // inside a page's margins
+constexpr int kContentRight = 240 + kContentWidth;
 }  // namespace
 
 FrmMain::FrmMain() {
@@ -40,16 +44,16 @@ void FrmMain::LayOutNavigation() {
                            {&Command5, "Send to Tr&ay"}};
   int top = 240;
   for (const Entry& entry : entries) {
-    Add(*entry.button, nullptr, {120, top, 1920, 480}, entry.caption);
+    Add(*entry.button, nullptr, {120, top, kNavigationWidth, 480}, entry.caption);
     top += 600;
   }
-  Add(cmdWebsite, nullptr, {120, top + 240, 1920, 720});
-  Add(lblWebText, nullptr, {120, 6480, 1920, 720});
+  Add(cmdWebsite, nullptr, {120, top + 240, kNavigationWidth, 720});
+  Add(lblWebText, nullptr, {120, 6480, kNavigationWidth, 720});
 }
 
 void FrmMain::LayOutStatusPage() {
   Add(frmStatus, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Status");
-  Add(Label22, &frmStatus, {240, 120, 6840, 300});
+  Add(Label22, &frmStatus, {240, 120, kContentWidth, 300});
   const std::pair<Label*, const char*> rows[] = {
       {&lblVersion, "Program version:"},
       {&lblDefCount, "Threats covered:"},
@@ -60,7 +64,7 @@ void FrmMain::LayOutStatusPage() {
   int top = 480;
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     Add(lblStatusCaption[i], &frmStatus, {240, top, 3240, 300}, rows[i].second);
-    Add(*rows[i].first, &frmStatus, {3600, top, 3480, 300});
+    Add(*rows[i].first, &frmStatus, {3600, top, kContentRight - 3600, 300});
     top += 420;
   }
   Add(lblViewLogFile, &frmStatus, {240, top + 240, 3240, 300}, "Show Report");
@@ -68,8 +72,8 @@ void FrmMain::LayOutStatusPage() {
 
 void FrmMain::LayOutScanPage() {
   Add(frmScan, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Scan");
-  Add(lblPercentageCompleted, &frmScan, {240, 300, 6840, 300});
-  Add(lblStatus, &frmScan, {240, 660, 6840, 600});
+  Add(lblPercentageCompleted, &frmScan, {240, 300, kContentWidth, 300});
+  Add(lblStatus, &frmScan, {240, 660, kContentWidth, 600});
   struct Counter {
     Label* caption;
     const char* text;
@@ -88,39 +92,30 @@ void FrmMain::LayOutScanPage() {
     top += 360;
   }
   Add(shpCircle, &frmScan, {1215, 645, 180, 180});
-  Add(pb1, &frmScan, {240, 3240, 6840, 240});
-  Add(pb2, &frmScan, {240, 3600, 6840, 240});
-  Add(pbgMain, &frmScan, {240, 3960, 6840, 240});
-  Add(lvwSpywareFound, &frmScan, {240, 4380, 6840, 1920});
+  Add(pb1, &frmScan, {240, 3240, kContentWidth, 240});
+  Add(pb2, &frmScan, {240, 3600, kContentWidth, 240});
+  Add(pbgMain, &frmScan, {240, 3960, kContentWidth, 240});
+  Add(lvwSpywareFound, &frmScan, {240, 4380, kContentWidth, 1920});
   Add(cmdScanNow, &frmScan, {240, 6480, 1320, 420}, "&Start");
   Add(cmdPause, &frmScan, {1680, 6480, 1320, 420}, "&Pause");
   Add(cmdStop, &frmScan, {3120, 6480, 1320, 420}, "St&op");
-  Add(cmdRemove, &frmScan, {4560, 6480, 2520, 420}, "Click Here to &Continue");
-  Add(lblTotalNoOfRunningItems, &frmScan, {4560, 6540, 1080, 300});
+  Add(cmdRemove, &frmScan, {kContentRight - 2520, 6480, 2520, 420}, "Click Here to &Continue");
+  Add(lblTotalNoOfRunningItems, &frmScan, {kContentRight - 2520, 6540, 1080, 300});
   lblTotalNoOfRunningItems.SetVisible(false);
   cmdPause.SetEnabled(false);
   cmdStop.SetEnabled(false);
-  // The older navigation labels are kept for their handlers; the buttons replace them.
-  for (Label* label : {&lblStart, &lblPause, &lblStop, &lblOptions, &lblSweepNow, &lblRemove,
-                       &lblResult, &lblExit}) {
-    Add(*label, &frmScan, {0, 0, 0, 0});
-    label->SetVisible(false);
-  }
-  lblStart.SetCaption("Start");
-  lblPause.SetCaption("Pause");
-  lblStop.SetCaption("Stop");
 }
 
 void FrmMain::LayOutResultsPage() {
   Add(frmResults, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Results/Removal");
-  Add(lblRemovePicSoftwareFound, &frmResults, {240, 300, 6840, 300});
-  Add(lvwPicRemoveListOfSpywareFoundAndToBeRemoved, &frmResults, {240, 720, 6840, 4800});
-  Add(pgbDeleteSpywaresFound, &frmResults, {240, 5640, 6840, 240});
+  Add(lblRemovePicSoftwareFound, &frmResults, {240, 300, kContentWidth, 300});
+  Add(lvwPicRemoveListOfSpywareFoundAndToBeRemoved, &frmResults, {240, 720, kContentWidth, 4800});
+  Add(pgbDeleteSpywaresFound, &frmResults, {240, 5640, kContentWidth, 240});
   Add(lblDeletingPercentageCompleted, &frmResults, {240, 5940, 3300, 300});
-  Add(lblDeletingCaption, &frmResults, {3600, 5940, 3480, 300});
+  Add(lblDeletingCaption, &frmResults, {3600, 5940, kContentRight - 3600, 300});
   Add(cmdSelectAll, &frmResults, {240, 6480, 1320, 420}, "Select &All");
   Add(cmdExclude, &frmResults, {1680, 6480, 1320, 420}, "E&xclude");
-  Add(Command4, &frmResults, {5760, 6480, 1320, 420}, "&Delete");
+  Add(Command4, &frmResults, {kContentRight - 1320, 6480, 1320, 420}, "&Delete");
   for (Control* widget : std::initializer_list<Control*>{
            &pgbDeleteSpywaresFound, &lblDeletingPercentageCompleted, &lblDeletingCaption}) {
     widget->SetVisible(false);
@@ -135,9 +130,9 @@ void FrmMain::LayOutResultsPage() {
 
 void FrmMain::LayOutOptionsPage() {
   Add(frmOptions, nullptr, {kPageLeft, kPageTop, kPageWidth, kPageHeight}, "Settings");
-  Add(TabStrip1, &frmOptions, {120, 240, 7080, 6840});
+  Add(TabStrip1, &frmOptions, {120, 240, kPageWidth - 240, 6840});
   for (int i = 0; i < 4; ++i) {
-    Add(frmView[i], &frmOptions, {240, 720, 6840, 6240}, TabStrip1.Tabs()[i]);
+    Add(frmView[i], &frmOptions, {240, 720, kContentWidth, 6240}, TabStrip1.Tabs()[i]);
     frmView[i].SetVisible(i == 0);
   }
   Frame& scanOptions = frmView[0];
@@ -172,6 +167,7 @@ void FrmMain::LayOutProtectionOptions() {
   OptionButton::Group({&optMemorySheildOn, &optMemorySheildOff});
   Add(chkRunAtStartup, &protection, {240, 3240, 6360, 300},
       "Run at Startup and protect my computer automatically");
+  chkRunAtStartup.SetToolTip("Click this option to automatically run at startup");
 }
 
 // "Automatic Live Update": the switch and the date of the last definition update.
@@ -196,8 +192,8 @@ void FrmMain::LayOutScheduledScans() {
   Add(dtpScheduleTime, &schedule, {1560, 1740, 2400, 315});
   Add(chkAutoDel, &schedule, {240, 2400, 6360, 300},
       "Delete spyware automatically after a scheduled scan");
-  Add(cmdDefaultSetting, &schedule, {3840, 5640, 1320, 420}, "Reset");
-  Add(CmdProceed, &schedule, {5280, 5640, 1320, 420}, "Apply");
+  Add(cmdDefaultSetting, &schedule, {kContentWidth - 3000, 5640, 1320, 420}, "Reset");
+  Add(CmdProceed, &schedule, {kContentWidth - 1560, 5640, 1320, 420}, "Apply");
   for (Control* control : std::initializer_list<Control*>{&cmbDays, &dtpScheduleDate,
                                                          &dtpScheduleTime, &CmdProceed}) {
     control->SetEnabled(false);

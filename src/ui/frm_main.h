@@ -23,7 +23,7 @@ class FrmMain {
   // Every control, for a view that mirrors them all.
   const std::vector<Control*>& AllControls() const { return all_; }
 
-  static constexpr int kWidth = 9600;   // client area, twips
+  static constexpr int kWidth = 10560;  // client area, twips
   static constexpr int kHeight = 7440;
 
   // Navigation bar.
@@ -52,7 +52,7 @@ class FrmMain {
   Label lblDefCount{"lblDefCount"};
   Label lblDefVersion{"lblDefVersion"};
   Label lblDefRemoved{"lblDefRemoved"};
-  Label lblViewLogFile{"lblViewLogFile"};  // "Show Report"
+  LinkLabel lblViewLogFile{"lblViewLogFile"};  // "Show Report", as cmdLog
   Label lblLastScan{"lblLastScan"};
   Label lblLastFullScan{"lblLastFullScan"};
 
@@ -79,15 +79,6 @@ class FrmMain {
   Button cmdPause{"cmdPause"};
   Button cmdStop{"cmdStop"};
   Button cmdRemove{"cmdRemove"};
-  // Older navigation labels of the window.
-  Label lblStart{"lblStart"};
-  Label lblPause{"lblPause"};
-  Label lblStop{"lblStop"};
-  Label lblOptions{"lblOptions"};
-  Label lblSweepNow{"lblSweepNow"};
-  Label lblRemove{"lblRemove"};
-  Label lblResult{"lblResult"};
-  Label lblExit{"lblExit"};
 
   // Results page.
   ListView lvwPicRemoveListOfSpywareFoundAndToBeRemoved{
@@ -137,8 +128,6 @@ class FrmMain {
   OptionButton optMemorySheildOn{"optMemorySheildOn"};
   OptionButton optMemorySheildOff{"optMemorySheildOff"};
   CheckBox chkRunAtStartup{"chkRunAtStartup"};
-  static constexpr std::string_view kRunAtStartupToolTip =
-      "Click this option to automatically run at startup";
   CheckBox chkAutomaticUpdate{"chkAutomaticUpdate"};
   Label lblLastUpdate{"lblLastUpdate"};
   // Also the mark of a check the user started: disabled while it runs.

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "core/application_title.h"
 #include "core/data_files.h"
 #include "core/definition_generations.h"
 #include "core/file_tests.h"
@@ -64,7 +65,8 @@ void LiveUpdate::RunLiveUpdate() {
   } else if (!check_.refused) {
     c_.host.ShowMessage("You are using the most recent definition list (version " +
                             c_.settings.Get(core::settings::kOptions, "EXEDefinition", "0") + ").",
-                        c_.version.productName, ui::MessageButtons::Ok, ui::MessageIcon::None);
+                        std::string(core::kApplicationTitle), ui::MessageButtons::Ok,
+                        ui::MessageIcon::None);
   }
   c_.form.cmdLiveUpdate.SetEnabled(true);
   core::ArmTimers(c_.form, c_.settings, true);
@@ -300,7 +302,7 @@ std::string LiveUpdate::UpdateAddresses() const {
 
 void LiveUpdate::ShowUpdateUrls(bool shiftAloneHeld) {
   if (!shiftAloneHeld) return;
-  c_.host.ShowMessage(UpdateAddresses(), c_.version.productName, ui::MessageButtons::Ok,
+  c_.host.ShowMessage(UpdateAddresses(), core::kApplicationTitle, ui::MessageButtons::Ok,
                       ui::MessageIcon::None);
 }
 

@@ -222,5 +222,19 @@ TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
   EXPECT_FALSE(files.ResolvedPath(folder + "\\a|b").ok());
 }
 
+// ------------------------------------------------------------------ clock
+
+// The general date format writes a date and time of exactly midnight as the date alone, and
+// reads back what it writes.
+TEST_F(PlatformContract, GeneralDatesAtMidnightShowTheDateAlone) {
+  Clock& clock = world->Machine().clock;
+  const DateTime midnight{2026, 12, 6, 0, 0, 0};
+  const std::string noon = clock.GeneralDateText({2026, 12, 6, 12, 0, 0});
+  EXPECT_EQ(clock.GeneralDateText(midnight), noon.substr(0, noon.find(' ')));
+  for (const DateTime& value : {midnight, DateTime{2026, 12, 6, 0, 0, 1}}) {
+    EXPECT_EQ(clock.ParseDateText(clock.GeneralDateText(value)), value);
+  }
+}
+
 }  // namespace
 }  // namespace kestrian::testing

@@ -8,11 +8,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/application_title.h"
+
 namespace {
 
 constexpr char kMainClass[] = "KestrianMainWindow";
-// Held by every running copy of the program, from its start-up to its very end.
-constexpr char kInstanceMutex[] = "Kestrian single instance";
+constexpr const char* kInstanceMutex = kestrian::core::kSingleInstanceMutex;
 
 struct Search {
   const char* text;
@@ -102,7 +103,7 @@ int Usage() {
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
       "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n"
-      "              | wait-ended SECONDS\n",
+      "              | wait-ended SECONDS | end-session\n",
       stderr);
   return 2;
 }
@@ -128,6 +129,13 @@ int main(int argc, char** argv) {
     const HWND main = ::FindWindowA(kMainClass, nullptr);
     if (main != nullptr) ::PostMessageA(main, WM_CLOSE, 0, 0);
     return main != nullptr ? 0 : 1;
+  }
+  // The end of the Windows session as Windows, or an installer closing the program, sends it.
+  if (command == "end-session" && argc == 2) {
+    const HWND main = ::FindWindowA(kMainClass, nullptr);
+    if (main == nullptr || !::SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP)) return 1;
+    ::SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    return 0;
   }
   if (command == "wait-ended" && argc == 3) {
     if (WaitFor(std::atof(argv[2]), [] { return !ProgramRuns(); })) return 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the program from a copy of the demo application folder, shows the scan page, runs a
 # scan through the Start button, and keeps a screenshot of the scan page when it has ended.
-# Checks that the session ended complete and stored its date. A screenshot of the status
-# page at start-up is kept as well. The program's settings are put back afterwards.
+# Checks that the session ended complete and stored its date, and that the end of the Windows
+# session ends the program in order. A screenshot of the status page at start-up is kept as
+# well. The program's settings are put back afterwards.
 # usage: scan_page_run.sh KESTRIAN_EXE KDRIVE_EXE DEMO_DEFINITIONS_DIR OUT_DIR
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
@@ -43,10 +44,13 @@ drive click "&Start" || fail "no Start button"
 drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
 sleep 0.5
 import -window root "$out/scan-page.png" || fail "no screenshot"
-drive close || fail "could not close the window"
+# The end of the Windows session ends it in order, as a close does.
+drive end-session || fail "the program did not take the end of the session"
 wait_process_end "$program" 30 || fail "the program did not end"
 wait "$program" || fail "the program ended with an error"
 program=
+[ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after the session's end"
+[ "$(setting RESTART)" = False ] || fail "RESTART is '$(setting RESTART)' after the session's end"
 
 "$wine_run" reg query "$program_key\\Settings" /v lblLastScan >"$out/last-scan.txt" 2>>"$out/wine.log" ||
   fail "no lblLastScan stored"

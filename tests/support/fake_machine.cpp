@@ -547,6 +547,10 @@ std::string FakeClock::WeekdayName(const DateTime& date) {
 
 std::string FakeClock::GeneralDateText(const DateTime& value) {
   char text[64];
+  if (value.hour == 0 && value.minute == 0 && value.second == 0) {
+    std::snprintf(text, sizeof text, "%d/%d/%d", value.month, value.day, value.year);
+    return text;
+  }
   std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d:%02d %s", value.month, value.day, value.year,
                 (value.hour + 11) % 12 + 1, value.minute, value.second,
                 value.hour < 12 ? "AM" : "PM");

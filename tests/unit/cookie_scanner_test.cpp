@@ -32,24 +32,28 @@ TEST_F(CookieScannerTest, CookiesOfBlockedSitesAreFindings) {
   PutCookie("me@adsite[1].txt", "stats.adsite");           // the site starts at the key
   PutCookie("me@track7.com[1].txt", "track7.com");
   PutCookie("me@www.counter.net[2].txt", "www.counter.net");  // compared without "www."
+  PutCookie("me@WWW.bounter.net[1].txt", "WWW.bounter.net");  // in any case
   PutCookie("you@ADSITE[1].txt", "ADSITE");                // patterns are case-sensitive
   PutCookie("me@news[1].txt", "news.example");
   machine.files.PutFolder(std::string(kCookies) + "\\sub@adsite[1].txt");  // folders are not cookies
-  EXPECT_EQ(Scan(), 5);
+  EXPECT_EQ(Scan(), 6);
   const std::string folderPath = std::string(kCookies) + "\\";
   EXPECT_EQ(Texts(form.lvwSpywareFound),
             (std::vector<std::string>{"Cookie Found: me@adsite[1].txt", "Cookie Found: me@track7.com[1].txt",
+                                      "Cookie Found: me@WWW.bounter.net[1].txt",
                                       "Cookie Found: me@www.counter.net[2].txt"}));
   EXPECT_EQ(Texts(form.lvwCookiesToDelete),
             (std::vector<std::string>{folderPath + "me@adsite[1].txt", folderPath + "me@track7.com[1].txt",
+                                      folderPath + "me@WWW.bounter.net[1].txt",
                                       folderPath + "me@www.counter.net[2].txt"}));
   EXPECT_EQ(Texts(Results()),
             (std::vector<std::string>{"Cookie: me@adsite[1].txt", "Cookie: me@track7.com[1].txt",
+                                      "Cookie: me@WWW.bounter.net[1].txt",
                                       "Cookie: me@www.counter.net[2].txt"}));
   EXPECT_EQ(Column(Results(), 1), Texts(form.lvwCookiesToDelete));
   EXPECT_EQ(Results().Item(0).smallIcon, 1);
-  EXPECT_EQ(state.session.spywareFound, 3);
-  EXPECT_EQ(state.session.cookiesProcessesInspected, 5);
+  EXPECT_EQ(state.session.spywareFound, 4);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 6);
   EXPECT_EQ(Texts(form.lvwBlockedCookies),
             (std::vector<std::string>{"*adsite*", "track#.com", "[a-c]ounter.net"}));
 }

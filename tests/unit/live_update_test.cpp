@@ -162,7 +162,7 @@ TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutabl
   update.RunLiveUpdate();
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0].text, "You are using the most recent definition list (version 30).");
-  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian Demo");
   EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
   EXPECT_TRUE(machine.desktop.commands.empty());
   EXPECT_TRUE(programEvents.empty());
@@ -425,6 +425,7 @@ TEST_F(LiveUpdateTest, TheAddressListNamesThePagesThenTheDataFiles) {
   update.ShowUpdateUrls(true);
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0].text, update.UpdateAddresses());
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian Demo");
 }
 
 TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShowsTheNotice) {

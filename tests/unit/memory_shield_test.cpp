@@ -85,6 +85,16 @@ TEST_F(MemoryShieldTest, StopEndsTheProgramAndTheNextRunFindsNothing) {
   EXPECT_EQ(alert.shown.size(), 1u);
 }
 
+// The start-up leaves "Scan Now" disabled while a definition file is missing; the shield
+// still asks and stops nothing on its own.
+TEST_F(MemoryShieldTest, AsksWhileScanNowIsDisabledOutsideASession) {
+  const auto spy = StartListed("C:\\Temp\\SpyOne.exe", "Spy Corp");
+  form.cmdScan.SetEnabled(false);
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 1u);
+  EXPECT_TRUE(machine.processes.Running(spy));
+}
+
 TEST_F(MemoryShieldTest, AllowExcludesTheTrimmedNameForGood) {
   StartListed("C:\\Temp\\spytwo.exe", "");
   machine.files.PutFile(folder.FilePath("ENoSignature.txt"), "C:\\older\\entry.exe\r\n");

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view kOptions = "OptionAndSettings";
 constexpr platform::RootKey kMachine = platform::roots::kLocalMachine;
+constexpr char kQuotedCommand[] = "\"C:\\Program Files\\Kestrian\\Kestrian.exe\"";
 
 class OptionsPageTest : public ::testing::Test {
  protected:
@@ -148,7 +149,7 @@ TEST_F(OptionsPageTest, StoredProtectionChoicesAreShownWithTheirSideEffects) {
   EXPECT_EQ(form.chkAutoProtect.Value(), 0);
   EXPECT_FALSE(form.tmrMemoryInspected.Enabled());
   EXPECT_EQ(form.chkRunAtStartup.Value(), 1);
-  EXPECT_EQ(RunValue(), "C:\\Program Files\\Kestrian\\Kestrian");  // its click ran
+  EXPECT_EQ(RunValue(), kQuotedCommand);  // its click ran
   EXPECT_EQ(form.chkAutomaticUpdate.Value(), 0);  // the load leaves it as designed
   EXPECT_EQ(form.lblLastUpdate.Caption(), "Signatures Last Updated On 12/6/2026");
 }
@@ -307,7 +308,7 @@ TEST_F(OptionsPageTest, RunAtStartupAddsAndRemovesTheRunValue) {
   ASSERT_EQ(machine.registry.QueryValue(kMachine, kRunKey, platform::key_access::kQueryValue,
                                         "Kestrian", value),
             platform::kOk);
-  EXPECT_EQ(value, platform::RegistryValue::String("C:\\Program Files\\Kestrian\\Kestrian"));
+  EXPECT_EQ(value, platform::RegistryValue::String(kQuotedCommand));
 
   form.chkRunAtStartup.SetValue(0);
   page.ApplyRunAtStartup();
@@ -338,19 +339,19 @@ TEST_F(OptionsPageTest, RunAtStartupFollowsTheStoredValueReadBackWithDefaultOne)
   machine.registry.MakeReadOnly(platform::roots::kCurrentUser, section);
   form.chkRunAtStartup.SetValue(0);
   page.ApplyRunAtStartup();
-  EXPECT_EQ(RunValue(), "C:\\Program Files\\Kestrian\\Kestrian");
+  EXPECT_EQ(RunValue(), kQuotedCommand);
 }
 
-TEST(StartupEntry, IsNamedAfterTheExecutableWithoutItsExtension) {
+// Named after the executable without its extension; the command is its whole path, quoted.
+TEST(StartupEntry, IsNamedAfterTheExecutableAndStartsItByItsQuotedPath) {
   const struct {
     const char* path;
     const char* name;
     const char* command;
   } cases[] = {
-      {"C:\\Program Files\\Kestrian\\Kestrian.exe", "Kestrian",
-       "C:\\Program Files\\Kestrian\\Kestrian"},
-      {"D:\\Tools\\kes.trian.exe", "kes.trian", "D:\\Tools\\kes.trian"},
-      {"D:\\Tools.v2\\Kestrian", "Kestrian", "D:\\Tools.v2\\Kestrian"},
+      {"C:\\Program Files\\Kestrian\\Kestrian.exe", "Kestrian", kQuotedCommand},
+      {"D:\\Tools\\kes.trian.exe", "kes.trian", "\"D:\\Tools\\kes.trian.exe\""},
+      {"D:\\Tools.v2\\Kestrian", "Kestrian", "\"D:\\Tools.v2\\Kestrian\""},
   };
   for (const auto& c : cases) {
     testing::FakeMachine machine;

@@ -302,7 +302,7 @@ struct World : ScanWorld {
     state.exclusionText = scenario.exclusions;
     state.definitionCounts = {1, 1, 1, static_cast<std::int32_t>(scenario.definitions.size()), 10};
     state.session.statusPrefix = "Inspecting Memory: ";
-    form.cmdScan.SetEnabled(!scenario.inSession);
+    state.session.running = scenario.inSession;
     for (const auto& process : scenario.processes) {
       if (!process.filePath.empty()) {
         machine.files.PutFile(process.filePath,

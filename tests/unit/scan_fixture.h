@@ -1,7 +1,7 @@
 #pragma once
 // A scan's world for the scanners' tests: a fake machine, a scripted host, the main window
-// model, the program state and an application folder. The session is running (Scan Now is
-// disabled) unless a test enables it again.
+// model, the program state and an application folder. The session is running unless a test
+// ends it.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -33,7 +33,7 @@ struct ScanWorld {
 class ScanFixture : public ::testing::Test, protected ScanWorld {
  protected:
   ScanFixture() {
-    form.cmdScan.SetEnabled(false);
+    state.session.running = true;
     state.session.statusPrefix = "Prefix: ";
   }
 
@@ -44,7 +44,7 @@ class ScanFixture : public ::testing::Test, protected ScanWorld {
     machine.files.PutFile(folder.FilePath(file), content);
   }
   void PutExclusions(std::string_view text) { state.exclusionText = std::string(text); }
-  void EndSession() { form.cmdScan.SetEnabled(true); }
+  void EndSession() { state.session.running = false; }
 
   std::vector<std::string> Texts(const ui::ListView& list) const {
     std::vector<std::string> texts;

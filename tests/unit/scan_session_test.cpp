@@ -53,7 +53,7 @@ class CountingScanners final : public CookieScan, public ProcessScan, public Reg
 class ScanSessionTest : public ScanFixture {
  protected:
   ScanSessionTest() {
-    form.cmdScan.SetEnabled(true);  // no session runs yet
+    EndSession();  // no session runs yet
     state.session.statusPrefix.clear();
     for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
                              "BlockedCookies.dat"}) {
@@ -157,10 +157,9 @@ TEST_F(ScanSessionTest, AnsweringNoToStopChangesNothing) {
   scanners.fileItems = 50;
   host.AtYield(10, [&] {
     host.Answer(ui::MessageAnswer::No);
-    session.StopFromLabel();
+    session.StopFromButton();
   });
   session.Start();
-  EXPECT_EQ(host.Messages().at(0).text, "Are you sure?");
   EXPECT_EQ(scanners.inspected.back(), 50);
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
 }
@@ -184,16 +183,6 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
 }
 
-TEST_F(ScanSessionTest, PauseLabelDisablesOnlyItself) {
-  host.whileMessageOpen = [&](const testing::ShownMessage&) {
-    EXPECT_FALSE(form.lblPause.Enabled());
-    EXPECT_TRUE(form.cmdStop.Enabled());
-  };
-  form.cmdStop.SetEnabled(true);
-  session.PauseFromLabel();
-  EXPECT_TRUE(form.lblPause.Enabled());
-}
-
 TEST_F(ScanSessionTest, ScanDatesFollowTheScanType) {
   const struct {
     bool complete;
@@ -210,15 +199,44 @@ TEST_F(ScanSessionTest, ScanDatesFollowTheScanType) {
   }
 }
 
-TEST_F(ScanSessionTest, DisabledPhasesShowNotSelected) {
-  settings.Save("OptionAndSettings", "chkScanCookies", "0");
-  settings.Save("OptionAndSettings", "chkSweepMemory", "0");
-  settings.Save("OptionAndSettings", "chkScanRegistry", "False");
-  session.Start();
-  EXPECT_EQ(scanners.ran, (std::vector<std::string>{"files"}));
-  EXPECT_EQ(form.lblMemoryInspected.Caption(), "Not Selected");
-  EXPECT_EQ(form.lblRegistryInspected.Caption(), "Not Selected");
-  EXPECT_EQ(form.pb2.Value(), 100);
+// A counter shows "Not Selected" only when none of its phases ran, and a cancelled scan
+// leaves the phase bars where the stop left them (the registry phase's 100th item set them).
+TEST_F(ScanSessionTest, TheEndOfAScanShowsWhatRanAndWhereItStopped) {
+  const struct {
+    const char* what;
+    const char* cookies;
+    const char* processes;
+    const char* registry;
+    bool stop;
+    const char* memoryShown;
+    const char* registryShown;
+    double pb1, pb2;
+  } cases[] = {
+      {"every phase", "1", "1", "1", false, "60", "150", 100, 100},
+      {"no processes", "1", "0", "1", false, "30", "150", 100, 100},
+      {"no cookies, no processes", "0", "False", "1", false, "Not Selected", "150", 100, 100},
+      {"no registry", "1", "1", "False", false, "60", "Not Selected", 100, 100},
+      {"stopped in the registry", "1", "1", "1", true, "60", "70", 50, 60},
+  };
+  scanners.cookieItems = 30;
+  scanners.processItems = 30;
+  scanners.registryItems = 150;
+  for (const auto& c : cases) {
+    settings.Save("OptionAndSettings", "chkScanCookies", c.cookies);
+    settings.Save("OptionAndSettings", "chkSweepMemory", c.processes);
+    settings.Save("OptionAndSettings", "chkScanRegistry", c.registry);
+    if (c.stop) {
+      host.AtYield(host.Yields() + 130, [&] {
+        host.Answer(ui::MessageAnswer::Yes);
+        session.StopFromButton();
+      });
+    }
+    session.Start();
+    EXPECT_EQ(form.lblMemoryInspected.Caption(), c.memoryShown) << c.what;
+    EXPECT_EQ(form.lblRegistryInspected.Caption(), c.registryShown) << c.what;
+    EXPECT_EQ(form.pb1.Value(), c.pb1) << c.what;
+    EXPECT_EQ(form.pb2.Value(), c.pb2) << c.what;
+  }
 }
 
 TEST_F(ScanSessionTest, CookiePhaseEndsWithItsOwnStatusAndShare) {
@@ -245,7 +263,6 @@ TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0].text,
             "Definition files are missing or they have been corrupted. Please run Liveupdate.");
-  EXPECT_FALSE(form.lblOptions.Enabled());
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
   EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 9:30:00 AM");
 }
@@ -263,10 +280,12 @@ TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
   host.AtYield(1, [&] {
     timersOffDuringScan = !form.tmrMemoryInspected.Enabled() && !form.tmrCheckHomePage.Enabled() &&
                           !form.tmrScheduler.Enabled() && !form.tmrTimeOut.Enabled() &&
-                          !form.cmdScan.Enabled() && !form.cmdResults.Enabled();
+                          !form.cmdScan.Enabled() && !form.cmdResults.Enabled() &&
+                          state.session.running;
   });
   session.Start();
   EXPECT_TRUE(timersOffDuringScan);
+  EXPECT_FALSE(state.session.running);
   EXPECT_TRUE(form.lvwSpywareFound.Empty());
   EXPECT_TRUE(form.lvwCookiesToDelete.Empty());
   EXPECT_EQ(form.lvwBlockedCookies.Count(), 1u);  // not a results list

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "win32/scratch_world.h"
 #include "win32/window_test_support.h"
 #include "app/main_window.h"
 #include "app/win32_host.h"
@@ -53,18 +54,9 @@ void WaitUntilEnabled(HWND window) {
   for (int i = 0; i < 500 && !::IsWindowEnabled(window); ++i) ::Sleep(10);
 }
 
-class MainWindowOnWindows : public ::testing::Test {
+class MainWindowOnWindows : public ::testing::Test, protected testing::ScratchWorld {
  protected:
-  MainWindowOnWindows() {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    folderPath = std::string(temp) + "kestrian_view_" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(folderPath.c_str(), nullptr);
-    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
-                             "BlockedCookies.dat"}) {
-      machine.Get().files.WriteAll(folder.FilePath(name), "x\r\n");
-    }
-    state.definitionCounts = {1, 1, 1, 1, 4};
+  MainWindowOnWindows() : ScratchWorld("kestrian_view") {
     EXPECT_TRUE(window.Create(::GetModuleHandleA(nullptr), "Kestrian test"));
     window.OnClick(form.cmdScanNow, [this] { session.Start(); });
     window.OnClick(form.cmdStop, [this] { session.StopFromButton(); });
@@ -72,14 +64,6 @@ class MainWindowOnWindows : public ::testing::Test {
     core::ShowPage(form, form.frmScan);
     form.SetVisible(true);
     ::ShowWindow(window.Handle(), SW_SHOWNORMAL);
-  }
-  ~MainWindowOnWindows() override {
-    for (const char* name : {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
-                             "BlockedCookies.dat"}) {
-      ::DeleteFileA(folder.FilePath(name).c_str());
-    }
-    ::RemoveDirectoryA(folderPath.c_str());
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
   }
   // Clicks Start through the message loop and runs it until the session has ended.
   void RunSession() {
@@ -92,17 +76,6 @@ class MainWindowOnWindows : public ::testing::Test {
     }
   }
 
-  std::string folderPath;
-  std::string app = "KestrianViewTest" + std::to_string(::GetCurrentProcessId());
-  platform::win32::Win32Machine machine;
-  core::ApplicationFolder folder{folderPath};
-  core::SettingsStore settings{machine.Get().registry, app};
-  core::ProgramState state;
-  ui::FrmMain form;
-  ui::FrmDelete deleteFailed;
-  app::Win32Host host;
-  platform::VersionResource version{"Kestrian", "Kestrian Software", "", 1, 6};
-  scan::ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
   SlowPhases slow{context};
   scan::ScanSession session{context, {slow, slow, slow, slow}};
   app::MainWindow window{form, host};

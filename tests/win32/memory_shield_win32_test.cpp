@@ -103,7 +103,6 @@ class MemoryShieldOnWindows : public ::testing::Test {
     definitions.close();
     std::ofstream(root / "app" / "ENoSignature.txt", std::ios::binary) << "C:\\older\\entry.exe\r\n";
     settings.Save(core::settings::kMemoryShieldOn, "True");
-    form.cmdScan.SetEnabled(true);  // between scans
   }
   void TearDown() override {
     for (Started& started : processes) ::TerminateProcess(started.process.get(), 0);

@@ -61,8 +61,10 @@ std::string Win32Clock::GeneralDateText(const DateTime& value) {
   const SYSTEMTIME time = ToSystemTime(value);
   char date[128] = {};
   char clock[128] = {};
-  // The general date format: the user's short date, a space, the user's long time.
+  // The general date format: the user's short date, a space, the user's long time; exactly
+  // midnight is the date alone.
   ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+  if (value.hour == 0 && value.minute == 0 && value.second == 0) return date;
   ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
   return std::string(date) + " " + clock;
 }

@@ -1,0 +1,127 @@
+// What the main window does with the program's own common controls (it is built with the
+// program's manifest): the "Show Report" link, the tip of "Run at Startup", and the end of
+// the Windows session.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "core/main_window_pages.h"
+#include "app/win32_host.h"
+#include "win32/window_test_support.h"
+
+namespace kestrian {
+namespace {
+
+BOOL CALLBACK FindTips(HWND window, LPARAM found) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) *reinterpret_cast<HWND*>(found) = window;
+  return TRUE;
+}
+
+class MainWindowCommands : public ::testing::Test {
+ protected:
+  MainWindowCommands() {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_LINK_CLASS};
+    ::InitCommonControlsEx(&classes);
+    window.Create(::GetModuleHandleA(nullptr), "Kestrian commands test");
+    window.OnClosing([this] { ++closings; });
+    window.OnCloseWhileBusy([this] { ++stopsAsked; });
+    ::ShowWindow(window.Handle(), SW_SHOWNORMAL);
+    ::UpdateWindow(window.Handle());
+  }
+  ~MainWindowCommands() override {
+    // The window's end asks the thread to quit; the next test's windows must not see it.
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+  }
+  void Click(HWND control) {
+    ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    ::PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    testing::DispatchPending(host);
+  }
+
+  ui::FrmMain form;
+  app::Win32Host host;
+  app::MainWindow window{form, host};
+  int closings = 0;
+  int stopsAsked = 0;
+};
+
+TEST_F(MainWindowCommands, ShowReportIsALinkThatRunsItsCommandWhileEnabled) {
+  int views = 0;
+  window.OnClick(form.lblViewLogFile, [&] { ++views; });
+  const HWND link = window.NativeOf(form.lblViewLogFile);
+  ASSERT_NE(link, nullptr);
+  Click(link);
+  EXPECT_EQ(views, 1);
+  form.lblViewLogFile.SetEnabled(false);  // while the report is shown
+  Click(link);
+  EXPECT_EQ(views, 1);
+}
+
+TEST_F(MainWindowCommands, RunAtStartupHasItsTip) {
+  HWND tips = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindTips, reinterpret_cast<LPARAM>(&tips));
+  ASSERT_NE(tips, nullptr);
+  char text[128] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window.Handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(window.NativeOf(form.chkRunAtStartup));
+  tool.lpszText = text;
+  ::SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(text, "Click this option to automatically run at startup");
+}
+
+// A check box on an options tab is painted on the tab's page, not in a box of the window's
+// own colour: the box's empty right end has the colour of the page just below it.
+TEST_F(MainWindowCommands, ControlsOnTheOptionTabsStandOnThePage) {
+  core::ShowPage(form, form.frmOptions);
+  form.TabStrip1.Select(2);
+  core::ShowSelectedTab(form);
+  ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT box = testing::BoundsOf(window.NativeOf(form.chkRunAtStartup));
+  ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&box), 2);
+  const HDC dc = ::GetDC(window.Handle());
+  const COLORREF insideBox = ::GetPixel(dc, box.right - 2, (box.top + box.bottom) / 2);
+  const COLORREF page = ::GetPixel(dc, box.right - 2, box.bottom + 4);
+  const COLORREF grey = ::GetSysColor(COLOR_BTNFACE);
+  ::ReleaseDC(window.Handle(), dc);
+  EXPECT_NE(page, grey);  // the page has a colour of its own under the theme
+  EXPECT_EQ(insideBox, page);
+}
+
+// Windows asks first, then ends the session (or an installer closes the program): the
+// window never refuses, and ends in order only when the end really comes.
+TEST_F(MainWindowCommands, TheEndOfTheSessionEndsTheWindowInOrder) {
+  const HWND main = window.Handle();
+  EXPECT_EQ(::SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+  ::SendMessageA(main, WM_ENDSESSION, FALSE, 0);  // another program refused: nothing ends
+  EXPECT_EQ(closings, 0);
+  EXPECT_TRUE(::IsWindow(main));
+  ::SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+  EXPECT_EQ(closings, 1);
+  EXPECT_FALSE(::IsWindow(main));
+}
+
+// During a scan the end writes its settings at once, asks the work to stop, and the window
+// goes when the work has returned; the closing steps run once.
+TEST_F(MainWindowCommands, TheEndOfTheSessionDuringWorkEndsWhenTheWorkReturns) {
+  const HWND main = window.Handle();
+  bool openAfterEnd = false;
+  window.OnClick(form.cmdScanNow, [&] {
+    ::SendMessageA(main, WM_ENDSESSION, TRUE, 0);
+    openAfterEnd = ::IsWindow(main) != FALSE && closings == 1;
+  });
+  ::SendMessageA(window.NativeOf(form.cmdScanNow), BM_CLICK, 0, 0);
+  EXPECT_TRUE(openAfterEnd);
+  EXPECT_EQ(stopsAsked, 1);
+  EXPECT_EQ(closings, 1);
+  EXPECT_FALSE(::IsWindow(main));
+}
+
+}  // namespace
+}  // namespace kestrian

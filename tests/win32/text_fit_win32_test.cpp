@@ -1,0 +1,267 @@
+// Every window of the program, opened one after the other as the program opens it, with each
+// caption measured in its control's own font: a text that does not fit its control fails.
+// tests/win32/at_dpi.sh runs it at 96 and at 144 DPI; with KESTRIAN_SHOTS naming a folder,
+// each window is also kept there as a bitmap. A window added to the program is added to
+// kWindows with one line.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/about_box.h"
+#include "app/delete_failed_window.h"
+#include "app/download_window.h"
+#include "app/home_page_alert_window.h"
+#include "app/main_menu.h"
+#include "app/main_window.h"
+#include "app/report_window.h"
+#include "app/restore_window.h"
+#include "app/splash_window.h"
+#include "app/spyware_alert_window.h"
+#include "app/tray_menu_popup.h"
+#include "app/update_notice_window.h"
+#include "core/main_window_pages.h"
+#include "core/options_page.h"
+#include "core/program_version.h"
+#include "core/settings_keys.h"
+#include "core/startup_entry.h"
+#include "platform/win32/win32_machine.h"
+#include "removal/removal.h"
+#include "report/scan_report.h"
+#include "scan/drive_list.h"
+#include "scan/scan_session.h"
+#include "win32/scratch_world.h"
+#include "win32/text_fit.h"
+#include "win32/window_test_support.h"
+
+namespace kestrian {
+namespace {
+
+using Visit = std::function<void(HWND)>;
+
+// A scan that finds nothing, for the pages after a session.
+class NoPhases final : public scan::CookieScan, public scan::ProcessScan,
+                       public scan::RegistryScan, public scan::FileScan {
+ public:
+  void ScanCookies(std::int32_t&) override {}
+  void ScanRunningProcesses() override {}
+  void ScanRegistryDefinitions() override {}
+  void ScanFileDefinitions() override {}
+};
+
+// The one modal visit under way: a timer procedure takes no context of its own.
+struct ModalVisit {
+  const char* title;
+  int closeCommand;
+  const Visit& visit;
+  bool done = false;
+};
+ModalVisit* modalVisit = nullptr;
+
+void CALLBACK VisitModalWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND window = ::FindWindowA(nullptr, modalVisit->title);
+  if (window == nullptr || !::IsWindowVisible(window) || modalVisit->done) return;
+  modalVisit->done = true;
+  ::KillTimer(nullptr, timer);
+  modalVisit->visit(window);
+  ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(modalVisit->closeCommand), 0);
+}
+
+// Runs `show`, which opens a modal window titled `title` and returns once it is closed; the
+// window is visited from inside its own message loop and then closed with `closeCommand`.
+void WhileModal(const char* title, int closeCommand, const Visit& visit, const std::function<void()>& show) {
+  ModalVisit visitNow{title, closeCommand, visit};
+  modalVisit = &visitNow;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &VisitModalWindow);
+  show();
+  ::KillTimer(nullptr, timer);
+  modalVisit = nullptr;
+  EXPECT_TRUE(visitNow.done) << "no window \"" << title << "\"";
+}
+
+platform::VersionResource ThisProgramsVersion() {
+  platform::win32::Win32Environment environment;
+  return core::ProgramVersion(environment);
+}
+
+// The program's windows, made as the program makes them (with its version resource), over a
+// scratch world whose settings hold the longest texts the status and options pages show.
+struct ProgramWindows : testing::ScratchWorld {
+  ProgramWindows() : ScratchWorld("kestrian_fit", ThisProgramsVersion()) {
+    const std::string longDate = machine.Get().clock.GeneralDateText({2026, 12, 28, 22, 59, 59});
+    for (const auto& key : {core::settings::kLastScan, core::settings::kLastFullScan,
+                            core::settings::kSignatureUpdateDate}) {
+      settings.Save(key, longDate);
+    }
+    // No counter of the scan page then shows a number but "Not Selected".
+    for (const char* key : {"chkScanCookies", "chkSweepMemory", "chkScanRegistry"}) {
+      settings.Save(core::settings::kOptions, key, "0");
+    }
+    main.Create(::GetModuleHandleA(nullptr), version.productName + " by " + version.companyName);
+    main.SetMenuCommands(app::BuildMenuBar().release(), [](int) { return false; });
+    core::ShowPage(form, form.frmStatus);
+    core::ShowProductTexts(form, version);
+    core::UpdateStatusPage(form, settings, state.definitionCounts, version);
+    scan::FillDriveList(form.lvwHardDrives, machine.Get().environment, host);
+    options.LoadOptionsPage();
+    form.SetVisible(true);
+    ::ShowWindow(main.Handle(), SW_SHOWNORMAL);
+  }
+
+  HWND Main() const { return main.Handle(); }
+  void ShowTab(int tab) {
+    core::ShowPage(form, form.frmOptions);
+    form.TabStrip1.Select(tab);
+    core::ShowSelectedTab(form);
+  }
+  void ViewLog() {
+    report::ViewLog(machine.Get().files, folder, host, form, report, version.productName);
+  }
+  void AskAboutHomePage() {
+    homePageAlert.Ask(protect::HomePageChangedMessage(version.productName, "http://www.kestrian.example/",
+                                                       "http://search.toolbar.example/home?id=7"));
+  }
+  void AskReallyDelete() {
+    host.ShowMessage(removal.ConfirmationText(), "Really Delete?", ui::MessageButtons::YesNo,
+                     ui::MessageIcon::None);
+  }
+  // Runs the message loop until `done`, as the program does between messages.
+  void RunUntil(const std::function<bool()>& done) {
+    EXPECT_TRUE(testing::PumpUntil(host, done, 10000));
+  }
+
+  core::StartupEntry startup{machine.Get().registry, machine.Get().environment};
+  core::OptionsPage options{form, settings, host, startup, [] {}};
+  NoPhases phases;
+  scan::ScanSession session{
+      context,
+      {phases, phases, phases, phases},
+      {[this] { report::MakeReport({machine.Get().files, folder, form, state.session, version}); }, nullptr}};
+  removal::Removal removal{context};
+  core::ExclusionList exclusions{machine.Get().files, folder, host, state.exclusionText};
+  app::MainWindow main{form, host};
+  app::DeleteFailedWindow deleteFailedWindow{deleteFailed, host, Main()};
+  app::ReportWindow report{host, Main()};
+  app::AboutBox about{host, Main(), version, [] {}};
+  app::RestoreWindow restoreWindow{
+      host, Main(), removal::RestoreContext{machine.Get(), folder, host, exclusions, version.productName}};
+  app::TrayMenuPopup tray{host, Main(), version.productName, [] {}, [] {}};
+  app::HomePageAlertWindow homePageAlert{host, Main(), version.productName};
+  app::DownloadWindow download{host, Main(), version.productName};
+  app::UpdateNoticeWindow notice{host, version.productName, [] {}};
+  app::SpywareAlertWindow spywareAlert{
+      host, {state, machine.Get().processes, exclusions, host, version.productName}};
+};
+
+struct Opening {
+  const char* name;
+  std::function<void(ProgramWindows&, const Visit&)> open;  // opens, visits and closes
+};
+
+const Opening kWindows[] = {
+    {"splash", [](ProgramWindows& p, const Visit& visit) {
+       app::SplashWindow splash(::GetModuleHandleA(nullptr), p.version);
+       splash.RunTimer();
+       visit(splash.Handle());
+     }},
+    {"status-page", [](ProgramWindows& p, const Visit& visit) { visit(p.Main()); }},
+    {"scan-page", [](ProgramWindows& p, const Visit& visit) {
+       p.session.Start();
+       visit(p.Main());
+     }},
+    {"results-page", [](ProgramWindows& p, const Visit& visit) {
+       core::ShowPage(p.form, p.form.frmResults);
+       visit(p.Main());
+     }},
+    {"options-scan", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(1), visit(p.Main()); }},
+    {"options-protection", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(2), visit(p.Main()); }},
+    {"options-schedule", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(3), visit(p.Main()); }},
+    {"options-update", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(4), visit(p.Main()); }},
+    {"about-box", [](ProgramWindows& p, const Visit& visit) {
+       p.about.Show();
+       visit(p.about.Handle());
+       ::SendMessageA(p.about.Handle(), WM_COMMAND, IDOK, 0);
+     }},
+    {"delete-failed", [](ProgramWindows& p, const Visit& visit) {
+       p.deleteFailed.lstProblem.Add("C:\\Program Files\\Search Toolbar\\toolbarhelper.dll");
+       p.deleteFailed.SetVisible(true);
+       visit(p.deleteFailedWindow.Handle());
+       p.deleteFailed.SetVisible(false);
+     }},
+    {"restore-from-quarantine", [](ProgramWindows& p, const Visit& visit) {
+       p.restoreWindow.Show();
+       visit(p.restoreWindow.Handle());
+       ::SendMessageA(p.restoreWindow.Handle(), WM_COMMAND, IDCANCEL, 0);
+     }},
+    {"report-viewer", [](ProgramWindows& p, const Visit& visit) {
+       WhileModal("Kestrian Log", IDCANCEL, visit, [&] { p.ViewLog(); });
+     }},
+    {"really-delete", [](ProgramWindows& p, const Visit& visit) {
+       WhileModal("Really Delete?", IDNO, visit, [&] { p.AskReallyDelete(); });
+     }},
+    {"tray-popup", [](ProgramWindows& p, const Visit& visit) {
+       p.tray.Open(true, false);
+       p.RunUntil([&, top = LONG{-1}, since = ::GetTickCount()]() mutable {  // slid up
+         const LONG now = testing::BoundsOf(p.tray.Handle()).top;
+         if (now != top) top = now, since = ::GetTickCount();
+         return ::GetTickCount() - since > 200;
+       });
+       visit(p.tray.Handle());
+       ::PostMessageA(p.tray.Handle(), WM_COMMAND, IDCANCEL, 0);
+       p.RunUntil([&] { return !p.tray.IsOpen(); });
+     }},
+    {"download-window", [](ProgramWindows& p, const Visit& visit) {
+       p.download.Show();
+       p.download.Form().lblStatus.SetCaption("Getting Executable Definitions... please wait...");
+       visit(p.download.Handle());
+       p.download.Close();
+     }},
+    {"update-notice", [](ProgramWindows& p, const Visit& visit) {
+       p.notice.Show();
+       p.RunUntil([&] { return !p.notice.Form().tmrPopupSignatureUpdate.Enabled(); });  // risen
+       visit(p.notice.Handle());
+       p.notice.Close();
+     }},
+    {"spyware-alert", [](ProgramWindows& p, const Visit& visit) {
+       p.spywareAlert.Show("No Company name for TOOLBARHELPER.EXE", "TOOLBARHELPER.EXE");
+       visit(p.spywareAlert.Handle());
+       ::PostMessageA(p.spywareAlert.Handle(), WM_COMMAND, IDCANCEL, 0);
+       p.RunUntil([&] { return p.spywareAlert.Handle() == nullptr; });
+     }},
+    {"home-page-alert", [](ProgramWindows& p, const Visit& visit) {
+       WhileModal("Kestrian Home Page Protection", IDCANCEL, visit, [&] { p.AskAboutHomePage(); });
+     }},
+};
+
+TEST(TextFit, EveryCaptionFitsItsControl) {
+  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                         ICC_TAB_CLASSES | ICC_DATE_CLASSES |
+                                                         ICC_LINK_CLASS};
+  ::InitCommonControlsEx(&classes);
+  ProgramWindows program;
+  const char* shots = std::getenv("KESTRIAN_SHOTS");
+  std::vector<std::string> problems;
+  for (const Opening& opening : kWindows) {
+    opening.open(program, [&](HWND window) {
+      ASSERT_NE(window, nullptr) << opening.name;
+      ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      const auto found = testing::TextFitProblems(window, opening.name);
+      problems.insert(problems.end(), found.begin(), found.end());
+      if (shots != nullptr) {
+        EXPECT_TRUE(testing::SaveWindowBitmap(window, std::string(shots) + "\\" + opening.name + ".bmp"))
+            << opening.name;
+      }
+    });
+  }
+  std::string report;
+  for (const std::string& problem : problems) report += problem + "\n";
+  EXPECT_TRUE(problems.empty()) << report;
+}
+
+}  // namespace
+}  // namespace kestrian
