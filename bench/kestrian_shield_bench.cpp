@@ -205,7 +205,7 @@ class CountingProcesses final : public platform::Processes {
 class AnsweringAlert final : public scan::SpywareAlert {
  public:
   explicit AnsweringAlert(core::ProgramState& state) : state_(state) {}
-  void Show(std::string_view, std::string_view) override {
+  void Show(std::string_view, std::string_view, const scan::FoundProcess&) override {
     ++shown;
     state_.alertAnswered = true;
   }

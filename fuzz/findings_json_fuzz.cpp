@@ -31,7 +31,7 @@ report::ScanFindings Deal(const std::vector<std::string_view>& texts) {
       case 2: findings.results.push_back({text, text + "\\location", "file"}); break;
       case 3: findings.fileTraces.push_back({text, text}); break;
       case 4: findings.cookieTraces.push_back(text); break;
-      default: findings.removal->deleteFailed.push_back(text); break;
+      default: findings.removal->deleteFailed.push_back({text, text + " reason"}); break;
     }
   }
   findings.counters = {static_cast<std::int64_t>(texts.size()), 2, 3, 4, -5};
@@ -56,7 +56,10 @@ void CheckDocument(const report::ScanFindings& findings) {
   }
   const auto& deleteFailed = document["removal"]["deleteFailed"];
   FUZZ_CHECK(deleteFailed.size() == findings.removal->deleteFailed.size());
-  for (std::size_t i = 0; i < deleteFailed.size(); ++i) CheckText(deleteFailed[i], findings.removal->deleteFailed[i]);
+  for (std::size_t i = 0; i < deleteFailed.size(); ++i) {
+    CheckText(deleteFailed[i]["location"], findings.removal->deleteFailed[i].location);
+    CheckText(deleteFailed[i]["reason"], findings.removal->deleteFailed[i].reason);
+  }
   FUZZ_CHECK(document["removal"]["total"] == findings.removal->total);
   FUZZ_CHECK(document["counters"]["cookiesProcesses"] == findings.counters.cookiesProcesses);
   FUZZ_CHECK(document["counters"]["traces"] == findings.counters.traces);

@@ -47,13 +47,18 @@ int TextHeight(const char* text, HFONT font, int width) {
 
 // Over the owner when it is on screen, else in the middle of the work area; never off it.
 
-// The column as wide as the longest path, and at least as wide as the list.
-void FitColumn(HWND list) {
-  ::SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+// Each column as wide as its longest text; the last one fills what is left of the list.
+void FitColumns(HWND list, int columns) {
+  int used = 0;
+  for (int column = 0; column < columns; ++column) {
+    ::SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+    used += static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+  }
   RECT client{};
   ::GetClientRect(list, &client);
-  if (::SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0) < client.right) {
-    ::SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, client.right);
+  if (columns > 0 && used < client.right) {
+    const int last = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, columns - 1, 0));
+    ::SendMessageA(list, LVM_SETCOLUMNWIDTH, columns - 1, last + client.right - used);
   }
 }
 
@@ -102,6 +107,7 @@ std::string ProblemListText(const ui::FrmDelete& form) {
   std::string text;
   for (const ui::ListItem& item : form.lstProblem.Items()) {
     text += item.text;
+    if (!item.SubItem(1).empty()) text += "\t" + item.SubItem(1);
     text += "\r\n";
   }
   return text;
@@ -170,10 +176,12 @@ void DeleteFailedWindow::CreateControls() {
                   WS_EX_CLIENTEDGE, kListId);
   ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   const auto& columns = form_.lstProblem.Columns();
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = const_cast<char*>(columns.empty() ? "" : columns.front().c_str());
-  ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  for (std::size_t index = 0; index < columns.size(); ++index) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<char*>(columns[index].c_str());
+    ::SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+  }
   CreateChild("STATIC", kTextBelow, SS_LEFT | SS_NOPREFIX, 0, kTextBelowId);
   CreateChild("BUTTON", "&Copy List", WS_TABSTOP | BS_PUSHBUTTON, 0, kCopyListId);
   CreateChild("BUTTON", "C&lose", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kCloseId);
@@ -228,10 +236,18 @@ void DeleteFailedWindow::FillList() {
     item.iItem = static_cast<int>(row);
     item.pszText = const_cast<char*>(rows[row].text.c_str());
     ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (std::size_t column = 1; column < form_.lstProblem.Columns().size(); ++column) {
+      const std::string& text = rows[row].SubItem(column);
+      LVITEMA sub{};
+      sub.iSubItem = static_cast<int>(column);
+      sub.pszText = const_cast<char*>(text.c_str());
+      ::SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+    }
   }
   SelectFirstRow(list);
   ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  FitColumn(list);  // with redraw on, so that the client width leaves out the scroll bar
+  // With redraw on, so that the client width leaves out the scroll bar.
+  FitColumns(list, static_cast<int>(form_.lstProblem.Columns().size()));
   ::InvalidateRect(list, nullptr, TRUE);
 }
 

@@ -2,8 +2,9 @@
 //   kscan scan [--json] [--remove] [--output FILE] [--quiet]
 //     --output writes the report to FILE (whole or not at all) instead of standard output;
 //     --quiet prints nothing but errors.
-//     Exit code 0: nothing found (or, with --remove, everything found removed); 1: something
-//     found (or left); 2: an error (written to standard error).
+//     Exit code 0: nothing found (or, with --remove, every trace found is gone, looked at
+//     again after the removal); 1: something found (or left: listed with why in
+//     removal.deleteFailed); 2: an error (written to standard error).
 //   kscan definitions rollback
 //     The previous generation of every definition file that has one goes back in place.
 //     Exit code 0: definitions were put back; 1: there were none to put back; 2: an error.
@@ -25,6 +26,7 @@
 #include "core/text.h"
 #include "platform/win32/win32_machine.h"
 #include "removal/check_mirroring.h"
+#include "removal/remaining_traces.h"
 #include "removal/removal.h"
 #include "report/report_file.h"
 #include "report/scan_findings.h"
@@ -73,16 +75,17 @@ class ConsoleScan {
     session_.Start();
     if (!findings_) findings_ = Collect();  // nothing was removed
     if (options.remove) {
+      // Success is told only when true: every trace is looked at again.
+      removal::ListRemainingTraces(machine_.Get(), traces_, deleteFailed_);
       findings_->removal = report::RemovalOutcome{
-          Texts(deleteFailed_.lstProblem),
+          LeftItems(deleteFailed_.lstProblem),
           core::ParseNumber(settings_.Get(core::settings::kDefinitionsRemoved)).value_or(0)};
     }
     const std::string output =
         options.json ? report::FindingsAsJson(*findings_) : report::FindingsAsLines(*findings_);
     if (!Deliver(output, options)) return kError;
     if (!options.remove) return findings_->AnythingFound() ? kFound : kClean;
-    const bool left = !results.Empty() || !deleteFailed_.lstProblem.Empty();
-    return left ? kFound : kClean;
+    return deleteFailed_.lstProblem.Empty() ? kClean : kFound;
   }
 
  private:
@@ -106,16 +109,17 @@ class ConsoleScan {
         form_, {session.cookiesProcessesInspected, session.registryEntriesInspected,
                 session.filesFoldersInspected, session.spywareFound, 0});
   }
-  static std::vector<std::string> Texts(const ui::ListView& list) {
-    std::vector<std::string> texts;
-    for (const auto& item : list.Items()) texts.push_back(item.text);
-    return texts;
+  static std::vector<report::LeftItem> LeftItems(const ui::ListView& list) {
+    std::vector<report::LeftItem> items;
+    for (const auto& item : list.Items()) items.push_back({item.text, item.SubItem(1)});
+    return items;
   }
   void WriteScanLog() {
     report::MakeReport({machine_.Get().files, folder_, form_, state_.session, version_});
   }
   void RemoveFindings() {
     findings_ = Collect();  // what the scan found, before the removal changes the lists
+    traces_ = removal::TracesOf(form_);
     removal_.DeleteCommand();
   }
 
@@ -139,6 +143,7 @@ class ConsoleScan {
                              {cookieScan_, processScan_, registryScan_, fileScan_},
                              {[this] { WriteScanLog(); }, [this] { RemoveFindings(); }}};
   std::optional<report::ScanFindings> findings_;
+  std::vector<removal::RemovalTrace> traces_;  // every trace the removal was to delete
 };
 
 int Usage() {

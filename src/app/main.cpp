@@ -161,8 +161,8 @@ class Program {
   std::string TrayTip() const { return version_.productName + " by " + version_.companyName; }
 
   void OpenTrayMenu() {
-    // Exit is offered unless a scan runs.
-    trayPopup_->Open(!state_.session.running, !::IsWindowVisible(window_.Handle()));
+    // Exit is offered unless a scan or a removal runs.
+    trayPopup_->Open(!state_.session.running && !removal_.Running(), !::IsWindowVisible(window_.Handle()));
   }
 
   void ShowProgram() {
@@ -170,8 +170,11 @@ class Program {
     ::SetForegroundWindow(window_.Handle());
   }
 
-  // The window's closing writes RESTART and STATUS and takes the icon away.
-  void ExitProgram() { ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0); }
+  // The window's closing writes RESTART and STATUS and takes the icon away. A removal is
+  // never cut off half-way.
+  void ExitProgram() {
+    if (!removal_.Running()) ::PostMessageA(window_.Handle(), WM_CLOSE, 0, 0);
+  }
 
   void OnTrayMessage(LPARAM mouseMessage) {
     if (!trayIcon_.RunningInTray()) return;
@@ -221,6 +224,15 @@ class Program {
     if (bar) {
       window_.SetMenuCommands(bar.release(), [this](int id) { return menuCommands_.Dispatch(id); });
     }
+    // Grayed while their work cannot start, as their buttons are; their handlers ignore them.
+    window_.OnMenuOpening([this](HMENU popup) {
+      const auto enable = [popup](MenuItemId item, bool enabled) {
+        ::EnableMenuItem(popup, static_cast<UINT>(CommandOfMenuItem(item)),
+                         MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+      };
+      enable({Menu::File, 4}, form_.cmdUpdate.Enabled());  // Run Live Update
+      enable({Menu::File, 8}, !removal_.Running());        // Exit
+    });
     window_.OnAppMessage(kTrayCallbackMessage, [this](WPARAM, LPARAM lParam) { OnTrayMessage(lParam); });
   }
 

@@ -368,6 +368,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
       return 0;
+    case WM_INITMENUPOPUP:
+      if (menuOpening_) menuOpening_(reinterpret_cast<HMENU>(wParam));
+      return 0;
     case WM_CLOSE:
       if (busy_ > 0) {
         closePending_ = true;

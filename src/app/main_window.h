@@ -51,6 +51,8 @@ class MainWindow {
   // Attaches the menu bar (the window then owns it) and routes its commands to `dispatch`
   // as clicks are routed; the client area keeps its size.
   void SetMenuCommands(HMENU menuBar, std::function<bool(int)> dispatch);
+  // Run as a menu of the bar opens, to enable or gray its items.
+  void OnMenuOpening(std::function<void(HMENU)> handler) { menuOpening_ = std::move(handler); }
 
   // The native window that shows `control`, or null.
   HWND NativeOf(const ui::Control& control) const;
@@ -96,6 +98,7 @@ class MainWindow {
   std::function<void()> closing_;
   std::function<void(bool)> minimizedChange_;
   std::function<bool(int)> menuDispatch_;
+  std::function<void(HMENU)> menuOpening_;
 };
 
 }  // namespace kestrian::app

@@ -16,8 +16,10 @@ SpywareAlertWindow::SpywareAlertWindow(Win32Host& host, protect::AlertServices s
 SpywareAlertWindow::~SpywareAlertWindow() { Close(); }
 
 // Every finding gets a fresh window and model; an alert left open is replaced.
-void SpywareAlertWindow::Show(std::string_view companyCaption, std::string_view fileCaption) {
+void SpywareAlertWindow::Show(std::string_view companyCaption, std::string_view fileCaption,
+                              const scan::FoundProcess& process) {
   Close();
+  process_ = process;
   form_ = std::make_unique<ui::FrmSpywareFoundAlert>();
   protect::OnAlertCreated(*form_, services_.state);
   form_->lblAlertCompanyName.SetCaption(companyCaption);
@@ -83,7 +85,7 @@ void SpywareAlertWindow::Answer(int button) {
   switch (button) {
     case kStopId:
       if (!form_->cmdYes.Enabled()) return;
-      protect::AlertStop(*form_, services_);
+      protect::AlertStop(*form_, services_, process_);
       break;
     case kAllowId: protect::AlertAllow(*form_, services_); break;
     case IDCANCEL: protect::AlertDismissed(services_.state); break;

@@ -27,7 +27,8 @@ class SpywareAlertWindow final : public scan::SpywareAlert {
   SpywareAlertWindow(const SpywareAlertWindow&) = delete;
   SpywareAlertWindow& operator=(const SpywareAlertWindow&) = delete;
 
-  void Show(std::string_view companyCaption, std::string_view fileCaption) override;
+  void Show(std::string_view companyCaption, std::string_view fileCaption,
+            const scan::FoundProcess& process) override;
 
   // The open alert, or null.
   HWND Handle() const { return window_.Get(); }
@@ -46,6 +47,7 @@ class SpywareAlertWindow final : public scan::SpywareAlert {
   UniqueFont font_;
   UniqueFont boldFont_;
   std::unique_ptr<ui::FrmSpywareFoundAlert> form_;
+  scan::FoundProcess process_;  // the process the open alert is about
   MirroredControls controls_;
   DialogWindow window_{host_, this, &SpywareAlertWindow::OnInitDialog, &SpywareAlertWindow::OnMessage};
 };

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/long_work.h"
 #include "core/scheduler_days.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
@@ -47,6 +48,7 @@ bool ScheduleDue(const SettingsStore& settings, platform::Clock& clock) {
 }
 
 void SchedulerTimer::Tick() {
+  if (LongWorkRunning(form_)) return;  // no scheduled scan starts inside a scan or a removal
   if (ScheduleDue(settings_, clock_)) {
     // A session shorter than a second re-arms the timer inside the scheduled second; the
     // scan starts once in it all the same.

@@ -66,6 +66,36 @@ class FileSystem {
   // The absolute path the system makes of `path` (relative to the current folder or drive);
   // `path` itself when it cannot.
   virtual std::string FullPath(std::string_view path) = 0;
+  // `path` as Windows resolves it, for telling whether two paths name the same file: absolute,
+  // without a "\\?\" or "\\.\" prefix, in long names, and for a file or folder that exists its
+  // final path (past junctions and substituted drives). The parts of a path that do not exist
+  // are kept as given after its longest existing folder. Fails when it cannot be resolved.
+  virtual Result<std::string> ResolvedPath(std::string_view path) = 0;
 };
+
+// `path` without the prefix that takes it past the system's path parsing: "\\?\UNC\" and
+// "\??\UNC\" become "\\"; "\\?\", "\\.\" and "\??\" go. Other paths come back as given.
+inline std::string WithoutDevicePrefix(std::string_view path) {
+  constexpr std::string_view kPrefixes[] = {"\\\\?\\", "\\\\.\\", "\\??\\"};
+  for (const std::string_view prefix : kPrefixes) {
+    if (path.substr(0, prefix.size()) != prefix) continue;
+    std::string_view rest = path.substr(prefix.size());
+    const bool unc = rest.size() >= 4 && (rest[0] == 'U' || rest[0] == 'u') &&
+                     (rest[1] == 'N' || rest[1] == 'n') && (rest[2] == 'C' || rest[2] == 'c') &&
+                     rest[3] == '\\';
+    return unc ? "\\\\" + std::string(rest.substr(4)) : std::string(rest);
+  }
+  return std::string(path);
+}
+
+// Whether `path` (without a device prefix) holds only characters a Windows path may hold:
+// none of < > " | ? * and no control character.
+inline bool IsPathText(std::string_view path) {
+  constexpr std::string_view kNotInPaths = "<>\"|?*";
+  for (const char c : path) {
+    if (static_cast<unsigned char>(c) < 0x20 || kNotInPaths.find(c) != std::string_view::npos) return false;
+  }
+  return !path.empty();
+}
 
 }  // namespace kestrian::platform

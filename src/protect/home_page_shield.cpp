@@ -1,5 +1,6 @@
 #include "protect/home_page_shield.h"
 
+#include "core/long_work.h"
 #include "core/registry_access.h"
 #include "core/scoped_flag.h"
 #include "core/settings_keys.h"
@@ -18,7 +19,8 @@ bool ReadFlag(const core::SettingsStore& settings, const core::settings::Key& ke
 }  // namespace
 
 void HomePageShield::Tick() {
-  if (asking_) return;
+  // Nothing starts inside a scan or a removal, even when its timer was armed again meanwhile.
+  if (asking_ || core::LongWorkRunning(form_)) return;
   if (++ticks_ >= kTicksPerMemoryCheck) {
     ticks_ = 0;
     memoryShield_.Tick();

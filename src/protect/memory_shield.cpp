@@ -1,5 +1,6 @@
 #include "protect/memory_shield.h"
 
+#include "core/long_work.h"
 #include "core/scoped_flag.h"
 #include "core/settings_keys.h"
 #include "core/text.h"
@@ -12,6 +13,8 @@ void MemoryShield::Tick() {
   // A run still waiting for an answer holds its alert open: another run would stack a
   // second alert on it (a tick can arrive inside the wait, from the home page shield).
   if (running_) return;
+  // Nothing starts inside a scan or a removal, even when its timer was armed again meanwhile.
+  if (core::LongWorkRunning(form_)) return;
   if (!core::ParseBoolean(settings_.Get(core::settings::kMemoryShieldOn)).value_or(false)) return;
   const core::ScopedFlag running(running_);
   core::ArmTimers(form_, settings_, false);
@@ -24,11 +27,12 @@ void OnAlertCreated(ui::FrmSpywareFoundAlert& form, core::ProgramState& state) {
   form.tmrBlink.SetEnabled(true);
 }
 
-void AlertStop(ui::FrmSpywareFoundAlert& form, const AlertServices& services) {
+void AlertStop(ui::FrmSpywareFoundAlert& form, const AlertServices& services,
+               const scan::FoundProcess& process) {
   form.cmdYes.SetEnabled(false);
   services.state.alertAnswered = true;
   const std::string name(core::Trim(form.lblAlertFileName.Caption()));
-  if (scan::StopProcessByName(services.processes, services.host, name)) return;
+  if (scan::StopFoundProcess(services.processes, process)) return;
   services.host.ShowMessage(core::ToUpper(name) +
                                 " could not be stopped.  You should try again after saving your "
                                 "work and closing any open applications.",

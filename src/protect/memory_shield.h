@@ -7,6 +7,7 @@
 #include "core/program_state.h"
 #include "core/settings_store.h"
 #include "platform/machine.h"
+#include "scan/process_control.h"
 #include "scan/scanners.h"
 #include "ui/frm_main.h"
 #include "ui/frm_spyware_found_alert.h"
@@ -42,8 +43,9 @@ struct AlertServices {
 
 // A new alert: nothing answered yet.
 void OnAlertCreated(ui::FrmSpywareFoundAlert& form, core::ProgramState& state);
-// STOP: the program named on the alert is stopped; when it cannot be, the user is told.
-void AlertStop(ui::FrmSpywareFoundAlert& form, const AlertServices& services);
+// STOP: the process the alert is about is stopped; when it cannot be, the user is told.
+void AlertStop(ui::FrmSpywareFoundAlert& form, const AlertServices& services,
+               const scan::FoundProcess& process);
 // ALLOW: the program's name goes onto the exclusion list.
 void AlertAllow(const ui::FrmSpywareFoundAlert& form, const AlertServices& services);
 // Closed without an answer: the scan goes on, nothing is stopped or excluded.

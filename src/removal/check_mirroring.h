@@ -1,6 +1,6 @@
 #pragma once
 // A check mark set or cleared on the results page is copied to the hidden rows the removal
-// works on: the cookie file, the registry traces or the files of that finding.
+// works on: the cookie file, and every trace named after the finding, whatever its kind.
 #include <cstddef>
 
 #include "ui/frm_main.h"

@@ -9,6 +9,7 @@ namespace kestrian::removal {
 
 void ExcludeCheckedResults(ExclusionCommandContext context) {
   auto& form = context.form;
+  if (!form.cmdExclude.Enabled()) return;  // disabled while a removal runs
   auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   if (results.Empty() && form.lvwRegistryToBeDeleted.Empty() && form.lvwSpywareFound.Empty()) {
     context.host.ShowMessage("Sorry, there are no entries to be excluded.", context.productName,

@@ -2,6 +2,7 @@
 
 #include "core/file_tests.h"
 #include "core/text.h"
+#include "removal/kept_reasons.h"
 #include "scan/process_control.h"
 
 namespace kestrian::removal {
@@ -41,19 +42,41 @@ std::optional<std::string> Quarantine::BackupOf(const std::string& path) const {
   return found->second;
 }
 
-bool Quarantine::BackUp(const std::string& path) {
-  const std::string key = core::ToUpper(path);
-  if (backups_.contains(key)) return true;
-  const std::string name = FreeName(machine_.files, folder_, core::FileNamePart(path));
+bool Quarantine::MadeBackup(const std::string& path, const std::string& name) {
   if (name.empty()) return false;
   if (machine_.files.Copy(path, QuarantinePath(folder_, name), true) != platform::kOk) return false;
   if (!recorder_.Record(path, name)) {
     machine_.files.Delete(QuarantinePath(folder_, name));  // a backup nobody can find again
     return false;
   }
+  return true;
+}
+
+bool Quarantine::BackUp(const std::string& path) {
+  const std::string key = core::ToUpper(path);
+  if (backups_.contains(key)) return true;
+  const std::string name = FreeName(machine_.files, folder_, core::FileNamePart(path));
+  if (!MadeBackup(path, name)) {
+    kept_.insert_or_assign(key, kept::kNoBackup);
+    return false;
+  }
+  kept_.erase(key);
   backups_.emplace(key, name);
   log_.LogBackup(path, name);
   return true;
+}
+
+void Quarantine::DeleteBackedUp(const std::string& path) {
+  // Once the file is gone, what appears at the path is another file, with a backup of its
+  // own. One that another program holds open stays until it is closed: still the same file.
+  if (machine_.files.Delete(path) == platform::kOk && machine_.files.Find(path).empty()) {
+    backups_.erase(core::ToUpper(path));
+  }
+}
+
+std::string_view Quarantine::WhyKept(const std::string& path) const {
+  const auto found = kept_.find(core::ToUpper(path));
+  return found == kept_.end() ? kept::kInUse : found->second;
 }
 
 void Quarantine::QuarantineAndKill(const std::string& path) {
@@ -61,7 +84,7 @@ void Quarantine::QuarantineAndKill(const std::string& path) {
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (Present(path)) {
       if (!BackUp(path)) return;
-      machine_.files.Delete(path);  // a failure is tried again in the next attempt
+      DeleteBackedUp(path);  // a failure is tried again in the next attempt
     }
     host_.DoEvents();
   }
@@ -69,31 +92,37 @@ void Quarantine::QuarantineAndKill(const std::string& path) {
 
 void Quarantine::QuarantineExecutable(const std::string& path) {
   if (!HasFolder(path) || !Present(path)) return;
-  const std::string fileName(core::FileNamePart(path));
-  // An executable whose process keeps running is left alone.
-  if (!scan::StopProcessByName(machine_.processes, host_, fileName)) return;
+  // Only the processes running this very file are stopped; a file whose process keeps
+  // running, or must keep running, is left alone.
+  if (!scan::StopProcessesRunning(machine_, host_, guard_, path)) {
+    kept_.insert_or_assign(core::ToUpper(path), kept::kStillRunning);
+    return;
+  }
   QuarantineAndKill(path);
 }
 
 void Quarantine::QuarantineLibrary(const std::string& path) {
   if (!HasFolder(path) || !Present(path)) return;
-  UnregisterLibrary(path);
+  // Its own code runs only once a backup exists.
   if (!BackUp(path)) return;
-  machine_.files.Delete(path);
+  UnregisterLibrary(path);
+  DeleteBackedUp(path);
 }
 
 void Quarantine::QuarantineOtherFile(const std::string& path) {
   if (!HasFolder(path) || machine_.files.Find(path).empty()) return;
-  if (!BackUp(path)) return;
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-    machine_.files.Delete(path);
+    if (!machine_.files.Find(path).empty()) {
+      if (!BackUp(path)) return;
+      DeleteBackedUp(path);
+    }
     host_.DoEvents();
   }
 }
 
 void Quarantine::QuarantineCookieFile(const std::string& path) {
   if (!BackUp(path)) return;
-  machine_.files.Delete(path);
+  DeleteBackedUp(path);
 }
 
 void Quarantine::UnregisterLibrary(const std::string& path) {

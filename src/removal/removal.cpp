@@ -2,12 +2,16 @@
 
 #include "core/file_tests.h"
 #include "core/main_window_pages.h"
+#include "core/scoped_flag.h"
 #include "core/text.h"
 #include "core/timer_arming.h"
+#include "removal/conflicting_commands.h"
 #include "removal/file_extension.h"
+#include "removal/kept_reasons.h"
 #include "removal/pending_deletes.h"
-#include "removal/protected_items.h"
 #include "removal/registry_removal.h"
+#include "removal/remaining_traces.h"
+#include "removal/removal_guards.h"
 #include "removal/restore_points.h"
 #include "scan/registry_definition.h"
 #include "scan/scan_session.h"
@@ -17,7 +21,6 @@ namespace kestrian::removal {
 namespace {
 constexpr int kGatheringYields = 20001;
 constexpr const char* kBlankLine = "\r\n\r\n";
-constexpr const char* kAtNextRestart = " (will be removed at the next restart)";
 
 void SetVisible(std::initializer_list<ui::Control*> controls, bool visible) {
   for (ui::Control* control : controls) control->SetVisible(visible);
@@ -61,6 +64,7 @@ std::string Removal::ConfirmationText() {
 }
 
 void Removal::DeleteCommand() {
+  if (running_) return;  // its button is disabled meanwhile; nothing else may start one
   auto& form = context_.form;
   const bool automatic = context_.state.session.autoDeleteAfterScan;
   bool anyChecked = false;
@@ -91,6 +95,9 @@ void Removal::DeleteCommand() {
 }
 
 void Removal::RunRemoval() {
+  if (running_) return;
+  const core::ScopedFlag running(running_);
+  const ConflictingCommandsLock lock(context_.form);
   auto& form = context_.form;
   QuarantineLog log(context_.machine, context_.folder, context_.state.firstRemovalPass);
   BackupRecorder recorder(context_.machine, context_.folder);
@@ -165,14 +172,8 @@ void Removal::RemovalPass(Quarantine& quarantine, QuarantineLog& log) {
   if (undeletable_ > 0) context_.deleteFailed.SetVisible(true);
 }
 
-bool Removal::Refused(const std::string& path) {
-  // Nothing of the program's own folder (the quarantine among it), and no folder at all.
-  // A relative path counts where the system would take it.
-  if (IsInsideFolder(context_.machine.files.FullPath(path), context_.folder.Path())) return true;
-  for (const auto& entry : context_.machine.files.Find(path)) {
-    if (entry.attributes & platform::attributes::kDirectory) return true;
-  }
-  return false;
+std::optional<std::string_view> Removal::WhyFileStays(const std::string& path) {
+  return removal::WhyFileStays(context_.machine, context_.folder, path);
 }
 
 void Removal::RemoveFiles(Quarantine& quarantine) {
@@ -188,19 +189,20 @@ void Removal::RemoveFiles(Quarantine& quarantine) {
     context_.form.pgbDeleteSpywaresFound.SetValue(static_cast<double>(row + 1));
     ShowRemovalProgress(row + 1, count);
     context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
-    const bool refused = Refused(path);
+    const auto stays = WhyFileStays(path);
     quarantine.Recorder().SetItem(name, RecordKind::File);
-    if (!refused) RemoveFile(quarantine, path);
+    if (!stays) RemoveFile(quarantine, path);
     context_.host.DoEvents();
     if (!SecondPass()) continue;
-    if (refused) {
-      MarkFailed(path, files, row, name);
+    if (stays) {
+      MarkFailed(path, *stays, files, row, name);
       continue;
     }
     if (!core::FileExists(context_.machine.files, path)) continue;
     if (core::FindIgnoringCase(path, ".exe") != std::string::npos) quarantine.QuarantineExecutable(path);
     if (core::FileExists(context_.machine.files, path)) {
-      MarkFailed(ScheduleDeletion(quarantine, path) ? path + kAtNextRestart : path, files, row, name);
+      MarkFailed(path, ScheduleDeletion(quarantine, path) ? kept::kAtNextRestart : quarantine.WhyKept(path),
+                 files, row, name);
     }
   }
 }
@@ -214,6 +216,8 @@ bool Removal::ScheduleDeletion(Quarantine& quarantine, const std::string& path) 
 void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
   const std::string extension = core::ToUpper(FileExtensionPart(path));
   if (extension == "DLL" || extension == "OCX") {
+    // No code of a library runs before its backup exists; without one it stays.
+    if (!quarantine.BackUp(path)) return;
     quarantine.UnregisterLibrary(path);
     quarantine.QuarantineLibrary(path);
     quarantine.QuarantineOtherFile(path);
@@ -224,9 +228,10 @@ void Removal::RemoveFile(Quarantine& quarantine, const std::string& path) {
   }
 }
 
-void Removal::MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,
-                         const std::string& resultText) {
-  context_.deleteFailed.lstProblem.Add(shownText);
+void Removal::MarkFailed(const std::string& shownText, std::string_view reason, ui::ListView& list,
+                         std::size_t row, const std::string& resultText) {
+  const auto problem = context_.deleteFailed.lstProblem.Add(shownText);
+  context_.deleteFailed.lstProblem.SetSubItem(problem, 1, std::string(reason));
   ++undeletable_;
   UncheckFirstResult(context_.form, [&](const ui::ListItem& item) { return item.text == resultText; });
   list.SetChecked(row, false);
@@ -242,50 +247,58 @@ void Removal::RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, st
       ShowRemovalProgress(row + 1, count);
       context_.form.lblDeletingCaption.SetCaption(
           core::ToLower(trace.SubItem(1) + "\\" + trace.SubItem(2)));
-      const auto hive = static_cast<platform::RootKey>(
-          static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
-      const std::string subKey(core::Trim(trace.SubItem(1)));
-      const std::string valueName(core::Trim(trace.SubItem(2)));
-      // The results list names a trace by its threat, or by its key when it has none.
-      const std::string resultText =
-          core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
-      backup.Recorder().SetItem(resultText, RecordKind::Registry);
-      if (const auto kept = RemoveRegistryTrace(log, backup, hive, subKey, valueName);
-          kept && SecondPass()) {
-        MarkFailed(*kept, traces, row, resultText);
-      }
+      RemoveRegistryTrace(log, backup, row);
     }
     context_.host.DoEvents();
   }
 }
 
-std::optional<std::string> Removal::RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup,
-                                                        platform::RootKey hive,
-                                                        const std::string& subKey,
-                                                        const std::string& valueName) {
+void Removal::RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup, std::size_t row) {
+  auto& traces = context_.form.lvwRegistryToBeDeleted;
   auto& registry = context_.machine.registry;
-  // The item as the results list shows it: the value name runs on after the key.
+  const ui::ListItem& trace = traces.Item(row);
+  const auto hive = static_cast<platform::RootKey>(
+      static_cast<std::uint32_t>(core::ParseNumber(trace.text).value_or(0)));
+  const std::string subKey(core::Trim(trace.SubItem(1)));
+  const std::string valueName(core::Trim(trace.SubItem(2)));
+  // The results list names a trace by its threat, or by its key when it has none.
+  const std::string resultText =
+      core::Trim(trace.SubItem(3)).empty() ? trace.SubItem(1) : trace.SubItem(3);
+  // The item as the results list shows it (the value name runs on after the key) names
+  // its backup; "Delete Failed" names a value apart from its key.
   const std::string location = std::string(scan::RootKeyName(hive)) + "\\" + subKey + valueName;
-  // A key Windows needs is never deleted, whatever a definition says.
-  if (valueName.empty() && IsProtectedKey(hive, subKey)) return location;
+  const auto failed = [&](std::string_view reason) {
+    if (SecondPass()) MarkFailed(RegistryItemLocation(hive, subKey, valueName), reason, traces, row, resultText);
+  };
+  backup.Recorder().SetItem(resultText, RecordKind::Registry);
+  if (const auto stays = WhyRegistryItemStays(hive, subKey, valueName)) {
+    failed(*stays);  // what Windows needs is never deleted, whatever a definition says
+    return;
+  }
   // Where this account may not change the key (HKEY_LOCAL_MACHINE for a standard user),
   // nothing is backed up, deleted or logged: the item stays, and says why.
   if (const auto refusal = ChangeRefusal(registry, hive, subKey); refusal != platform::kOk) {
-    return location + " (" + RefusalReason(refusal) + ")";
+    failed(RefusalReason(refusal));
+    return;
   }
   platform::Status status = platform::kOk;
   if (!valueName.empty()) {
     // A value that is there is deleted only once it is backed up.
-    if (backup.BackUpValue(hive, subKey, valueName, location) == BackupOutcome::Failed) return location;
+    if (backup.BackUpValue(hive, subKey, valueName, location) == BackupOutcome::Failed) {
+      failed(kept::kNoBackup);
+      return;
+    }
     status = DeleteRegistryValue(registry, log, hive, subKey, valueName);
   } else {
     // Backed up once, default value and all, before the first of the two deletes.
-    if (backup.BackUpKey(hive, subKey, location) == BackupOutcome::Failed) return location;
+    if (backup.BackUpKey(hive, subKey, location) == BackupOutcome::Failed) {
+      failed(kept::kNoBackup);
+      return;
+    }
     DeleteRegistryValue(registry, log, hive, subKey, "");
     status = DeleteRegistryKey(registry, log, hive, subKey);
   }
-  if (Gone(status)) return std::nullopt;
-  return location + " (" + RefusalReason(status) + ")";
+  if (!Gone(status)) failed(RefusalReason(status));
 }
 
 void Removal::RemoveCookies(Quarantine& quarantine) {
@@ -296,9 +309,10 @@ void Removal::RemoveCookies(Quarantine& quarantine) {
       const std::string path = cookies.Item(row).text;
       ShowRemovalProgress(row + 1, count);
       context_.form.lblDeletingCaption.SetCaption(core::ToLower(path));
-      if (Refused(path)) {
+      if (const auto stays = WhyFileStays(path)) {
         if (SecondPass()) {
-          context_.deleteFailed.lstProblem.Add(path);
+          const auto problem = context_.deleteFailed.lstProblem.Add(path);
+          context_.deleteFailed.lstProblem.SetSubItem(problem, 1, std::string(*stays));
           ++undeletable_;
           cookies.SetChecked(row, false);
           UncheckFirstResult(context_.form,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "removal/quarantine.h"
 #include "removal/quarantine_log.h"
@@ -19,7 +20,10 @@ class Removal {
 
   // Command4 click; asks nothing after a scheduled scan with automatic deletion.
   void DeleteCommand();
+  // Disables the commands that would start other work while it runs (ConflictingCommandsLock);
+  // a call while it runs does nothing.
   void RunRemoval();
+  bool Running() const { return running_; }
   // The "Really Delete?" question, with the restore-point paragraph where Windows has it.
   std::string ConfirmationText();
 
@@ -29,24 +33,23 @@ class Removal {
   void RemoveFiles(Quarantine& quarantine);
   void RemoveFile(Quarantine& quarantine, const std::string& path);
   void RemoveRegistryItems(QuarantineLog& log, RegistryBackup& backup, std::size_t fileRows);
-  // Backs up and deletes one registry trace; what stays is returned as "Delete Failed" shows
-  // it, with the registry's refusal where there was one.
-  std::optional<std::string> RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup,
-                                                 platform::RootKey hive, const std::string& subKey,
-                                                 const std::string& valueName);
+  // One checked row: refused, or backed up and deleted, or listed as failed (second pass).
+  void RemoveRegistryTrace(QuarantineLog& log, RegistryBackup& backup, std::size_t row);
   // A file still held open whose backup exists: deleted at the next logon instead.
   bool ScheduleDeletion(Quarantine& quarantine, const std::string& path);
   void RemoveCookies(Quarantine& quarantine);
-  // Lists an item in "Delete Failed" (second pass only) and unchecks its rows.
-  void MarkFailed(const std::string& shownText, ui::ListView& list, std::size_t row,
-                  const std::string& resultText);
-  bool Refused(const std::string& path);
+  // Lists an item in "Delete Failed" with why it stays (second pass only) and unchecks its
+  // rows.
+  void MarkFailed(const std::string& shownText, std::string_view reason, ui::ListView& list,
+                  std::size_t row, const std::string& resultText);
+  std::optional<std::string_view> WhyFileStays(const std::string& path);
   void ShowRemovalProgress(std::size_t done, std::size_t total);
   void AddToRunningTotal();
   bool SecondPass() const { return !context_.state.firstRemovalPass; }
 
   scan::ScanContext& context_;
   int undeletable_ = 0;  // UndeletableCount of the current pass
+  bool running_ = false;
 };
 
 }  // namespace kestrian::removal

@@ -4,7 +4,7 @@
 
 #include "core/text.h"
 #include "removal/backup_recorder.h"
-#include "removal/protected_items.h"
+#include "removal/removal_guards.h"
 #include "removal/quarantine_log.h"
 #include "removal/registry_restore.h"
 
@@ -85,7 +85,7 @@ RestoreOutcome QuarantineRestore::RestoreFile(const QuarantineRecord& record, co
                                               bool ask) {
   auto& files = context_.machine.files;
   const std::string& target = record.location;
-  if (IsInsideFolder(files.FullPath(target), context_.folder.Path())) {
+  if (InsideProgramFolder(files, context_.folder, target)) {
     return Failed("it would be written into the program's own folder");
   }
   const auto present = files.Find(target);

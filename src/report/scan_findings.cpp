@@ -49,7 +49,9 @@ std::string FindingsAsLines(const ScanFindings& findings) {
   }
   for (const auto& text : findings.processFindings) lines += "process\t" + text + "\n";
   if (findings.removal) {
-    for (const auto& path : findings.removal->deleteFailed) lines += "delete-failed\t" + path + "\n";
+    for (const auto& item : findings.removal->deleteFailed) {
+      lines += "delete-failed\t" + item.location + "\t" + item.reason + "\n";
+    }
   }
   return lines;
 }
@@ -86,8 +88,11 @@ std::string FindingsAsJson(const ScanFindings& findings) {
                           {"spywareFound", counters.spywareFound},
                           {"traces", counters.traces}};
   if (findings.removal) {
-    document["removal"] = {{"deleteFailed", findings.removal->deleteFailed},
-                           {"total", findings.removal->total}};
+    ordered_json left = ordered_json::array();
+    for (const auto& item : findings.removal->deleteFailed) {
+      left.push_back({{"location", item.location}, {"reason", item.reason}});
+    }
+    document["removal"] = {{"deleteFailed", left}, {"total", findings.removal->total}};
   }
   // Paths and names are ANSI bytes; bytes that are not UTF-8 are replaced, not refused.
   return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

@@ -41,9 +41,16 @@ struct ScanCounters {
   std::int64_t traces = 0;
 };
 
-// What a removal after the scan left: the paths of "Delete Failed" and the running total.
+// An item a removal left on the machine, and why.
+struct LeftItem {
+  std::string location;
+  std::string reason;
+  bool operator==(const LeftItem&) const = default;
+};
+
+// What a removal after the scan left: the items of "Delete Failed" and the running total.
 struct RemovalOutcome {
-  std::vector<std::string> deleteFailed;
+  std::vector<LeftItem> deleteFailed;
   std::int64_t total = 0;
 };
 
@@ -65,8 +72,8 @@ struct ScanFindings {
 ScanFindings CollectFindings(const ui::FrmMain& form, const ScanCounters& counters);
 
 // One line per results row ("kind<TAB>name<TAB>location") and per process finding
-// ("process<TAB>text"); after a removal, one per file it could not delete
-// ("delete-failed<TAB>path").
+// ("process<TAB>text"); after a removal, one per item it left ("delete-failed<TAB>location
+// <TAB>reason").
 std::string FindingsAsLines(const ScanFindings& findings);
 
 // The findings as one JSON document.

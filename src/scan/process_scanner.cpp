@@ -107,27 +107,42 @@ void ProcessScanner::InspectProcessNT(std::uint32_t id, const std::string& syste
   if (IsMicrosoftCompany(company)) return;
   if (core::IsNameExcluded(context_.state.exclusionText, name)) return;
   if (core::EqualsIgnoringCase(core::Trim(name), kNeverReported)) return;
-  ReportProcessFinding(name, company);
+  const ProcessProtection protection = guard_.Protection(path);
+  // The shield never offers to stop what must keep running.
+  if (protection != ProcessProtection::None && !InSession()) return;
+  ReportProcessFinding(name, company, {id, modulePath.value()}, protection);
   ++context_.state.session.spywareFound;
 }
 
-void ProcessScanner::ReportProcessFinding(const std::string& name, const std::string& company) {
+void ProcessScanner::ReportProcessFinding(const std::string& name, const std::string& company,
+                                          const FoundProcess& process, ProcessProtection protection) {
   if (InSession()) {
+    if (protection != ProcessProtection::None) {
+      AddLeftRunningRow(name, protection);
+      return;
+    }
     context_.form.lvwSpywareFound.Add(
         "Detected in the memory : " + core::ToUpper(name) + " was stopped from running.",
         finding_icons::kFileOrProcess);
-    StopProcessByName(context_.machine.processes, context_.host, name);
+    StopFoundProcess(context_.machine.processes, process);
     return;
   }
   if (alert_ == nullptr) return;
   const std::string companyCaption = core::Trim(company).empty()
                                          ? "No Company name for " + name
                                          : core::ToUpper(company);
-  alert_->Show(companyCaption, core::ToUpper(name));
+  alert_->Show(companyCaption, core::ToUpper(name), process);
   while (!context_.state.alertAnswered) {
     context_.host.DoEvents();
     context_.host.DoEvents();
   }
+}
+
+void ProcessScanner::AddLeftRunningRow(std::string_view name, ProcessProtection protection) {
+  context_.form.lvwSpywareFound.Add("Detected in the memory : " + core::ToUpper(name) +
+                                        " was left running: " +
+                                        std::string(LeftRunningReason(protection)) + ".",
+                                    finding_icons::kFileOrProcess);
 }
 
 void ProcessScanner::ScanProcesses9x() {
@@ -148,6 +163,13 @@ void ProcessScanner::InspectEntry9x(const platform::ProcessEntry& entry) {
   if (!MatchesExeDefinition(definitions9x_, name)) return;
   if (IsMicrosoftCompany(GetExecutableCompanyName(context_.machine.files, entry.exeFile))) return;
   if (core::IsNameExcluded(context_.state.exclusionText, name)) return;
+  const ProcessProtection protection = guard_.Protection(entry.exeFile);
+  if (protection != ProcessProtection::None) {
+    if (!InSession()) return;  // never offered to be stopped
+    AddLeftRunningRow(name, protection);
+    ++context_.state.session.spywareFound;
+    return;
+  }
   auto& processes = context_.machine.processes;
   if (InSession()) {
     context_.form.lvwSpywareFound.Add("Detected in the memory : " + name +

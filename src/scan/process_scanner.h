@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "scan/process_control.h"
+#include "scan/process_guard.h"
 #include "scan/process_names.h"
 #include "scan/scan_context.h"
 #include "scan/scanners.h"
@@ -17,8 +19,9 @@ class SpywareAlert {
  public:
   virtual ~SpywareAlert() = default;
   // Creates the alert (which clears AlertAnswered), fills its two labels and shows it
-  // without making it modal. Its buttons set AlertAnswered.
-  virtual void Show(std::string_view companyCaption, std::string_view fileCaption) = 0;
+  // without making it modal. Its buttons set AlertAnswered; STOP stops `process`.
+  virtual void Show(std::string_view companyCaption, std::string_view fileCaption,
+                    const FoundProcess& process) = 0;
 };
 
 // Which processes the NT variant asks for their main module's path.
@@ -50,12 +53,17 @@ class ProcessScanner final : public ProcessScan {
   void LoadDefinitions(std::string& text, bool countEveryLine);
   void ReportDefinitionProgress(std::int32_t overallBase);
   void InspectProcessNT(std::uint32_t id, const std::string& systemFolder);
-  void ReportProcessFinding(const std::string& name, const std::string& company);
+  // Inside a session the process is listed and stopped, or listed as left running when the
+  // guard protects it; outside one the alert asks.
+  void ReportProcessFinding(const std::string& name, const std::string& company,
+                            const FoundProcess& process, ProcessProtection protection);
+  void AddLeftRunningRow(std::string_view name, ProcessProtection protection);
   void InspectEntry9x(const platform::ProcessEntry& entry);
 
   ScanContext& context_;
   SpywareAlert* alert_;
   ModulePathReads reads_;
+  ProcessGuard guard_{context_.machine, context_.folder};
   SnapshotNameRule nameRule_;   // kept from run to run
   std::string definitionsNT_;   // reloaded at every run
   std::string definitions9x_;   // loaded once, reloaded only while empty

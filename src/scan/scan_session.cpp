@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/definition_files.h"
+#include "core/long_work.h"
 #include "core/main_window_pages.h"
 #include "core/scoped_flag.h"
 #include "core/text.h"
@@ -25,6 +26,7 @@ void SetBar(ui::ProgressBar& bar, std::optional<std::int16_t> percent) {
 
 void ScanSession::Start() {
   auto& form = context_.form;
+  if (core::LongWorkRunning(form)) return;  // Start is disabled: a scan or a removal runs
   const core::ScopedFlag running(context_.state.session.running);
   PrepareWindow();
   form.cmdRemove.SetVisible(false);

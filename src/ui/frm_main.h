@@ -184,7 +184,8 @@ class FrmDelete {
     if (peer_ != nullptr) peer_->OnModelChanged();
   }
   void AttachPeer(ControlPeer* peer) { peer_ = peer; }
-  ListView lstProblem{"lstProblem", {"Location"}};
+  // Each item still on the machine and why it stayed.
+  ListView lstProblem{"lstProblem", {"Location", "Reason"}};
 
  private:
   bool visible_ = false;

@@ -25,6 +25,9 @@ class ContractWorld {
   virtual void PlantFolder(std::string_view path) = 0;
   // The 8.3 name of a planted file; its long name or nothing when it has none.
   virtual std::string ShortNameOf(std::string_view path) = 0;
+  // The short 8.3 form of an existing file or folder whose name is long (the fake makes one
+  // up for the last part, and resolves it).
+  virtual std::string ShortPath(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
   // Holds the file open letting others read it only, as a program reading it may.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "contract/contract_world.h"
+#include "core/text.h"
 
 namespace kestrian::testing {
 namespace {
@@ -193,6 +194,32 @@ TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {
   world->ReleaseAll();
   EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
   EXPECT_EQ(files.ReadAll(Path("DLfile.dat")).value(), "newer");
+}
+
+// Every form of a path names the same file once resolved: short 8.3 names, the "\\?\" and
+// "\\.\" prefixes, "." and ".." parts; a missing file keeps its name after its resolved
+// folder; a name no path may hold cannot be resolved.
+TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
+  const std::string folder = Path("Long Folder Name");
+  const std::string file = folder + "\\long file name.txt";
+  world->PlantFolder(folder);
+  world->PlantFile(file, "x", attributes::kArchive);
+  const std::string shortFolder = world->ShortPath(folder);
+  ASSERT_FALSE(shortFolder.empty());
+  const auto expected = files.ResolvedPath(file);
+  ASSERT_TRUE(expected.ok());
+  EXPECT_TRUE(core::EqualsIgnoringCase(expected.value(), file)) << expected.value();
+  for (const std::string& form :
+       {shortFolder + "\\long file name.txt", "\\\\?\\" + file, "\\\\.\\" + file,
+        "\\\\?\\" + shortFolder + "\\long file name.txt", folder + "\\.\\sub\\..\\long file name.txt"}) {
+    const auto resolved = files.ResolvedPath(form);
+    ASSERT_TRUE(resolved.ok()) << form;
+    EXPECT_TRUE(core::EqualsIgnoringCase(resolved.value(), expected.value())) << form << " -> " << resolved.value();
+  }
+  const auto missing = files.ResolvedPath(shortFolder + "\\not there\\x.dat");
+  ASSERT_TRUE(missing.ok());
+  EXPECT_TRUE(core::EqualsIgnoringCase(missing.value(), folder + "\\not there\\x.dat")) << missing.value();
+  EXPECT_FALSE(files.ResolvedPath(folder + "\\a|b").ok());
 }
 
 // ------------------------------------------------------------------ clock

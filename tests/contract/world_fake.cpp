@@ -1,5 +1,6 @@
 #include "contract/contract_world.h"
 #include "core/file_tests.h"
+#include "core/text.h"
 #include "support/fake_machine.h"
 
 #include <cctype>
@@ -63,6 +64,13 @@ class FakeWorld final : public ContractWorld {
     return found == shortNames_.end() ? std::string() : found->second;
   }
   void PlantFolder(std::string_view path) override { fake_.files.PutFolder(path); }
+  std::string ShortPath(std::string_view path) override {
+    const std::string_view name = core::FileNamePart(path);
+    std::string shortPath(path.substr(0, path.size() - name.size()));
+    shortPath += core::ToUpper(core::ReplaceAll(name.substr(0, 6), " ", "")) + "~1";
+    fake_.files.AddAlias(shortPath, std::string(path));
+    return shortPath;
+  }
   void HoldOpenExclusively(std::string_view path) override {
     fake_.files.Lock(path);
     held_.emplace_back(path);

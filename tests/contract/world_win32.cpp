@@ -115,6 +115,12 @@ class Win32World final : public ContractWorld {
     char path[MAX_PATH] = {};
     return std::string(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
   }
+  std::string ShortPath(std::string_view path) override {
+    char shortPath[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameA(std::string(path).c_str(), shortPath, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::string() : std::string(shortPath, length);
+  }
+
   std::uint32_t StartWaitingProgram(std::string_view path, bool throughShortPath) override {
     std::string program(path);
     if (!::CopyFileA(OwnExecutablePath().c_str(), program.c_str(), FALSE)) return 0;

@@ -37,7 +37,8 @@ REGISTRY_BACKUPS = [r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\ValuesString
                     r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\Whole",
                     r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\Nameless",
                     r"HKEY_CURRENT_USER\Software\MicrosoftKestrianE2ERemovalValue",
-                    r"HKEY_LOCAL_MACHINE\Software\KestrianE2ERemoval\Machine"]
+                    r"HKEY_LOCAL_MACHINE\Software\KestrianE2ERemoval\Machine",
+                    r"HKEY_CURRENT_USER\Software\KestrianE2ERemoval\Twofold"]
 
 problems = []
 
@@ -172,7 +173,7 @@ def check_scan_log(here, out, values):
         actual = pattern.sub(mask, actual)
     # The cookies-and-processes count covers every running process and cookie file, as in
     # the report's counters.
-    counted = dict(values, MEMORY_INSPECTED=str(3 + int(values["OTHER_COOKIE_FILES"]) + 1 +
+    counted = dict(values, MEMORY_INSPECTED=str(3 + int(values["OTHER_COOKIE_FILES"]) + 2 +
                                                 int(values["PROCESSES"])))
     expected = expected_text(os.path.join(here, "kscan_remove_expected_log.txt"), counted)
     compare_text("Scan_Log.txt (scan times masked)", expected, actual)

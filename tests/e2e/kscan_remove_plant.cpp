@@ -1,10 +1,12 @@
 // Plants the machine the kscan removal run cleans, reports what is left, and takes it away.
 //   kscan_remove_plant plant SLEEPER HOLDER PROBE APP OUT
-//       registry keys and values, settings, files (one of them a copy of the PROBE library,
-//       one a running copy of SLEEPER, two held open by copies of HOLDER), cookies, and the
-//       application folder copied from APP; then in OUT: values.txt (NAME=value lines:
-//       folders and the running total before the run), planted.txt (path|copy) and
-//       originals\ (a copy of each planted file and cookie as planted)
+//       registry keys and values (some where Windows keeps what it needs), settings, files
+//       (two of them copies of the PROBE library, one a running copy of SLEEPER, three held
+//       by copies of HOLDER), a copy of SLEEPER running as services.exe beside Windows' own,
+//       cookies, and the application folder copied from APP; then in OUT: values.txt
+//       (NAME=value lines: folders, their short forms and the running total before the
+//       run), planted.txt (path|copy) and originals\ (a copy of each planted file and cookie
+//       as planted)
 //   kscan_remove_plant census OUT    the processes running now and the cookie files nobody
 //                                    planted, as NAME=value lines
 //   kscan_remove_plant state OUT     every planted item, present or absent, and the planted
@@ -39,6 +41,21 @@ constexpr char kSavedSettingsKey[] = "Software\\KestrianE2ERemoval\\SavedSetting
 constexpr char kSavedMark[] = "(saved)";  // the settings were kept; "clean" puts them back
 constexpr char kMicrosoftKey[] = "Software\\Microsoft";
 constexpr char kMicrosoftValue[] = "KestrianE2ERemovalValue";
+// Keys the plant creates where the machine had none, each removed again by "clean" only when
+// the mark in the saved settings says the plant made it.
+struct MadeKey {
+  bool machine;
+  const char* key;
+  const char* mark;
+  HKEY Root() const { return machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+};
+constexpr MadeKey kMadeKeys[] = {
+    {false, "Software\\Wow6432Node", "(made wow6432node)"},
+    {true, "SYSTEM\\ControlSet002", "(made controlset002)"},
+};
+constexpr char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr char kShellFolderValue[] = "KestrianE2ERemovalFolder";
 constexpr char kOldTotal[] = "1000";  // the running total of removed items before the run
 
 constexpr Setting kSettings[] = {{kOptionsKey, "chkScanCookies", "1"},
@@ -96,8 +113,14 @@ std::vector<PlantedFile> PlantedFiles(const Folders& f) {
       {s + "kse2r_pending.dat", Source::kText, "Held open, reading shared, changed later.\r\n"},
       {f.app + "\\kse2r_inside.txt", Source::kText, "Inside the application folder.\r\n"},
       {s + "kse2r_excluded.txt", Source::kText, "On the exclusion list.\r\n"},
+      {s + "kse2r_twofold.dat", Source::kText, "The file trace of a threat with a key too.\r\n"},
+      {s + "kse2r_locked.dll", Source::kProbe, {}},
+      {f.run + "\\look\\services.exe", Source::kSleeper, {}},
   };
 }
+
+// Files of the application folder that definitions name by other forms of their path.
+constexpr const char* kProgramFiles[] = {"kscan.exe", "ENoSignature.txt"};
 
 constexpr Cookie kCookies[] = {
     {"kse2r@remtrack[1].txt", "id\n17\nremtrack.example/\n1024\n0\n0\n0\n0\n*\n"},
@@ -110,7 +133,8 @@ struct Held {
   const char* share;     // file_holder's mode
 };
 constexpr Held kHeld[] = {
-    {"kse2r_shared.dat", "read"}, {"kse2r_locked.dat", "none"}, {"kse2r_pending.dat", "read"}};
+    {"kse2r_shared.dat", "read"}, {"kse2r_locked.dat", "none"}, {"kse2r_pending.dat", "read"},
+    {"kse2r_locked.dll", "none"}};
 constexpr char kHolderName[] = "kse2r_holder.exe";
 
 enum class Hive { kUser, kMachine };
@@ -119,7 +143,7 @@ struct PlantedValue {
   Hive hive;
   const char* key;
   const char* name;  // "" is the default value
-  const char* data;
+  const char* data;  // null: the machine's own, reported only
 };
 
 constexpr PlantedValue kValues[] = {
@@ -131,6 +155,13 @@ constexpr PlantedValue kValues[] = {
     {Hive::kUser, "Software\\KestrianE2ERemoval\\Whole\\Sub", "Deeper", "in a sub-key"},
     {Hive::kUser, "Software\\KestrianE2ERemoval\\Nameless", "Anything", "no threat name"},
     {Hive::kUser, kMicrosoftKey, kMicrosoftValue, "under a protected key"},
+    {Hive::kUser, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+     "KestrianE2ERemovalRun", "the 32-bit view's Run key"},
+    {Hive::kUser, kShellFoldersKey, kShellFolderValue, "C:\\KestrianE2ERemoval"},
+    {Hive::kMachine, "SYSTEM\\ControlSet002\\Control\\Session Manager", "BootExecute",
+     "autocheck autochk *"},
+    {Hive::kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell", nullptr},
+    {Hive::kUser, "Software\\KestrianE2ERemoval\\Twofold", "", "a threat with a file too"},
     {Hive::kMachine, "Software\\KestrianE2ERemoval\\Machine", "", "machine default"},
     {Hive::kMachine, "Software\\KestrianE2ERemoval\\Machine", "MachineValue", "machine-wide"},
 };
@@ -147,6 +178,9 @@ constexpr PlantedKey kKeys[] = {
     {Hive::kUser, "Software\\KestrianE2ERemoval\\Nameless"},
     {Hive::kUser, kMicrosoftKey},
     {Hive::kMachine, "Software\\KestrianE2ERemoval\\Machine"},
+    {Hive::kUser, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {Hive::kMachine, "SYSTEM\\ControlSet002"},
+    {Hive::kUser, "Software\\KestrianE2ERemoval\\Twofold"},
 };
 
 // Values of every type inside the whole key the removal takes, for the restore to bring back.
@@ -194,6 +228,19 @@ void CopyTree(const std::string& from, const std::string& to) {
   ::FindClose(search);
 }
 
+std::string SystemFolder() {
+  char folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
+}
+
+// The short 8.3 form of an existing path; the path itself when the system gives none.
+std::string ShortPath(const std::string& path) {
+  char shortPath[MAX_PATH] = {};
+  const DWORD length = ::GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? path : std::string(shortPath, length);
+}
+
 // ---- Registry ------------------------------------------------------------------------------
 
 void DeleteValue(HKEY root, const char* path, const char* name) {
@@ -220,6 +267,10 @@ int Clean() {
   RemoveTree(folders.programFiles);
   RemoveCookies(folders.cookies, kCookies, kSavedSettingsKey);
   DeleteValue(HKEY_CURRENT_USER, kMicrosoftKey, kMicrosoftValue);
+  DeleteValue(HKEY_CURRENT_USER, kShellFoldersKey, kShellFolderValue);
+  for (const MadeKey& made : kMadeKeys) {
+    if (ValueExists(HKEY_CURRENT_USER, kSavedSettingsKey, made.mark)) DeleteTree(made.Root(), made.key);
+  }
   DeleteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceValue);
   DeleteValue(HKEY_CURRENT_USER, kRunOnceKey, kRunOnceValue);
   if (ValueExists(HKEY_CURRENT_USER, kSavedSettingsKey, kSavedMark)) {
@@ -243,15 +294,23 @@ int Plant(const std::string& sleeper, const std::string& holder, const std::stri
     return 1;
   }
   PlantSettings(kSettings);
+  for (const MadeKey& made : kMadeKeys) {
+    if (KeyExists(made.Root(), made.key)) {
+      Fail(std::string(made.key) + " exists already");
+      return 1;
+    }
+    SetString(HKEY_CURRENT_USER, kSavedSettingsKey, made.mark, "");
+  }
   for (const PlantedValue& value : kValues) {
-    SetString(RootOf(value.hive), value.key, value.name, value.data);
+    if (value.data != nullptr) SetString(RootOf(value.hive), value.key, value.name, value.data);
   }
   for (const TypedValue& value : kTypedValues) {
     SetRaw(HKEY_CURRENT_USER, kTypedKey, value.name, value.type, value.data);
   }
   CreateKey(HKEY_CURRENT_USER, "Software\\KestrianE2ERemoval\\Whole\\Empty");
 
-  for (const std::string& folder : {folders.scratch, folders.programFiles, folders.run}) {
+  for (const std::string& folder :
+       {folders.scratch, folders.programFiles, folders.run, folders.run + "\\look"}) {
     if (!::CreateDirectoryA(folder.c_str(), nullptr)) Fail("cannot create " + folder);
   }
   CopyTree(app, folders.app);
@@ -289,16 +348,18 @@ int Plant(const std::string& sleeper, const std::string& holder, const std::stri
   }
   if (Failed()) return 1;
 
-  // The running program a file definition names, and the holders of the two held files.
-  const std::string runner = folders.run + "\\kse2r_runner.exe";
-  if (Start(runner, "") != 0 &&
-      !WaitFor([&] {
-        for (const Planted& process : ProcessesIn(folders.run)) {
-          if (process.path.find("kse2r_runner") != std::string::npos) return true;
-        }
-        return false;
-      })) {
-    Fail("no module path for " + runner);
+  // The running program a file definition names, a look-alike of a process Windows needs,
+  // and the holders of the held files.
+  for (const char* program : {"kse2r_runner.exe", "look\\services.exe"}) {
+    const std::string path = folders.run + "\\" + program;
+    if (Start(path, "") != 0 && !WaitFor([&] {
+          for (const Planted& process : ProcessesIn(folders.run)) {
+            if (_stricmp(process.path.c_str(), path.c_str()) == 0) return true;
+          }
+          return false;
+        })) {
+      Fail("no module path for " + path);
+    }
   }
   const std::string holderCopy = folders.run + "\\" + kHolderName;
   if (!::CopyFileA(holder.c_str(), holderCopy.c_str(), FALSE)) Fail("cannot copy to " + holderCopy);
@@ -313,7 +374,8 @@ int Plant(const std::string& sleeper, const std::string& holder, const std::stri
 
   WriteText(out + "\\planted.txt", plantedList);
   WriteText(out + "\\values.txt", "DRIVE=" + folders.drive + "\nCOOKIES=" + folders.cookies +
-                                      "\nAPP=" + folders.app + "\nOLD_TOTAL=" + kOldTotal + "\n");
+                                      "\nAPP=" + folders.app + "\nSHORT_APP=" + ShortPath(folders.app) +
+                                      "\nSYSTEM=" + SystemFolder() + "\nOLD_TOTAL=" + kOldTotal + "\n");
   return ExitCode();
 }
 
@@ -330,6 +392,10 @@ int State(const std::string& out) {
   for (const PlantedFile& file : PlantedFiles(folders)) {
     lines += "file " + file.path + " " + Presence(Exists(file.path)) + "\n";
   }
+  for (const char* name : kProgramFiles) {
+    const std::string path = folders.app + "\\" + name;
+    lines += "file " + path + " " + Presence(Exists(path)) + "\n";
+  }
   for (const Cookie& cookie : kCookies) {
     const std::string path = folders.cookies + "\\" + cookie.fileName;
     lines += "cookie " + path + " " + Presence(Exists(path)) + "\n";
@@ -345,6 +411,13 @@ int State(const std::string& out) {
   std::vector<std::string> running;
   for (const Planted& process : ProcessesIn(folders.run)) {
     running.push_back("process " + process.path + " running\n");
+  }
+  // Windows' own process of the look-alike's name.
+  const std::string services = SystemFolder() + "\\services.exe";
+  for (const Planted& process : ProcessesIn(SystemFolder())) {
+    if (_stricmp(process.path.c_str(), services.c_str()) == 0) {
+      running.push_back("process " + process.path + " running\n");
+    }
   }
   std::sort(running.begin(), running.end());
   for (const std::string& line : running) lines += line;
@@ -414,7 +487,11 @@ std::string FileLine(const std::string& kind, const std::string& path, const std
 int Dump(const std::string& out) {
   const Folders folders = KnownFolders();
   std::string lines;
-  for (const PlantedFile& file : PlantedFiles(folders)) lines += FileLine("file", file.path, file.text);
+  for (const PlantedFile& file : PlantedFiles(folders)) {
+    // The library held open all along cannot be read while planted; nothing touches it.
+    if (file.path == folders.scratch + "\\kse2r_locked.dll") continue;
+    lines += FileLine("file", file.path, file.text);
+  }
   for (const Cookie& cookie : kCookies) lines += FileLine("cookie", folders.cookies + "\\" + cookie.fileName);
   DumpKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kScratchKey, lines);
   DumpKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kScratchKey, lines);

@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
-# Plants a machine (files, a running program, three files held open, a probe library,
-# registry values of every type and keys, cookies) with the application folder inside the
-# planted drive folder, runs 'kscan scan --json --remove' there and checks with
-# kscan_remove_check.py what is gone, what is left, the quarantine folder and its log,
-# Scan_Log.txt and the JSON report. Then it takes the removal back: the logon's
+# Plants a machine (files, a running program and a look-alike of a Windows process, four
+# files held open, probe libraries, registry values of every type and keys, some where
+# Windows keeps what it needs, cookies) with the application folder inside the planted drive
+# folder, encodes the definitions (some name the program's own files through its folder's
+# short 8.3 form and a "\\?\" path), runs 'kscan scan --json --remove' there and checks with
+# kscan_remove_check.py what is gone, what is left (with why), the quarantine folder and its
+# log, Scan_Log.txt and the JSON report. Then it takes the removal back: the logon's
 # 'kscan finish-removal' deletes the held file that is unchanged and keeps the one changed
 # meanwhile, and 'kscan quarantine restore' of every record must give back the planted
 # machine, files byte for byte and keys with their values and types. Whatever was planted
 # is removed again and the settings are put back, pass or fail.
-# usage: kscan_remove_run.sh KSCAN PLANT SLEEPER HOLDER PROBE DEFINITIONS_DIR OUT_DIR
+# usage: kscan_remove_run.sh KSCAN PLANT SLEEPER HOLDER PROBE KDEFS DEFINITIONS_SOURCES OUT_DIR
 set -eu
-kscan=$1 plant=$2 sleeper=$3 holder=$4 probe=$5 definitions=$6 out=$7
+kscan=$1 plant=$2 sleeper=$3 holder=$4 probe=$5 kdefs=$6 definitions=$7 out=$8
 here=$(cd "$(dirname "$0")" && pwd)
 run_name="kscan remove run"
 source "$here/e2e_common.sh"
 
 rm -rf "$out" && mkdir -p "$out/app-template/quarantine"
 cp "$kscan" "$out/app-template/kscan.exe"
-cp "$definitions"/*.dat "$out/app-template/"
 # An exclusion list and the log of an earlier removal; the program ends lines at a CR.
 crlf "$here/kscan_remove_exclusions.txt" "$out/app-template/ENoSignature.txt"
 crlf "$here/kscan_remove_old_quarantine_log.txt" "$out/app-template/quarantine/QuarantineLog.txt"
@@ -28,6 +29,12 @@ planter plant "$(windows_path "$sleeper")" "$(windows_path "$holder")" \
   "$(windows_path "$probe")" "$(windows_path "$out/app-template")" "$(windows_path "$out")" ||
   fail "planting failed"
 app=$(sed -n 's/^APP=//p' "$out/values.txt")
+# The definitions name the application folder as the plant made it.
+for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
+  crlf "$definitions/${kind%%:*}.txt" "$out/${kind%%:*}.txt" "$out/values.txt"
+  "$wine_run" "$kdefs" encode "$(windows_path "$out/${kind%%:*}.txt")" "$app\\${kind#*:}.dat" \
+    >>"$out/plant.log" 2>&1 || fail "cannot encode ${kind%%:*}.txt"
+done
 
 planter census "$(windows_path "$out/census.txt")" || fail "no census"
 planter dump "$(windows_path "$out/planted-dump.txt")" || fail "no dump of the planted machine"

@@ -380,6 +380,7 @@ Status FakeFileSystem::Delete(std::string_view path) {
     return platform::kAccessDenied;
   }
   if (node->locked || node->readsOnly) return platform::kSharingViolation;
+  if (node->deletesShared) return platform::kOk;  // deleted once the holder closes it
   nodes_.erase(std::string(path));
   return platform::kOk;
 }
@@ -455,8 +456,50 @@ std::string FakeFileSystem::FullPath(std::string_view path) {
   return currentFolder + "\\" + std::string(path);
 }
 
+platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path) {
+  const std::string plain = platform::WithoutDevicePrefix(path);
+  if (!platform::IsPathText(plain)) {
+    return platform::Result<std::string>::Failure(123);  // ERROR_INVALID_NAME
+  }
+  // The parts without "." and "..", as Windows parses them; then every alias followed.
+  std::string resolved;
+  std::vector<std::string> parts;
+  const std::string full = FullPath(plain);
+  for (std::size_t start = 0; start <= full.size();) {
+    std::size_t end = full.find('\\', start);
+    if (end == std::string::npos) end = full.size();
+    std::string part = full.substr(start, end - start);
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ') && part != "..") part.pop_back();
+    if (part == ".." && parts.size() > 1) parts.pop_back();
+    if (!part.empty() && part != "..") parts.push_back(part);
+    start = end + 1;
+  }
+  for (const auto& part : parts) resolved += (resolved.empty() ? "" : "\\") + part;
+  for (int step = 0; step < 8; ++step) {
+    bool followed = false;
+    for (const auto& [from, to] : aliases_) {
+      if (core::StartsWithIgnoringCase(resolved, from) &&
+          (resolved.size() == from.size() || resolved[from.size()] == '\\')) {
+        resolved = to + resolved.substr(from.size());
+        followed = true;
+        break;
+      }
+    }
+    if (!followed) break;
+  }
+  return resolved;
+}
+
+void FakeFileSystem::AddAlias(std::string from, std::string to) {
+  aliases_.insert_or_assign(std::move(from), std::move(to));
+}
+
 void FakeFileSystem::HoldSharingReads(std::string_view path, bool held) {
   if (Node* node = Lookup(path)) node->readsOnly = held;
+}
+
+void FakeFileSystem::HoldSharingDeletes(std::string_view path) {
+  if (Node* node = Lookup(path)) node->deletesShared = true;
 }
 
 bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }

@@ -85,6 +85,9 @@ class FakeFileSystem final : public platform::FileSystem {
   platform::Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   platform::Status CreateFolder(std::string_view path) override;
   std::string FullPath(std::string_view path) override;
+  // Without a device prefix, "." and ".." resolved, aliases followed; fails for a name with
+  // a character no path may hold.
+  platform::Result<std::string> ResolvedPath(std::string_view path) override;
 
   // The folder relative paths start from.
   std::string currentFolder = "C:\\Kestrian";
@@ -100,8 +103,13 @@ class FakeFileSystem final : public platform::FileSystem {
   void Lock(std::string_view path, bool locked = true);
   // A file held open by a program that lets others read it but not delete or change it.
   void HoldSharingReads(std::string_view path, bool held = true);
+  // A file held open by a program that lets others delete it: a delete succeeds, but the
+  // file stays until the program closes it (never, here).
+  void HoldSharingDeletes(std::string_view path);
   bool Exists(std::string_view path) const;
   std::optional<std::string> Content(std::string_view path) const;
+  // A path that resolves to another: a short 8.3 name, a junction or a substituted drive.
+  void AddAlias(std::string from, std::string to);
 
   int searches = 0;  // Find calls
   int listings = 0;  // ListFolder calls
@@ -114,6 +122,7 @@ class FakeFileSystem final : public platform::FileSystem {
     bool locked = false;
     bool readsOnly = false;  // held open, sharing reads only
     std::string shortName = {};  // 8.3 name; empty: none
+    bool deletesShared = false;  // held open, sharing deletes: a delete succeeds, the file stays
   };
   static std::string Parent(std::string_view path);
   template <class Visit>
@@ -123,6 +132,7 @@ class FakeFileSystem final : public platform::FileSystem {
   bool FolderExists(std::string_view path) const;
 
   std::map<std::string, Node, NoCaseLess> nodes_;
+  std::map<std::string, std::string, NoCaseLess> aliases_;
 };
 
 class FakeEnvironment final : public platform::Environment {

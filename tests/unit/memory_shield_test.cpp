@@ -16,7 +16,8 @@ class ScriptedAlert final : public scan::SpywareAlert {
  public:
   ScriptedAlert(core::ProgramState& state, testing::ScriptedHost& host, AlertServices services)
       : state_(state), host_(host), services_(services) {}
-  void Show(std::string_view company, std::string_view file) override {
+  void Show(std::string_view company, std::string_view file, const scan::FoundProcess& process) override {
+    process_ = process;
     form_ = std::make_unique<ui::FrmSpywareFoundAlert>();
     OnAlertCreated(*form_, state_);
     form_->lblAlertCompanyName.SetCaption(company);
@@ -27,7 +28,7 @@ class ScriptedAlert final : public scan::SpywareAlert {
     host_.AtYield(host_.Yields() + 2, [this, answer] {
       openWhenAnswered.push_back(open_);
       switch (answer) {
-        case Answer::Stop: AlertStop(*form_, services_); break;
+        case Answer::Stop: AlertStop(*form_, services_, process_); break;
         case Answer::Allow: AlertAllow(*form_, services_); break;
         case Answer::Dismiss: AlertDismissed(state_); break;
       }
@@ -46,6 +47,7 @@ class ScriptedAlert final : public scan::SpywareAlert {
   testing::ScriptedHost& host_;
   AlertServices services_;
   std::unique_ptr<ui::FrmSpywareFoundAlert> form_;
+  scan::FoundProcess process_;
   int open_ = 0;
 };
 
@@ -176,13 +178,17 @@ TEST_F(MemoryShieldTest, NothingElseStartsWhileAnAlertIsOpen) {
   EXPECT_FALSE(shield.Running());
 }
 
-TEST_F(MemoryShieldTest, TheShieldSwitchedOffDoesNothingEvenWhenATickArrives) {
+// Switched off, or while a scan or a removal runs (Start disabled), a tick that arrives
+// anyway starts nothing.
+TEST_F(MemoryShieldTest, ATickWhileTheShieldIsOffOrOtherWorkRunsDoesNothing) {
   StartListed("C:\\Temp\\spyone.exe", "One");
-  for (const char* off : {"False", "not a Boolean"}) {
-    settings.Save(core::settings::kMemoryShieldOn, off);
+  for (const auto& [setting, startEnabled] : {std::pair{"False", true}, std::pair{"not a Boolean", true},
+                                              std::pair{"True", false}}) {
+    settings.Save(core::settings::kMemoryShieldOn, setting);
+    form.cmdScanNow.SetEnabled(startEnabled);
     shield.Tick();
-    EXPECT_TRUE(alert.shown.empty()) << off;
-    EXPECT_EQ(host.Yields(), 0) << off;
+    EXPECT_TRUE(alert.shown.empty()) << setting;
+    EXPECT_EQ(host.Yields(), 0) << setting;
   }
 }
 

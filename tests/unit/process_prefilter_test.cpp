@@ -258,7 +258,7 @@ Scenario MakeScenario(unsigned seed) {
 class RecordingAlert final : public SpywareAlert {
  public:
   RecordingAlert(core::ProgramState& state, testing::ScriptedHost& host) : state_(state), host_(host) {}
-  void Show(std::string_view company, std::string_view file) override {
+  void Show(std::string_view company, std::string_view file, const FoundProcess&) override {
     state_.alertAnswered = false;
     shown.push_back(std::string(company) + " / " + std::string(file));
     host_.AtYield(host_.Yields() + 2, [this] { state_.alertAnswered = true; });

@@ -11,15 +11,16 @@ using namespace std::string_literals;
 struct ShownAlert {
   std::string company;
   std::string file;
+  FoundProcess process;
 };
 
 // Records what the alert shows; the user answers it some yields later.
 class RecordingAlert final : public SpywareAlert {
  public:
   RecordingAlert(core::ProgramState& state, testing::ScriptedHost& host) : state_(state), host_(host) {}
-  void Show(std::string_view company, std::string_view file) override {
+  void Show(std::string_view company, std::string_view file, const FoundProcess& process) override {
     state_.alertAnswered = false;
-    shown.push_back({std::string(company), std::string(file)});
+    shown.push_back({std::string(company), std::string(file), process});
     host_.AtYield(host_.Yields() + 3, [this] { state_.alertAnswered = true; });
   }
   std::vector<ShownAlert> shown;
@@ -37,7 +38,9 @@ class ProcessScannerTest : public ScanFixture {
   }
   std::uint32_t StartWithCompany(const std::string& path, const std::string& company) {
     machine.files.PutFile(path, "StringFileInfo CompanyName\0"s + company + "\0\0\0"s);
-    return machine.processes.Start(std::string(FileNameOf(path)), path);
+    // The snapshot of Windows 9x names the whole path.
+    const bool wholePath = machine.environment.platformId == platform::platform_ids::kWindows9x;
+    return machine.processes.Start(std::string(wholePath ? path : FileNameOf(path)), path);
   }
   static std::string_view FileNameOf(std::string_view path) { return path.substr(path.rfind('\\') + 1); }
 
@@ -82,17 +85,20 @@ TEST_F(ProcessScannerTest, System32ModulePathsAreReadFromTheSystemFolder) {
 
 TEST_F(ProcessScannerTest, OutsideASessionTheAlertIsShownAndAnswered) {
   EndSession();
-  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  const auto foo = StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
   StartWithCompany("C:\\Apps\\bar.exe", "");
+  StartWithCompany("C:\\WINDOWS\\explorer.exe", "");  // never offered: the shell runs it
+  PutDefinitions("ExeDefinition.dat", {"foo.exe", "bar.exe", "explorer.exe"});
   scanner.ScanRunningProcesses();
   ASSERT_EQ(alert.shown.size(), 2u);
   EXPECT_EQ(alert.shown[0].company, "FOO INC");
   EXPECT_EQ(alert.shown[0].file, "FOO.EXE");
+  EXPECT_EQ(alert.shown[0].process, (FoundProcess{foo, "C:\\Apps\\foo.exe"}));
   EXPECT_EQ(alert.shown[1].company, "No Company name for BAR.EXE");
   EXPECT_TRUE(form.lvwSpywareFound.Empty());
   EXPECT_TRUE(machine.processes.terminations.empty());  // the alert's buttons decide
   EXPECT_EQ(state.session.spywareFound, 2);
-  EXPECT_EQ(state.session.cookiesProcessesInspected, 2);  // processes only, outside a session
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 3);  // processes only, outside a session
 }
 
 TEST_F(ProcessScannerTest, StopWhileLoadingEmptiesTheDefinitions) {
@@ -178,30 +184,36 @@ TEST_F(ProcessScanner9xTest, DefinitionsLoadOnceAndStayForTheRun) {
   EXPECT_EQ(state.session.cookiesProcessesInspected, 3);
 }
 
-class StopProcessByNameTest : public ScanFixture {};
-
-TEST_F(StopProcessByNameTest, StopsTheFirstMatchingProcess) {
-  const auto first = machine.processes.Start("notepad.exe", "C:\\One\\notepad.exe");
-  const auto second = machine.processes.Start("NOTEPAD.EXE", "C:\\Two\\NOTEPAD.EXE");
-  EXPECT_TRUE(StopProcessByName(machine.processes, host, "NOTEPAD.EXE"));
-  EXPECT_FALSE(machine.processes.Running(first));
-  EXPECT_TRUE(machine.processes.Running(second));
+// The look-alike of a process Windows needs is stopped by its id; the real one, and the
+// program's own processes, are listed as left running.
+TEST_F(ProcessScannerTest, OnlyTheFoundProcessIsStoppedAndNeededOnesAreLeftRunning) {
+  PutDefinitions("ExeDefinition.dat", {"svchost.exe", "kscan.exe"});
+  const auto real = StartWithCompany("C:\\WINDOWS\\system32\\svchost.exe", "");
+  const auto lookAlike = StartWithCompany("C:\\Temp\\svchost.exe", "");
+  const auto own = StartWithCompany("C:\\Kestrian\\kscan.exe", "");
+  machine.files.AddAlias("C:\\WIN", "C:\\WINDOWS");  // the Windows folder named otherwise
+  machine.environment.windowsFolder = "C:\\WIN";
+  scanner.ScanRunningProcesses();
+  EXPECT_EQ(Texts(form.lvwSpywareFound),
+            (std::vector<std::string>{
+                "Detected in the memory : SVCHOST.EXE was left running: Windows needs it.",
+                "Detected in the memory : SVCHOST.EXE was stopped from running.",
+                "Detected in the memory : KSCAN.EXE was left running: it is part of this program."}));
+  EXPECT_TRUE(machine.processes.Running(real));
+  EXPECT_FALSE(machine.processes.Running(lookAlike));
+  EXPECT_TRUE(machine.processes.Running(own));
+  EXPECT_EQ(state.session.spywareFound, 3);
 }
 
-TEST_F(StopProcessByNameTest, ShortNamesAndAbsentProcesses) {
-  const auto shortName = machine.processes.Start("LONGNA~1.EXE", "C:\\x.exe");
-  EXPECT_TRUE(StopProcessByName(machine.processes, host, "LONGNAMEDAPP.EXE"));
-  EXPECT_FALSE(machine.processes.Running(shortName));
-  EXPECT_TRUE(StopProcessByName(machine.processes, host, "absent.exe"));
-  EXPECT_EQ(machine.processes.terminateCalls, 1);
-}
-
-TEST_F(StopProcessByNameTest, GivesUpAfterElevenAttempts) {
+TEST_F(ProcessScannerTest, AFoundProcessIsStoppedOnlyWhileItsIdRunsTheSameProgram) {
   const auto stubborn = machine.processes.Start("guard.exe", "C:\\guard.exe", false);
-  EXPECT_FALSE(StopProcessByName(machine.processes, host, "guard.exe"));
-  EXPECT_TRUE(machine.processes.Running(stubborn));
+  EXPECT_FALSE(StopFoundProcess(machine.processes, {stubborn, "c:\\GUARD.EXE"}));
   EXPECT_EQ(machine.processes.terminateCalls, 11);
-  EXPECT_EQ(machine.processes.waitCalls, 11);
+  const auto other = machine.processes.Start("other.exe", "C:\\other.exe");
+  EXPECT_FALSE(StopFoundProcess(machine.processes, {other, "C:\\guard.exe"}));  // id taken since
+  EXPECT_TRUE(machine.processes.Running(other));
+  EXPECT_EQ(machine.processes.terminateCalls, 11);
+  EXPECT_TRUE(StopFoundProcess(machine.processes, {999, "C:\\ended.exe"}));
 }
 
 }  // namespace

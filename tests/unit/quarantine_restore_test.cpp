@@ -105,6 +105,7 @@ class NoRename final : public platform::FileSystem {
   platform::Status Copy(std::string_view f, std::string_view t, bool x) override { return inner_.Copy(f, t, x); }
   platform::Status CreateFolder(std::string_view p) override { return inner_.CreateFolder(p); }
   std::string FullPath(std::string_view p) override { return inner_.FullPath(p); }
+  platform::Result<std::string> ResolvedPath(std::string_view p) override { return inner_.ResolvedPath(p); }
 
  private:
   platform::FileSystem& inner_;
@@ -260,9 +261,9 @@ TEST_F(RestoreTest, AHeldFileIsDeletedAtLogonOnlyWhileItIsUnchanged) {
   AddFile("C:\\A\\edited.dat", "Edited");
   for (const char* path : {"C:\\A\\held.dat", "C:\\A\\edited.dat"}) machine.files.HoldSharingReads(path);
   Remove();
-  EXPECT_EQ(Texts(deleteFailed.lstProblem),
-            (std::vector<std::string>{"C:\\A\\held.dat (will be removed at the next restart)",
-                                      "C:\\A\\edited.dat (will be removed at the next restart)"}));
+  EXPECT_EQ(Texts(deleteFailed.lstProblem), (std::vector<std::string>{"C:\\A\\held.dat", "C:\\A\\edited.dat"}));
+  EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
+            std::vector<std::string>(2, "will be removed at the next restart"));
   EXPECT_EQ(machine.registry.StringValue(kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                                          kFinishRemovalValue),
             "\"C:\\Kestrian\\kscan.exe\" finish-removal");

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "removal/file_extension.h"
-#include "removal/protected_items.h"
+#include "removal/kept_reasons.h"
+#include "removal/protected_registry.h"
+#include "removal/removal_guards.h"
 #include "removal/quarantine.h"
 #include "removal/restore_points.h"
 #include "support/fake_machine.h"
@@ -25,44 +27,115 @@ TEST(RemovalRulesTest, FreeBackupNamesAreNumberedBeforeTheExtension) {
   EXPECT_EQ(NumberedFileName(".hidden", 2), ".hidden (2)");
 }
 
-TEST(RemovalRulesTest, KeysWindowsNeedsAreProtected) {
+// A row with an empty value name is a whole key.
+TEST(RemovalRulesTest, RegistryItemsWindowsNeedsAreRefused) {
   using namespace platform::roots;
+  const std::string_view key = kept::kWindowsKey, value = kept::kWindowsValue, none;
   const struct {
     platform::RootKey root;
     const char* key;
-    bool protectedKey;
+    const char* value;
+    std::string_view stays;
   } cases[] = {
-      {kCurrentUser, "", true},
-      {kCurrentUser, "Software", true},
-      {kLocalMachine, "\\System\\", true},
-      {kCurrentUser, "Software\\Microsoft", true},
-      {kLocalMachine, "software\\microsoft\\windows\\currentversion\\run", true},
-      {kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", true},
-      {kLocalMachine, "Software\\Classes", true},
-      {kLocalMachine, "Software\\Policies", true},
-      {kLocalMachine, "System\\CurrentControlSet", true},
-      {kLocalMachine, "Software\\Acme\\..\\Microsoft", true},
-      {kUsers, "S-1-5-21-1\\Software", true},
-      {kUsers, "S-1-5-21-1\\Software\\Microsoft\\Windows", true},
-      {kClassesRoot, "CLSID", true},
-      {kLocalMachine, "Software\\Acme", false},
-      {kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Spy", false},
-      {kClassesRoot, "CLSID\\{1234}", false},
-      {kUsers, "S-1-5-21-1\\Software\\Acme", false},
+      // Roots, their children, listed keys and their ancestors.
+      {kCurrentUser, "", "", key},
+      {kCurrentUser, "Software", "", key},
+      {kLocalMachine, "\\System\\", "", key},
+      {kCurrentUser, "Software\\Microsoft", "", key},
+      {kLocalMachine, "software\\microsoft\\windows\\currentversion\\run", "", key},
+      {kLocalMachine, "Software\\Acme\\..\\Microsoft", "", key},
+      {kLocalMachine, "Software\\Classes", "", key},
+      {kLocalMachine, "Software\\Classes\\CLSID", "", key},
+      {kClassesRoot, "CLSID", "", key},
+      {kLocalMachine, "SYSTEM\\CurrentControlSet\\Services", "", key},
+      {kLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", "", key},
+      {kLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options", "", key},
+      {kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "", key},
+      {kLocalMachine, "SOFTWARE\\Microsoft\\Cryptography", "", key},
+      {kLocalMachine, "SOFTWARE\\Microsoft\\Cryptography\\RNG", "", key},
+      {kLocalMachine, "Software\\Classes\\exefile\\shell\\open\\command", "", key},
+      {kLocalMachine, "SYSTEM\\Select", "", key},
+      // Mirrors: control sets, the 32-bit view, the users' keys, the current configuration.
+      {kLocalMachine, "SYSTEM\\ControlSet001", "", key},
+      {kLocalMachine, "SYSTEM\\ControlSet002\\Services\\Tcpip", "", key},
+      {kLocalMachine, "SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters", "", key},
+      {kLocalMachine, "SOFTWARE\\Wow6432Node", "", key},
+      {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft", "", key},
+      {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "", key},
+      {kLocalMachine, "SOFTWARE\\Classes\\Wow6432Node\\CLSID", "", key},
+      {kUsers, "S-1-5-21-1", "", key},
+      {kUsers, "S-1-5-21-1\\Software", "", key},
+      {kUsers, "S-1-5-21-1\\Software\\Microsoft\\Windows", "", key},
+      {kUsers, "S-1-5-21-1_Classes\\CLSID", "", key},
+      {kCurrentConfig, "Software\\Fonts", "", key},
+      {0x80000004u, "Anything\\Below", "", key},  // a root that is none of the five
+      // Values Windows reads.
+      {kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell", value},
+      {kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "userinit", value},
+      {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "System", value},
+      {kLocalMachine, "SYSTEM\\ControlSet001\\Control\\Session Manager", "BootExecute", value},
+      {kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Desktop", value},
+      {kUsers, "S-1-5-21-1\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "AppData", value},
+      {kLocalMachine, "SYSTEM\\CurrentControlSet\\Services\\Dnscache", "Start", value},
+      {kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", value},
+      // What adware adds below the list stays removable.
+      {kLocalMachine, "Software\\Acme", "", none},
+      {kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Spy", "", none},
+      {kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Spy", none},
+      {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "Spy", none},
+      {kClassesRoot, "CLSID\\{1234}", "", none},
+      {kLocalMachine, "Software\\Classes\\CLSID\\{1234}\\InprocServer32", "", none},
+      {kUsers, "S-1-5-21-1_Classes\\CLSID\\{1234}", "", none},
+      {kLocalMachine, "SYSTEM\\CurrentControlSet\\Services\\AdService", "", none},
+      {kLocalMachine, "SYSTEM\\ControlSet001\\Services\\AdService", "Start", none},
+      {kLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify\\AdNotify", "", none},
+      {kLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Taskman", none},
+      {kCurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell", none},
+      {kLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\ad.exe", "", none},
+      {kUsers, "S-1-5-21-1\\Software\\Acme", "", none},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsProtectedKey(c.root, c.key), c.protectedKey) << c.key;
+  for (const auto& c : cases) {
+    EXPECT_EQ(WhyRegistryItemStays(c.root, c.key, c.value).value_or(none), c.stays)
+        << std::hex << c.root << "\\" << c.key << " [" << c.value << "]";
+  }
 }
 
-TEST(RemovalRulesTest, NothingInsideTheProgramsFolderIsRemoved) {
-  const char* folder = "C:\\Program Files\\Kestrian";
-  const std::pair<const char*, bool> cases[] = {
-      {"C:\\Program Files\\Kestrian", true},
-      {"c:\\program files\\kestrian\\quarantine\\x.exe", true},
-      {"C:\\Program Files\\Other\\..\\Kestrian\\ENoSignature.txt", true},
-      {"C:\\Program Files\\Kestrian2\\x.exe", false},
-      {"C:\\Program Files\\x.exe", false},
+// Paths are compared as Windows resolves them; what cannot be resolved stays.
+TEST(RemovalRulesTest, TheProgramsAndWindowsOwnFilesStayWhateverThePathForm) {
+  using namespace std::string_literals;
+  testing::FakeMachine machine;
+  const core::ApplicationFolder folder("C:\\Program Files\\Kestrian");
+  machine.files.currentFolder = "C:\\Program Files\\Kestrian";
+  machine.files.AddAlias("C:\\PROGRA~1", "C:\\Program Files");
+  machine.files.AddAlias("X:", "C:\\Program Files");                // a substituted drive
+  machine.files.AddAlias("C:\\Junction", "C:\\Program Files\\Kestrian");
+  machine.files.PutFolder("C:\\Tools\\Folder");
+  machine.files.PutFile("C:\\WINDOWS\\system32\\mscore.dll", "StringFileInfo CompanyName\0Microsoft Corporation\0\0\0"s);
+  machine.files.PutFile("C:\\WINDOWS\\system32\\ad.dll", "StringFileInfo CompanyName\0Ad Ltd\0\0\0"s);
+  const std::string_view none;
+  const std::pair<const char*, std::string_view> cases[] = {
+      {"C:\\Program Files\\Kestrian", kept::kProgramFile},
+      {"c:\\program files\\kestrian\\quarantine\\x.exe", kept::kProgramFile},
+      {"C:\\Program Files\\Other\\..\\Kestrian\\ENoSignature.txt", kept::kProgramFile},
+      {"C:\\PROGRA~1\\Kestrian\\x.dat", kept::kProgramFile},
+      {"\\\\?\\C:\\Program Files\\Kestrian\\x.dat", kept::kProgramFile},
+      {"\\\\.\\C:\\Program Files\\Kestrian\\x.dat", kept::kProgramFile},
+      {"\\\\?\\C:\\PROGRA~1\\Kestrian\\Kestrian.exe", kept::kProgramFile},
+      {"X:\\Kestrian\\Kestrian.exe", kept::kProgramFile},
+      {"C:\\Junction\\x.dat", kept::kProgramFile},
+      {"C:\\Program Files\\Kestrian.\\x.dat", kept::kProgramFile},
+      {"Kestrian.exe", kept::kProgramFile},  // relative: where the system would take it
+      {"C:\\Program Files\\Kestrian\\bad|name", kept::kUnresolvedPath},
+      {"C:\\Tools\\Folder", kept::kFolder},
+      {"\\\\?\\C:\\WINDOWS\\system32\\mscore.dll", kept::kWindowsFile},
+      {"C:\\WINDOWS\\system32\\ad.dll", none},
+      {"C:\\Program Files\\Kestrian2\\x.exe", none},
+      {"C:\\Program Files\\x.exe", none},
+      {"\\\\?\\UNC\\server\\share\\Kestrian\\x.dat", none},
   };
-  for (const auto& [path, inside] : cases) EXPECT_EQ(IsInsideFolder(path, folder), inside) << path;
+  for (const auto& [path, stays] : cases) {
+    EXPECT_EQ(WhyFileStays(machine.Get(), folder, path).value_or(none), stays) << path;
+  }
 }
 
 TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapable) {

@@ -1,8 +1,10 @@
 #include "removal/removal.h"
 
 #include "removal/check_mirroring.h"
+#include "removal/exclusion_commands.h"
 #include "removal/pending_deletes.h"
 #include "removal/registry_removal.h"
+#include "removal/remaining_traces.h"
 #include "scan/registry_definition.h"
 #include "scan_fixture.h"
 
@@ -148,9 +150,9 @@ TEST_F(RemovalTest, EveryKindIsBackedUpDeletedAndLogged) {
   EXPECT_FALSE(machine.processes.Running(process));
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\tool.exe"), "first");
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\TOOL (2).EXE"), "second");
-  // Twice in the first pass (before and inside the library routine), once in the second,
-  // where there is nothing left to load.
-  EXPECT_EQ(machine.libraries.calls, std::vector<std::string>(3, "C:\\A\\lib.Dll!DllUnregisterServer"));
+  // Twice in the first pass (before and inside the library routine), both after its backup;
+  // not in the second, where there is nothing left to back up.
+  EXPECT_EQ(machine.libraries.calls, std::vector<std::string>(2, "C:\\A\\lib.Dll!DllUnregisterServer"));
   EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Acme", "Spy").has_value());
   EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Acme"));
   EXPECT_FALSE(machine.registry.HasKey(kCurrentUser, "Software\\Gone"));
@@ -202,10 +204,13 @@ TEST_F(RemovalTest, WithoutAQuarantineFolderNothingIsDeleted) {
   EXPECT_EQ(Texts(deleteFailed.lstProblem), std::vector<std::string>{"C:\\A\\x.dat"});
 }
 
-TEST_F(RemovalTest, KeysWindowsNeedsAndTheProgramsOwnFilesAreRefused) {
+TEST_F(RemovalTest, WhatWindowsAndTheProgramNeedIsRefusedAndListedWithWhy) {
+  const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   machine.registry.SetValue(kCurrentUser, "Software\\Microsoft", "Spy", platform::RegistryValue::String("x"));
+  machine.registry.SetValue(kCurrentUser, shellFolders, "Desktop", platform::RegistryValue::String("C:\\D"));
   AddKey("Software\\Microsoft", "", "Protected");
   AddKey("Software\\Microsoft", "Spy", "Value Under It");
+  AddKey(shellFolders, "Desktop", "Shell Folder");
   AddFile("C:\\Kestrian\\ENoSignature.txt", "Own File");
   AddFile("Kestrian.exe", "Relative");  // where a missing special folder leaves a definition
   machine.files.PutFile("C:\\Kestrian\\Kestrian.exe", "MZ");
@@ -213,13 +218,18 @@ TEST_F(RemovalTest, KeysWindowsNeedsAndTheProgramsOwnFilesAreRefused) {
   removal.DeleteCommand();
   EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Microsoft"));
   EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Microsoft", "Spy").has_value());
+  EXPECT_TRUE(machine.registry.StringValue(kCurrentUser, shellFolders, "Desktop").has_value());
   EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\ENoSignature.txt"));
   EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\Kestrian.exe"));
   EXPECT_EQ(Texts(deleteFailed.lstProblem),
             (std::vector<std::string>{"C:\\Kestrian\\ENoSignature.txt", "Kestrian.exe",
-                                      "HKEY_CURRENT_USER\\Software\\Microsoft"}));
+                                      "HKEY_CURRENT_USER\\Software\\Microsoft",
+                                      "HKEY_CURRENT_USER\\" + shellFolders + "\\Desktop"}));
+  EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
+            (std::vector<std::string>{"part of this program", "part of this program",
+                                      "a registry key Windows needs", "a registry value Windows needs"}));
   EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
-            (std::vector<std::string>{"Protected", "Own File", "Relative"}));
+            (std::vector<std::string>{"Protected", "Shell Folder", "Own File", "Relative"}));
   for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) EXPECT_FALSE(item.checked);
 }
 
@@ -249,11 +259,13 @@ TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
   CheckAll();
   removal.DeleteCommand();
   EXPECT_EQ(Texts(deleteFailed.lstProblem),
+            (std::vector<std::string>{"C:\\A\\held.dat", "HKEY_LOCAL_MACHINE\\Software\\Acme\\Spy",
+                                      "HKEY_LOCAL_MACHINE\\Software\\Gone",
+                                      "HKEY_CURRENT_USER\\Software\\Guarded"}));
+  EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
             (std::vector<std::string>{
-                userRunOnceRefused ? "C:\\A\\held.dat" : "C:\\A\\held.dat (will be removed at the next restart)",
-                "HKEY_LOCAL_MACHINE\\Software\\AcmeSpy (access denied)",
-                "HKEY_LOCAL_MACHINE\\Software\\Gone (access denied)",
-                "HKEY_CURRENT_USER\\Software\\Guarded (access denied)"}));
+                userRunOnceRefused ? "in use or access denied" : "will be removed at the next restart",
+                "access denied", "access denied", "access denied"}));
   EXPECT_EQ(machine.registry.StringValue(kCurrentUser, runOnce, kFinishRemovalValue).has_value(),
             !userRunOnceRefused);
   EXPECT_TRUE(machine.registry.StringValue(kLocalMachine, "Software\\Acme", "Spy").has_value());
@@ -274,6 +286,108 @@ TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
             (std::vector<std::string>{"Machine Value", "Machine Key", "Guarded Key", "Held"}));
 }
 INSTANTIATE_TEST_SUITE_P(UserRunOnce, RemovalRightsTest, ::testing::Bool());
+// A library runs none of its code before its backup exists; a file that appears again
+// where one was deleted is another file, backed up before it goes; a program is stopped
+// only where it runs the very file.
+TEST_F(RemovalTest, BackupsComeFirstAndOnlyTheFilesOwnProcessesAreStopped) {
+  AddFile("C:\\A\\nobackup.dll", "Library");
+  machine.files.Lock("C:\\A\\nobackup.dll");
+  AddFile("C:\\A\\back.dat", "Comes Back", "first");
+  // A watchdog that puts the file back once it was deleted.
+  std::function<void()> watchdog = [&] {
+    if (machine.files.Exists("C:\\A\\back.dat")) return host.AtYield(host.Yields() + 1, watchdog);
+    machine.files.PutFile("C:\\A\\back.dat", "second");
+  };
+  host.AtYield(1, watchdog);
+  AddFile("C:\\A\\pending.dat", "Pending");
+  machine.files.HoldSharingDeletes("C:\\A\\pending.dat");
+  AddFile("C:\\A\\tool.exe", "Tool");
+  const auto tool = machine.processes.Start("tool.exe", "C:\\A\\tool.exe");
+  const auto lookAlike = machine.processes.Start("tool.exe", "C:\\B\\tool.exe");
+  CheckAll();
+  removal.DeleteCommand();
+  EXPECT_TRUE(machine.libraries.calls.empty());
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\nobackup.dll"));
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\back.dat"));
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\back.dat"), "first");
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\back (2).dat"), "second");
+  // Deleted, but held open: the same file, with one backup.
+  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine\\pending.dat"));
+  EXPECT_FALSE(machine.files.Exists("C:\\Kestrian\\quarantine\\pending (2).dat"));
+  EXPECT_FALSE(machine.processes.Running(tool));
+  EXPECT_TRUE(machine.processes.Running(lookAlike));
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\tool.exe"));
+  EXPECT_EQ(Texts(deleteFailed.lstProblem),
+            (std::vector<std::string>{"C:\\A\\nobackup.dll", "C:\\A\\pending.dat"}));
+  EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
+            (std::vector<std::string>{"no backup could be made", "in use or access denied"}));
+}
+
+// A threat listed once, under the icon of its registry trace, has a file trace too.
+TEST_F(RemovalTest, CheckingAThreatChecksEveryTraceOfItWhateverItsKind) {
+  machine.registry.SetValue(kCurrentUser, "Software\\Acme", "", platform::RegistryValue::String("x"));
+  AddKey("Software\\Acme", "", "Acme");
+  AddFile("C:\\A\\acme.dat", "Acme");  // no second results row: the name is listed
+  ASSERT_EQ(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 1u);
+  CheckAll();
+  EXPECT_TRUE(form.lvwFilesToBeDeleted.Item(0).checked);
+  removal.DeleteCommand();
+  EXPECT_FALSE(machine.registry.HasKey(kCurrentUser, "Software\\Acme"));
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\acme.dat"));
+}
+
+// During a removal the commands that would start other work are disabled and ignored;
+// each gets back the state it had.
+TEST_F(RemovalTest, NoOtherWorkStartsWhileARemovalRuns) {
+  AddFile("C:\\A\\x.dat", "X");
+  CheckAll();
+  core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
+  form.timUpdate.SetEnabled(true);
+  form.cmdLiveUpdate.SetEnabled(false);  // as the settings page may hold it
+  std::vector<bool> during;
+  bool again = false;
+  host.AtYield(5, [&] {
+    for (const ui::Control* command : std::initializer_list<const ui::Control*>{
+             &form.Command4, &form.cmdExclude, &form.cmdScanNow, &form.cmdUpdate, &form.cmdLiveUpdate,
+             &form.timUpdate, &form.tmrScheduler, &form.tmrMemoryInspected, &form.tmrCheckHomePage}) {
+      during.push_back(command->Enabled());
+    }
+    host.Answer(ui::MessageAnswer::Yes);
+    removal.DeleteCommand();  // a second Delete asks nothing and does nothing
+    ExcludeCheckedResults({form, host, exclusions, "Kestrian"});  // nor does Exclude
+    again = removal.Running();
+  });
+  host.Answer(ui::MessageAnswer::Yes);
+  removal.DeleteCommand();
+  EXPECT_EQ(during, std::vector<bool>(9, false));
+  EXPECT_TRUE(again);
+  EXPECT_EQ(host.Messages().size(), 1u);
+  EXPECT_FALSE(removal.Running());
+  EXPECT_TRUE(form.Command4.Enabled() && form.cmdExclude.Enabled() && form.cmdScanNow.Enabled() &&
+              form.cmdUpdate.Enabled() && form.timUpdate.Enabled());
+  EXPECT_FALSE(form.cmdLiveUpdate.Enabled());
+}
+
+// kscan looks again at every trace after a removal: what is left is listed, with why.
+TEST_F(RemovalTest, TracesStillThereAfterTheRemovalAreListed) {
+  machine.registry.SetValue(kCurrentUser, "Software\\Stuck", "Run", platform::RegistryValue::String("x"));
+  machine.registry.MakeReadOnly(kCurrentUser, "Software\\Stuck");
+  AddKey("Software\\Stuck", "Run", "Stuck Value");
+  AddFile("C:\\A\\hidden.dat", "Hidden");
+  machine.files.PutFile("C:\\A\\hidden.dat", "h", platform::attributes::kHidden);
+  machine.files.Lock("C:\\A\\hidden.dat");
+  AddFile("C:\\A\\gone.dat", "Gone");
+  AddFile("C:\\Kestrian\\own.txt", "Own");
+  const auto traces = TracesOf(form);
+  CheckAll();
+  removal.DeleteCommand();
+  ListRemainingTraces(machine.Get(), traces, deleteFailed);
+  EXPECT_EQ(Texts(deleteFailed.lstProblem),
+            (std::vector<std::string>{"C:\\Kestrian\\own.txt", "HKEY_CURRENT_USER\\Software\\Stuck\\Run",
+                                      "C:\\A\\hidden.dat"}));
+  EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
+            (std::vector<std::string>{"part of this program", "access denied", "still there after the removal"}));
+}
 
 TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   AddFile("C:\\A\\x.dat", "X");

@@ -16,6 +16,7 @@
 #include "app/win32_host.h"
 #include "core/main_window_pages.h"
 #include "platform/win32/win32_machine.h"
+#include "removal/removal.h"
 #include "scan/scan_progress.h"
 #include "scan/scan_session.h"
 
@@ -144,6 +145,53 @@ TEST_F(MainWindowOnWindows, AMouseDownReportsWhetherShiftAloneWasHeld) {
     ::SendMessageA(button, message + 1, keys & ~(MK_LBUTTON | MK_RBUTTON), MAKELPARAM(5, 5));
   }
   EXPECT_EQ(reports, (std::vector<bool>{true, true, false, false}));
+}
+
+// While a removal runs, Delete, Exclude, Start and Live Update (both buttons and the idle
+// timer) are disabled on screen and their clicks do nothing; at its end each is as it was.
+TEST_F(MainWindowOnWindows, ARemovalDisablesTheCommandsOfOtherWorkUntilItEnds) {
+  removal::Removal removal{context};
+  int excluded = 0, updates = 0;
+  window.OnClick(form.Command4, [&] { removal.DeleteCommand(); });
+  window.OnClick(form.cmdExclude, [&] { ++excluded; });
+  window.OnClick(form.cmdUpdate, [&] { ++updates; });
+  window.OnClick(form.cmdLiveUpdate, [&] { ++updates; });
+  auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+  results.SetChecked(results.Add("Nothing to delete", 2), true);
+  state.session.autoDeleteAfterScan = true;  // asks nothing
+  form.timUpdate.SetEnabled(true);
+  const ui::Control* commands[] = {&form.Command4, &form.cmdExclude, &form.cmdScanNow,
+                                   &form.cmdUpdate, &form.cmdLiveUpdate};
+  std::vector<BOOL> during;
+  bool timerDuring = true;
+  constexpr UINT kDuringRemoval = WM_APP + 40;
+  window.OnAppMessage(kDuringRemoval, [&](WPARAM, LPARAM) {
+    for (const ui::Control* command : commands) during.push_back(::IsWindowEnabled(window.NativeOf(*command)));
+    timerDuring = form.timUpdate.Enabled();
+    for (const ui::Control* command : commands) {
+      ::PostMessageA(window.NativeOf(*command), BM_CLICK, 0, 0);
+    }
+  });
+  // The click starts the removal; the message arrives inside its yields.
+  ::PostMessageA(window.NativeOf(form.Command4), BM_CLICK, 0, 0);
+  ::PostMessageA(window.Handle(), kDuringRemoval, 0, 0);
+  MSG message;
+  const DWORD deadline = ::GetTickCount() + 60 * 1000;
+  while ((during.empty() || removal.Running()) && ::GetTickCount() < deadline) {
+    if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      host.Dispatch(message);
+    } else {
+      ::Sleep(1);
+    }
+  }
+  ::RemoveDirectoryA(folder.FilePath("quarantine").c_str());
+  ASSERT_FALSE(removal.Running());
+  EXPECT_EQ(during, std::vector<BOOL>(5, FALSE));
+  EXPECT_FALSE(timerDuring);
+  EXPECT_EQ(slow.walked, 0);  // Start did nothing
+  EXPECT_EQ(excluded + updates, 0);
+  for (const ui::Control* command : commands) EXPECT_TRUE(::IsWindowEnabled(window.NativeOf(*command)));
+  EXPECT_TRUE(form.timUpdate.Enabled());
 }
 
 }  // namespace

@@ -23,6 +23,45 @@ Status WriteBytes(HANDLE file, std::string_view bytes) {
   return kOk;
 }
 
+constexpr DWORD kLongestPath = 32768;
+
+// "C:\" or "\\server\share": nothing above it can be looked at.
+bool IsRoot(std::string_view path) {
+  if (path.size() <= 3 && path.size() >= 2 && path[1] == ':') return true;
+  return path.substr(0, 2) == "\\\\" && std::count(path.begin(), path.end(), '\\') <= 3;
+}
+
+bool IsMissing(Status status) { return status == kFileNotFound || status == kPathNotFound; }
+
+// The final path of an existing file or folder, as its handle names it.
+Result<std::string> FinalPath(const std::string& path) {
+  UniqueFileHandle file(::CreateFileA(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return Result<std::string>::Failure(LastError());
+  std::string buffer(kLongestPath, '\0');
+  const DWORD length = ::GetFinalPathNameByHandleA(file.get(), buffer.data(), kLongestPath,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= kLongestPath) return Result<std::string>::Failure(LastError());
+  buffer.resize(length);
+  return WithoutDevicePrefix(buffer);
+}
+
+// The long form of an existing path, for one the final path is refused for (no access).
+Result<std::string> LongPath(const std::string& path) {
+  std::string buffer(kLongestPath, '\0');
+  const DWORD length = ::GetLongPathNameA(path.c_str(), buffer.data(), kLongestPath);
+  if (length == 0 || length >= kLongestPath) return Result<std::string>::Failure(LastError());
+  buffer.resize(length);
+  return buffer;
+}
+
+std::string Joined(std::string folder, std::string_view rest) {
+  if (rest.empty()) return folder;
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder + std::string(rest);
+}
+
 Status OpenForWriting(std::string_view path, DWORD disposition, UniqueFileHandle& file) {
   const std::string name(path);
   file = UniqueFileHandle(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -140,6 +179,28 @@ std::string Win32FileSystem::FullPath(std::string_view path) {
   const DWORD length = ::GetFullPathNameA(relative.c_str(), sizeof buffer, buffer, nullptr);
   if (length == 0 || length >= sizeof buffer) return relative;
   return std::string(buffer, length);
+}
+
+Result<std::string> Win32FileSystem::ResolvedPath(std::string_view path) {
+  const std::string plain = WithoutDevicePrefix(path);
+  if (!IsPathText(plain)) return Result<std::string>::Failure(ERROR_INVALID_NAME);
+  std::string head(kLongestPath, '\0');
+  const DWORD length = ::GetFullPathNameA(plain.c_str(), kLongestPath, head.data(), nullptr);
+  if (length == 0 || length >= kLongestPath) return Result<std::string>::Failure(LastError());
+  head.resize(length);
+  // The longest existing part resolved, the missing parts after it as given.
+  std::string rest;
+  for (;;) {
+    auto resolved = FinalPath(head);
+    if (!resolved.ok()) resolved = LongPath(head);
+    if (resolved.ok()) return Joined(resolved.value(), rest);
+    const std::size_t slash = head.find_last_of('\\');
+    if (!IsMissing(resolved.status()) || IsRoot(head) || slash == std::string::npos) return resolved;
+    const std::string part = head.substr(slash + 1);
+    rest = rest.empty() ? part : part + "\\" + rest;
+    head.resize(slash);
+    if (head.size() == 2 && head[1] == ':') head += '\\';  // a drive's root keeps its backslash
+  }
 }
 
 }  // namespace kestrian::platform::win32

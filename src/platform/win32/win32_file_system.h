@@ -17,6 +17,7 @@ class Win32FileSystem final : public FileSystem {
   Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   Status CreateFolder(std::string_view path) override;
   std::string FullPath(std::string_view path) override;
+  Result<std::string> ResolvedPath(std::string_view path) override;
 };
 
 }  // namespace kestrian::platform::win32
