@@ -231,7 +231,7 @@ class Program {
                          MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
       };
       enable({Menu::File, 4}, form_.cmdUpdate.Enabled());  // Run Live Update
-      enable({Menu::File, 8}, !removal_.Running());        // Exit
+      enable({Menu::File, 9}, !removal_.Running());        // Exit
     });
     window_.OnAppMessage(kTrayCallbackMessage, [this](WPARAM, LPARAM lParam) { OnTrayMessage(lParam); });
   }
