@@ -121,10 +121,14 @@ void ProcessScanner::ReportProcessFinding(const std::string& name, const std::st
       AddLeftRunningRow(name, protection);
       return;
     }
-    context_.form.lvwSpywareFound.Add(
+    const std::size_t row = context_.form.lvwSpywareFound.Add(
         "Detected in the memory : " + core::ToUpper(name) + " was stopped from running.",
         finding_icons::kFileOrProcess);
-    StopFoundProcess(context_.machine.processes, process);
+    // A process this account may not stop keeps running: the row must not say otherwise.
+    if (!StopFoundProcess(context_.machine.processes, process)) {
+      context_.form.lvwSpywareFound.SetText(row, "Detected in the memory : " + core::ToUpper(name) +
+                                                     " was left running: it could not be stopped.");
+    }
     return;
   }
   if (alert_ == nullptr) return;

@@ -34,6 +34,12 @@ std::size_t ListView::Add(std::string text, int smallIcon) {
   return row;
 }
 
+void ListView::SetText(std::size_t row, std::string text) {
+  if (row >= items_.size()) return;
+  items_[row].text = std::move(text);
+  if (listPeer_ != nullptr) listPeer_->OnRowChanged(row);
+}
+
 void ListView::SetSubItem(std::size_t row, std::size_t column, std::string text) {
   if (row >= items_.size() || column == 0) return;
   auto& subItems = items_[row].subItems;

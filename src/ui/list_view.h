@@ -48,6 +48,7 @@ class ListView : public Control {
   // Makes room for `rows` more rows at once: a list that grows by many thousand rows then
   // takes its memory once instead of again at every doubling.
   void Reserve(std::size_t rows) { items_.reserve(items_.size() + rows); }
+  void SetText(std::size_t row, std::string text);
   // Sets sub-item `column` (1-based) of `row`.
   void SetSubItem(std::size_t row, std::size_t column, std::string text);
   void SetChecked(std::size_t row, bool checked);

@@ -191,6 +191,8 @@ TEST_F(ProcessScannerTest, OnlyTheFoundProcessIsStoppedAndNeededOnesAreLeftRunni
   const auto real = StartWithCompany("C:\\WINDOWS\\system32\\svchost.exe", "");
   const auto lookAlike = StartWithCompany("C:\\Temp\\svchost.exe", "");
   const auto own = StartWithCompany("C:\\Kestrian\\kscan.exe", "");
+  const auto refusing = machine.processes.Start("svchost.exe", "C:\\Users\\svchost.exe", false);
+  machine.files.PutFile("C:\\Users\\svchost.exe", "x");
   machine.files.AddAlias("C:\\WIN", "C:\\WINDOWS");  // the Windows folder named otherwise
   machine.environment.windowsFolder = "C:\\WIN";
   scanner.ScanRunningProcesses();
@@ -198,11 +200,13 @@ TEST_F(ProcessScannerTest, OnlyTheFoundProcessIsStoppedAndNeededOnesAreLeftRunni
             (std::vector<std::string>{
                 "Detected in the memory : SVCHOST.EXE was left running: Windows needs it.",
                 "Detected in the memory : SVCHOST.EXE was stopped from running.",
-                "Detected in the memory : KSCAN.EXE was left running: it is part of this program."}));
+                "Detected in the memory : KSCAN.EXE was left running: it is part of this program.",
+                "Detected in the memory : SVCHOST.EXE was left running: it could not be stopped."}));
   EXPECT_TRUE(machine.processes.Running(real));
   EXPECT_FALSE(machine.processes.Running(lookAlike));
   EXPECT_TRUE(machine.processes.Running(own));
-  EXPECT_EQ(state.session.spywareFound, 3);
+  EXPECT_TRUE(machine.processes.Running(refusing));
+  EXPECT_EQ(state.session.spywareFound, 4);
 }
 
 TEST_F(ProcessScannerTest, AFoundProcessIsStoppedOnlyWhileItsIdRunsTheSameProgram) {

@@ -228,7 +228,7 @@ const Opening kWindows[] = {
        p.notice.Close();
      }},
     {"spyware-alert", [](ProgramWindows& p, const Visit& visit) {
-       p.spywareAlert.Show("No Company name for TOOLBARHELPER.EXE", "TOOLBARHELPER.EXE");
+       p.spywareAlert.Show("No Company name for TOOLBARHELPER.EXE", "TOOLBARHELPER.EXE", {});
        visit(p.spywareAlert.Handle());
        ::PostMessageA(p.spywareAlert.Handle(), WM_COMMAND, IDCANCEL, 0);
        p.RunUntil([&] { return p.spywareAlert.Handle() == nullptr; });
