@@ -86,8 +86,9 @@ for caption in "Cookies/Processes Inspected" "Registry Entries Inspected" "Files
 done >"$out/scan-counters.txt"
 drive click "&Results/Removal" || fail "no Results/Removal button"
 drive wait-text "Select &All" 30 || fail "the results page did not show"
-read_window rows >"$out/results.txt" || fail "the results list could not be read"
+# Once the program has taken the page switch whole: until then the scan page's list may show too.
 drive painted || fail "the results page was not painted"
+read_window rows >"$out/results.txt" || fail "the results list could not be read"
 import -window root "$out/results-page.png" || fail "no screenshot"
 # The same rows as the scan log's, and the demo machine's threats among them.
 tr -d '\r' <"$out/app/Scan_Log.txt" | awk '/^\[Threats Detected\]$/ { rows = 1; next }
