@@ -65,8 +65,8 @@ double SecondsOf(Work&& work) {
 }
 
 // Whether work that took `small` seconds on some input and `large` on the same input four
-// times over grew faster than the input: a quarter of a linear run's time is noise at most,
-// while quadratic work grows sixteenfold. Also work far slower than a linear reading of
+// times over grew faster than the input: linear work grows fourfold (eightfold now and then
+// on a busy machine), quadratic work sixteenfold, so twelvefold is the line. Also work far slower than a linear reading of
 // `largeUnits` units could be: 5 ms plus 2 microseconds a unit, five times what the readers
 // take with the sanitizers and libFuzzer's comparison hooks.
 bool GrewTooFast(double small, double large, std::size_t largeUnits);
