@@ -64,24 +64,28 @@ double SecondsOf(Work&& work) {
   return ThreadSeconds() - start;
 }
 
-// Whether work that took `small` seconds on some input and `large` on the same input four
-// times over grew faster than the input: linear work grows fourfold (eightfold now and then
-// on a busy machine), quadratic work sixteenfold, so twelvefold is the line. Also work far slower than a linear reading of
+// How many times over the large input of the time check repeats the small one.
+inline constexpr std::size_t kGrowth = 16;
+
+// Whether work that took `small` seconds on some input and `large` on the same input sixteen
+// times over grew faster than the input: linear work grows sixteenfold (twice that now and
+// then on a busy machine, whose caches and page faults weigh on a run of a few milliseconds),
+// quadratic work 256-fold, so 48-fold is the line. Also work far slower than a linear reading of
 // `largeUnits` units could be: 5 ms plus 2 microseconds a unit, five times what the readers
 // take with the sanitizers and libFuzzer's comparison hooks.
 bool GrewTooFast(double small, double large, std::size_t largeUnits);
 
 // The time check of a target whose work grows with its input: when TimeThisInput holds,
-// `work` runs on the input repeated to a quarter of `largeSize` bytes and then to four times
-// that, and growing faster than the input is a finding. Each byte counts as `unitsPerByte`
+// `work` runs on the input repeated to a sixteenth of `largeSize` bytes and then to sixteen
+// times that, and growing faster than the input is a finding. Each byte counts as `unitsPerByte`
 // units (more where each byte is compared with a short text of bounded length, such as a
 // name or a pattern).
 template <class Work>
 void LinearOnLargeInput(std::string_view input, const char* what, Work&& work, std::size_t unitsPerByte = 1,
                         std::size_t largeSize = kLargeInput) {
   if (!TimeThisInput(input)) return;
-  const std::string small = Repeated(input, largeSize / 4);
-  const std::string large = Repeated(small, 4 * small.size());
+  const std::string small = Repeated(input, largeSize / kGrowth);
+  const std::string large = Repeated(small, kGrowth * small.size());
   // A busy machine slows a run now and then (caches, page faults): a finding must hold on the
   // quickest of three runs of each size.
   double smallSeconds = SecondsOf([&] { work(std::string_view(small)); });
@@ -91,7 +95,7 @@ void LinearOnLargeInput(std::string_view input, const char* what, Work&& work, s
     largeSeconds = std::min(largeSeconds, SecondsOf([&] { work(std::string_view(large)); }));
   }
   if (GrewTooFast(smallSeconds, largeSeconds, large.size() * unitsPerByte)) {
-    std::fprintf(stderr, "%s: %.3f s for %zu bytes, %.3f s for a quarter of them\n", what, largeSeconds,
+    std::fprintf(stderr, "%s: %.3f s for %zu bytes, %.3f s for a sixteenth of them\n", what, largeSeconds,
                  large.size(), smallSeconds);
     std::abort();
   }
