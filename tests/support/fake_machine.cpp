@@ -342,6 +342,7 @@ platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, 
   }
   if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
   if (node->locked) return R::Failure(platform::kSharingViolation);
+  if (node->unreadable) return R::Failure(platform::kAccessDenied);
   if (node->content.size() > maxBytes) return R::Failure(platform::kFileTooLarge);
   return node->content;
 }
@@ -410,6 +411,7 @@ Status FakeFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   if (source == nullptr) return platform::kFileNotFound;
   if (source->attributes & attributes::kDirectory) return platform::kAccessDenied;
   if (source->locked) return platform::kSharingViolation;
+  if (source->unreadable) return platform::kAccessDenied;
   if (const Node* target = Lookup(to)) {
     if (failIfExists) return platform::kFileAlreadyExists;
     if (target->locked) return platform::kSharingViolation;
@@ -500,6 +502,10 @@ void FakeFileSystem::HoldSharingReads(std::string_view path, bool held) {
 
 void FakeFileSystem::HoldSharingDeletes(std::string_view path) {
   if (Node* node = Lookup(path)) node->deletesShared = true;
+}
+
+void FakeFileSystem::DenyReads(std::string_view path) {
+  if (Node* node = Lookup(path)) node->unreadable = true;
 }
 
 bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }

@@ -106,6 +106,8 @@ class FakeFileSystem final : public platform::FileSystem {
   // A file held open by a program that lets others delete it: a delete succeeds, but the
   // file stays until the program closes it (never, here).
   void HoldSharingDeletes(std::string_view path);
+  // A file whose content this account may not read but may delete (its rights say so).
+  void DenyReads(std::string_view path);
   bool Exists(std::string_view path) const;
   std::optional<std::string> Content(std::string_view path) const;
   // A path that resolves to another: a short 8.3 name, a junction or a substituted drive.
@@ -123,6 +125,7 @@ class FakeFileSystem final : public platform::FileSystem {
     bool readsOnly = false;  // held open, sharing reads only
     std::string shortName = {};  // 8.3 name; empty: none
     bool deletesShared = false;  // held open, sharing deletes: a delete succeeds, the file stays
+    bool unreadable = false;
   };
   static std::string Parent(std::string_view path);
   template <class Visit>
