@@ -343,8 +343,8 @@ platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, 
   if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
   if (node->locked) return R::Failure(platform::kSharingViolation);
   if (node->unreadable) return R::Failure(platform::kAccessDenied);
-  if (node->content.size() > maxBytes) return R::Failure(platform::kFileTooLarge);
-  return node->content;
+  if (node->content.size() + node->zeros > maxBytes) return R::Failure(platform::kFileTooLarge);
+  return node->content + std::string(node->zeros, '\0');
 }
 
 Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
@@ -442,6 +442,11 @@ void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
   PutFolder(Parent(path));
   nodes_[std::string(path)] = Node{std::string(NamePart(path)), fileAttributes, std::string(bytes),
                                    false};
+}
+
+void FakeFileSystem::PutLargeFile(std::string_view path, std::uint64_t size) {
+  PutFile(path, "");
+  Lookup(path)->zeros = size;
 }
 
 void FakeFileSystem::SetShortName(std::string_view path, std::string shortName) {
