@@ -113,19 +113,6 @@ struct Outcome {
   int modulePathCalls = 0;
 };
 
-class RecordingAlert final : public SpywareAlert {
- public:
-  explicit RecordingAlert(core::ProgramState& state) : state_(state) {}
-  void Show(std::string_view company, std::string_view file, const FoundProcess&) override {
-    state_.alertAnswered = true;
-    shown.push_back(std::string(company) + " / " + std::string(file));
-  }
-  std::vector<std::string> shown;
-
- private:
-  core::ProgramState& state_;
-};
-
 struct World : ScanWorld {
   World(const std::vector<std::string>& definitions, const std::vector<PlannedProcess>& processes,
         bool inSession, ModulePathReads reads) {
@@ -146,13 +133,13 @@ struct World : ScanWorld {
     scanner->ScanRunningProcesses();
     Outcome outcome;
     for (const auto& item : form.lvwSpywareFound.Items()) outcome.rows.push_back(item.text);
-    outcome.alerts = alert.shown;
+    for (const auto& shown : alert.shown) outcome.alerts.push_back(shown.company + " / " + shown.file);
     outcome.inspected = state.session.cookiesProcessesInspected;
     outcome.yields = host.Yields();
     outcome.modulePathCalls = machine.processes.modulePathCalls;
     return outcome;
   }
-  RecordingAlert alert{state};
+  RecordingAlert alert{state, host, 1};
   std::unique_ptr<ProcessScanner> scanner;
 };
 
