@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace kestrian::testing {
 
@@ -79,8 +80,7 @@ std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path
 }
 
 FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) {
-  auto it = keys_.find(FullPath(root, path));
-  return it == keys_.end() ? nullptr : &it->second;
+  return const_cast<Key*>(std::as_const(*this).Find(root, path));
 }
 
 const FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) const {
@@ -275,8 +275,7 @@ std::string FakeFileSystem::Parent(std::string_view path) {
 }
 
 FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) {
-  auto it = nodes_.find(std::string(path));
-  return it == nodes_.end() ? nullptr : &it->second;
+  return const_cast<Node*>(std::as_const(*this).Lookup(path));
 }
 
 const FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) const {
@@ -363,15 +362,7 @@ Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
 }
 
 Status FakeFileSystem::Append(std::string_view path, std::string_view bytes) {
-  if (Node* node = Lookup(path)) {
-    if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-      return platform::kAccessDenied;
-    }
-    if (node->locked) return platform::kSharingViolation;
-    node->content.append(bytes);
-    return platform::kOk;
-  }
-  return WriteAll(path, bytes);
+  return WriteAll(path, Content(path).value_or("") + std::string(bytes));
 }
 
 Status FakeFileSystem::Delete(std::string_view path) {
