@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace kestrian::testing {
 
@@ -79,8 +80,7 @@ std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path
 }
 
 FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) {
-  auto it = keys_.find(FullPath(root, path));
-  return it == keys_.end() ? nullptr : &it->second;
+  return const_cast<Key*>(std::as_const(*this).Find(root, path));
 }
 
 const FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) const {
@@ -275,8 +275,7 @@ std::string FakeFileSystem::Parent(std::string_view path) {
 }
 
 FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) {
-  auto it = nodes_.find(std::string(path));
-  return it == nodes_.end() ? nullptr : &it->second;
+  return const_cast<Node*>(std::as_const(*this).Lookup(path));
 }
 
 const FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) const {
@@ -342,8 +341,9 @@ platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, 
   }
   if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
   if (node->locked) return R::Failure(platform::kSharingViolation);
-  if (node->content.size() > maxBytes) return R::Failure(platform::kFileTooLarge);
-  return node->content;
+  if (node->unreadable) return R::Failure(platform::kAccessDenied);
+  if (node->content.size() + node->zeros > maxBytes) return R::Failure(platform::kFileTooLarge);
+  return node->content + std::string(node->zeros, '\0');
 }
 
 Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
@@ -362,15 +362,7 @@ Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
 }
 
 Status FakeFileSystem::Append(std::string_view path, std::string_view bytes) {
-  if (Node* node = Lookup(path)) {
-    if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-      return platform::kAccessDenied;
-    }
-    if (node->locked) return platform::kSharingViolation;
-    node->content.append(bytes);
-    return platform::kOk;
-  }
-  return WriteAll(path, bytes);
+  return WriteAll(path, Content(path).value_or("") + std::string(bytes));
 }
 
 Status FakeFileSystem::Delete(std::string_view path) {
@@ -410,6 +402,7 @@ Status FakeFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   if (source == nullptr) return platform::kFileNotFound;
   if (source->attributes & attributes::kDirectory) return platform::kAccessDenied;
   if (source->locked) return platform::kSharingViolation;
+  if (source->unreadable) return platform::kAccessDenied;
   if (const Node* target = Lookup(to)) {
     if (failIfExists) return platform::kFileAlreadyExists;
     if (target->locked) return platform::kSharingViolation;
@@ -440,6 +433,11 @@ void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
   PutFolder(Parent(path));
   nodes_[std::string(path)] = Node{std::string(NamePart(path)), fileAttributes, std::string(bytes),
                                    false};
+}
+
+void FakeFileSystem::PutLargeFile(std::string_view path, std::uint64_t size) {
+  PutFile(path, "");
+  Lookup(path)->zeros = size;
 }
 
 void FakeFileSystem::SetShortName(std::string_view path, std::string shortName) {
@@ -500,6 +498,10 @@ void FakeFileSystem::HoldSharingReads(std::string_view path, bool held) {
 
 void FakeFileSystem::HoldSharingDeletes(std::string_view path) {
   if (Node* node = Lookup(path)) node->deletesShared = true;
+}
+
+void FakeFileSystem::DenyReads(std::string_view path) {
+  if (Node* node = Lookup(path)) node->unreadable = true;
 }
 
 bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }

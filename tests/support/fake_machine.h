@@ -96,6 +96,8 @@ class FakeFileSystem final : public platform::FileSystem {
   void PutFile(std::string_view path, std::string_view bytes,
                std::uint32_t attributes = platform::attributes::kArchive);
   void PutFolder(std::string_view path);
+  // A file of `size` zero bytes, kept as a length: for the size limits.
+  void PutLargeFile(std::string_view path, std::uint64_t size);
   // Gives an entry an 8.3 name, which searches then match as well as its long name.
   void SetShortName(std::string_view path, std::string shortName);
   // A file held open by another program that shares nothing: reads, writes, moves and
@@ -106,6 +108,8 @@ class FakeFileSystem final : public platform::FileSystem {
   // A file held open by a program that lets others delete it: a delete succeeds, but the
   // file stays until the program closes it (never, here).
   void HoldSharingDeletes(std::string_view path);
+  // A file whose content this account may not read but may delete (its rights say so).
+  void DenyReads(std::string_view path);
   bool Exists(std::string_view path) const;
   std::optional<std::string> Content(std::string_view path) const;
   // A path that resolves to another: a short 8.3 name, a junction or a substituted drive.
@@ -123,6 +127,8 @@ class FakeFileSystem final : public platform::FileSystem {
     bool readsOnly = false;  // held open, sharing reads only
     std::string shortName = {};  // 8.3 name; empty: none
     bool deletesShared = false;  // held open, sharing deletes: a delete succeeds, the file stays
+    bool unreadable = false;
+    std::uint64_t zeros = 0;  // zero bytes after the content, not stored
   };
   static std::string Parent(std::string_view path);
   template <class Visit>

@@ -77,7 +77,7 @@ TEST(CookiePatternSetTest, FirstMatchAgreesWithTryingEveryPatternInOrder) {
     for (int i = 0; i < length; ++i) text.push_back(letters[random() % letters.size()]);
     return text;
   };
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < 40; ++round) {
     std::vector<std::string> patterns;
     for (int i = 0; i < 30; ++i) patterns.push_back(randomText(alphabet, 6));
     const CookiePatternSet set(patterns);

@@ -33,26 +33,30 @@ TEST_F(FileScannerTest, FoldersComeFromTheShellAndTheSystem) {
 TEST_F(FileScannerTest, PresentFilesAreTracesAndAbsentOnesAreListedAsNotFound) {
   machine.files.PutFile("C:\\WINDOWS\\system32\\x.dll", "MZ");
   machine.files.PutFile("C:\\Program Files\\Acme\\acme.exe", "MZ");
+  machine.files.PutFile("C:\\Program Files\\Acme\\acme3.exe", "MZ");
   machine.files.PutFile("C:\\Documents and Settings\\user\\Desktop\\hidden.exe", "MZ", attributes::kHidden);
   machine.files.PutFile("C:\\WINDOWS\\sys.dll", "MZ", attributes::kSystem);
   machine.files.PutFolder("C:\\WINDOWS\\folder.dll");
   PutDefinitions("FileDefinition.dat",
                  {"x.dll=X Threat", "acme.exe=Acme|[pfiles]Acme\\", "hidden.exe=Hid|[dDir]",
-                  "sys.dll=Sys|[wDir]", "folder.dll=Dir|[wDir]", "acme2.exe=Acme|[pfiles]Acme"});
+                  "sys.dll=Sys|[wDir]", "folder.dll=Dir|[wDir]", "acme2.exe=Acme|[pfiles]Acme",
+                  "acme3.exe=ACME|[pfiles]Acme"});  // the same threat in other letters: one row
   Scan();
   EXPECT_EQ(Texts(form.lvwFilesToBeDeleted),
-            (std::vector<std::string>{"C:\\WINDOWS\\system32\\x.dll", "C:\\Program Files\\Acme\\acme.exe"}));
-  EXPECT_EQ(Column(form.lvwFilesToBeDeleted, 1), (std::vector<std::string>{"X Threat", "Acme"}));
+            (std::vector<std::string>{"C:\\WINDOWS\\system32\\x.dll", "C:\\Program Files\\Acme\\acme.exe",
+                                      "C:\\Program Files\\Acme\\acme3.exe"}));
+  EXPECT_EQ(Column(form.lvwFilesToBeDeleted, 1), (std::vector<std::string>{"X Threat", "Acme", "ACME"}));
   EXPECT_EQ(Texts(form.lvwFileNotFounds),
             (std::vector<std::string>{"hidden.exe", "sys.dll", "folder.dll", "acme2.exe"}));
   EXPECT_EQ(Column(form.lvwFileNotFounds, 1), (std::vector<std::string>{"Hid", "Sys", "Dir", "Acme"}));
   EXPECT_EQ(Texts(form.lvwSpywareFound), (std::vector<std::string>{"X Threat - Found", "Acme - Found"}));
   EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"X Threat", "Acme"}));
-  EXPECT_EQ(Column(Results(), 1), Texts(form.lvwFilesToBeDeleted));
+  EXPECT_EQ(Column(Results(), 1), (std::vector<std::string>{"C:\\WINDOWS\\system32\\x.dll",
+                                                            "C:\\Program Files\\Acme\\acme.exe"}));
   EXPECT_EQ(Results().Item(0).smallIcon, 3);
-  EXPECT_EQ(form.lbltracesFound.Caption(), "2");
+  EXPECT_EQ(form.lbltracesFound.Caption(), "3");
   EXPECT_EQ(state.session.spywareFound, 2);
-  EXPECT_EQ(state.session.filesFoldersInspected, 6);
+  EXPECT_EQ(state.session.filesFoldersInspected, 7);
 }
 
 TEST_F(FileScannerTest, EachFolderIsListedOnceAndOnlyWildcardsAreSearched) {

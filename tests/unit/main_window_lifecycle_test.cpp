@@ -113,7 +113,7 @@ TEST_F(MainWindowLifecycleTest, DownloadsAreTestLoadedBeforeTheyAreInstalled) {
 // generation is offered, and taken back it makes scanning possible again.
 TEST_F(MainWindowLifecycleTest, AnOversizedDefinitionFileIsCorruptedAndThePreviousOneIsOffered) {
   for (const auto answer : {ui::MessageAnswer::No, ui::MessageAnswer::Yes}) {
-    machine.files.PutFile(folder.FilePath("ExeDefinition.dat"), std::string((64u << 20) + 1, '\r'));
+    machine.files.PutLargeFile(folder.FilePath("ExeDefinition.dat"), (64u << 20) + 1);
     machine.files.PutFile(folder.FilePath("ExeDefinition.dat.previous"), "older\r\n");
     settings.Save("OptionAndSettings", "EXEDefinition", "30");
     settings.Save("OptionAndSettings", "EXEDefinition.previous", "28");

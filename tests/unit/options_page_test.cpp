@@ -232,54 +232,33 @@ TEST_F(OptionsPageTest, ShieldBoxesWriteBothKeysAndSwitchTheirTimers) {
   EXPECT_FALSE(form.optIEHomePageSheildOff.Value());
 }
 
-TEST_F(OptionsPageTest, OptionClicksWriteTheirPairAndTheirEffects) {
-  struct Effect {
-    const ui::Control* control;
-    bool enabled;
-  };
+// An option button stores which of its pair is chosen and switches what it governs.
+TEST_F(OptionsPageTest, OptionClicksStoreTheChoiceAndSwitchWhatTheyGovern) {
   const struct {
     ui::OptionButton* clicked;
     void (OptionsPage::*click)();
-    const char* firstKey;
-    const char* firstValue;
-    const char* secondKey;
-    const char* secondValue;
-    std::vector<Effect> effects;
+    const char* chosenKey;
+    const char* otherKey;
+    std::vector<const ui::Control*> governed;  // enabled when "On" is chosen
   } cases[] = {
-      {&form.optMemorySheildOff, &OptionsPage::OnMemoryShieldClick, "optMemorySheildOn", "False",
-       "optMemorySheildOff", "True", {{&form.tmrMemoryInspected, false}}},
-      {&form.optMemorySheildOn, &OptionsPage::OnMemoryShieldClick, "optMemorySheildOn", "True",
-       "optMemorySheildOff", "False", {{&form.tmrMemoryInspected, true}}},
-      {&form.optIEHomePageSheildOff, &OptionsPage::OnHomePageShieldClick, "optIEHomePageSheildOn",
-       "False", "optIEHomePageSheildOff", "True",
-       {{&form.tmrCheckHomePage, false},
-        {&form.optAlwaysnotifybeforerestoring, false},
-        {&form.optRestoredefaultwithoutnotification, false}}},
+      {&form.optMemorySheildOff, &OptionsPage::OnMemoryShieldClick, "optMemorySheildOff", "optMemorySheildOn",
+       {&form.tmrMemoryInspected}},
+      {&form.optIEHomePageSheildOff, &OptionsPage::OnHomePageShieldClick, "optIEHomePageSheildOff",
+       "optIEHomePageSheildOn", {&form.tmrCheckHomePage, &form.optAlwaysnotifybeforerestoring}},
       {&form.optIEHomePageSheildOn, &OptionsPage::OnHomePageShieldClick, "optIEHomePageSheildOn",
-       "True", "optIEHomePageSheildOff", "False",
-       {{&form.tmrCheckHomePage, true},
-        {&form.optAlwaysnotifybeforerestoring, true},
-        {&form.optRestoredefaultwithoutnotification, true}}},
+       "optIEHomePageSheildOff", {&form.tmrCheckHomePage, &form.optRestoredefaultwithoutnotification}},
       {&form.optRestoredefaultwithoutnotification, &OptionsPage::OnRestoreChoiceClick,
-       "optAlwaysnotifybeforerestoring", "False", "optRestoredefaultwithoutnotification", "True",
-       {}},
-      {&form.optAlwaysnotifybeforerestoring, &OptionsPage::OnRestoreChoiceClick,
-       "optAlwaysnotifybeforerestoring", "True", "optRestoredefaultwithoutnotification", "False",
-       {}},
-      {&form.optScanAllSelectedHardDrive, &OptionsPage::OnScanTypeClick,
-       "optScanOnlyKnownSoftwares", "False", "optScanAllSelectedHardDrive", "True", {}},
-      {&form.optScanOnlyKnownSoftwares, &OptionsPage::OnScanTypeClick,
-       "optScanOnlyKnownSoftwares", "True", "optScanAllSelectedHardDrive", "False", {}},
+       "optRestoredefaultwithoutnotification", "optAlwaysnotifybeforerestoring", {}},
+      {&form.optScanAllSelectedHardDrive, &OptionsPage::OnScanTypeClick, "optScanAllSelectedHardDrive",
+       "optScanOnlyKnownSoftwares", {}},
   };
   for (const auto& c : cases) {
     c.clicked->SetValue(true);
     (page.*c.click)();
-    EXPECT_EQ(Stored(kOptions, c.firstKey), c.firstValue) << c.clicked->Name();
-    EXPECT_EQ(Stored(kOptions, c.secondKey), c.secondValue) << c.clicked->Name();
-    for (const Effect& effect : c.effects) {
-      EXPECT_EQ(effect.control->Enabled(), effect.enabled)
-          << c.clicked->Name() << " " << effect.control->Name();
-    }
+    EXPECT_EQ(Stored(kOptions, c.chosenKey), "True") << c.chosenKey;
+    EXPECT_EQ(Stored(kOptions, c.otherKey), "False") << c.chosenKey;
+    const bool on = std::string_view(c.chosenKey).ends_with("On");
+    for (const ui::Control* control : c.governed) EXPECT_EQ(control->Enabled(), on) << control->Name();
   }
 }
 
@@ -299,28 +278,6 @@ TEST_F(OptionsPageTest, DriveChecksAreStoredForEveryDrive) {
   EXPECT_EQ(Stored("Drives", "E"), "False");
 }
 
-TEST_F(OptionsPageTest, RunAtStartupAddsAndRemovesTheRunValue) {
-  machine.registry.SetValue(kMachine, kRunKey, "Other", platform::RegistryValue::String("x"));
-  form.chkRunAtStartup.SetValue(1);
-  page.ApplyRunAtStartup();
-  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "1");
-  platform::RegistryValue value;
-  ASSERT_EQ(machine.registry.QueryValue(kMachine, kRunKey, platform::key_access::kQueryValue,
-                                        "Kestrian", value),
-            platform::kOk);
-  EXPECT_EQ(value, platform::RegistryValue::String(kQuotedCommand));
-
-  form.chkRunAtStartup.SetValue(0);
-  page.ApplyRunAtStartup();
-  EXPECT_EQ(Stored(kOptions, "chkRunAtStartup"), "0");
-  EXPECT_FALSE(RunValue());
-  // Clearing again, with the value already absent, changes nothing.
-  page.ApplyRunAtStartup();
-  EXPECT_FALSE(RunValue());
-  EXPECT_EQ(machine.registry.StringValue(kMachine, kRunKey, "Other"), "x");
-  EXPECT_TRUE(host.Messages().empty());
-}
-
 // A standard user may not write the machine's Run key: the entry goes under the user's, off
 // takes it out of both, and where it cannot be written (or removed) the user is told; the box
 // never shows an entry that is not there.
@@ -334,6 +291,8 @@ TEST(RunAtStartupRights, TheEntryGoesWhereItMayBeWrittenAndTheBoxTellsTheTruth) 
     int boxAfter;
     const char* message;  // how it starts; "" for none
   } cases[] = {
+      {1, false, false, false, false, true, false, 1, ""},
+      {0, false, false, false, false, false, false, 0, ""},
       {1, false, false, true, false, false, true, 1, ""},
       {0, true, true, false, false, false, false, 0, ""},
       {0, false, true, true, false, false, false, 0, ""},
@@ -348,6 +307,7 @@ TEST(RunAtStartupRights, TheEntryGoesWhereItMayBeWrittenAndTheBoxTellsTheTruth) 
     ui::FrmMain form;
     OptionsPage page{form, settings, host, startup, "Kestrian", {}};
     const auto entry = platform::RegistryValue::String(kQuotedCommand);
+    machine.registry.SetValue(kMachine, kRunKey, "Other", platform::RegistryValue::String("x"));
     if (c.inMachine) machine.registry.SetValue(kMachine, kRunKey, "Kestrian", entry);
     if (c.inUser) machine.registry.SetValue(kUser, kRunKey, "Kestrian", entry);
     if (c.machineRefuses) machine.registry.RefuseWrites(kMachine);
@@ -360,6 +320,7 @@ TEST(RunAtStartupRights, TheEntryGoesWhereItMayBeWrittenAndTheBoxTellsTheTruth) 
     EXPECT_EQ(machine.registry.StringValue(kUser, kRunKey, "Kestrian"),
               c.inUserAfter ? std::optional<std::string>(kQuotedCommand) : std::nullopt) << row;
     EXPECT_EQ(form.chkRunAtStartup.Value(), c.boxAfter) << row;
+    EXPECT_EQ(machine.registry.StringValue(kMachine, kRunKey, "Other"), "x") << row;
     EXPECT_EQ(settings.Get(kOptions, "chkRunAtStartup", ""), std::to_string(c.boxAfter)) << row;
     ASSERT_EQ(host.Messages().size(), *c.message ? 1u : 0u) << row;
     if (!*c.message) continue;

@@ -8,28 +8,6 @@ namespace {
 
 using namespace std::string_literals;
 
-struct ShownAlert {
-  std::string company;
-  std::string file;
-  FoundProcess process;
-};
-
-// Records what the alert shows; the user answers it some yields later.
-class RecordingAlert final : public SpywareAlert {
- public:
-  RecordingAlert(core::ProgramState& state, testing::ScriptedHost& host) : state_(state), host_(host) {}
-  void Show(std::string_view company, std::string_view file, const FoundProcess& process) override {
-    state_.alertAnswered = false;
-    shown.push_back({std::string(company), std::string(file), process});
-    host_.AtYield(host_.Yields() + 3, [this] { state_.alertAnswered = true; });
-  }
-  std::vector<ShownAlert> shown;
-
- private:
-  core::ProgramState& state_;
-  testing::ScriptedHost& host_;
-};
-
 class ProcessScannerTest : public ScanFixture {
  protected:
   ProcessScannerTest() {

@@ -2,6 +2,7 @@
 
 #include "removal/check_mirroring.h"
 #include "removal/exclusion_commands.h"
+#include "removal/kept_reasons.h"
 #include "removal/pending_deletes.h"
 #include "removal/registry_removal.h"
 #include "removal/remaining_traces.h"
@@ -171,26 +172,45 @@ TEST_F(RemovalTest, EveryKindIsBackedUpDeletedAndLogged) {
   EXPECT_FALSE(form.pgbDeleteSpywaresFound.Visible());
 }
 
+// Whatever the kind of file: one held, or unreadable though deletable, so that no backup can
+// be made stays where it is; one held for reading is backed up but cannot go; one not held
+// is backed up and deleted.
 TEST_F(RemovalTest, AFileWithoutABackupIsNeverDeleted) {
-  AddFile("C:\\A\\shared.dat", "Held");
-  AddFile("C:\\A\\exclusive.dat", "Locked");
-  AddFile("C:\\A\\fine.dat", "Fine");
-  machine.files.HoldSharingReads("C:\\A\\shared.dat");
-  machine.files.Lock("C:\\A\\exclusive.dat");
-  CheckAll();
-  removal.DeleteCommand();
-  EXPECT_TRUE(machine.files.Exists("C:\\A\\shared.dat"));
-  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine\\shared.dat"));  // backed up once
-  EXPECT_TRUE(machine.files.Exists("C:\\A\\exclusive.dat"));
-  EXPECT_FALSE(machine.files.Exists("C:\\Kestrian\\quarantine\\exclusive.dat"));
-  EXPECT_FALSE(machine.files.Exists("C:\\A\\fine.dat"));
-  EXPECT_EQ(Log(), FileEntry("shared.dat", "C:\\A\\shared.dat") + FileEntry("fine.dat", "C:\\A\\fine.dat"));
-  EXPECT_EQ(Texts(deleteFailed.lstProblem),
-            (std::vector<std::string>{"C:\\A\\shared.dat", "C:\\A\\exclusive.dat"}));
-  EXPECT_TRUE(deleteFailed.Visible());
-  EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved), (std::vector<std::string>{"Held", "Locked"}));
-  EXPECT_FALSE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(0).checked);
-  EXPECT_EQ(Texts(form.lvwFilesToBeDeleted), (std::vector<std::string>{"C:\\A\\shared.dat", "C:\\A\\exclusive.dat"}));
+  for (const char* extension : {"dat", "dll", "exe"}) {
+    SCOPED_TRACE(extension);
+    const std::string ext = extension;
+    AddFile("C:\\A\\shared." + ext, "Held " + ext);
+    AddFile("C:\\A\\exclusive." + ext, "Locked " + ext);
+    AddFile("C:\\A\\fine." + ext, "Fine " + ext);
+    AddFile("C:\\A\\unreadable." + ext, "Unreadable " + ext);
+    machine.files.DenyReads("C:\\A\\unreadable." + ext);
+    machine.files.HoldSharingReads("C:\\A\\shared." + ext);
+    machine.files.Lock("C:\\A\\exclusive." + ext);
+    CheckAll();
+    removal.DeleteCommand();
+    EXPECT_TRUE(machine.files.Exists("C:\\A\\shared." + ext));
+    EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine\\shared." + ext));
+    EXPECT_TRUE(machine.files.Exists("C:\\A\\exclusive." + ext));
+    EXPECT_FALSE(machine.files.Exists("C:\\Kestrian\\quarantine\\exclusive." + ext));
+    EXPECT_TRUE(machine.files.Exists("C:\\A\\unreadable." + ext));
+    EXPECT_FALSE(machine.files.Exists("C:\\A\\fine." + ext));
+    EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\fine." + ext), "MZ");
+    // No code of the held library ran: only the one that could be backed up was unregistered.
+    for (const std::string& call : machine.libraries.calls) {
+      EXPECT_TRUE(call.starts_with("C:\\A\\fine.") || call.starts_with("C:\\A\\shared.")) << call;
+    }
+    EXPECT_EQ(Texts(deleteFailed.lstProblem), (std::vector<std::string>{"C:\\A\\shared." + ext, "C:\\A\\exclusive." + ext,
+                                                                        "C:\\A\\unreadable." + ext}));
+    EXPECT_EQ(Column(deleteFailed.lstProblem, 1).back(), kept::kNoBackup);
+    EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
+              (std::vector<std::string>{"Held " + ext, "Locked " + ext, "Unreadable " + ext}));
+    EXPECT_FALSE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Item(0).checked);
+    machine.files.Lock("C:\\A\\exclusive." + ext, false);
+    machine.files.HoldSharingReads("C:\\A\\shared." + ext, false);
+    form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Clear();
+    form.lvwFilesToBeDeleted.Clear();
+    deleteFailed.lstProblem.Clear();
+  }
 }
 
 TEST_F(RemovalTest, WithoutAQuarantineFolderNothingIsDeleted) {

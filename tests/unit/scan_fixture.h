@@ -11,11 +11,35 @@
 #include "core/definition_line.h"
 #include "core/program_state.h"
 #include "core/settings_store.h"
+#include "scan/process_scanner.h"
 #include "scan/scan_context.h"
 #include "support/fake_machine.h"
 #include "support/scripted_host.h"
 
 namespace kestrian::scan {
+
+// Records what the spyware alert shows; the user answers it `delay` yields later.
+class RecordingAlert final : public SpywareAlert {
+ public:
+  struct Shown {
+    std::string company;
+    std::string file;
+    FoundProcess process;
+  };
+  RecordingAlert(core::ProgramState& state, testing::ScriptedHost& host, int delay = 3)
+      : state_(state), host_(host), delay_(delay) {}
+  void Show(std::string_view company, std::string_view file, const FoundProcess& process) override {
+    state_.alertAnswered = false;
+    shown.push_back({std::string(company), std::string(file), process});
+    host_.AtYield(host_.Yields() + delay_, [this] { state_.alertAnswered = true; });
+  }
+  std::vector<Shown> shown;
+
+ private:
+  core::ProgramState& state_;
+  testing::ScriptedHost& host_;
+  int delay_;
+};
 
 // The world itself, for tests that need more than one.
 struct ScanWorld {

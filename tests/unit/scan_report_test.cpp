@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "report/report_file.h"
+#include "report/scan_findings.h"
 #include "support/fake_machine.h"
 #include "support/scripted_host.h"
 
@@ -119,6 +120,50 @@ TEST(ReportFile, ReplacesTheReportWholeOrLeavesTheOldOne) {
   machine.files.PutFolder(PartialReportPath(report));  // the first write cannot be made
   EXPECT_NE(WriteReportFile(machine.files, report, "new report"), platform::kOk);
   EXPECT_EQ(machine.files.Content(report), "old report");
+}
+
+// The console's findings: each result row's icon gives its kind, process rows come from the
+// found list, and the same findings read alike as lines and as JSON.
+TEST(ScanFindingsTest, ResultKindsAndTracesReadAlikeAsLinesAndAsJson) {
+  ui::FrmMain form;
+  form.lvwSpywareFound.Add("Acme - Found");
+  form.lvwSpywareFound.Add("Detected in the memory : SPY.EXE was stopped from running.");
+  const struct { const char* name; const char* location; int icon; } rows[] = {
+      {"Cookie: me@ad[1].txt", "C:\\Cookies\\me@ad[1].txt", 1},
+      {"Acme", "HKEY_CURRENT_USER\\Software\\Acme", 2},
+      {"Acme", "C:\\Acme\\acme.dll", 3},
+  };
+  for (const auto& row : rows) {
+    auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
+    results.SetSubItem(results.Add(row.name, row.icon), 1, row.location);
+  }
+  const auto key = form.lvwRegistryToBeDeleted.Add("-2147483647");
+  form.lvwRegistryToBeDeleted.SetSubItem(key, 1, "Software\\Acme");
+  form.lvwRegistryToBeDeleted.SetSubItem(key, 3, "Acme");
+  form.lvwFilesToBeDeleted.SetSubItem(form.lvwFilesToBeDeleted.Add("C:\\Acme\\acme.dll"), 1, "Acme");
+  form.lvwFileNotFounds.SetSubItem(form.lvwFileNotFounds.Add("C:\\Acme\\gone.exe"), 1, "Acme");
+  form.lvwCookiesToDelete.Add("C:\\Cookies\\me@ad[1].txt");
+  form.lbltracesFound.SetCaption("5");
+
+  ScanFindings findings = CollectFindings(form, {7, 8, 9, 4, 0});
+  EXPECT_TRUE(findings.AnythingFound());
+  findings.removal = RemovalOutcome{{{"C:\\Acme\\acme.dll", "in use or access denied"}}, 2};
+  EXPECT_EQ(FindingsAsLines(findings),
+            "cookie\tCookie: me@ad[1].txt\tC:\\Cookies\\me@ad[1].txt\n"
+            "registry\tAcme\tHKEY_CURRENT_USER\\Software\\Acme\n"
+            "file\tAcme\tC:\\Acme\\acme.dll\n"
+            "process\tDetected in the memory : SPY.EXE was stopped from running.\n"
+            "delete-failed\tC:\\Acme\\acme.dll\tin use or access denied\n");
+  const std::string json = FindingsAsJson(findings);
+  for (const char* part : {
+           R"("kind": "cookie")", R"("kind": "registry")", R"("kind": "file")",
+           R"("root": -2147483647)", R"("key": "Software\\Acme")", R"("path": "C:\\Acme\\acme.dll")",
+           R"("file": "C:\\Acme\\gone.exe")", R"("cookieTraces": [)", R"("cookiesProcesses": 7)",
+           R"("files": 9)", R"("spywareFound": 4)", R"("traces": 5)",
+           R"("reason": "in use or access denied")", R"("total": 2)"}) {
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+  }
+  EXPECT_FALSE(CollectFindings(ui::FrmMain{}, {}).AnythingFound());
 }
 
 }  // namespace
