@@ -95,11 +95,8 @@ class Win32World final : public ContractWorld {
     ::CreateDirectoryA(std::string(path).c_str(), nullptr);
   }
   std::string ShortNameOf(std::string_view path) override {
-    char shortPath[MAX_PATH] = {};
-    const DWORD length = ::GetShortPathNameA(std::string(path).c_str(), shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    const std::string_view full(shortPath, length);
-    return std::string(full.substr(full.rfind('\\') + 1));
+    const std::string full = ShortPath(path);
+    return full.substr(full.rfind('\\') + 1);
   }
   void HoldOpenExclusively(std::string_view path) override {
     held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
@@ -124,12 +121,7 @@ class Win32World final : public ContractWorld {
   std::uint32_t StartWaitingProgram(std::string_view path, bool throughShortPath) override {
     std::string program(path);
     if (!::CopyFileA(OwnExecutablePath().c_str(), program.c_str(), FALSE)) return 0;
-    if (throughShortPath) {
-      char shortPath[MAX_PATH] = {};
-      const DWORD length = ::GetShortPathNameA(program.c_str(), shortPath, MAX_PATH);
-      if (length == 0 || length >= MAX_PATH) return 0;
-      program.assign(shortPath, length);
-    }
+    if (throughShortPath && (program = ShortPath(program)).empty()) return 0;
     std::string commandLine = "\"" + program + "\" " + kWaitArgument;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
