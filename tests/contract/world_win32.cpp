@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -33,24 +34,13 @@ std::string UniqueSuffix(const void* world) {
          std::to_string(reinterpret_cast<std::uintptr_t>(world) & 0xFFFFFF);
 }
 
+// Read-only and hidden files go too.
 void RemoveFolderTree(const std::string& folder) {
-  WIN32_FIND_DATAA data{};
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveFolderTree(path);
-      } else {
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ignored)) {
+    ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
-  ::RemoveDirectoryA(folder.c_str());
+  std::filesystem::remove_all(folder, ignored);
 }
 
 class Win32World final : public ContractWorld {
