@@ -26,18 +26,19 @@ namespace {
 using testing::PressInMessageBox;
 using testing::TextOf;
 
-// A phase of `items` slow items, as a real scanner walks them.
+// A phase of slow items, as a real scanner walks them.
 class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
                          public scan::RegistryScan, public scan::FileScan {
  public:
   explicit SlowPhases(scan::ScanContext& context) : context_(context) {}
+  static constexpr int kItems = 300;  // a few seconds under Wine: time for the user's clicks
   int walked = 0;
   void ScanCookies(std::int32_t&) override {}
   void ScanRunningProcesses() override {}
   void ScanRegistryDefinitions() override {}
   void ScanFileDefinitions() override {
     auto& session = context_.state.session;
-    for (int i = 0; i < 2000 && !session.stopRequested; ++i, ++walked) {
+    for (int i = 0; i < kItems && !session.stopRequested; ++i, ++walked) {
       ++session.filesFoldersInspected;
       scan::ReportScanProgress(context_, "Scanning Known Spyware/Adware: \r\nitem", 1, 1);
       ::Sleep(2);
@@ -57,6 +58,10 @@ void WaitFor(const std::function<bool()>& done) {
 class MainWindowOnWindows : public ::testing::Test, protected testing::ScratchWorld {
  protected:
   MainWindowOnWindows() : ScratchWorld("kestrian_view") {
+    // The last test's window asked the thread to quit as it went; a message box would end at once.
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     EXPECT_TRUE(window.Create(::GetModuleHandleA(nullptr), "Kestrian test"));
     window.OnClick(form.cmdScanNow, [this] { session.Start(); });
     window.OnClick(form.cmdStop, [this] { session.StopFromButton(); });
@@ -91,7 +96,7 @@ TEST_F(MainWindowOnWindows, StopClickedDuringAScanCancelsIt) {
   RunSession();
   user.join();
   EXPECT_GT(slow.walked, 0);
-  EXPECT_LT(slow.walked, 2000);
+  EXPECT_LT(slow.walked, SlowPhases::kItems);
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning was cancelled.");
   EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning was cancelled.");
   EXPECT_EQ(TextOf(window.NativeOf(form.lblPercentageCompleted)), "0% complete.");
@@ -102,10 +107,11 @@ TEST_F(MainWindowOnWindows, StopClickedDuringAScanCancelsIt) {
 
 TEST_F(MainWindowOnWindows, PauseHoldsTheScanAndOkResumesIt) {
   std::atomic<int> walkedWhilePaused{-1};
+  std::atomic<bool> pausedBoxShown{false};
   std::thread user([&] {
     WaitFor([&] { return slow.walked > 0 && ::IsWindowEnabled(window.NativeOf(form.cmdPause)); });
     ::PostMessageA(window.NativeOf(form.cmdPause), BM_CLICK, 0, 0);
-    testing::WaitForShownDialog("Kestrian");
+    pausedBoxShown = testing::WaitForShownDialog("Kestrian") != nullptr;
     const int before = slow.walked;
     ::Sleep(300);  // what the paused scan does in a while: nothing
     walkedWhilePaused = slow.walked - before;
@@ -113,8 +119,9 @@ TEST_F(MainWindowOnWindows, PauseHoldsTheScanAndOkResumesIt) {
   });
   RunSession();
   user.join();
+  EXPECT_TRUE(pausedBoxShown);
   EXPECT_EQ(walkedWhilePaused.load(), 0);
-  EXPECT_EQ(slow.walked, 2000);
+  EXPECT_EQ(slow.walked, SlowPhases::kItems);
   EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning complete.");
   EXPECT_EQ(form.pb1.Value(), 100);
   EXPECT_EQ(::SendMessageA(window.NativeOf(form.pb2), PBM_GETPOS, 0, 0), 100 * 100);
