@@ -74,16 +74,20 @@ TEST_F(CoreOnPlatform, DownloadedDefinitionsReplaceTheCurrentOnes) {
   EXPECT_EQ(Read("FileDefinition.dat.previous"), "<missing>");
 }
 
-TEST_F(CoreOnPlatform, ADownloadThatFailsItsTestLoadIsSetAside) {
+// A download that fails its test load is set aside; a hidden one is left alone.
+TEST_F(CoreOnPlatform, ADownloadThatFailsItsTestLoadIsSetAsideAndAHiddenOneLeftAlone) {
   Plant("ExeDefinition.dat", "old");
   Plant("DLExeDefinition.dat", "bad");
   Plant("DLExeDefinition.dat.rejected", "an earlier one");
+  Plant("FileDefinition.dat", "old");
+  Plant("DLFileDefinition.dat", "new", attributes::kHidden);
   std::string exclusions;
   EXPECT_EQ(Install(exclusions).size(), 1u);
   EXPECT_EQ(Read("ExeDefinition.dat"), "old");
   EXPECT_EQ(Read("DLExeDefinition.dat"), "<missing>");
   EXPECT_EQ(Read("DLExeDefinition.dat.rejected"), "bad");
   EXPECT_EQ(Read("ExeDefinition.dat.previous"), "<missing>");
+  EXPECT_EQ(Read("FileDefinition.dat"), "old");
 }
 
 TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
@@ -99,14 +103,6 @@ TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
   // The next start installs it.
   Install(exclusions);
   EXPECT_EQ(Read("BlockedCookies.dat"), "new");
-}
-
-TEST_F(CoreOnPlatform, HiddenDownloadsAreLeftAlone) {
-  Plant("ExeDefinition.dat", "old");
-  Plant("DLExeDefinition.dat", "new", attributes::kHidden);
-  std::string exclusions;
-  Install(exclusions);
-  EXPECT_EQ(Read("ExeDefinition.dat"), "old");
 }
 
 TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFiles) {
@@ -144,25 +140,19 @@ TEST_F(CoreOnPlatform, UnreadableFilesCountAsEmptyAndTheRestGoesOn) {
   EXPECT_EQ(exclusions, "C:\\x.exe\r\n");
 }
 
+// Defaults, keys whatever their case, and a value that is no text read as the default.
 TEST_F(CoreOnPlatform, SettingsStoreDefaultsAndCaseInsensitiveKeys) {
-  core::SettingsStore store(world->Machine().registry, world->ScratchApplication());
-  EXPECT_EQ(store.Get(core::settings::kLastScan), "Never");
-  EXPECT_EQ(store.Get(core::settings::kDefinitionsRemoved), "0");
-  EXPECT_EQ(store.Get(core::settings::kMemoryShieldOn), "True");
-  EXPECT_EQ(store.Save(core::settings::kExeDefinitionVersion, "51"), kOk);
-  EXPECT_EQ(store.Get("OptionAndSettings", "exedefinition", "43"), "51");
-  EXPECT_EQ(store.Get("optionandsettings", "EXEDEFINITION", "43"), "51");
-  store.Save("OPTIONANDSETTINGS", "ExeDefinition", "52");
-  EXPECT_EQ(store.Get(core::settings::kExeDefinitionVersion), "52");
-  EXPECT_EQ(store.Get(core::settings::kLastFullScan), "Never");
-}
-
-TEST_F(CoreOnPlatform, SettingsThatAreNotTextReadAsTheDefault) {
-  core::SettingsStore store(world->Machine().registry, world->ScratchApplication());
+  EXPECT_EQ(settings.Get(core::settings::kLastScan), "Never");
+  EXPECT_EQ(settings.Get(core::settings::kMemoryShieldOn), "True");
+  EXPECT_EQ(settings.Save(core::settings::kExeDefinitionVersion, "51"), kOk);
+  EXPECT_EQ(settings.Get("optionandsettings", "EXEDEFINITION", "43"), "51");
+  settings.Save("OPTIONANDSETTINGS", "ExeDefinition", "52");
+  EXPECT_EQ(settings.Get(core::settings::kExeDefinitionVersion), "52");
+  EXPECT_EQ(settings.Get(core::settings::kLastFullScan), "Never");
   world->Machine().registry.SetValue(
       roots::kCurrentUser, core::SettingsStore::SectionPath(world->ScratchApplication(), "Settings"),
       "lblDefRemoved", RegistryValue::Dword(7));
-  EXPECT_EQ(store.Get(core::settings::kDefinitionsRemoved), "0");
+  EXPECT_EQ(settings.Get(core::settings::kDefinitionsRemoved), "0");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -33,24 +34,13 @@ std::string UniqueSuffix(const void* world) {
          std::to_string(reinterpret_cast<std::uintptr_t>(world) & 0xFFFFFF);
 }
 
+// Read-only and hidden files go too.
 void RemoveFolderTree(const std::string& folder) {
-  WIN32_FIND_DATAA data{};
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveFolderTree(path);
-      } else {
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ignored)) {
+    ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
-  ::RemoveDirectoryA(folder.c_str());
+  std::filesystem::remove_all(folder, ignored);
 }
 
 class Win32World final : public ContractWorld {
@@ -95,11 +85,8 @@ class Win32World final : public ContractWorld {
     ::CreateDirectoryA(std::string(path).c_str(), nullptr);
   }
   std::string ShortNameOf(std::string_view path) override {
-    char shortPath[MAX_PATH] = {};
-    const DWORD length = ::GetShortPathNameA(std::string(path).c_str(), shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    const std::string_view full(shortPath, length);
-    return std::string(full.substr(full.rfind('\\') + 1));
+    const std::string full = ShortPath(path);
+    return full.substr(full.rfind('\\') + 1);
   }
   void HoldOpenExclusively(std::string_view path) override {
     held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
@@ -124,12 +111,7 @@ class Win32World final : public ContractWorld {
   std::uint32_t StartWaitingProgram(std::string_view path, bool throughShortPath) override {
     std::string program(path);
     if (!::CopyFileA(OwnExecutablePath().c_str(), program.c_str(), FALSE)) return 0;
-    if (throughShortPath) {
-      char shortPath[MAX_PATH] = {};
-      const DWORD length = ::GetShortPathNameA(program.c_str(), shortPath, MAX_PATH);
-      if (length == 0 || length >= MAX_PATH) return 0;
-      program.assign(shortPath, length);
-    }
+    if (throughShortPath && (program = ShortPath(program)).empty()) return 0;
     std::string commandLine = "\"" + program + "\" " + kWaitArgument;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

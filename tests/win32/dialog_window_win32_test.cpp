@@ -6,15 +6,12 @@
 
 #include <vector>
 
-#include "win32/window_test_support.h"
 #include "app/dialog_window.h"
 #include "app/win32_host.h"
+#include "win32/window_test_support.h"
 
 namespace kestrian {
 namespace {
-
-using testing::MakeOwner;
-using testing::UniqueWindow;
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr UINT kProbe = WM_APP + 7;
@@ -41,35 +38,35 @@ class Recorder {
   }
 };
 
-TEST(DialogWindowOnWindows, CreateHandsTheWindowToTheObjectAndRoutesItsMessages) {
+TEST(DialogWindowOnWindows, MadeAgainOrDestroyedByTheObjectItSaysNothingAndGoesWithTheObject) {
   app::Win32Host host;
-  Recorder recorder(host);
-  ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
-  const HWND window = recorder.window.Get();
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(recorder.inits, std::vector<HWND>{window});
-  EXPECT_EQ(testing::TextOf(window), "Kestrian dialog window under test");
-  ::SendMessageA(window, kProbe, 0, 0);
-  EXPECT_EQ(recorder.probes, 1);
-}
-
-TEST(DialogWindowOnWindows, DestroyByTheObjectSaysNothingToIt) {
-  app::Win32Host host;
-  Recorder recorder(host);
-  ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
-  const HWND window = recorder.window.Get();
-  recorder.window.Destroy();
-  EXPECT_FALSE(recorder.window);
-  EXPECT_FALSE(::IsWindow(window));
-  EXPECT_EQ(recorder.destroys, 0);  // the object did its own closing
-  recorder.window.Destroy();        // nothing left: no effect
-  EXPECT_EQ(recorder.destroys, 0);
+  HWND last = nullptr;
+  {
+    Recorder recorder(host);
+    ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
+    const HWND first = recorder.window.Get();
+    EXPECT_EQ(recorder.inits, std::vector<HWND>{first});
+    EXPECT_EQ(testing::TextOf(first), "Kestrian dialog window under test");
+    ::SendMessageA(first, kProbe, 0, 0);
+    EXPECT_EQ(recorder.probes, 1);
+    ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
+    EXPECT_FALSE(::IsWindow(first));
+    recorder.window.Destroy();
+    EXPECT_FALSE(recorder.window);
+    recorder.window.Destroy();  // nothing left: no effect
+    ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
+    last = recorder.window.Get();
+    EXPECT_EQ(recorder.inits.size(), 3u);
+    EXPECT_EQ(recorder.destroys, 0);  // the object did its own closing
+  }
+  // The object's end destroys its window without calling into the object that is going.
+  EXPECT_FALSE(::IsWindow(last));
 }
 
 TEST(DialogWindowOnWindows, DestroyedWithItsOwnerItTellsTheObjectOnceAndIsForgotten) {
   app::Win32Host host;
   Recorder recorder(host);
-  UniqueWindow owner = MakeOwner("Kestrian dialog window owner");
+  testing::UniqueWindow owner = testing::MakeOwner("Kestrian dialog window owner");
   ASSERT_TRUE(recorder.window.Create(kStyle, owner.get()));
   const HWND window = recorder.window.Get();
   owner.reset();  // destroys the owned dialog too
@@ -78,23 +75,6 @@ TEST(DialogWindowOnWindows, DestroyedWithItsOwnerItTellsTheObjectOnceAndIsForgot
   EXPECT_FALSE(recorder.window);
   recorder.window.Destroy();
   EXPECT_EQ(recorder.destroys, 1);
-}
-
-TEST(DialogWindowOnWindows, CreatingAgainReplacesTheWindowAndTheObjectGoesFirst) {
-  app::Win32Host host;
-  HWND last = nullptr;
-  {
-    Recorder recorder(host);
-    ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
-    const HWND first = recorder.window.Get();
-    ASSERT_TRUE(recorder.window.Create(kStyle, nullptr));
-    last = recorder.window.Get();
-    EXPECT_FALSE(::IsWindow(first));
-    EXPECT_EQ(recorder.inits.size(), 2u);
-    EXPECT_EQ(recorder.destroys, 0);
-  }
-  // The object's end destroys its window without calling into the object that is going.
-  EXPECT_FALSE(::IsWindow(last));
 }
 
 }  // namespace

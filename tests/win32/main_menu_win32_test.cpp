@@ -1,5 +1,6 @@
-// The main window's menu bar as a real menu: captions, separators and command ids read back
-// through the window manager, and menu commands reaching their handlers through the window.
+// The main window's menu bar as a real menu on a real (hidden) main window: captions,
+// separators and mnemonics read back through the window manager, and every item's command
+// reaching its menu's handler through the window.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,14 +8,13 @@
 #include <cctype>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/win32_host.h"
 #include "ui/frm_main.h"
+#include "win32/window_test_support.h"
 
 namespace kestrian {
 namespace {
@@ -22,25 +22,15 @@ namespace {
 using app::Menu;
 using app::MenuItemId;
 
-// The captions as the user reads them; a separator is empty.
-const std::vector<std::pair<Menu, std::vector<std::string>>>& ExpectedBar() {
-  static const std::vector<std::pair<Menu, std::vector<std::string>>> bar{
-      {Menu::File, {"Scan Now", "Scan Results", "View Log", "", "Run Live Update", "Roll Back Definitions",
-                    "", "Minimize to Tray", "", "Exit"}},
-      {Menu::Settings, {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"}},
-      {Menu::Quarantine, {"View Quarantine", "View Exclusions", "Restore from Quarantine..."}},
-      {Menu::Help, {"View Help"}},
-      {Menu::About, {"About this software"}},
-  };
-  return bar;
-}
-
-const char* const kMenuTitles[] = {"File", "Settings", "Quarantine", "Help", "About"};
-
-std::string WithoutMnemonic(std::string text) {
-  std::erase(text, '&');
-  return text;
-}
+// The bar as the user reads it; a separator is empty.
+const std::pair<const char*, std::vector<std::string>> kBar[] = {
+    {"File", {"Scan Now", "Scan Results", "View Log", "", "Run Live Update", "Roll Back Definitions", "",
+              "Minimize to Tray", "", "Exit"}},
+    {"Settings", {"Scan Options", "Proactive Protection", "Schedule", "Auto Update"}},
+    {"Quarantine", {"View Quarantine", "View Exclusions", "Restore from Quarantine..."}},
+    {"Help", {"View Help"}},
+    {"About", {"About this software"}},
+};
 
 std::string MenuText(HMENU menu, int position) {
   char text[128] = {};
@@ -48,103 +38,14 @@ std::string MenuText(HMENU menu, int position) {
   return text;
 }
 
-TEST(MainMenu, BarHasTheFiveMenusInOrder) {
-  const app::UniqueMenu bar = app::BuildMenuBar();
-  ASSERT_TRUE(bar);
-  ASSERT_EQ(::GetMenuItemCount(bar.get()), 5);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(WithoutMnemonic(MenuText(bar.get(), i)), kMenuTitles[i]);
-    EXPECT_NE(::GetSubMenu(bar.get(), i), nullptr) << kMenuTitles[i];
-  }
-}
-
-TEST(MainMenu, ItemsAndSeparatorsSitAtTheirIndexes) {
-  const app::UniqueMenu bar = app::BuildMenuBar();
-  ASSERT_TRUE(bar);
-  for (const auto& [menu, items] : ExpectedBar()) {
-    const HMENU popup = ::GetSubMenu(bar.get(), static_cast<int>(menu));
-    ASSERT_EQ(::GetMenuItemCount(popup), static_cast<int>(items.size()));
-    for (int index = 0; index < static_cast<int>(items.size()); ++index) {
-      const std::string& caption = items[static_cast<std::size_t>(index)];
-      const UINT state = ::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
-      SCOPED_TRACE(caption + " at " + std::to_string(index));
-      if (caption.empty()) {
-        EXPECT_TRUE(state & MF_SEPARATOR);
-        continue;
-      }
-      EXPECT_FALSE(state & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED));
-      EXPECT_EQ(WithoutMnemonic(MenuText(popup, index)), caption);
-      EXPECT_EQ(static_cast<int>(::GetMenuItemID(popup, index)),
-                app::CommandOfMenuItem({menu, index}));
-    }
-  }
-}
-
-TEST(MainMenu, MnemonicsAreUniqueWithinEachMenu) {
-  for (const auto& [menu, items] : ExpectedBar()) {
-    std::string keys;
-    for (const std::string_view caption : app::MenuItems(menu)) {
-      const auto amp = caption.find('&');
-      if (amp == std::string_view::npos) continue;
-      const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(caption[amp + 1])));
-      EXPECT_EQ(keys.find(key), std::string::npos) << caption;
-      keys += key;
-    }
-  }
-}
-
-TEST(MainMenu, CommandIdsRoundTripEveryItem) {
-  for (const auto& [menu, items] : ExpectedBar()) {
-    for (int index = 0; index < static_cast<int>(items.size()); ++index) {
-      const int id = app::CommandOfMenuItem({menu, index});
-      EXPECT_GE(id, app::kFirstMenuCommand);
-      EXPECT_LE(id, 0xFFFF);
-      EXPECT_EQ(app::MenuItemOfCommand(id), (MenuItemId{menu, index}));
-    }
-  }
-}
-
-TEST(MainMenu, OtherIdsAreNoItems) {
-  for (const int id : {0, 1000, 1400, app::kFirstMenuCommand - 1,
-                       app::CommandOfMenuItem({Menu::File, 10}),
-                       app::CommandOfMenuItem({Menu::Settings, 4}),
-                       app::CommandOfMenuItem({Menu::About, 1}), app::kFirstMenuCommand + 500}) {
-    EXPECT_EQ(app::MenuItemOfCommand(id), std::nullopt) << id;
-  }
-}
-
-TEST(MainMenu, DispatchCallsTheMenusHandlerWithTheIndex) {
-  std::vector<MenuItemId> calls;
-  app::MenuCommands commands;
-  for (const auto& [menu, items] : ExpectedBar()) {
-    commands.On(menu, [&calls, menu = menu](int index) { calls.push_back({menu, index}); });
-  }
-  std::vector<MenuItemId> expected;
-  for (const auto& [menu, items] : ExpectedBar()) {
-    for (int index = 0; index < static_cast<int>(items.size()); ++index) {
-      EXPECT_TRUE(commands.Dispatch(app::CommandOfMenuItem({menu, index})));
-      expected.push_back({menu, index});
-    }
-  }
-  EXPECT_EQ(calls, expected);
-  EXPECT_FALSE(commands.Dispatch(1000));
-  EXPECT_FALSE(commands.Dispatch(app::CommandOfMenuItem({Menu::Help, 1})));
-  EXPECT_EQ(calls.size(), expected.size());
-}
-
-TEST(MainMenu, DispatchWithoutHandlerStillClaimsTheCommand) {
-  const app::MenuCommands commands;
-  EXPECT_TRUE(commands.Dispatch(app::CommandOfMenuItem({Menu::Help, 0})));
-}
-
-// A real main window, kept hidden (a shown top-level window is slow to go under Wine).
 class MainMenuOnWindow : public ::testing::Test {
  protected:
   MainMenuOnWindow() {
     EXPECT_TRUE(window->Create(::GetModuleHandleA(nullptr), "Kestrian menu test"));
     ::GetClientRect(window->Handle(), &clientBefore);
-    commands.On(Menu::Settings, [this](int index) { chosen.push_back({Menu::Settings, index}); });
-    commands.On(Menu::File, [this](int index) { chosen.push_back({Menu::File, index}); });
+    for (int menu = 0; menu < app::kMenuCount; ++menu) {
+      commands.On(Menu(menu), [this, menu](int index) { chosen.push_back({Menu(menu), index}); });
+    }
     bar = app::BuildMenuBar().release();
     window->SetMenuCommands(bar, [this](int id) { return commands.Dispatch(id); });
   }
@@ -155,23 +56,7 @@ class MainMenuOnWindow : public ::testing::Test {
     while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
   }
-
-  // Runs the message loop until `done` or the queue stays empty.
-  template <class Done>
-  void Pump(Done done) {
-    MSG message;
-    for (int idle = 0; idle < 200 && !done();) {
-      if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        host.Dispatch(message);
-      } else {
-        ++idle;
-        ::Sleep(5);
-      }
-    }
-  }
-  void PostMenuCommand(MenuItemId item) {
-    ::PostMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(app::CommandOfMenuItem(item), 0), 0);
-  }
+  void PostCommand(int id) { ::PostMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
   ui::FrmMain form;
   app::Win32Host host;
@@ -182,30 +67,65 @@ class MainMenuOnWindow : public ::testing::Test {
   std::vector<MenuItemId> chosen;
 };
 
-TEST_F(MainMenuOnWindow, TheWindowCarriesTheBarAndKeepsItsClientArea) {
-  EXPECT_EQ(::GetMenu(window->Handle()), bar);
+TEST_F(MainMenuOnWindow, TheBarShowsEveryItemWithAUniqueMnemonicAndKeepsTheClientArea) {
+  ASSERT_EQ(::GetMenu(window->Handle()), bar);
   RECT client{};
   ::GetClientRect(window->Handle(), &client);
   EXPECT_EQ(client.right, clientBefore.right);
   EXPECT_EQ(client.bottom, clientBefore.bottom);
+  ASSERT_EQ(::GetMenuItemCount(bar), 5);
+  for (int m = 0; m < 5; ++m) {
+    const auto& [title, items] = kBar[m];
+    std::string shown = MenuText(bar, m);
+    std::erase(shown, '&');
+    EXPECT_EQ(shown, title);
+    const HMENU popup = ::GetSubMenu(bar, m);
+    ASSERT_EQ(::GetMenuItemCount(popup), static_cast<int>(items.size())) << title;
+    std::string keys;
+    for (int index = 0; index < static_cast<int>(items.size()); ++index) {
+      const std::string& caption = items[static_cast<std::size_t>(index)];
+      const UINT state = ::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
+      SCOPED_TRACE(caption + " at " + std::to_string(index));
+      EXPECT_EQ((state & MF_SEPARATOR) != 0, caption.empty());
+      if (caption.empty()) continue;
+      EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED));
+      std::string text = MenuText(popup, index);
+      if (const auto amp = text.find('&'); amp != std::string::npos) {
+        const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(text[amp + 1])));
+        EXPECT_EQ(keys.find(key), std::string::npos) << "mnemonic used twice";
+        keys += key;
+      }
+      std::erase(text, '&');
+      EXPECT_EQ(text, caption);
+    }
+  }
 }
 
-TEST_F(MainMenuOnWindow, APostedMenuCommandReachesTheDispatcher) {
-  PostMenuCommand({Menu::Settings, 2});
-  PostMenuCommand({Menu::File, 6});
-  Pump([this] { return chosen.size() == 2; });
-  EXPECT_EQ(chosen, (std::vector<MenuItemId>{{Menu::Settings, 2}, {Menu::File, 6}}));
-}
-
-TEST_F(MainMenuOnWindow, ButtonClicksStillReachTheirHandlers) {
+// Every item's id, as the menu carries it, reaches its menu's handler with its index; other
+// ids and button clicks reach no menu handler.
+TEST_F(MainMenuOnWindow, EveryItemsCommandReachesItsMenusHandler) {
+  std::vector<MenuItemId> expected;
+  for (int m = 0; m < 5; ++m) {
+    const HMENU popup = ::GetSubMenu(bar, m);
+    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
+      if (::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION) & MF_SEPARATOR) continue;
+      PostCommand(static_cast<int>(::GetMenuItemID(popup, index)));
+      expected.push_back({Menu(m), index});
+    }
+  }
+  for (const int other : {1000, app::kFirstMenuCommand - 1, app::CommandOfMenuItem({Menu::File, 10}),
+                          app::CommandOfMenuItem({Menu::About, 1}), app::kFirstMenuCommand + 500}) {
+    PostCommand(other);
+  }
   int clicks = 0;
   window->OnClick(form.cmdScan, [&clicks] { ++clicks; });
   const HWND button = window->NativeOf(form.cmdScan);
   ::PostMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
-  Pump([&clicks] { return clicks == 1; });
-  EXPECT_EQ(clicks, 1);
-  EXPECT_TRUE(chosen.empty());
+  EXPECT_TRUE(testing::PumpUntil(host, [&] { return clicks == 1; }, 30000));
+  EXPECT_EQ(chosen, expected);
+  EXPECT_FALSE(app::MenuCommands().Dispatch(1000));
+  EXPECT_TRUE(app::MenuCommands().Dispatch(app::CommandOfMenuItem({Menu::Help, 0})));  // no handler: still its
 }
 
 TEST_F(MainMenuOnWindow, ClosingDuringAMenuCommandWaitsForIt) {
@@ -217,11 +137,10 @@ TEST_F(MainMenuOnWindow, ClosingDuringAMenuCommandWaitsForIt) {
     ::SendMessageA(handle, WM_CLOSE, 0, 0);
     openDuringCommand = ::IsWindow(handle) != FALSE;
   });
-  PostMenuCommand({Menu::About, 0});
-  Pump([handle] { return !::IsWindow(handle); });
+  PostCommand(app::CommandOfMenuItem({Menu::About, 0}));
+  EXPECT_TRUE(testing::PumpUntil(host, [handle] { return !::IsWindow(handle); }, 30000));
   EXPECT_TRUE(openDuringCommand);
   EXPECT_TRUE(stopAsked);
-  EXPECT_FALSE(::IsWindow(handle));
 }
 
 }  // namespace

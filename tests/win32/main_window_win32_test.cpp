@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -22,22 +23,22 @@
 
 namespace kestrian {
 namespace {
-
 using testing::PressInMessageBox;
 using testing::TextOf;
 
-// A phase of `items` slow items, as a real scanner walks them.
+// A phase of slow items, as a real scanner walks them.
 class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
                          public scan::RegistryScan, public scan::FileScan {
  public:
   explicit SlowPhases(scan::ScanContext& context) : context_(context) {}
+  static constexpr int kItems = 300;  // a few seconds under Wine: time for the user's clicks
   int walked = 0;
   void ScanCookies(std::int32_t&) override {}
   void ScanRunningProcesses() override {}
   void ScanRegistryDefinitions() override {}
   void ScanFileDefinitions() override {
     auto& session = context_.state.session;
-    for (int i = 0; i < 2000 && !session.stopRequested; ++i, ++walked) {
+    for (int i = 0; i < kItems && !session.stopRequested; ++i, ++walked) {
       ++session.filesFoldersInspected;
       scan::ReportScanProgress(context_, "Scanning Known Spyware/Adware: \r\nitem", 1, 1);
       ::Sleep(2);
@@ -49,14 +50,18 @@ class SlowPhases final : public scan::CookieScan, public scan::ProcessScan,
   scan::ScanContext& context_;
 };
 
-
-void WaitUntilEnabled(HWND window) {
-  for (int i = 0; i < 500 && !::IsWindowEnabled(window); ++i) ::Sleep(10);
+// From the user's thread: until `done`, one generous deadline.
+void WaitFor(const std::function<bool()>& done) {
+  for (const DWORD start = ::GetTickCount(); !done() && ::GetTickCount() - start < 30000;) ::Sleep(5);
 }
 
 class MainWindowOnWindows : public ::testing::Test, protected testing::ScratchWorld {
  protected:
   MainWindowOnWindows() : ScratchWorld("kestrian_view") {
+    // The last test's window asked the thread to quit as it went; a message box would end at once.
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     EXPECT_TRUE(window.Create(::GetModuleHandleA(nullptr), "Kestrian test"));
     window.OnClick(form.cmdScanNow, [this] { session.Start(); });
     window.OnClick(form.cmdStop, [this] { session.StopFromButton(); });
@@ -84,15 +89,14 @@ class MainWindowOnWindows : public ::testing::Test, protected testing::ScratchWo
 
 TEST_F(MainWindowOnWindows, StopClickedDuringAScanCancelsIt) {
   std::thread user([this] {
-    WaitUntilEnabled(window.NativeOf(form.cmdStop));
-    ::Sleep(100);
+    WaitFor([&] { return slow.walked > 0 && ::IsWindowEnabled(window.NativeOf(form.cmdStop)); });
     ::PostMessageA(window.NativeOf(form.cmdStop), BM_CLICK, 0, 0);
     PressInMessageBox("Kestrian", IDYES);
   });
   RunSession();
   user.join();
   EXPECT_GT(slow.walked, 0);
-  EXPECT_LT(slow.walked, 2000);
+  EXPECT_LT(slow.walked, SlowPhases::kItems);
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning was cancelled.");
   EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning was cancelled.");
   EXPECT_EQ(TextOf(window.NativeOf(form.lblPercentageCompleted)), "0% complete.");
@@ -103,30 +107,25 @@ TEST_F(MainWindowOnWindows, StopClickedDuringAScanCancelsIt) {
 
 TEST_F(MainWindowOnWindows, PauseHoldsTheScanAndOkResumesIt) {
   std::atomic<int> walkedWhilePaused{-1};
+  std::atomic<bool> pausedBoxShown{false};
   std::thread user([&] {
-    WaitUntilEnabled(window.NativeOf(form.cmdPause));
-    ::Sleep(100);
+    WaitFor([&] { return slow.walked > 0 && ::IsWindowEnabled(window.NativeOf(form.cmdPause)); });
     ::PostMessageA(window.NativeOf(form.cmdPause), BM_CLICK, 0, 0);
-    for (int i = 0; i < 500 && !::FindWindowA("#32770", "Kestrian"); ++i) ::Sleep(10);
+    pausedBoxShown = testing::WaitForShownDialog("Kestrian") != nullptr;
     const int before = slow.walked;
-    ::Sleep(300);
+    ::Sleep(300);  // what the paused scan does in a while: nothing
     walkedWhilePaused = slow.walked - before;
     PressInMessageBox("Kestrian", IDOK);
   });
   RunSession();
   user.join();
+  EXPECT_TRUE(pausedBoxShown);
   EXPECT_EQ(walkedWhilePaused.load(), 0);
-  EXPECT_EQ(slow.walked, 2000);
+  EXPECT_EQ(slow.walked, SlowPhases::kItems);
   EXPECT_EQ(TextOf(window.NativeOf(form.lblStatus)), "Scanning complete.");
   EXPECT_EQ(form.pb1.Value(), 100);
   EXPECT_EQ(::SendMessageA(window.NativeOf(form.pb2), PBM_GETPOS, 0, 0), 100 * 100);
 }
-
-}  // namespace
-}  // namespace kestrian
-
-namespace kestrian {
-namespace {
 
 // A mouse button going down on a button reports whether Shift alone was held.
 TEST_F(MainWindowOnWindows, AMouseDownReportsWhetherShiftAloneWasHeld) {
@@ -134,12 +133,10 @@ TEST_F(MainWindowOnWindows, AMouseDownReportsWhetherShiftAloneWasHeld) {
   window.OnMouseDown(form.cmdUpdate, [&](bool shiftAlone) { reports.push_back(shiftAlone); });
   const HWND button = window.NativeOf(form.cmdUpdate);
   ASSERT_NE(button, nullptr);
-  const std::pair<UINT, WPARAM> presses[] = {
-      {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
-      {WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT},
-      {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL},
-      {WM_LBUTTONDOWN, MK_LBUTTON},
-  };
+  const std::pair<UINT, WPARAM> presses[] = {{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
+                                             {WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT},
+                                             {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL},
+                                             {WM_LBUTTONDOWN, MK_LBUTTON}};
   for (const auto& [message, keys] : presses) {
     ::SendMessageA(button, message, keys, MAKELPARAM(5, 5));
     ::SendMessageA(button, message + 1, keys & ~(MK_LBUTTON | MK_RBUTTON), MAKELPARAM(5, 5));
@@ -166,24 +163,16 @@ TEST_F(MainWindowOnWindows, ARemovalDisablesTheCommandsOfOtherWorkUntilItEnds) {
   bool timerDuring = true;
   constexpr UINT kDuringRemoval = WM_APP + 40;
   window.OnAppMessage(kDuringRemoval, [&](WPARAM, LPARAM) {
-    for (const ui::Control* command : commands) during.push_back(::IsWindowEnabled(window.NativeOf(*command)));
     timerDuring = form.timUpdate.Enabled();
     for (const ui::Control* command : commands) {
+      during.push_back(::IsWindowEnabled(window.NativeOf(*command)));
       ::PostMessageA(window.NativeOf(*command), BM_CLICK, 0, 0);
     }
   });
   // The click starts the removal; the message arrives inside its yields.
   ::PostMessageA(window.NativeOf(form.Command4), BM_CLICK, 0, 0);
   ::PostMessageA(window.Handle(), kDuringRemoval, 0, 0);
-  MSG message;
-  const DWORD deadline = ::GetTickCount() + 60 * 1000;
-  while ((during.empty() || removal.Running()) && ::GetTickCount() < deadline) {
-    if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      host.Dispatch(message);
-    } else {
-      ::Sleep(1);
-    }
-  }
+  testing::PumpUntil(host, [&] { return !during.empty() && !removal.Running(); }, 60000);
   ::RemoveDirectoryA(folder.FilePath("quarantine").c_str());
   ASSERT_FALSE(removal.Running());
   EXPECT_EQ(during, std::vector<BOOL>(5, FALSE));

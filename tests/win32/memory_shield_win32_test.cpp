@@ -67,23 +67,12 @@ struct Started {
   bool Running() const { return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
 };
 
-// What the user saw on an alert and which button they pressed.
+// What the user saw on an alert: the labels in their order are heading, sentence,
+// "File Name:", the name, "Company Name:", the company, ...
 struct Seen {
   std::string fileName;
   std::string company;
 };
-
-BOOL CALLBACK CollectText(HWND child, LPARAM parameter) {
-  reinterpret_cast<std::vector<std::string>*>(parameter)->push_back(testing::TextOf(child));
-  return TRUE;
-}
-
-HWND ButtonOf(HWND dialog, const char* caption) {
-  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (testing::TextOf(child) == caption) return child;
-  }
-  return nullptr;
-}
 
 class MemoryShieldOnWindows : public ::testing::Test {
  protected:
@@ -140,32 +129,24 @@ class MemoryShieldOnWindows : public ::testing::Test {
     std::vector<Seen> seen;
     std::atomic<bool> done{false};
     std::thread user([&] {
-      for (const std::string& button : buttons) {
-        if (button == "OK") {
-          if (testing::PressInMessageBox("Kestrian", IDOK)) ++messageBoxesAnswered;
+      for (std::size_t step = 0; step < buttons.size(); ++step) {
+        if (buttons[step] == "OK") {
+          messageBoxesAnswered += testing::PressInMessageBox("Kestrian", IDOK);
           continue;
         }
         // The alert counts as shown once it is visible: its labels are filled by then.
-        HWND window = nullptr;
-        for (int i = 0; i < 1000 && window == nullptr && !done; ++i) {
-          window = ::FindWindowA("#32770", kAlertTitle);
-          if (window != nullptr && !::IsWindowVisible(window)) window = nullptr;
-          if (window == nullptr) ::Sleep(10);
-        }
+        const HWND window = testing::WaitForShownDialog(kAlertTitle, &done);
         if (window == nullptr) return;
-        std::vector<std::string> texts;
-        ::EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&texts));
-        // The labels in their order: heading, sentence, "File Name:", the name,
-        // "Company Name:", the company, ...
+        const std::vector<std::string> texts = testing::ChildTexts(window);
         seen.push_back({texts.size() > 5 ? texts[3] : "", texts.size() > 5 ? texts[5] : ""});
-        if (button == "close") {
+        if (buttons[step] == "close") {
           ::PostMessageA(window, WM_CLOSE, 0, 0);
         } else {
-          ::PostMessageA(ButtonOf(window, button.c_str()), BM_CLICK, 0, 0);
+          ::PostMessageA(testing::ChildOf(window, nullptr, buttons[step].c_str()), BM_CLICK, 0, 0);
         }
         // STOP that fails keeps the alert open under its message; the next step answers it.
-        const bool messageFollows = &button != &buttons.back() && *(&button + 1) == "OK";
-        for (int i = 0; i < 1000 && ::IsWindow(window) && !messageFollows; ++i) ::Sleep(10);
+        if (step + 1 < buttons.size() && buttons[step + 1] == "OK") continue;
+        for (const DWORD start = ::GetTickCount(); ::IsWindow(window) && ::GetTickCount() - start < 30000;) ::Sleep(10);
       }
     });
     shield.Tick();
@@ -220,7 +201,8 @@ TEST_F(MemoryShieldOnWindows, StopEndsTheProgramAllowExcludesItAndNeitherIsAlert
   EXPECT_EQ(ExclusionFile(), "C:\\older\\entry.exe\r\nKSHIELDALLOW.EXE\r\n");
   EXPECT_EQ(::FindWindowA("#32770", kAlertTitle), nullptr);
 
-  EXPECT_TRUE(TickAnswering({"STOP"}).empty());  // nothing left to alert
+  // Nothing left to alert: the user waits for an alert in vain.
+  EXPECT_TRUE(TickAnswering({"STOP"}).empty());
 }
 
 TEST_F(MemoryShieldOnWindows, AProgramThatCannotBeStoppedIsReportedAndAlertedAgain) {

@@ -163,39 +163,35 @@ struct Opening {
   std::function<void(ProgramWindows&, const Visit&)> open;  // opens, visits and closes
 };
 
+// A page of the main window, shown by `show`.
+Opening Page(const char* name, void (*show)(ProgramWindows&)) {
+  return {name, [show](ProgramWindows& p, const Visit& visit) { show(p), visit(p.Main()); }};
+}
+
 const Opening kWindows[] = {
     {"splash", [](ProgramWindows& p, const Visit& visit) {
        app::SplashWindow splash(::GetModuleHandleA(nullptr), p.version);
        splash.RunTimer();
        visit(splash.Handle());
      }},
-    {"status-page", [](ProgramWindows& p, const Visit& visit) { visit(p.Main()); }},
-    {"scan-page", [](ProgramWindows& p, const Visit& visit) {
-       p.session.Start();
-       visit(p.Main());
-     }},
-    {"results-page", [](ProgramWindows& p, const Visit& visit) {
-       core::ShowPage(p.form, p.form.frmResults);
-       visit(p.Main());
-     }},
-    {"options-scan", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(1), visit(p.Main()); }},
-    {"options-protection", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(2), visit(p.Main()); }},
-    {"options-schedule", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(3), visit(p.Main()); }},
-    {"options-update", [](ProgramWindows& p, const Visit& visit) { p.ShowTab(4), visit(p.Main()); }},
+    Page("status-page", [](ProgramWindows&) {}),
+    Page("scan-page", [](ProgramWindows& p) { p.session.Start(); }),
+    Page("results-page", [](ProgramWindows& p) { core::ShowPage(p.form, p.form.frmResults); }),
+    Page("options-scan", [](ProgramWindows& p) { p.ShowTab(1); }),
+    Page("options-protection", [](ProgramWindows& p) { p.ShowTab(2); }),
+    Page("options-schedule", [](ProgramWindows& p) { p.ShowTab(3); }),
+    Page("options-update", [](ProgramWindows& p) { p.ShowTab(4); }),
     {"about-box", [](ProgramWindows& p, const Visit& visit) {
-       p.about.Show();
-       visit(p.about.Handle());
+       p.about.Show(), visit(p.about.Handle());
        ::SendMessageA(p.about.Handle(), WM_COMMAND, IDOK, 0);
      }},
     {"delete-failed", [](ProgramWindows& p, const Visit& visit) {
        p.deleteFailed.lstProblem.Add("C:\\Program Files\\Search Toolbar\\toolbarhelper.dll");
-       p.deleteFailed.SetVisible(true);
-       visit(p.deleteFailedWindow.Handle());
+       p.deleteFailed.SetVisible(true), visit(p.deleteFailedWindow.Handle());
        p.deleteFailed.SetVisible(false);
      }},
     {"restore-from-quarantine", [](ProgramWindows& p, const Visit& visit) {
-       p.restoreWindow.Show();
-       visit(p.restoreWindow.Handle());
+       p.restoreWindow.Show(), visit(p.restoreWindow.Handle());
        ::SendMessageA(p.restoreWindow.Handle(), WM_COMMAND, IDCANCEL, 0);
      }},
     {"report-viewer", [](ProgramWindows& p, const Visit& visit) {
@@ -218,17 +214,16 @@ const Opening kWindows[] = {
     {"download-window", [](ProgramWindows& p, const Visit& visit) {
        p.download.Show();
        p.download.Form().lblStatus.SetCaption("Getting Executable Definitions... please wait...");
-       visit(p.download.Handle());
-       p.download.Close();
+       visit(p.download.Handle()), p.download.Close();
      }},
     {"update-notice", [](ProgramWindows& p, const Visit& visit) {
        p.notice.Show();
        p.RunUntil([&] { return !p.notice.Form().tmrPopupSignatureUpdate.Enabled(); });  // risen
-       visit(p.notice.Handle());
-       p.notice.Close();
+       visit(p.notice.Handle()), p.notice.Close();
      }},
     {"spyware-alert", [](ProgramWindows& p, const Visit& visit) {
-       p.spywareAlert.Show("No Company name for TOOLBARHELPER.EXE", "TOOLBARHELPER.EXE", {});
+       p.spywareAlert.Show("No Company name for TOOLBARHELPER.EXE", "TOOLBARHELPER.EXE",
+                           {4242, "C:\\Toolbar\\toolbarhelper.exe"});
        visit(p.spywareAlert.Handle());
        ::PostMessageA(p.spywareAlert.Handle(), WM_COMMAND, IDCANCEL, 0);
        p.RunUntil([&] { return p.spywareAlert.Handle() == nullptr; });

@@ -3,8 +3,11 @@
 // message loop that runs until a condition holds.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/dialog_support.h"
 #include "app/tray_icon.h"
@@ -36,17 +39,59 @@ inline RECT BoundsOf(HWND window) {
   return bounds;
 }
 
-// Waits (five seconds at most) for a dialog with this title and presses one of its buttons,
-// as a user would; false when none showed. Meant for a thread beside the one that shows it.
-inline bool PressInMessageBox(const char* title, int button) {
-  for (int i = 0; i < 500; ++i) {
-    if (HWND box = ::FindWindowA("#32770", title)) {
-      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-      return true;
-    }
-    ::Sleep(10);
+// The shown dialog titled `title`, waited for from a thread beside the one that shows it
+// (one generous deadline, or until `giveUp`); null when none showed. A dialog exists, hidden
+// and without its controls, a little before it is shown.
+inline HWND WaitForShownDialog(const char* title, const std::atomic<bool>* giveUp = nullptr) {
+  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000; ::Sleep(10)) {
+    if (giveUp != nullptr && *giveUp) return nullptr;
+    const HWND box = ::FindWindowA("#32770", title);
+    if (box != nullptr && ::IsWindowVisible(box)) return box;
   }
-  return false;
+  return nullptr;
+}
+
+// Presses one of the buttons of the dialog titled `title` once it shows, as a user would;
+// false when none showed.
+inline bool PressInMessageBox(const char* title, int button) {
+  const HWND box = WaitForShownDialog(title);
+  if (box != nullptr) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  return box != nullptr;
+}
+
+// A user on another thread: waits for the dialog titled `title` and hands it to `act`, which
+// reads and answers it; `found` says whether it showed.
+class DialogUser {
+ public:
+  DialogUser(const char* title, std::function<void(HWND)> act)
+      : thread_([this, title, act = std::move(act)] {
+          const HWND dialog = WaitForShownDialog(title);
+          found = dialog != nullptr;
+          if (found) act(dialog);
+        }) {}
+  ~DialogUser() { Join(); }
+  DialogUser(const DialogUser&) = delete;
+  DialogUser& operator=(const DialogUser&) = delete;
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  bool found = false;
+
+ private:
+  std::thread thread_;
+};
+
+// The texts of `window`'s children, in their order.
+inline std::vector<std::string> ChildTexts(HWND window) {
+  std::vector<std::string> texts;
+  for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    texts.push_back(TextOf(child));
+  }
+  return texts;
+}
+
+inline HWND ChildOf(HWND window, const char* className, const char* text) {
+  return ::FindWindowExA(window, nullptr, className, text);
 }
 
 // Runs what is queued now through the program's dispatch, dialog keys included.
