@@ -182,16 +182,19 @@ const Opening kWindows[] = {
     Page("options-schedule", [](ProgramWindows& p) { p.ShowTab(3); }),
     Page("options-update", [](ProgramWindows& p) { p.ShowTab(4); }),
     {"about-box", [](ProgramWindows& p, const Visit& visit) {
-       p.about.Show(), visit(p.about.Handle());
+       p.about.Show();
+       visit(p.about.Handle());
        ::SendMessageA(p.about.Handle(), WM_COMMAND, IDOK, 0);
      }},
     {"delete-failed", [](ProgramWindows& p, const Visit& visit) {
        p.deleteFailed.lstProblem.Add("C:\\Program Files\\Search Toolbar\\toolbarhelper.dll");
-       p.deleteFailed.SetVisible(true), visit(p.deleteFailedWindow.Handle());
+       p.deleteFailed.SetVisible(true);
+       visit(p.deleteFailedWindow.Handle());
        p.deleteFailed.SetVisible(false);
      }},
     {"restore-from-quarantine", [](ProgramWindows& p, const Visit& visit) {
-       p.restoreWindow.Show(), visit(p.restoreWindow.Handle());
+       p.restoreWindow.Show();
+       visit(p.restoreWindow.Handle());
        ::SendMessageA(p.restoreWindow.Handle(), WM_COMMAND, IDCANCEL, 0);
      }},
     {"report-viewer", [](ProgramWindows& p, const Visit& visit) {
@@ -214,12 +217,14 @@ const Opening kWindows[] = {
     {"download-window", [](ProgramWindows& p, const Visit& visit) {
        p.download.Show();
        p.download.Form().lblStatus.SetCaption("Getting Executable Definitions... please wait...");
-       visit(p.download.Handle()), p.download.Close();
+       visit(p.download.Handle());
+       p.download.Close();
      }},
     {"update-notice", [](ProgramWindows& p, const Visit& visit) {
        p.notice.Show();
        p.RunUntil([&] { return !p.notice.Form().tmrPopupSignatureUpdate.Enabled(); });  // risen
-       visit(p.notice.Handle()), p.notice.Close();
+       visit(p.notice.Handle());
+       p.notice.Close();
      }},
     {"spyware-alert", [](ProgramWindows& p, const Visit& visit) {
        p.spywareAlert.Show("No Company name for TOOLBARHELPER.EXE", "TOOLBARHELPER.EXE",
