@@ -41,7 +41,7 @@ bool TimeThisInput(std::string_view input) {
 
 bool GrewTooFast(double small, double large, std::size_t largeUnits) {
   if (large > 0.005 + 2e-6 * static_cast<double>(largeUnits)) return true;
-  return large > 0.05 && large > 48 * small;
+  return large > 0.1 && large > 48 * small;
 }
 
 double ThreadSeconds() {

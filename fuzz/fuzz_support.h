@@ -70,7 +70,8 @@ inline constexpr std::size_t kGrowth = 16;
 // Whether work that took `small` seconds on some input and `large` on the same input sixteen
 // times over grew faster than the input: linear work grows sixteenfold (twice that now and
 // then on a busy machine, whose caches and page faults weigh on a run of a few milliseconds),
-// quadratic work 256-fold, so 48-fold is the line. Also work far slower than a linear reading of
+// quadratic work 256-fold, so 48-fold is the line, for work of a tenth of a second at least
+// (a millisecond's run is all noise). Also work far slower than a linear reading of
 // `largeUnits` units could be: 5 ms plus 2 microseconds a unit, five times what the readers
 // take with the sanitizers and libFuzzer's comparison hooks.
 bool GrewTooFast(double small, double large, std::size_t largeUnits);
