@@ -187,7 +187,7 @@ int Usage() {
   std::fputs(
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
-      "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n"
+      "              | rect-title TITLE | command ID | ticks ID COUNT\n"
       "              | wait-ended SECONDS | end-session\n"
       "              | value-of CAPTION | rows | painted [TITLE] | wait-on-screen TITLE SECONDS\n",
       stderr);
@@ -278,11 +278,6 @@ int main(int argc, char** argv) {
       else ::EnumChildWindows(window, &PrintButton, 0);
     }
     return result;
-  }
-  if (command == "close-title" && argc == 3) {
-    const HWND window = FindTopLevel(argv[2]);
-    if (window != nullptr) ::PostMessageA(window, WM_CLOSE, 0, 0);
-    return window != nullptr ? 0 : 1;
   }
   if (command == "rect-title" && argc == 3) {
     // The window's place on the screen: LEFT TOP WIDTH HEIGHT.

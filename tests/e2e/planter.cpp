@@ -13,6 +13,7 @@
 //   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
 //   new-key|HIVE\KEY|AFTER               as key, and must not exist before (a key Windows has)
 //   file|PATH|TEXT|AFTER                 copy|PATH|probe or sleeper|AFTER
+//   attributes|PATH|rhs                  makes a planted file read-only, hidden, system
 //   run|PATH|AFTER                       a running copy of the sleeper (AFTER: "absent stopped")
 //   hold|PATH|read or none|AFTER         a copy of the holder keeping PATH open, sharing that
 //   cookie|NAME|TEXT|AFTER               in the cookie folder (made when missing)
@@ -105,9 +106,8 @@ const std::string& Field(const Fields& line, size_t index) {
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool Write(const std::string& path, const std::string& content, DWORD how = CREATE_ALWAYS) {
-  UniqueHandle file(::CreateFileA(path.c_str(), how == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE,
-                                  0, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool Write(const std::string& path, const std::string& content) {
+  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   if (file && ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
       written == content.size()) {
@@ -310,13 +310,17 @@ std::string HolderOf(const std::string& path) { return path.substr(0, path.rfind
 
 // ---- Commands ------------------------------------------------------------------------------
 
+int Stop(const std::vector<Fields>& plan) {
+  for (const Fields& line : plan) {
+    if (line[0] == "run") Stop(Field(line, 1));
+    if (line[0] == "hold") Stop(HolderOf(Field(line, 1)));
+  }
+  return failed ? 1 : 0;
+}
+
 int Clean(const std::vector<Fields>& plan) {
   const Key notes = KeyOf(kNotes);
-  for (const Fields& line : plan) {
-    const std::string& kind = line[0];
-    if (kind == "run") Stop(Field(line, 1));
-    if (kind == "hold") Stop(HolderOf(Field(line, 1)));
-  }
+  Stop(plan);
   for (const Fields& line : plan) {
     const std::string& kind = line[0];
     DWORD type = 0;
@@ -355,6 +359,11 @@ void PlantItem(const Fields& line, const Programs& programs, std::string& values
   }
   if (kind == "value") SetValue(KeyOf(where), Field(line, 2), Field(line, 3), Field(line, 4));
   if (kind == "file") Write(where, Field(line, 2));
+  const std::string& flags = Field(line, 2);
+  const DWORD attributes = (flags.find('r') != std::string::npos ? FILE_ATTRIBUTE_READONLY : 0) |
+                           (flags.find('h') != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : 0) |
+                           (flags.find('s') != std::string::npos ? FILE_ATTRIBUTE_SYSTEM : 0);
+  if (kind == "attributes" && !::SetFileAttributesA(where.c_str(), attributes)) Fail("cannot mark " + where);
   const std::string source = kind == "run" ? programs.sleeper : Field(line, 2) == "probe" ? programs.probe : "";
   if (!source.empty() && !::CopyFileA(source.c_str(), where.c_str(), FALSE)) Fail("cannot copy to " + where);
   if (kind == "cookie" && Folder(CSIDL_COOKIES).empty()) {  // a fresh prefix has none yet
@@ -448,14 +457,6 @@ int Dump(const std::vector<Fields>& plan, const std::string& out) {
     }
   }
   return Write(out, lines) ? 0 : 1;
-}
-
-int Stop(const std::vector<Fields>& plan) {
-  for (const Fields& line : plan) {
-    if (line[0] == "run") Stop(Field(line, 1));
-    if (line[0] == "hold") Stop(HolderOf(Field(line, 1)));
-  }
-  return failed ? 1 : 0;
 }
 
 }  // namespace
