@@ -57,8 +57,8 @@ THREATS = ["Cookie: kse2r@remtrack[1].txt", "Cookie: kse2r@www.rempop[1].txt", "
            "E2R Boot Execute Threat", "E2R Winlogon Shell Threat", "E2R Twofold Threat", "E2R Note File",
            "E2R Twin File", "E2R Probe Library", "E2R Runner File", "E2R Shared Held File", "E2R Locked File",
            "E2R Inside File", "E2R Pending File", "E2R Locked Library", "E2R Short Program File",
-           "E2R Prefixed Program File"]
-FOUND, TRACES = 28, len(THREATS)
+           "E2R Prefixed Program File", "E2R Desktop File", "E2R Windows File"]
+FOUND, TRACES = 30, len(THREATS)
 
 problems = []
 
@@ -115,7 +115,7 @@ def check_scan_log(app, report):
     path = os.path.join(app, "Scan_Log.txt")
     lines = [line for line in read_bytes(path).decode("latin-1").split("\r\n") if line] if os.path.isfile(path) else []
     threats = [text for result in report["results"] for text in (result["name"], result["location"])]
-    expected = [" 2)Total Number of Registry entries inspected: 14", " 3)Total Number of Files/Folders inspected: 15",
+    expected = [" 2)Total Number of Registry entries inspected: 14", " 3)Total Number of Files/Folders inspected: 17",
                 "[Threats Detected]"] + threats + [
                 f"Total = {TRACES}", "[Files Currently Excluded]", "E2R Excluded File", "Total Lines = 1",
                 "[Current Quarantine Log]", "1/2/2026 10:00:00 AM - File: kse2r_old.txt",
