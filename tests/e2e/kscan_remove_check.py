@@ -101,6 +101,8 @@ def check_report(out, values):
     # The running total grows by what the scan found: threats and traces.
     if removal["total"] != int(values["OLD_TOTAL"]) + FOUND + TRACES:
         problems.append(f"removal.total is {removal['total']}")
+    if "RegKey Software\\KestrianE2ERemoval\\Nameless - Found" not in report["found"]:
+        problems.append(f"the nameless key is not found by its path: {report['found']}")
     memory = sorted(line for line in report["found"] if "SERVICES.EXE" in line)
     if memory != ["Detected in the memory : SERVICES.EXE was left running: Windows needs it.",
                   "Detected in the memory : SERVICES.EXE was stopped from running."]:
