@@ -189,7 +189,8 @@ int Usage() {
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
       "              | rect-title TITLE | command ID | ticks ID COUNT\n"
       "              | wait-ended SECONDS | end-session\n"
-      "              | value-of CAPTION | rows | painted [TITLE] | wait-on-screen TITLE SECONDS\n",
+      "              | value-of CAPTION | rows | painted [TITLE] | wait-on-screen TITLE SECONDS\n"
+      "              | hover TITLE SECONDS\n",
       stderr);
   return 2;
 }
@@ -264,6 +265,15 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "kdrive: the window \"%s\" is not wholly on the screen\n", argv[2]);
     return 1;
+  }
+  // As a pointer resting on the window TITLE once it shows, until it is gone: a popup that
+  // slides away after a while without a mouse movement stays while a user reaches for it.
+  if (command == "hover" && argc == 4) {
+    if (!WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 1;
+    for (HWND window; (window = FindTopLevel(argv[2])) != nullptr; ::Sleep(50)) {
+      ::PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+    }
+    return 0;
   }
   if (command == "wait-gone" && argc == 4) {
     if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) == nullptr; })) return 0;
