@@ -175,12 +175,14 @@ bool ProgramRuns() {
 
 // Has the window and its controls painted now, and returns once its thread has taken the
 // message after it, so a screenshot taken next shows what the window holds.
+// A program busy for a while (a page filling its lists) is waited for up to a minute.
 bool Paint(HWND window) {
   DWORD_PTR result = 0;
-  return window != nullptr &&
-         ::RedrawWindow(window, nullptr, nullptr,
-                        RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW) &&
-         ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
+  if (window == nullptr) return std::fputs("kdrive: no window to paint\n", stderr), false;
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result) != 0) return true;
+  std::fprintf(stderr, "kdrive: the window took no message for a minute (error %lu)\n", ::GetLastError());
+  return false;
 }
 
 int Usage() {
