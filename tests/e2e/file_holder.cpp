@@ -1,6 +1,6 @@
 // Holds a file open for the removal run: file_holder PATH read|none READY
 // Opens PATH for reading, sharing reading only ("read") or nothing ("none"), writes READY
-// once the handle is open and keeps it for two minutes (or until it is stopped).
+// once the handle is open and keeps it for five minutes (or until it is stopped).
 #include <windows.h>
 
 #include <cstdlib>
@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
   if (ready == INVALID_HANDLE_VALUE) return 1;
   ::CloseHandle(ready);
-  ::Sleep(120 * 1000);
+  ::Sleep(300 * 1000);
   ::CloseHandle(held);
   return 0;
 }

@@ -116,12 +116,12 @@ icon=${icon:-$(tr -d '\r' <"$out/wine.log" | sed -n "s/^ *ProductIcon *REG_SZ *\
 start_program() {
   "$wine_run" "$app_windows\\Kestrian.exe" >>"$out/program.log" 2>&1 &
   program=$!
-  drive wait-window 60 && drive wait-text "Last scan:" 30 || fail "the installed program did not start"
+  drive wait-window $patience && drive wait-text "Last scan:" $patience || fail "the installed program did not start"
   [ "$(setting STATUS)" = RUNNING ] || fail "STATUS is '$(setting STATUS)' while the program runs"
 }
 wine_quiet reg add "$program_key\\Settings" /v showHelp /d 0 /f || fail "cannot set showHelp"  # no help file
 start_program
-drive click "Scan &Now" && drive click "&Start" && drive wait-text "Scanning complete." 120 ||
+drive click "Scan &Now" && drive click "&Start" && drive wait-text "Scanning complete." $patience ||
   fail "the scan did not complete"
 import -window root "$out/scan-page.png" || fail "no screenshot"
 for threat in "AcmeBar Toolbar" "CoolSearch Hijacker" "KeyWatch Spyware" "SearchPilot Hijacker"; do
@@ -144,7 +144,7 @@ mkdir "$out/kept" && cp -a "$app/ENoSignature.txt" "$app/Scan_Log.txt" "$app/qua
 last_scan=$(value "$program_key\\Settings" lblLastScan)
 
 ended_in_order() {
-  wait_process_end "$program" 30 && drive wait-ended 10 || fail "the $1 did not end the program"
+  wait_process_end "$program" $patience && drive wait-ended $patience || fail "the $1 did not end the program"
   program=
   [ "$(setting STATUS) $(setting RESTART)" = "STOPPED False" ] || fail "the $1 did not end the program in order"
 }

@@ -65,12 +65,12 @@ bool WaitFor(double seconds, Probe probe) {
   return true;
 }
 
-// Presses an enabled button of `parent` (waiting up to 10 s for one); `parent` is looked up
+// Presses an enabled button of `parent` (waiting up to a minute for one); `parent` is looked up
 // again on every try.
 template <class Parent>
 int ClickButton(Parent parent, const char* caption) {
   HWND button = nullptr;
-  if (!WaitFor(10, [&] {
+  if (!WaitFor(60, [&] {
         button = FindChildOf(parent(), caption, "Button");
         return button != nullptr && ::IsWindowEnabled(button);
       })) {
@@ -173,13 +173,26 @@ bool ProgramRuns() {
   return true;
 }
 
+// Has the window and its controls painted now, and returns once its thread has taken the
+// message after it, so a screenshot taken next shows what the window holds.
+// A program busy for a while (a page filling its lists) is waited for up to a minute.
+bool Paint(HWND window) {
+  DWORD_PTR result = 0;
+  if (window == nullptr) return std::fputs("kdrive: no window to paint\n", stderr), false;
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result) != 0) return true;
+  std::fprintf(stderr, "kdrive: the window took no message for a minute (error %lu)\n", ::GetLastError());
+  return false;
+}
+
 int Usage() {
   std::fputs(
       "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
       "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
-      "              | close-title TITLE | rect-title TITLE | command ID | ticks ID COUNT\n"
+      "              | rect-title TITLE | command ID | ticks ID COUNT\n"
       "              | wait-ended SECONDS | end-session\n"
-      "              | value-of CAPTION | rows | painted\n",
+      "              | value-of CAPTION | rows | painted [TITLE] | wait-on-screen TITLE SECONDS\n"
+      "              | hover TITLE SECONDS\n",
       stderr);
   return 2;
 }
@@ -232,21 +245,37 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "rows" && argc == 2) return PrintRows();
-  // Has the main window and its controls painted now, and returns once the program has taken
-  // the message after it, so a screenshot taken next shows what the window holds.
-  if (command == "painted" && argc == 2) {
-    const HWND main = ::FindWindowA(kMainClass, nullptr);
-    DWORD_PTR result = 0;
-    return main != nullptr &&
-                   ::RedrawWindow(main, nullptr, nullptr,
-                                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW) &&
-                   ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0
-               ? 0 : 1;
+  // With a TITLE, the top-level window of that title instead.
+  if (command == "painted" && (argc == 2 || argc == 3)) {
+    return Paint(argc == 3 ? FindTopLevel(argv[2]) : ::FindWindowA(kMainClass, nullptr)) ? 0 : 1;
   }
   if (command == "wait-title" && argc == 4) {
     if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 0;
     std::fprintf(stderr, "kdrive: no window \"%s\"\n", argv[2]);
     return 1;
+  }
+  // Until the window stands wholly on the screen (a notice rising from its bottom edge), and
+  // then painted.
+  if (command == "wait-on-screen" && argc == 4) {
+    if (WaitFor(std::atof(argv[3]), [&] {
+          RECT bounds{};
+          const HWND window = FindTopLevel(argv[2]);
+          return window != nullptr && ::GetWindowRect(window, &bounds) && bounds.top >= 0 &&
+                 bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
+        })) {
+      return Paint(FindTopLevel(argv[2])) ? 0 : 1;
+    }
+    std::fprintf(stderr, "kdrive: the window \"%s\" is not wholly on the screen\n", argv[2]);
+    return 1;
+  }
+  // As a pointer resting on the window TITLE once it shows, until it is gone: a popup that
+  // slides away after a while without a mouse movement stays while a user reaches for it.
+  if (command == "hover" && argc == 4) {
+    if (!WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 1;
+    for (HWND window; (window = FindTopLevel(argv[2])) != nullptr; ::Sleep(50)) {
+      ::PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+    }
+    return 0;
   }
   if (command == "wait-gone" && argc == 4) {
     if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) == nullptr; })) return 0;
@@ -261,11 +290,6 @@ int main(int argc, char** argv) {
       else ::EnumChildWindows(window, &PrintButton, 0);
     }
     return result;
-  }
-  if (command == "close-title" && argc == 3) {
-    const HWND window = FindTopLevel(argv[2]);
-    if (window != nullptr) ::PostMessageA(window, WM_CLOSE, 0, 0);
-    return window != nullptr ? 0 : 1;
   }
   if (command == "rect-title" && argc == 3) {
     // The window's place on the screen: LEFT TOP WIDTH HEIGHT.

@@ -58,13 +58,12 @@ wine_quiet reg add "$planted_key" /v Tracker /t REG_SZ /d planted /f || fail "ca
 "$wine_run" "$holder_exe" "$scratch\\b.dat" none "$(windows_path "$out/holder-ready.txt")" \
   >"$out/holder.log" 2>&1 &
 holder=$!
-for _ in $(seq 100); do [ -e "$out/holder-ready.txt" ] && break; sleep 0.2; done
-[ -e "$out/holder-ready.txt" ] || fail "the holder did not open b.dat"
+wait_until $patience test -e "$out/holder-ready.txt" || fail "the holder did not open b.dat"
 
 # A screenshot of the screen, and the check that the window TITLE on it is not blank.
 shoot() {
   local title=$1 file=$2 rect
-  sleep 1
+  drive painted "$title" || fail "\"$title\" did not paint"
   import -window root "$out/$file" || fail "no screenshot $file"
   "$wine_run" "$kdrive" rect-title "$title" >"$out/rect.txt" 2>>"$out/kdrive.log" ||
     fail "\"$title\" has no place on the screen"
@@ -78,40 +77,40 @@ shoot() {
 
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
-drive wait-window 60 || fail "the main window did not open"
+drive wait-window $patience || fail "the main window did not open"
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
-drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
+drive wait-text "Scanning complete." $patience || fail "the scan did not complete"
 drive click "&Results/Removal" || fail "no Results button"
 drive click "Select &All" || fail "no Select All button"
 drive click "&Delete" || fail "no Delete button"
 
-drive wait-title "Really Delete?" 30 || fail "no question before the removal"
+drive wait-title "Really Delete?" $patience || fail "no question before the removal"
 shoot "Really Delete?" really-delete.png
 drive click-in "Really Delete?" "&Yes" || fail "no Yes button"
 
-drive wait-title "Delete Failed" 60 || fail "no Delete Failed window"
+drive wait-title "Delete Failed" $patience || fail "no Delete Failed window"
 shoot "Delete Failed" delete-failed.png
 drive click-in "Delete Failed" "C&lose" || fail "no Close button"
-drive wait-gone "Delete Failed" 30 || fail "the Delete Failed window stayed"
+drive wait-gone "Delete Failed" $patience || fail "the Delete Failed window stayed"
 
 drive click "View &Log" || fail "no View Log button"
-drive wait-title "Kestrian Log" 30 || fail "no log viewer"
+drive wait-title "Kestrian Log" $patience || fail "no log viewer"
 shoot "Kestrian Log" report-viewer.png
 drive click-in "Kestrian Log" "OK" || fail "no OK button"
-drive wait-gone "Kestrian Log" 30 || fail "the log viewer stayed"
+drive wait-gone "Kestrian Log" $patience || fail "the log viewer stayed"
 
 # The quarantine's records, oldest first: the first one (a.dat) is selected and restored.
 drive command 40202 || fail "no Restore from Quarantine item"
-drive wait-title "Restore from Quarantine" 30 || fail "no Restore from Quarantine window"
+drive wait-title "Restore from Quarantine" $patience || fail "no Restore from Quarantine window"
 shoot "Restore from Quarantine" restore-window.png
 drive click-in "Restore from Quarantine" "&Restore" || fail "no Restore button"
-drive wait-title "Quarantine" 30 || fail "no word after the restore"
+drive wait-title "Quarantine" $patience || fail "no word after the restore"
 drive click-in "Quarantine" "OK" || fail "no OK button after the restore"
 drive click-in "Restore from Quarantine" "C&lose" || fail "no Close button"
 
 drive close || fail "could not close the window"
-wait_process_end "$program" 30 || fail "the program did not end"
+wait_process_end "$program" $patience || fail "the program did not end"
 program_status=0
 wait "$program" || program_status=$?
 program=

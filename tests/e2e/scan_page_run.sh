@@ -68,13 +68,13 @@ plant || fail "cannot plant the demo machine"
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
 
-drive wait-window 60 || fail "the main window did not open"
-drive wait-text "Last scan:" 30 || fail "the status page did not show"
+drive wait-window $patience || fail "the main window did not open"
+drive wait-text "Last scan:" $patience || fail "the status page did not show"
 drive painted || fail "the status page was not painted"
 import -window root "$out/status-page.png" || fail "no screenshot"
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
-drive wait-text "Scanning complete." 120 || fail "the scan did not complete"
+drive wait-text "Scanning complete." $patience || fail "the scan did not complete"
 drive painted || fail "the scan page was not painted"
 import -window root "$out/scan-page.png" || fail "no screenshot"
 # What the program shows: the counters beside their captions, then the rows of the results page.
@@ -85,7 +85,7 @@ for caption in "Cookies/Processes Inspected" "Registry Entries Inspected" "Files
   printf '%s\t%s\n' "$caption" "$value"
 done >"$out/scan-counters.txt"
 drive click "&Results/Removal" || fail "no Results/Removal button"
-drive wait-text "Select &All" 30 || fail "the results page did not show"
+drive wait-text "Select &All" $patience || fail "the results page did not show"
 # Once the program has taken the page switch whole: until then the scan page's list may show too.
 drive painted || fail "the results page was not painted"
 read_window rows >"$out/results.txt" || fail "the results list could not be read"
@@ -97,7 +97,7 @@ tr -d '\r' <"$out/app/Scan_Log.txt" | awk '/^\[Threats Detected\]$/ { rows = 1; 
   fail "the results list and the scan log differ, or are empty (see $out/results.txt)"
 # The end of the Windows session ends it in order, as a close does.
 drive end-session || fail "the program did not take the end of the session"
-wait_process_end "$program" 30 || fail "the program did not end"
+wait_process_end "$program" $patience || fail "the program did not end"
 wait "$program" || fail "the program ended with an error"
 program=
 [ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after the session's end"

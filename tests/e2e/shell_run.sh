@@ -53,17 +53,15 @@ windows=${windows%/}
 printf 'planted by the shell run\r\n' >"$windows/kse2sh_tool.exe"
 wine_quiet reg add "$planted_key" /v Tracker /t REG_SZ /d planted /f || fail "cannot plant the key"
 
-shoot() {  # a screenshot of the whole screen
-  sleep 1
-  import -window root "$out/$1" || fail "no screenshot $1"
-}
 
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
-drive wait-title Kestrian 30 || fail "no splash window"
-shoot splash.png
-drive wait-window 60 || fail "the main window did not open"
-drive wait-text "Last scan:" 30 || fail "the status page did not show"
+drive wait-title Kestrian $patience || fail "no splash window"
+# The splash is gone once the start-up is over: its picture is best taken, never waited for.
+drive painted Kestrian || true
+import -window root "$out/splash.png" || fail "no screenshot splash.png"
+drive wait-window $patience || fail "the main window did not open"
+drive wait-text "Last scan:" $patience || fail "the status page did not show"
 shoot status-page.png
 [ "$(setting STATUS)" = RUNNING ] || fail "STATUS is not RUNNING while the program runs"
 
@@ -71,17 +69,17 @@ shoot status-page.png
 wine_quiet reg add "$options_key" /v STATUS /t REG_SZ /d SECOND-START-PROBE /f || fail "cannot mark STATUS"
 "$wine_run" "$out/app/Kestrian.exe" >"$out/second.log" 2>&1 &
 second=$!
-wait_process_end "$second" 30 || fail "the second start did not end"
+wait_process_end "$second" $patience || fail "the second start did not end"
 second=
 [ "$(setting STATUS)" = SECOND-START-PROBE ] || fail "the second start wrote STATUS"
 
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
 drive click "&Pause" || fail "the scan could not be paused"
-drive wait-title Kestrian 30 || fail "no pause message"
-shoot scan-running.png
+drive wait-title Kestrian $patience || fail "no pause message"
+shoot scan-running.png Kestrian
 drive click-in Kestrian OK || fail "no OK on the pause message"
-drive wait-text "Scanning complete." 300 || fail "the scan did not complete"
+drive wait-text "Scanning complete." $((patience * 3)) || fail "the scan did not complete"
 shoot scan-complete.png
 drive click "Click Here to &Continue" || fail "no Click Here to Continue button"
 shoot results-page.png
@@ -93,19 +91,24 @@ for tab in 1 2 3 4; do
   shoot "options-tab-$tab.png"
 done
 
+# The tray popup slides away two seconds after the last mouse movement over it: a pointer
+# rests on it from the moment it shows until it is gone, however slow the machine.
+"$wine_run" "$kdrive" hover Kestrian $patience >>"$out/kdrive.log" 2>&1 &
+hover=$!
 drive click "Send to Tr&ay" || fail "no Send to Tray button"
-drive wait-title Kestrian 30 || fail "no tray popup"
-shoot tray-popup.png
+drive wait-title Kestrian $patience || fail "no tray popup"
+shoot tray-popup.png Kestrian
 drive click-in Kestrian "Show Program" || fail "no Show Program item"
-drive wait-window 30 || fail "the main window did not come back"
+wait "$hover" || fail "the tray popup did not stay for the pointer"
+drive wait-window $patience || fail "the main window did not come back"
 
 drive command $about_menu || fail "no main window for the About menu"
-drive wait-title "About Kestrian" 30 || fail "no About box"
-shoot about-box.png
+drive wait-title "About Kestrian" $patience || fail "no About box"
+shoot about-box.png "About Kestrian"
 drive click-in "About Kestrian" OK || fail "no OK on the About box"
 
 drive close || fail "could not close the window"
-wait_process_end "$program" 30 || fail "the program did not end"
+wait_process_end "$program" $patience || fail "the program did not end"
 program_status=0
 wait "$program" || program_status=$?
 program=

@@ -47,11 +47,29 @@ encode_definitions() {
   done
 }
 
+# The one deadline of every wait for the program: generous, since a loaded machine may take
+# many times as long as an idle one, and a state that comes at all comes well within it.
+patience=120
+
+# True once COMMAND succeeds, false if it still fails after SECONDS of the clock.
+# usage: wait_until SECONDS COMMAND...
+wait_until() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.2
+  done
+}
+
 # True once the process has ended, false if it still runs after SECONDS.
-wait_process_end() {
-  local pid=$1 tries=$(( $2 * 5 ))
-  for _ in $(seq "$tries"); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.2; done
-  ! kill -0 "$pid" 2>/dev/null
+wait_process_end() { wait_until "$2" eval "! kill -0 $1 2>/dev/null"; }
+
+# A screenshot of the screen once the window TITLE (or the main window) has painted.
+shoot() {
+  local file=$1 title=${2:-}
+  drive painted ${title:+"$title"} || fail "the window ${title:-of the program} did not paint for $file"
+  import -window root "$out/$file" || fail "no screenshot $file"
 }
 
 # Ends the given processes, waiting up to ten seconds for each.
@@ -94,7 +112,7 @@ setting() {
 # driver wrote, which is all a CI log keeps of them.
 show_run_logs() {
   local log
-  for log in wine kdrive; do
+  for log in wine kdrive plant; do
     [ -s "$out/$log.log" ] || continue
     echo "--- last lines of $log.log"
     tail -n 15 "$out/$log.log"

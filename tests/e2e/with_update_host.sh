@@ -22,7 +22,7 @@ mkdir -p "$tree" "$work"
 tree=$(cd "$tree" && pwd) work=$(cd "$work" && pwd)
 rm -f "$work"/update_host.* "$work"/update_host_wine.log "$work"/internet_settings_*.reg
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-# Wine programs write to a file, never to a pipe (see e2e_common.sh).
+# Wine programs write to a file, never to a pipe (see windowed_run.sh).
 wine_quiet() { "$wine_run" "$@" >>"$work/update_host_wine.log" 2>&1; }
 
 server=0 settings_changed=0

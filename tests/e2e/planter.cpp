@@ -1,0 +1,478 @@
+// Plants a machine for an end-to-end run from a plan file, reports it and takes it away again.
+//   planter plant PLAN SLEEPER HOLDER PROBE OUT  plants every line (cleaning first, so leftovers
+//                          of a killed run never pile up); writes OUT\values.txt (NAME=value)
+//   planter check PLAN     every line with an expected state after the run: prints each that
+//                          differs; exit code 1 when one does
+//   planter dump PLAN OUT  every file and cookie with its bytes, every key with its values
+//   planter stop PLAN      stops the planted processes
+//   planter clean PLAN     stops them and removes what was planted
+// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM},
+// ${WINDOWS}, ${DESKTOP} and ${COOKIES} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
+//   folder|PATH                          made on plant, removed with all inside on clean
+//   key|HIVE\KEY|AFTER                   removed with all inside on clean; dumped
+//   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
+//   new-key|HIVE\KEY|AFTER               as key, and must not exist before (a key Windows has)
+//   file|PATH|TEXT|AFTER                 copy|PATH|probe or sleeper|AFTER
+//   attributes|PATH|rhs                  makes a planted file read-only, hidden, system
+//   run|PATH|AFTER                       a running copy of the sleeper (AFTER: "absent stopped")
+//   hold|PATH|read or none|AFTER         a copy of the holder keeping PATH open, sharing that
+//   cookie|NAME|TEXT|AFTER               in the cookie folder (made when missing)
+//   value|HIVE\KEY|NAME|TYPE|DATA|AFTER  TYPE sz, expand, multi (parts split by ";"), or
+//                                        dword, qword, binary with DATA in hex; dumped with
+//                                        an AFTER only (a setting the run changes has none)
+//   seen|HIVE\KEY|NAME|AFTER             a value the machine has: only checked
+//   exists|PATH|AFTER                    a file the machine has: only checked
+//   process|PATH|AFTER                   a program the machine runs: only checked
+//   short|NAME|PATH                      NAME=PATH and SHORT_NAME=its 8.3 form in values.txt
+//   unset|HIVE\KEY|NAME                  a value the run may leave, deleted on clean
+// AFTER is what "check" expects: present or absent (a process: running or stopped).
+#include <windows.h>
+
+#include <psapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+
+namespace {
+
+using kestrian::platform::win32::UniqueHandle;
+using Fields = std::vector<std::string>;
+
+bool failed = false;
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "planter: %s (error %lu)\n", what.c_str(), ::GetLastError());
+  failed = true;
+}
+
+// What the planter notes for "clean": keys it made where Windows has none, the cookie folder.
+constexpr char kNotes[] = "HKCU\\Software\\KestrianE2EPlanter";
+
+// ---- Plan ----------------------------------------------------------------------------------
+
+std::string Folder(int csidl) {
+  char buffer[MAX_PATH + 1] = {};
+  if (!::SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE)) return {};
+  return buffer;
+}
+
+std::string SystemFolder() {
+  char folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::string Expand(std::string text) {
+  text = Replaced(text, "${DRIVE}", Folder(CSIDL_PROGRAMS).substr(0, 3));
+  text = Replaced(text, "${SYSTEM}", SystemFolder());
+  text = Replaced(text, "${DESKTOP}", Folder(CSIDL_DESKTOPDIRECTORY));
+  text = Replaced(text, "${WINDOWS}", SystemFolder().substr(0, SystemFolder().rfind('\\')));
+  text = Replaced(text, "${COOKIES}", Folder(CSIDL_COOKIES));
+  return Replaced(Replaced(text, "<CRLF>", "\r\n"), "<LF>", "\n");
+}
+
+std::vector<Fields> ReadPlan(const char* path) {
+  std::vector<Fields> plan;
+  std::ifstream file(path);
+  if (!file) Fail(std::string("cannot read ") + path);
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    Fields fields;
+    std::istringstream parts(line);
+    for (std::string field; std::getline(parts, field, '|');) fields.push_back(Expand(field));
+    plan.push_back(fields);
+  }
+  return plan;
+}
+
+const std::string& Field(const Fields& line, size_t index) {
+  static const std::string none;
+  return index < line.size() ? line[index] : none;
+}
+
+// ---- Files ---------------------------------------------------------------------------------
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool Write(const std::string& path, const std::string& content) {
+  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (file && ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+      written == content.size()) {
+    return true;
+  }
+  Fail("cannot write " + path);
+  return false;
+}
+
+void RemoveTree(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &entry)) {
+      const std::string name = entry.cFileName;
+      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+    }
+    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+    if (!::RemoveDirectoryA(path.c_str())) Fail("cannot remove " + path);
+    return;
+  }
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!::DeleteFileA(path.c_str())) Fail("cannot delete " + path);
+}
+
+std::string Read(const std::string& path) {
+  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return ::GetLastError() == ERROR_SHARING_VIOLATION ? "(held)" : "(absent)";
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return bytes;
+}
+
+// ---- Registry ------------------------------------------------------------------------------
+
+struct Key {
+  HKEY root;
+  std::string path;
+  std::string name;  // as the dump writes it
+};
+
+Key KeyOf(const std::string& text) {
+  const size_t slash = text.find('\\');
+  const std::string hive = text.substr(0, slash);
+  const bool machine = hive == "HKLM";
+  return {machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, text.substr(slash + 1),
+          (machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + text.substr(slash + 1)};
+}
+
+bool KeyExists(const Key& key) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(opened);
+  return true;
+}
+
+bool ReadValue(const Key& key, const std::string& name, DWORD& type, std::string& data) {
+  data.assign(1 << 16, '\0');
+  auto size = static_cast<DWORD>(data.size());
+  if (::RegGetValueA(key.root, key.path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
+                     &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  data.resize(size);
+  return true;
+}
+
+std::string FromHex(const std::string& hex) {
+  std::string bytes;
+  for (size_t at = 0; at + 1 < hex.size(); at += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(at, 2), nullptr, 16)));
+  return bytes;
+}
+
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (unsigned char byte : bytes) text += std::string{kDigits[byte >> 4], kDigits[byte & 0x0F]};
+  return text;
+}
+
+void SetValue(const Key& key, const std::string& name, const std::string& type, const std::string& data) {
+  DWORD kind = REG_SZ;
+  std::string bytes = data + std::string(1, '\0');
+  if (type == "expand") kind = REG_EXPAND_SZ;
+  if (type == "multi") kind = REG_MULTI_SZ, bytes = Replaced(data, ";", std::string(1, '\0')) + std::string(2, '\0');
+  if (type == "dword") kind = REG_DWORD, bytes = FromHex(data);
+  if (type == "qword") kind = REG_QWORD, bytes = FromHex(data);
+  if (type == "binary") kind = REG_BINARY, bytes = FromHex(data);
+  HKEY opened = nullptr;
+  if (::RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return Fail("cannot create key " + key.name);
+  }
+  if (type != "key" && ::RegSetValueExA(opened, name.c_str(), 0, kind, reinterpret_cast<const BYTE*>(bytes.data()),
+                                        static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
+    Fail("cannot set " + key.name + "\\" + name);
+  }
+  ::RegCloseKey(opened);
+}
+
+void DeleteKey(const Key& key) {
+  ::RegDeleteTreeA(key.root, key.path.c_str());
+  if (KeyExists(key) && ::RegDeleteKeyA(key.root, key.path.c_str()) != ERROR_SUCCESS) Fail("cannot delete " + key.name);
+}
+
+void DeleteValue(const Key& key, const std::string& name) {
+  const LSTATUS status = ::RegDeleteKeyValueA(key.root, key.path.c_str(), name.c_str());
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) Fail("cannot delete " + key.name + "\\" + name);
+}
+
+// The key, each of its values and each of its sub-keys, one line each.
+void DumpKey(const Key& key, std::string& lines) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+  lines += "key " + key.name + "\n";
+  std::vector<std::string> children;
+  char name[16384];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (::RegEnumValueA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    DWORD type = 0;
+    std::string data;
+    ReadValue(key, std::string(name, length), type, data);
+    lines += "value " + key.name + " [" + std::string(name, length) + "] type " + std::to_string(type) + " " +
+             Hex(data) + "\n";
+  }
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (::RegEnumKeyExA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(name, length);
+  }
+  ::RegCloseKey(opened);
+  for (const std::string& child : children) {
+    DumpKey({key.root, key.path + "\\" + child, key.name + "\\" + child}, lines);
+  }
+}
+
+// ---- Processes -----------------------------------------------------------------------------
+
+std::string ModulePath(DWORD id) {
+  UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+  char path[MAX_PATH] = {};
+  const DWORD length = process ? ::GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH) : 0;
+  return std::string(path, length);
+}
+
+// The ids of the processes running `program`.
+std::vector<DWORD> Running(const std::string& program) {
+  std::vector<DWORD> ids;
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+    if (_stricmp(ModulePath(entry.th32ProcessID).c_str(), program.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  return ids;
+}
+
+void Stop(const std::string& program) {
+  for (DWORD id : Running(program)) {
+    UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (!process) continue;  // ended meanwhile
+    ::TerminateProcess(process.get(), 0);
+    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) Fail("cannot stop " + program);
+  }
+}
+
+// Until `done` holds, for at most a minute: a loaded machine may be slow to start a program.
+template <class Done>
+bool WaitFor(Done&& done) {
+  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 60000; ::Sleep(20)) {
+    if (done()) return true;
+  }
+  return false;
+}
+
+void Start(const std::string& program, const std::string& arguments, const std::string& ready) {
+  std::string commandLine = "\"" + program + "\"" + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+    return Fail("cannot start " + program);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  // The scan reads the program's path: a process counts once it has one.
+  if (!WaitFor([&] { return ready.empty() ? !Running(program).empty() : Exists(ready); })) {
+    Fail(program + " did not get ready");
+  }
+}
+
+std::string HolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')) + "\\kse2_holder.exe"; }
+
+// ---- Commands ------------------------------------------------------------------------------
+
+int Stop(const std::vector<Fields>& plan) {
+  for (const Fields& line : plan) {
+    if (line[0] == "run") Stop(Field(line, 1));
+    if (line[0] == "hold") Stop(HolderOf(Field(line, 1)));
+  }
+  return failed ? 1 : 0;
+}
+
+int Clean(const std::vector<Fields>& plan) {
+  const Key notes = KeyOf(kNotes);
+  Stop(plan);
+  for (const Fields& line : plan) {
+    const std::string& kind = line[0];
+    DWORD type = 0;
+    std::string data;
+    if (kind == "folder") RemoveTree(Field(line, 1));
+    if (kind == "cookie") RemoveTree(Folder(CSIDL_COOKIES) + "\\" + Field(line, 1));
+    if (kind == "key" || (kind == "new-key" && ReadValue(notes, Field(line, 1), type, data))) {
+      DeleteKey(KeyOf(Field(line, 1)));
+    }
+    if (kind == "value" || kind == "unset") DeleteValue(KeyOf(Field(line, 1)), Field(line, 2));
+  }
+  DWORD type = 0;
+  std::string made;
+  if (ReadValue(notes, "cookies", type, made)) ::RemoveDirectoryA(made.c_str());  // when empty
+  DeleteKey(notes);
+  return failed ? 1 : 0;
+}
+
+int Dump(const std::vector<Fields>& plan, const std::string& out);
+
+struct Programs {
+  std::string sleeper, holder, probe;
+};
+
+// Every kind of line but the processes.
+void PlantItem(const Fields& line, const Programs& programs, std::string& values) {
+  const std::string& kind = line[0];
+  const std::string& where = Field(line, 1);
+  const Key notes = KeyOf(kNotes);
+  if (kind == "folder" && !::CreateDirectoryA(where.c_str(), nullptr)) Fail("cannot create " + where);
+  if (kind == "key") SetValue(KeyOf(where), "", "key", "");
+  if (kind == "new-key" && KeyExists(KeyOf(where))) return Fail(where + " exists already");
+  if (kind == "new-key") {
+    SetValue(notes, where, "sz", "made by the plant");
+    SetValue(KeyOf(where), "", "key", "");
+  }
+  if (kind == "value") SetValue(KeyOf(where), Field(line, 2), Field(line, 3), Field(line, 4));
+  if (kind == "file") Write(where, Field(line, 2));
+  const std::string& flags = Field(line, 2);
+  const DWORD attributes = (flags.find('r') != std::string::npos ? FILE_ATTRIBUTE_READONLY : 0) |
+                           (flags.find('h') != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : 0) |
+                           (flags.find('s') != std::string::npos ? FILE_ATTRIBUTE_SYSTEM : 0);
+  if (kind == "attributes" && !::SetFileAttributesA(where.c_str(), attributes)) Fail("cannot mark " + where);
+  const std::string source = kind == "run" ? programs.sleeper : Field(line, 2) == "probe" ? programs.probe : "";
+  if (!source.empty() && !::CopyFileA(source.c_str(), where.c_str(), FALSE)) Fail("cannot copy to " + where);
+  if (kind == "cookie" && Folder(CSIDL_COOKIES).empty()) {  // a fresh prefix has none yet
+    char made[MAX_PATH + 1] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, made))) {
+      return Fail("cannot make the cookie folder");
+    }
+    SetValue(notes, "cookies", "sz", made);
+  }
+  if (kind == "cookie") Write(Folder(CSIDL_COOKIES) + "\\" + where, Field(line, 2));
+  if (kind == "short") {
+    char shortPath[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameA(Field(line, 2).c_str(), shortPath, MAX_PATH);
+    values += where + "=" + Field(line, 2) + "\nSHORT_" + where + "=" + std::string(shortPath, length) + "\n";
+  }
+}
+
+void StartItem(const Fields& line, const Programs& programs) {
+  const std::string& where = Field(line, 1);
+  if (line[0] == "run") Start(where, "", "");
+  if (line[0] != "hold") return;
+  const std::string holder = HolderOf(where);
+  if (!Exists(holder) && !::CopyFileA(programs.holder.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
+  const std::string ready = where + ".ready";
+  Start(holder, " \"" + where + "\" " + Field(line, 2) + " \"" + ready + "\"", ready);
+}
+
+int Plant(const std::vector<Fields>& plan, const Programs& programs, const std::string& out) {
+  if (Clean(plan) != 0) return 1;
+  std::string values = Expand("DRIVE=${DRIVE}\nDESKTOP=${DESKTOP}\nWINDOWS=${WINDOWS}\n");
+  for (const Fields& line : plan) PlantItem(line, programs, values);
+  // The processes start after the dump of what was planted: a held file cannot be read.
+  if (failed || Dump(plan, out + "\\planted-dump.txt") != 0) return 1;
+  for (const Fields& line : plan) StartItem(line, programs);
+  values += "COOKIES=" + Folder(CSIDL_COOKIES) + "\n";
+  return !failed && Write(out + "\\values.txt", values) ? 0 : 1;
+}
+
+// What a line's item is now, in the words of its expected state; "" for a line without one.
+std::string StateOf(const Fields& line) {
+  const std::string& kind = line[0];
+  const std::string& where = Field(line, 1);
+  const auto presence = [](bool present) { return present ? "present" : "absent"; };
+  DWORD type = 0;
+  std::string data;
+  if (kind == "file" || kind == "copy" || kind == "exists") return presence(Exists(where));
+  if (kind == "cookie") return presence(Exists(Folder(CSIDL_COOKIES) + "\\" + where));
+  if (kind == "key" || kind == "new-key" || kind == "seen-key") return presence(KeyExists(KeyOf(where)));
+  if (kind == "value" || kind == "seen") return presence(ReadValue(KeyOf(where), Field(line, 2), type, data));
+  if (kind == "run") return presence(Exists(where)) + std::string(Running(where).empty() ? " stopped" : " running");
+  if (kind == "process") return Running(where).empty() ? "stopped" : "running";
+  if (kind == "hold") return Running(HolderOf(where)).empty() ? "stopped" : "running";
+  return {};
+}
+
+// Where a line of each kind holds its expected state.
+size_t AfterField(const std::string& kind) {
+  if (kind == "value") return 5;
+  if (kind == "run" || kind == "exists" || kind == "process" || kind.ends_with("key")) return 2;
+  return 3;
+}
+
+int Check(const std::vector<Fields>& plan) {
+  for (const Fields& line : plan) {
+    const std::string& expected = Field(line, AfterField(line[0]));
+    const std::string state = StateOf(line);
+    if (!state.empty() && !expected.empty() && state != expected) {
+      const bool value = line[0] == "value" || line[0] == "seen";
+      const std::string item = line[0] + " " + Field(line, 1) + (value ? " [" + Field(line, 2) + "]" : "");
+      std::printf("%s: %s, expected %s\n", item.c_str(), state.c_str(), expected.c_str());
+      failed = true;
+    }
+  }
+  return failed ? 1 : 0;
+}
+
+int Dump(const std::vector<Fields>& plan, const std::string& out) {
+  std::string lines;
+  for (const Fields& line : plan) {
+    const std::string& kind = line[0];
+    const std::string& where = Field(line, 1);
+    if (kind == "file" || kind == "copy" || kind == "run") lines += "file " + where + " " + Hex(Read(where)) + "\n";
+    const std::string cookie = Folder(CSIDL_COOKIES) + "\\" + where;
+    if (kind == "cookie") lines += "cookie " + cookie + " " + Hex(Read(cookie)) + "\n";
+    if (kind == "key") DumpKey(KeyOf(where), lines);
+    DWORD type = 0;
+    std::string data;
+    if (kind == "value" && line.size() > 5 && ReadValue(KeyOf(where), Field(line, 2), type, data)) {
+      lines += "value " + KeyOf(where).name + " [" + Field(line, 2) + "] type " + std::to_string(type) + " " +
+               Hex(data) + "\n";
+    }
+  }
+  return Write(out, lines) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc >= 3 ? argv[1] : "";
+  const std::vector<Fields> plan = argc >= 3 ? ReadPlan(argv[2]) : std::vector<Fields>{};
+  if (failed) return 1;
+  if (command == "plant" && argc == 7) return Plant(plan, {argv[3], argv[4], argv[5]}, argv[6]);
+  if (command == "check" && argc == 3) return Check(plan);
+  if (command == "dump" && argc == 4) return Dump(plan, argv[3]);
+  if (command == "stop" && argc == 3) return Stop(plan);
+  if (command == "clean" && argc == 3) return Clean(plan);
+  std::fputs("usage: planter plant PLAN SLEEPER HOLDER PROBE OUT | check PLAN | dump PLAN OUT | stop PLAN | clean PLAN\n",
+             stderr);
+  return 2;
+}
