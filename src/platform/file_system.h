@@ -58,6 +58,8 @@ class FileSystem {
   // Appends `bytes`, creating the file when missing.
   virtual Status Append(std::string_view path, std::string_view bytes) = 0;
   virtual Status Delete(std::string_view path) = 0;
+  // Takes the read-only attribute off a file (Windows refuses to delete a read-only file).
+  virtual Status ClearReadOnly(std::string_view path) = 0;
   // Moves `from` to `to` in one step, replacing `to` when it exists. On failure both
   // files are left as they were.
   virtual Status MoveReplacing(std::string_view from, std::string_view to) = 0;

@@ -1,6 +1,7 @@
 #include "removal/pending_deletes.h"
 
 #include "core/file_tests.h"
+#include "removal/backed_up_delete.h"
 #include "removal/backup_recorder.h"
 #include "removal/quarantine_index.h"
 #include "removal/quarantine_log.h"
@@ -23,7 +24,7 @@ std::string Finish(platform::Machine& machine, const QuarantineRecord& record, b
   const auto now = DigestOfFile(machine, path);
   if (!now) return "kept, it cannot be read: " + path;
   if (now->sha256 != record.sha256) return "kept, it has changed since the removal: " + path;
-  const platform::Status status = files.Delete(path);
+  const platform::Status status = DeleteBackedUpFile(files, path);
   if (status != platform::kOk) return "kept, it cannot be deleted (error " + std::to_string(status) + "): " + path;
   deleted = true;
   return "deleted: " + path;

@@ -2,6 +2,7 @@
 
 #include "core/file_tests.h"
 #include "core/text.h"
+#include "removal/backed_up_delete.h"
 #include "removal/kept_reasons.h"
 #include "scan/process_control.h"
 
@@ -69,7 +70,7 @@ bool Quarantine::BackUp(const std::string& path) {
 void Quarantine::DeleteBackedUp(const std::string& path) {
   // Once the file is gone, what appears at the path is another file, with a backup of its
   // own. One that another program holds open stays until it is closed: still the same file.
-  if (machine_.files.Delete(path) == platform::kOk && machine_.files.Find(path).empty()) {
+  if (DeleteBackedUpFile(machine_.files, path) == platform::kOk && machine_.files.Find(path).empty()) {
     backups_.erase(core::ToUpper(path));
   }
 }

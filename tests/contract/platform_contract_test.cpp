@@ -134,6 +134,13 @@ TEST_F(PlatformContract, WriteAppendAndCopy) {
   EXPECT_EQ(files.CreateFolder(Path("New")), kAlreadyExists);
   EXPECT_EQ(files.Delete(Path("copy.txt")), kOk);
   EXPECT_EQ(files.Delete(Path("copy.txt")), kFileNotFound);
+  // A read-only file is deleted only once it lost the attribute.
+  world->PlantFile(Path("kept.txt"), "k", attributes::kReadOnly | attributes::kArchive);
+  EXPECT_EQ(files.Delete(Path("kept.txt")), kAccessDenied);
+  EXPECT_EQ(files.ClearReadOnly(Path("kept.txt")), kOk);
+  EXPECT_EQ(files.Find(Path("kept.txt")).at(0).attributes, attributes::kArchive);
+  EXPECT_EQ(files.Delete(Path("kept.txt")), kOk);
+  EXPECT_EQ(files.ClearReadOnly(Path("kept.txt")), kFileNotFound);
 }
 
 TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {

@@ -377,6 +377,13 @@ Status FakeFileSystem::Delete(std::string_view path) {
   return platform::kOk;
 }
 
+Status FakeFileSystem::ClearReadOnly(std::string_view path) {
+  Node* node = Lookup(path);
+  if (node == nullptr) return platform::kFileNotFound;
+  node->attributes &= ~attributes::kReadOnly;
+  return platform::kOk;
+}
+
 Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to) {
   Node* source = Lookup(from);
   if (source == nullptr) return platform::kFileNotFound;

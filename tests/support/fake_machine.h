@@ -81,6 +81,7 @@ class FakeFileSystem final : public platform::FileSystem {
   platform::Status WriteAll(std::string_view path, std::string_view bytes) override;
   platform::Status Append(std::string_view path, std::string_view bytes) override;
   platform::Status Delete(std::string_view path) override;
+  platform::Status ClearReadOnly(std::string_view path) override;
   platform::Status MoveReplacing(std::string_view from, std::string_view to) override;
   platform::Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   platform::Status CreateFolder(std::string_view path) override;

@@ -101,6 +101,7 @@ class NoRename final : public platform::FileSystem {
   platform::Status WriteAll(std::string_view p, std::string_view b) override { return inner_.WriteAll(p, b); }
   platform::Status Append(std::string_view p, std::string_view b) override { return inner_.Append(p, b); }
   platform::Status Delete(std::string_view) override { return platform::kOk; }  // dead already
+  platform::Status ClearReadOnly(std::string_view p) override { return inner_.ClearReadOnly(p); }
   platform::Status MoveReplacing(std::string_view, std::string_view) override { return platform::kAccessDenied; }
   platform::Status Copy(std::string_view f, std::string_view t, bool x) override { return inner_.Copy(f, t, x); }
   platform::Status CreateFolder(std::string_view p) override { return inner_.CreateFolder(p); }

@@ -184,6 +184,8 @@ TEST_F(RemovalTest, AFileWithoutABackupIsNeverDeleted) {
     AddFile("C:\\A\\fine." + ext, "Fine " + ext);
     AddFile("C:\\A\\unreadable." + ext, "Unreadable " + ext);
     machine.files.DenyReads("C:\\A\\unreadable." + ext);
+    AddFile("C:\\A\\readonly." + ext, "Read-only " + ext);  // backed up, then deleted all the same
+    machine.files.PutFile("C:\\A\\readonly." + ext, "MZ", platform::attributes::kReadOnly);
     machine.files.HoldSharingReads("C:\\A\\shared." + ext);
     machine.files.Lock("C:\\A\\exclusive." + ext);
     CheckAll();
@@ -194,10 +196,13 @@ TEST_F(RemovalTest, AFileWithoutABackupIsNeverDeleted) {
     EXPECT_FALSE(machine.files.Exists("C:\\Kestrian\\quarantine\\exclusive." + ext));
     EXPECT_TRUE(machine.files.Exists("C:\\A\\unreadable." + ext));
     EXPECT_FALSE(machine.files.Exists("C:\\A\\fine." + ext));
+    EXPECT_FALSE(machine.files.Exists("C:\\A\\readonly." + ext));
+    EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine\\readonly." + ext));
     EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\fine." + ext), "MZ");
     // No code of the held library ran: only the one that could be backed up was unregistered.
     for (const std::string& call : machine.libraries.calls) {
-      EXPECT_TRUE(call.starts_with("C:\\A\\fine.") || call.starts_with("C:\\A\\shared.")) << call;
+      EXPECT_TRUE(call.starts_with("C:\\A\\fine.") || call.starts_with("C:\\A\\shared.") ||
+                  call.starts_with("C:\\A\\readonly.")) << call;
     }
     EXPECT_EQ(Texts(deleteFailed.lstProblem), (std::vector<std::string>{"C:\\A\\shared." + ext, "C:\\A\\exclusive." + ext,
                                                                         "C:\\A\\unreadable." + ext}));

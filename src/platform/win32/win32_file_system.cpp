@@ -152,6 +152,15 @@ Status Win32FileSystem::Delete(std::string_view path) {
   return ::DeleteFileA(name.c_str()) ? kOk : LastError();
 }
 
+Status Win32FileSystem::ClearReadOnly(std::string_view path) {
+  const std::string name(path);
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return kOk;
+  const DWORD others = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  return ::SetFileAttributesA(name.c_str(), others != 0 ? others : FILE_ATTRIBUTE_NORMAL) ? kOk : LastError();
+}
+
 Status Win32FileSystem::MoveReplacing(std::string_view from, std::string_view to) {
   const std::string source(from);
   const std::string target(to);

@@ -13,6 +13,7 @@ class Win32FileSystem final : public FileSystem {
   Status WriteAll(std::string_view path, std::string_view bytes) override;
   Status Append(std::string_view path, std::string_view bytes) override;
   Status Delete(std::string_view path) override;
+  Status ClearReadOnly(std::string_view path) override;
   Status MoveReplacing(std::string_view from, std::string_view to) override;
   Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   Status CreateFolder(std::string_view path) override;
