@@ -101,14 +101,6 @@ TEST_F(ScanSessionTest, TheEndOfASessionShowsTheRealCounts) {
   EXPECT_EQ(state.session.progressRefreshCounter, 0);
 }
 
-TEST_F(ScanSessionTest, TheHundredthCallRefreshesTheDisplay) {
-  scanners.registryItems = 100;
-  session.Start();
-  EXPECT_EQ(form.lblRegistryInspected.Caption(), "100");
-  EXPECT_EQ(form.lblMemoryInspected.Caption(), "0");
-  EXPECT_EQ(state.session.progressRefreshCounter, 0);  // the final call refreshed as well
-}
-
 TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePercents) {
   form.pb1.SetValue(40);
   form.pb2.SetValue(41);
