@@ -7,7 +7,7 @@ usage: kscan_remove_check.py HERE OUT APP
 OUT holds what the run collected: kscan.json, values.txt (NAME=value lines), planted-dump.txt
 (each planted file's bytes), app-template/ (the application folder before the run) and
 unregistered.txt; APP is the application folder after the run. In the expected quarantine log
-"${NAME}" stands for a value; the time stamps are masked. Every difference is printed; the
+(one entry a line) "${NAME}" stands for a value; the time stamps are masked. Every difference is printed; the
 exit code is 1 when there is any.
 """
 import difflib
@@ -69,9 +69,10 @@ def read_bytes(path):
 
 
 def expected_text(path, values):
-    """An expected log: LF lines in the source tree, CR LF lines as the program writes."""
-    text = open(path, encoding="utf-8").read()
-    return re.sub(r"\$\{([A-Z_]+)\}", lambda m: values.get(m.group(1), m.group(0)), text).replace("\n", "\r\n")
+    """The expected log, written as one "FIRST|SECOND" line per entry, as the program writes it."""
+    text = "".join("${TIME} - %s\r\n%s\r\n\r\n\r\n" % tuple(line.split("|"))
+                   for line in open(path, encoding="utf-8").read().splitlines())
+    return re.sub(r"\$\{([A-Z_]+)\}", lambda m: values.get(m.group(1), m.group(0)), text)
 
 
 def compare_log(what, expected, actual_path):
