@@ -29,7 +29,8 @@ server=0 settings_changed=0
 cleanup() {
   local status=$?
   if [ "$settings_changed" -eq 1 ]; then
-    wine_quiet reg import "$(windows_path "$work/internet_settings_restore.reg")" || {
+    for name in ProxyEnable ProxyServer ProxyOverride; do wine_quiet reg delete "$settings" /v $name /f || true; done
+    wine_quiet reg import "$(windows_path "$work/internet_settings_saved.reg")" || {
       echo "with_update_host: the Internet settings could not be put back" >&2
       status=1
     }
@@ -59,34 +60,14 @@ done
 port=$(cat "$work/update_host.port" 2>/dev/null) ||
   { echo "with_update_host: no port after ten seconds" >&2; exit 1; }
 
-# One Wine process saves the whole key, one sets the proxy and one puts the three values back
-# (a value that was not there is deleted again).
+# The key is saved whole; the run's proxy values are deleted again before it is put back, so a
+# value that was not there is gone again.
 wine_quiet reg export "$settings" "$(windows_path "$work/internet_settings_saved.reg")" /y ||
   { echo "with_update_host: the Internet settings could not be saved" >&2; exit 1; }
-python3 - "$work" "$port" "$settings" <<'PYTHON'
-import re, sys
-work, port, key = sys.argv[1:]
-names = ("ProxyEnable", "ProxyServer", "ProxyOverride")
-raw = open(f"{work}/internet_settings_saved.reg", "rb").read()
-text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("latin-1")
-text = re.sub(r"\\\r?\n\s*", "", text)  # joins continued lines
-section = text.split(f"[{key}]", 1)[1].split("\n[", 1)[0] if f"[{key}]" in text else ""
-saved = {}
-for line in section.splitlines():
-    match = re.match(r'"([^"]+)"=(.*)$', line.strip())
-    if match and match.group(1) in names:
-        saved[match.group(1)] = match.group(2)
-def write(name, values):
-    lines = ["Windows Registry Editor Version 5.00", "", f"[{key}]"]
-    lines += [f'"{value}"={values.get(value, "-")}' for value in names]
-    open(f"{work}/{name}", "w", newline="\r\n").write("\n".join(lines) + "\n")
-write("internet_settings_restore.reg", saved)
-write("internet_settings_proxy.reg", {"ProxyEnable": "dword:00000001",
-                                      "ProxyServer": f'"127.0.0.1:{port}"',
-                                      "ProxyOverride": '"<local>;127.0.0.1;localhost"'})
-PYTHON
 settings_changed=1
-wine_quiet reg import "$(windows_path "$work/internet_settings_proxy.reg")" ||
+wine_quiet reg add "$settings" /v ProxyEnable /t REG_DWORD /d 1 /f &&
+  wine_quiet reg add "$settings" /v ProxyServer /d "127.0.0.1:$port" /f &&
+  wine_quiet reg add "$settings" /v ProxyOverride /d '<local>;127.0.0.1;localhost' /f ||
   { echo "with_update_host: the proxy could not be set" >&2; exit 1; }
 
 KESTRIAN_UPDATE_HOST_ROOT_WINDOWS=$(windows_path "$tree")
