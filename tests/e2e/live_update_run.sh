@@ -11,6 +11,7 @@
 #     executable definitions again and the notice rises; its OK restarts the program the
 #     same way, with SHOW "false".
 #  3. File > Roll Back Definitions, answered Yes, puts the replaced file and its version back.
+#  4. The restart helper, asked to restart a program file that is missing, says so in its log.
 # Screenshots of the download window and the notice are kept. The settings are put back.
 # usage: live_update_run.sh KESTRIAN_EXE APPRESTART_EXE KDRIVE_EXE KDEFS_EXE OLD_SOURCES TREE OUT
 set -eu
@@ -111,4 +112,15 @@ for shot in download-window update-notice; do
   [ -s "$out/$shot.png" ] || fail "no $shot.png"
 done
 [ ! -s "$out/app/AppRestart.log" ] || fail "the restart helper logged a failure: $(cat "$out/app/AppRestart.log")"
+
+# 4. A restart of a program file that is missing: one line in the helper's log, exit code 1.
+shared_entry="$store\\RuvaveZezuvozUvuvizev\\Settings"
+wine_quiet reg add "$shared_entry" /v File /d Missing.exe /f || fail "cannot name a missing program"
+set_setting RESTART True
+helper_status=0
+wine_quiet "$out/app/AppRestart.exe" || helper_status=$?
+wine_quiet reg add "$shared_entry" /v File /d Kestrian.exe /f || fail "cannot put the shared entry back"
+[ "$helper_status" -eq 1 ] || fail "the restart helper ended with $helper_status, not 1, for a missing program"
+[ "$(wc -l <"$out/app/AppRestart.log")" -eq 1 ] && grep -qF 'Missing.exe was not found; not restarted.' "$out/app/AppRestart.log" ||
+  fail "the restart helper logged: $(cat "$out/app/AppRestart.log")"
 echo "live update run: complete; screenshots in $out"

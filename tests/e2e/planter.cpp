@@ -12,7 +12,8 @@
 //   key|HIVE\KEY|AFTER                   removed with all inside on clean; dumped
 //   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
 //   new-key|HIVE\KEY|AFTER               as key, and must not exist before (a key Windows has)
-//   file|PATH|TEXT|AFTER                 copy|PATH|probe or sleeper|AFTER
+//   file|PATH|TEXT|AFTER                 removed on clean
+//   copy|PATH|probe|AFTER
 //   attributes|PATH|rhs                  makes a planted file read-only, hidden, system
 //   run|PATH|AFTER                       a running copy of the sleeper (AFTER: "absent stopped")
 //   hold|PATH|read or none|AFTER         a copy of the holder keeping PATH open, sharing that
@@ -327,7 +328,7 @@ int Clean(const std::vector<Fields>& plan) {
     const std::string& kind = line[0];
     DWORD type = 0;
     std::string data;
-    if (kind == "folder") RemoveTree(Field(line, 1));
+    if (kind == "folder" || kind == "file") RemoveTree(Field(line, 1));
     if (kind == "cookie") RemoveTree(Folder(CSIDL_COOKIES) + "\\" + Field(line, 1));
     if (kind == "key" || (kind == "new-key" && ReadValue(notes, Field(line, 1), type, data))) {
       DeleteKey(KeyOf(Field(line, 1)));

@@ -22,38 +22,14 @@ cp "$definitions"/*.dat "$out/app/"
 run_name="scan page run"
 source "$here/windowed_run.sh"
 
-# The demo machine: a registry key, a Run value, and files in the Windows and system folders.
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-planted_files=('C:\windows\coolsrch.exe' 'C:\windows\keywatch.exe' 'C:\windows\system32\srchpilot.dll')
-unix_path() { "$wine_run" winepath -u "$1" >"$out/path.txt" 2>>"$out/wine.log" && head -n 1 "$out/path.txt"; }
-plant() {
-  local file
-  printf 'registry key\tHKCU\\Software\\AcmeBar, with the value Version = 2.1\n' >"$out/planted.txt"
-  printf 'registry value\tCoolSearch = C:\\windows\\coolsrch.exe, in %s\n' "$run_key" >>"$out/planted.txt"
-  wine_quiet reg add 'HKCU\Software\AcmeBar' /v Version /d 2.1 /f &&
-    wine_quiet reg add "$run_key" /v CoolSearch /d 'C:\windows\coolsrch.exe' /f || return 1
-  for file in "${planted_files[@]}"; do
-    printf 'planted by the demo\r\n' >"$(unix_path "$file")" || return 1
-    printf 'file\t%s\n' "$file" >>"$out/planted.txt"
-  done
-}
-# Removes the plants; false when one is still there.
-unplant() {
-  local file left=0
-  wine_quiet reg delete 'HKCU\Software\AcmeBar' /f || true
-  wine_quiet reg delete "$run_key" /v CoolSearch /f || true
-  ! wine_quiet reg query 'HKCU\Software\AcmeBar' && ! wine_quiet reg query "$run_key" /v CoolSearch || left=1
-  for file in "${planted_files[@]}"; do
-    file=$(unix_path "$file") && rm -f "$file" && [ ! -e "$file" ] || left=1
-  done
-  return $left
-}
+plan=$(windows_path "$here/scan_page_plan.txt")
+plant() { "$wine_run" "$(dirname "$kdrive")/planter.exe" "$@" >>"$out/plant.log" 2>&1; }
 
 program=
 cleanup() {
   local status=$?
   end_program $program || { echo "scan page run: the program could not be ended"; status=1; }
-  unplant || { echo "scan page run: the plants could not all be removed"; status=1; }
+  plant clean "$plan" || { echo "scan page run: the plants could not all be removed"; status=1; }
   restore_program_settings || { echo "scan page run: the settings could not be put back"; status=1; }
   exit $status
 }
@@ -63,20 +39,20 @@ expect_no_program
 save_program_settings || fail "cannot save the settings"
 wine_quiet reg delete "$program_key\\Settings" /v lblLastScan /f || true
 set_setting chkMakeLog 1
-plant || fail "cannot plant the demo machine"
+plant plant "$plan" - - - "$(windows_path "$out")" || fail "cannot plant the demo machine"
+awk '$1 == "file" { print "file\t" $2 } $1 == "key" { print "registry key\t" $2 }
+  $1 == "value" { print "registry value\t" $3 " in " $2 }' "$out/planted-dump.txt" >"$out/planted.txt"
 
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
 
 drive wait-window $patience || fail "the main window did not open"
 drive wait-text "Last scan:" $patience || fail "the status page did not show"
-drive painted || fail "the status page was not painted"
-import -window root "$out/status-page.png" || fail "no screenshot"
+shoot status-page.png
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
 drive wait-text "Scanning complete." $patience || fail "the scan did not complete"
-drive painted || fail "the scan page was not painted"
-import -window root "$out/scan-page.png" || fail "no screenshot"
+shoot scan-page.png
 # What the program shows: the counters beside their captions, then the rows of the results page.
 read_window() { "$wine_run" "$kdrive" "$@" >"$out/read.txt" 2>>"$out/kdrive.log" && tr -d '\r' <"$out/read.txt"; }
 for caption in "Cookies/Processes Inspected" "Registry Entries Inspected" "Files/Folders Inspected" \

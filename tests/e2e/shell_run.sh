@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# The program's shell on a fresh profile: starts through the splash window, keeps
-# screenshots of the status page, the scan page during a scan (paused) and after it, the
-# results page with findings, the four option tabs, the tray popup and the About box.
-# Checks that a second start while the first runs ends without writing STATUS, and that a
-# clean exit leaves STATUS "STOPPED" and RESTART "False". The planted traces are removed and
-# the settings put back, pass or fail.
-# usage: shell_run.sh KESTRIAN_EXE KDRIVE_EXE KDEFS_EXE DEFINITIONS_SOURCE_DIR OUT_DIR
+# The program's windows on a fresh profile and the machine of shell_plan.txt, in two sessions.
+# The first starts through the splash window, shows the status page, pauses and ends a scan,
+# shows the results, deletes them all (the question before, Delete Failed for the held file),
+# shows the log viewer, restores the first quarantine record, shows the four option tabs, the
+# tray popup and the About box, and exits cleanly (STATUS "STOPPED", RESTART "False"); a second
+# start while it runs ends without writing STATUS. The second starts minimized to the tray with
+# both shields on: a listed program started after it is alerted and STOP ends it; a changed
+# start page is asked about and Yes writes the remembered one back. A screenshot of each
+# window is kept. The plants are removed, the start page and the settings put back, pass or fail.
+# usage: shell_run.sh KESTRIAN_EXE KDRIVE_EXE KDEFS_EXE PLANTER_EXE SLEEPER_EXE HOLDER_EXE SOURCES OUT
 set -eu
-exe=$1 kdrive=$2 kdefs=$3 sources=$4 out=$5
+exe=$1 kdrive=$2 kdefs=$3 planter=$4 sleeper=$5 holder=$6 sources=$7 out=$8
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the shell run needs a display (run under xvfb-run)}"
-
-planted_key='HKCU\Software\KestrianE2EShell'
 
 rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
 cp "$exe" "$out/app/Kestrian.exe"
@@ -20,13 +21,28 @@ cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built b
 
 run_name="shell run"
 source "$here/windowed_run.sh"
+plan=$(windows_path "$here/shell_plan.txt")
+plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
+main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
+start_page() {  # the data of "Start Page", or nothing
+  "$wine_run" reg query "$main_key" /v "Start Page" >"$out/start-page.txt" 2>>"$out/wine.log" || return 0
+  tr -d '\r' <"$out/start-page.txt" | sed -n 's/^ *Start Page *REG_SZ *//p'
+}
+set_start_page() {
+  wine_quiet reg add "$main_key" /v "Start Page" /t REG_SZ /d "$1" /f || fail "cannot set the start page"
+}
 
-program= second= windows=
+program= second= listed= page_saved=0
 cleanup() {
   local status=$?
   end_program $program $second || { echo "shell run: the program could not be ended"; status=1; }
-  [ -n "$windows" ] && rm -f "$windows/kse2sh_tool.exe"
-  wine_quiet reg delete "$planted_key" /f || true
+  stop_processes $listed
+  plant clean "$plan" || { echo "shell run: the plants could not all be removed"; status=1; }
+  if [ "$page_saved" -eq 1 ]; then
+    wine_quiet reg delete "$main_key" /f || true
+    [ ! -s "$out/start-page-saved.reg" ] || wine_quiet reg import "$(windows_path "$out/start-page-saved.reg")" ||
+      { echo "shell run: the start page could not be put back"; status=1; }
+  fi
   restore_program_settings || { echo "shell run: the settings could not be put back"; status=1; }
   exit $status
 }
@@ -46,13 +62,9 @@ for kind in files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
 done
 encode_definitions "$out/definitions"
 
-# The machine: a key and a file the definitions name.
-"$wine_run" winepath -u 'C:\windows' >"$out/windows.txt" 2>>"$out/wine.log" || fail "no Windows folder"
-windows=$(head -n 1 "$out/windows.txt")
-windows=${windows%/}
-printf 'planted by the shell run\r\n' >"$windows/kse2sh_tool.exe"
-wine_quiet reg add "$planted_key" /v Tracker /t REG_SZ /d planted /f || fail "cannot plant the key"
-
+plant plant "$plan" - "$(windows_path "$holder")" - "$(windows_path "$out")" || fail "planting failed"
+"$wine_run" winepath -u 'C:\KestrianE2EWindows\a.dat' >"$out/a-path.txt" 2>>"$out/wine.log" || fail "no path of a.dat"
+cp "$(head -n 1 "$out/a-path.txt")" "$out/a.dat" || fail "a.dat was not planted"
 
 "$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
 program=$!
@@ -84,8 +96,33 @@ shoot scan-complete.png
 drive click "Click Here to &Continue" || fail "no Click Here to Continue button"
 shoot results-page.png
 
+drive click "Select &All" || fail "no Select All button"
+drive click "&Delete" || fail "no Delete button"
+drive wait-title "Really Delete?" $patience || fail "no question before the removal"
+shoot really-delete.png "Really Delete?"
+drive click-in "Really Delete?" "&Yes" || fail "no Yes button"
+drive wait-title "Delete Failed" $patience || fail "no Delete Failed window"
+shoot delete-failed.png "Delete Failed"
+drive click-in "Delete Failed" "C&lose" || fail "no Close button"
+drive wait-gone "Delete Failed" $patience || fail "the Delete Failed window stayed"
+
+drive click "View &Log" || fail "no View Log button"
+drive wait-title "Kestrian Log" $patience || fail "no log viewer"
+shoot report-viewer.png "Kestrian Log"
+drive click-in "Kestrian Log" "OK" || fail "no OK button"
+drive wait-gone "Kestrian Log" $patience || fail "the log viewer stayed"
+
 # Menu commands are 40000 + 100 x the menu's place on the bar + the item's index.
-settings_menu=40100 about_menu=40400
+settings_menu=40100 restore_item=40202 about_menu=40400
+# The quarantine's records, oldest first: the first one (a.dat) is selected and restored.
+drive command $restore_item || fail "no Restore from Quarantine item"
+drive wait-title "Restore from Quarantine" $patience || fail "no Restore from Quarantine window"
+shoot restore-window.png "Restore from Quarantine"
+drive click-in "Restore from Quarantine" "&Restore" || fail "no Restore button"
+drive wait-title "Quarantine" $patience || fail "no word after the restore"
+drive click-in "Quarantine" "OK" || fail "no OK button after the restore"
+drive click-in "Restore from Quarantine" "C&lose" || fail "no Close button"
+
 for tab in 1 2 3 4; do
   drive command $((settings_menu + tab - 1)) || fail "no main window for the Settings menu"
   shoot "options-tab-$tab.png"
@@ -113,11 +150,55 @@ program_status=0
 wait "$program" || program_status=$?
 program=
 [ "$program_status" -eq 0 ] || fail "the program ended with exit code $program_status"
-
 [ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after a clean exit"
 [ "$(setting RESTART)" = False ] || fail "RESTART is '$(setting RESTART)' after a clean exit"
-for shot in splash status-page scan-running scan-complete results-page options-tab-1 options-tab-2 \
-            options-tab-3 options-tab-4 tray-popup about-box; do
+
+plant check "$plan" || fail "the machine after the removal differs from the plan: $(cat "$out/plant.log")"
+cmp -s "$out/a.dat" "$(head -n 1 "$out/a-path.txt")" || fail "a.dat was not restored"
+cmp -s "$out/a.dat" "$out/app/quarantine/a.dat" || fail "no backup of a.dat in the quarantine"
+grep -qF 'C:\KestrianE2EWindows\a.dat' "$out/app/ENoSignature.txt" || fail "a.dat is not on the exclusion list"
+[ -f "$out/app/Scan_Log.txt" ] || fail "no Scan_Log.txt"
+
+# The second session: minimized to the tray, with both shields on and a start page to keep.
+page_saved=1
+wine_quiet reg export "$main_key" "$(windows_path "$out/start-page-saved.reg")" /y || rm -f "$out/start-page-saved.reg"
+set_setting optMemorySheildOn True
+set_setting optIEHomePageSheildOn True
+set_setting optAlwaysnotifybeforerestoring True
+set_setting optRestoredefaultwithoutnotification False
+wine_quiet reg delete "$options_key" /v Homepage /f || true  # the first session remembered one
+wine_quiet reg add "$program_key\\Settings" /v Minimized /t REG_SZ /d Yes /f || fail "cannot set Minimized"
+first_page='http://www.first.example/'
+set_start_page "$first_page"
+
+"$wine_run" "$out/app/Kestrian.exe" >>"$out/program.log" 2>&1 &
+program=$!
+drive wait-window $patience || fail "the program did not start again"
+# The home page shield's first tick remembers the start page.
+remembered() { [ "$(setting Homepage)" = "$1" ]; }
+wait_until $patience remembered "$first_page" || fail "the start page was not remembered: '$(setting Homepage)'"
+drive wait-gone "Kestrian by Kestrian Software" $patience || fail "the program is not in the tray"
+
+cp "$sleeper" "$out/kshieldlisted.exe"
+"$wine_run" "$out/kshieldlisted.exe" >"$out/listed.log" 2>&1 &
+listed=$!
+drive wait-title "Kestrian Auto-Protect" $patience || fail "the listed program was not alerted"
+shoot memory-shield-alert.png "Kestrian Auto-Protect"
+drive click-in "Kestrian Auto-Protect" STOP || fail "no STOP on the alert"
+wait_process_end "$listed" $patience || fail "STOP did not end the listed program"
+listed=
+drive wait-gone "Kestrian Auto-Protect" $patience || fail "the alert stayed open"
+
+set_start_page 'http://www.second.example/'
+drive wait-title "Kestrian Home Page Protection" $patience || fail "the changed start page was not asked about"
+shoot home-page-alert.png "Kestrian Home Page Protection"
+drive click-in "Kestrian Home Page Protection" "&Yes" || fail "no Yes on the home page alert"
+restored() { [ "$(start_page)" = "$first_page" ]; }
+wait_until $patience restored || fail "Yes did not restore the start page: '$(start_page)'"
+[ "$(setting Homepage)" = "$first_page" ] || fail "the remembered page changed: '$(setting Homepage)'"
+
+for shot in splash status-page scan-running scan-complete results-page really-delete delete-failed report-viewer \
+            restore-window options-tab-{1,2,3,4} tray-popup about-box memory-shield-alert home-page-alert; do
   [ -s "$out/$shot.png" ] || fail "no $shot.png"
 done
 echo "shell run: complete; screenshots in $out"

@@ -65,11 +65,20 @@ wait_until() {
 # True once the process has ended, false if it still runs after SECONDS.
 wait_process_end() { wait_until "$2" eval "! kill -0 $1 2>/dev/null"; }
 
-# A screenshot of the screen once the window TITLE (or the main window) has painted.
+# A screenshot of the screen once the window TITLE (or the main window) has painted; the
+# window TITLE must not be blank on it.
 shoot() {
-  local file=$1 title=${2:-}
+  local file=$1 title=${2:-} left top width height
   drive painted ${title:+"$title"} || fail "the window ${title:-of the program} did not paint for $file"
   import -window root "$out/$file" || fail "no screenshot $file"
+  [ -n "$title" ] || return 0
+  "$wine_run" "$kdrive" rect-title "$title" >"$out/rect.txt" 2>>"$out/kdrive.log" ||
+    fail "\"$title\" has no place on the screen"
+  read -r left top width height <"$out/rect.txt"
+  convert "$out/$file" -crop "${width}x${height}+${left}+${top}" +repage -format '%[fx:standard_deviation]' info: \
+    >"$out/$file.deviation" || fail "cannot read $file"
+  awk '{ exit !($1 > 0.01) }' "$out/$file.deviation" ||
+    fail "\"$title\" is blank on $file (deviation $(cat "$out/$file.deviation"))"
 }
 
 # Ends the given processes, waiting up to ten seconds for each.
