@@ -81,17 +81,6 @@ int ClickButton(Parent parent, const char* caption) {
   return 0;
 }
 
-BOOL CALLBACK PrintButton(HWND child, LPARAM) {
-  char text[512] = {};
-  char className[64] = {};
-  ::GetWindowTextA(child, text, sizeof text);
-  ::GetClassNameA(child, className, sizeof className);
-  if (_stricmp(className, "Button") == 0 && ::IsWindowVisible(child)) {
-    std::fprintf(stderr, "kdrive:   button \"%s\"\n", text);
-  }
-  return TRUE;
-}
-
 // A buffer inside the process that owns `window`: list views take their item structures
 // and return their texts by pointer, and a pointer only means something in its own process.
 class RemoteBuffer {
@@ -187,14 +176,26 @@ bool Paint(HWND window) {
 
 int Usage() {
   std::fputs(
-      "usage: kdrive wait-window SECONDS | click CAPTION | wait-text TEXT SECONDS | close\n"
-      "       kdrive wait-title TITLE SECONDS | wait-gone TITLE SECONDS | click-in TITLE CAPTION\n"
-      "              | rect-title TITLE | command ID | ticks ID COUNT\n"
-      "              | wait-ended SECONDS | end-session\n"
-      "              | value-of CAPTION | rows | painted [TITLE] | wait-on-screen TITLE SECONDS\n"
-      "              | hover TITLE SECONDS\n",
+      "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
+      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | rect-title TITLE\n"
+      "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
       stderr);
   return 2;
+}
+
+// 0 when `ok`; otherwise 1, saying why.
+int Result(bool ok, const std::string& failure) {
+  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
+  return ok ? 0 : 1;
+}
+
+HWND MainWindow() { return ::FindWindowA(kMainClass, nullptr); }
+
+// Posts `count` copies of a message to the main window, if there is one.
+int PostToMain(UINT message, WPARAM wParam, int count = 1) {
+  const HWND main = MainWindow();
+  for (int sent = 0; main != nullptr && sent < count; ++sent) ::PostMessageA(main, message, wParam, 0);
+  return Result(main != nullptr, "no main window");
 }
 
 }  // namespace
@@ -202,122 +203,75 @@ int Usage() {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
+  const std::string what = argc > 2 ? argv[2] : "";
+  const double seconds = std::atof(argv[argc - 1]);
+  const auto topLevel = [&] { return FindTopLevel(what.c_str()); };
   if (command == "wait-window" && argc == 3) {
-    return WaitFor(std::atof(argv[2]), [] { return ::FindWindowA(kMainClass, nullptr) != nullptr; })
-               ? 0 : 1;
+    return Result(WaitFor(seconds, [] { return MainWindow() != nullptr; }), "no main window");
   }
-  if (command == "click" && argc == 3) {
-    return ClickButton([] { return ::FindWindowA(kMainClass, nullptr); }, argv[2]);
-  }
+  if (command == "click" && argc == 3) return ClickButton(&MainWindow, argv[2]);
   if (command == "wait-text" && argc == 4) {
-    if (WaitFor(std::atof(argv[3]), [&] { return FindChild(argv[2], nullptr) != nullptr; })) return 0;
-    std::fprintf(stderr, "kdrive: \"%s\" did not show\n", argv[2]);
-    return 1;
+    return Result(WaitFor(seconds, [&] { return FindChild(argv[2], nullptr) != nullptr; }), what + " did not show");
   }
-  if (command == "close" && argc == 2) {
-    const HWND main = ::FindWindowA(kMainClass, nullptr);
-    if (main != nullptr) ::PostMessageA(main, WM_CLOSE, 0, 0);
-    return main != nullptr ? 0 : 1;
-  }
+  if (command == "close" && argc == 2) return PostToMain(WM_CLOSE, 0);
   // The end of the Windows session as Windows, or an installer closing the program, sends it.
   if (command == "end-session" && argc == 2) {
-    const HWND main = ::FindWindowA(kMainClass, nullptr);
+    const HWND main = MainWindow();
     if (main == nullptr || !::SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP)) return 1;
     ::SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     return 0;
   }
   if (command == "wait-ended" && argc == 3) {
-    if (WaitFor(std::atof(argv[2]), [] { return !ProgramRuns(); })) return 0;
-    std::fprintf(stderr, "kdrive: the program still runs\n");
-    return 1;
+    return Result(WaitFor(seconds, [] { return !ProgramRuns(); }), "the program still runs");
   }
   // The text beside a caption label: the control made right after it (a counter's value).
   if (command == "value-of" && argc == 3) {
     const HWND caption = FindChild(argv[2], "Static");
     const HWND value = caption != nullptr ? ::GetWindow(caption, GW_HWNDNEXT) : nullptr;
-    if (value == nullptr) {
-      std::fprintf(stderr, "kdrive: no label \"%s\" shows\n", argv[2]);
-      return 1;
-    }
     char text[512] = {};
-    ::GetWindowTextA(value, text, sizeof text);
+    if (value != nullptr) ::GetWindowTextA(value, text, sizeof text);
     std::printf("%s\n", text);
-    return 0;
+    return Result(value != nullptr, "no label " + what + " shows");
   }
   if (command == "rows" && argc == 2) return PrintRows();
   // With a TITLE, the top-level window of that title instead.
-  if (command == "painted" && (argc == 2 || argc == 3)) {
-    return Paint(argc == 3 ? FindTopLevel(argv[2]) : ::FindWindowA(kMainClass, nullptr)) ? 0 : 1;
-  }
+  if (command == "painted" && (argc == 2 || argc == 3)) return Paint(argc == 3 ? topLevel() : MainWindow()) ? 0 : 1;
   if (command == "wait-title" && argc == 4) {
-    if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 0;
-    std::fprintf(stderr, "kdrive: no window \"%s\"\n", argv[2]);
-    return 1;
+    return Result(WaitFor(seconds, [&] { return topLevel() != nullptr; }), "no window " + what);
+  }
+  if (command == "wait-gone" && argc == 4) {
+    return Result(WaitFor(seconds, [&] { return topLevel() == nullptr; }), "the window " + what + " is still there");
   }
   // Until the window stands wholly on the screen (a notice rising from its bottom edge), and
   // then painted.
   if (command == "wait-on-screen" && argc == 4) {
-    if (WaitFor(std::atof(argv[3]), [&] {
-          RECT bounds{};
-          const HWND window = FindTopLevel(argv[2]);
-          return window != nullptr && ::GetWindowRect(window, &bounds) && bounds.top >= 0 &&
-                 bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
-        })) {
-      return Paint(FindTopLevel(argv[2])) ? 0 : 1;
-    }
-    std::fprintf(stderr, "kdrive: the window \"%s\" is not wholly on the screen\n", argv[2]);
-    return 1;
+    const bool onScreen = WaitFor(seconds, [&] {
+      RECT bounds{};
+      return topLevel() != nullptr && ::GetWindowRect(topLevel(), &bounds) && bounds.top >= 0 &&
+             bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
+    });
+    return Result(onScreen && Paint(topLevel()), "the window " + what + " is not wholly on the screen");
   }
   // As a pointer resting on the window TITLE once it shows, until it is gone: a popup that
   // slides away after a while without a mouse movement stays while a user reaches for it.
   if (command == "hover" && argc == 4) {
-    if (!WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) != nullptr; })) return 1;
-    for (HWND window; (window = FindTopLevel(argv[2])) != nullptr; ::Sleep(50)) {
-      ::PostMessageA(window, WM_MOUSEMOVE, 0, 0);
-    }
+    if (!WaitFor(seconds, [&] { return topLevel() != nullptr; })) return 1;
+    for (HWND window; (window = topLevel()) != nullptr; ::Sleep(50)) ::PostMessageA(window, WM_MOUSEMOVE, 0, 0);
     return 0;
   }
-  if (command == "wait-gone" && argc == 4) {
-    if (WaitFor(std::atof(argv[3]), [&] { return FindTopLevel(argv[2]) == nullptr; })) return 0;
-    std::fprintf(stderr, "kdrive: the window \"%s\" is still there\n", argv[2]);
-    return 1;
-  }
-  if (command == "click-in" && argc == 4) {
-    const int result = ClickButton([&] { return FindTopLevel(argv[2]); }, argv[3]);
-    if (result != 0) {
-      const HWND window = FindTopLevel(argv[2]);
-      if (window == nullptr) std::fprintf(stderr, "kdrive:   no window \"%s\"\n", argv[2]);
-      else ::EnumChildWindows(window, &PrintButton, 0);
-    }
-    return result;
-  }
+  if (command == "click-in" && argc == 4) return ClickButton(topLevel, argv[3]);
+  // The window's place on the screen: LEFT TOP WIDTH HEIGHT.
   if (command == "rect-title" && argc == 3) {
-    // The window's place on the screen: LEFT TOP WIDTH HEIGHT.
-    const HWND window = FindTopLevel(argv[2]);
     RECT bounds{};
-    if (window == nullptr || !::GetWindowRect(window, &bounds)) return 1;
-    std::printf("%ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right - bounds.left,
-                bounds.bottom - bounds.top);
+    if (topLevel() == nullptr || !::GetWindowRect(topLevel(), &bounds)) return 1;
+    std::printf("%ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     return 0;
   }
   // A menu command by its id, as choosing the item sends it (menus cannot be read from
   // another process under Wine).
-  if (command == "command" && argc == 3) {
-    const HWND main = ::FindWindowA(kMainClass, nullptr);
-    if (main == nullptr) return 1;
-    ::PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[2])), 0);
-    return 0;
-  }
+  if (command == "command" && argc == 3) return PostToMain(WM_COMMAND, std::atoi(argv[2]));
   // Ticks of a window timer of the main window, by its id, as if that much time had passed
   // (the idle count before an automatic update would otherwise take minutes).
-  if (command == "ticks" && argc == 4) {
-    const HWND main = ::FindWindowA(kMainClass, nullptr);
-    if (main == nullptr) return 1;
-    const int count = std::atoi(argv[3]);
-    for (int tick = 0; tick < count; ++tick) {
-      ::PostMessageA(main, WM_TIMER, static_cast<WPARAM>(std::atoi(argv[2])), 0);
-    }
-    return 0;
-  }
+  if (command == "ticks" && argc == 4) return PostToMain(WM_TIMER, std::atoi(argv[2]), std::atoi(argv[3]));
   return Usage();
 }
