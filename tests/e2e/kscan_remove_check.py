@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""Checks what 'kscan scan --json --remove' left behind: the report, the quarantine and its
-log, Scan_Log.txt and the probe library's unregistration (the planter checks the machine).
+"""Checks what 'kscan scan --json --remove' left (the planter checks the machine): the report,
+the quarantine and its log, Scan_Log.txt and the probe library's unregistration. Prints every
+difference; exit code 1 when there is any.
 
-usage: kscan_remove_check.py HERE OUT APP
-
-OUT holds what the run collected: kscan.json, values.txt (NAME=value lines), planted-dump.txt
-(each planted file's bytes), app-template/ (the application folder before the run) and
-unregistered.txt; APP is the application folder after the run. In the expected quarantine log
-(one entry a line) "${NAME}" stands for a value; the time stamps are masked. Every difference is printed; the
-exit code is 1 when there is any.
+usage: kscan_remove_check.py HERE OUT APP  (OUT: what the run collected; APP: the application folder)
 """
 import difflib
 import hashlib
