@@ -40,10 +40,6 @@ trap cleanup EXIT
 
 msiexec() { wine_quiet msiexec "${@:2}" /qn /l*v "$(windows_path "$out/msiexec-$1.log")"; }
 property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v name="$2" '$1 == name { print $2 }'; }
-value() {  # the data of a registry value, or nothing
-  "$wine_run" reg query "$1" /v "$2" >"$out/value.txt" 2>>"$out/wine.log" || return 0
-  tr -d '\r' <"$out/value.txt" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
 same() { cmp -s "$1" "$2" || fail "$3"; }
 verify() { osslsigncode verify -CAfile "$out/sign.crt" -in "$1" >>"$out/sign.log" 2>&1; }
 uninstall_entry() {  # Wine records even a per-user install's entry under HKEY_LOCAL_MACHINE
@@ -102,12 +98,12 @@ done
 shortcut="$prefix/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Kestrian.lnk"
 [ -f "$shortcut" ] || fail "no Start menu shortcut"
 entry=$(uninstall_entry "$code")
-[ -n "$entry" ] && [ "$(value "$entry" DisplayName)|$(value "$entry" Publisher)|$(value "$entry" DisplayVersion)|$(
-  value "$entry" HelpLink)" = "Kestrian|Kestrian Software|$version|http://www.kestrian.example/" ] ||
+entry_text=$(for name in DisplayName Publisher DisplayVersion HelpLink; do printf '%s|' "$(reg_value "$entry" $name)"; done)
+[ -n "$entry" ] && [ "$entry_text" = "Kestrian|Kestrian Software|$version|http://www.kestrian.example/|" ] ||
   fail "no uninstall entry, or a wrong one: $entry"
 # Windows makes the package's icon the entry's DisplayIcon; Wine the product's ProductIcon.
 wine_quiet reg query 'HKCU\Software\Microsoft\Installer\Products' /s || true
-icon=$(value "$entry" DisplayIcon)
+icon=$(reg_value "$entry" DisplayIcon)
 icon=${icon:-$(tr -d '\r' <"$out/wine.log" | sed -n "s/^ *ProductIcon *REG_SZ *\\(.*$code.*\\)/\\1/p" | tail -n 1)}
 "$wine_run" winepath -u "$icon" >"$out/icon.txt" 2>>"$out/wine.log" || true
 [ -n "$icon" ] && [ -s "$(head -n 1 "$out/icon.txt")" ] || fail "the uninstall entry has no icon"
@@ -141,7 +137,7 @@ set_setting RegistryDefinition 12 && set_setting FileDefinition 7 && set_setting
 wine_quiet reg add "HKLM\\$run_key" /v Kestrian /d "$app_windows\\Kestrian" /f &&
   wine_quiet reg add "HKCU\\$run_key" /v Kestrian /d "\"$app_windows\\Kestrian.exe\"" /f || fail "no Run values"
 mkdir "$out/kept" && cp -a "$app/ENoSignature.txt" "$app/Scan_Log.txt" "$app/quarantine" "$out/kept/"
-last_scan=$(value "$program_key\\Settings" lblLastScan)
+last_scan=$(reg_value "$program_key\\Settings" lblLastScan)
 
 ended_in_order() {
   wait_process_end "$program" $patience && drive wait-ended $patience || fail "the $1 did not end the program"
@@ -151,7 +147,7 @@ ended_in_order() {
 msiexec upgrade /i "$(windows_path "$next")" || fail "the upgrade failed"
 ended_in_order upgrade
 entry=$(uninstall_entry "$next_code")
-[ -z "$(uninstall_entry "$code")" ] && [ "$(value "$entry" DisplayVersion)" = "$next_version" ] ||
+[ -z "$(uninstall_entry "$code")" ] && [ "$(reg_value "$entry" DisplayVersion)" = "$next_version" ] ||
   fail "the uninstall entry is not the next version's alone"
 verify "$app/Kestrian.exe" || fail "the upgrade did not install the signed program"
 same "$host_tree/definitions/data/RegistryDefinition.dat" "$app/RegistryDefinition.dat" \
@@ -162,8 +158,8 @@ same "$definitions/BlockedCookies.dat" "$app/BlockedCookies.dat" "the older cook
 for kept in ENoSignature.txt Scan_Log.txt quarantine/coolsrch.exe quarantine/QuarantineLog.txt; do
   same "$out/kept/$kept" "$app/$kept" "the upgrade changed $kept"
 done
-[ "$(value "$program_key\\Settings" lblLastScan)" = "$last_scan" ] && [ -n "$(value "HKLM\\$run_key" Kestrian)" ] &&
-  [ -n "$(value "HKCU\\$run_key" Kestrian)" ] || fail "the upgrade lost settings or Run at Startup"
+[ "$(reg_value "$program_key\\Settings" lblLastScan)" = "$last_scan" ] && [ -n "$(reg_value "HKLM\\$run_key" Kestrian)" ] &&
+  [ -n "$(reg_value "HKCU\\$run_key" Kestrian)" ] || fail "the upgrade lost settings or Run at Startup"
 start_program  # the upgraded program; its start installs the waiting copy
 same "$host_tree/definitions/data/FileDefinition.dat" "$app/FileDefinition.dat" "the waiting copy was not installed"
 
@@ -173,6 +169,6 @@ ended_in_order uninstall
 [ "$(listing)" = "./ENoSignature.txt ./Scan_Log.txt ./quarantine ./quarantine/QuarantineLog.txt ./quarantine/coolsrch.exe " ] ||
   fail "left after the uninstall: $(listing)"
 [ ! -e "$shortcut" ] && [ -z "$(uninstall_entry "$next_code")" ] || fail "the shortcut or the uninstall entry stayed"
-[ -z "$(value "HKLM\\$run_key" Kestrian)" ] && [ -z "$(value "HKCU\\$run_key" Kestrian)" ] &&
-  [ -n "$(value "HKCU\\$run_key" CoolSearch)" ] || fail "the uninstall did not remove just its own Run values"
+[ -z "$(reg_value "HKLM\\$run_key" Kestrian)" ] && [ -z "$(reg_value "HKCU\\$run_key" Kestrian)" ] &&
+  [ -n "$(reg_value "HKCU\\$run_key" CoolSearch)" ] || fail "the uninstall did not remove just its own Run values"
 echo "installer run: install, scan, upgrade and uninstall as expected; screenshot $out/scan-page.png"

@@ -1,5 +1,5 @@
 // Plants a machine for an end-to-end run from a plan file, reports it and takes it away again.
-//   planter plant PLAN SLEEPER HOLDER PROBE OUT  plants every line (cleaning first, so leftovers
+//   planter plant PLAN SLEEPER PROBE OUT  plants every line (cleaning first, so leftovers
 //                          of a killed run never pile up); writes OUT\values.txt (NAME=value)
 //   planter check PLAN     every line with an expected state after the run: prints each that
 //                          differs; exit code 1 when one does
@@ -16,7 +16,7 @@
 //   copy|PATH|probe|AFTER
 //   attributes|PATH|rhs                  makes a planted file read-only, hidden, system
 //   run|PATH|AFTER                       a running copy of the sleeper (AFTER: "absent stopped")
-//   hold|PATH|read or none|AFTER         a copy of the holder keeping PATH open, sharing that
+//   hold|PATH|read or none|AFTER         a copy of the sleeper keeping PATH open, sharing that
 //   cookie|NAME|TEXT|AFTER               in the cookie folder (made when missing)
 //   value|HIVE\KEY|NAME|TYPE|DATA|AFTER  TYPE sz, expand, multi (parts split by ";"), or
 //                                        dword, qword, binary with DATA in hex; dumped with
@@ -345,7 +345,7 @@ int Clean(const std::vector<Fields>& plan) {
 int Dump(const std::vector<Fields>& plan, const std::string& out);
 
 struct Programs {
-  std::string sleeper, holder, probe;
+  std::string sleeper, probe;
 };
 
 // Every kind of line but the processes.
@@ -389,7 +389,7 @@ void StartItem(const Fields& line, const Programs& programs) {
   if (line[0] == "run") Start(where, "", "");
   if (line[0] != "hold") return;
   const std::string holder = HolderOf(where);
-  if (!Exists(holder) && !::CopyFileA(programs.holder.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
+  if (!Exists(holder) && !::CopyFileA(programs.sleeper.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
   const std::string ready = where + ".ready";
   Start(holder, " \"" + where + "\" " + Field(line, 2) + " \"" + ready + "\"", ready);
 }
@@ -468,12 +468,12 @@ int main(int argc, char** argv) {
   const std::string command = argc >= 3 ? argv[1] : "";
   const std::vector<Fields> plan = argc >= 3 ? ReadPlan(argv[2]) : std::vector<Fields>{};
   if (failed) return 1;
-  if (command == "plant" && argc == 7) return Plant(plan, {argv[3], argv[4], argv[5]}, argv[6]);
+  if (command == "plant" && argc == 6) return Plant(plan, {argv[3], argv[4]}, argv[5]);
   if (command == "check" && argc == 3) return Check(plan);
   if (command == "dump" && argc == 4) return Dump(plan, argv[3]);
   if (command == "stop" && argc == 3) return Stop(plan);
   if (command == "clean" && argc == 3) return Clean(plan);
-  std::fputs("usage: planter plant PLAN SLEEPER HOLDER PROBE OUT | check PLAN | dump PLAN OUT | stop PLAN | clean PLAN\n",
+  std::fputs("usage: planter plant PLAN SLEEPER PROBE OUT | check PLAN | dump PLAN OUT | stop PLAN | clean PLAN\n",
              stderr);
   return 2;
 }

@@ -39,7 +39,7 @@ expect_no_program
 save_program_settings || fail "cannot save the settings"
 wine_quiet reg delete "$program_key\\Settings" /v lblLastScan /f || true
 set_setting chkMakeLog 1
-plant plant "$plan" - - - "$(windows_path "$out")" || fail "cannot plant the demo machine"
+plant plant "$plan" - - "$(windows_path "$out")" || fail "cannot plant the demo machine"
 awk '$1 == "file" { print "file\t" $2 } $1 == "key" { print "registry key\t" $2 }
   $1 == "value" { print "registry value\t" $3 " in " $2 }' "$out/planted-dump.txt" >"$out/planted.txt"
 

@@ -8,9 +8,9 @@
 # both shields on: a listed program started after it is alerted and STOP ends it; a changed
 # start page is asked about and Yes writes the remembered one back. A screenshot of each
 # window is kept. The plants are removed, the start page and the settings put back, pass or fail.
-# usage: shell_run.sh KESTRIAN_EXE KDRIVE_EXE KDEFS_EXE PLANTER_EXE SLEEPER_EXE HOLDER_EXE SOURCES OUT
+# usage: shell_run.sh KESTRIAN_EXE KDRIVE_EXE KDEFS_EXE PLANTER_EXE SLEEPER_EXE SOURCES OUT
 set -eu
-exe=$1 kdrive=$2 kdefs=$3 planter=$4 sleeper=$5 holder=$6 sources=$7 out=$8
+exe=$1 kdrive=$2 kdefs=$3 planter=$4 sleeper=$5 sources=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the shell run needs a display (run under xvfb-run)}"
@@ -24,10 +24,7 @@ source "$here/windowed_run.sh"
 plan=$(windows_path "$here/shell_plan.txt")
 plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
 main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
-start_page() {  # the data of "Start Page", or nothing
-  "$wine_run" reg query "$main_key" /v "Start Page" >"$out/start-page.txt" 2>>"$out/wine.log" || return 0
-  tr -d '\r' <"$out/start-page.txt" | sed -n 's/^ *Start Page *REG_SZ *//p'
-}
+start_page() { reg_value "$main_key" "Start Page"; }
 set_start_page() {
   wine_quiet reg add "$main_key" /v "Start Page" /t REG_SZ /d "$1" /f || fail "cannot set the start page"
 }
@@ -62,7 +59,7 @@ for kind in files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
 done
 encode_definitions "$out/definitions"
 
-plant plant "$plan" - "$(windows_path "$holder")" - "$(windows_path "$out")" || fail "planting failed"
+plant plant "$plan" "$(windows_path "$sleeper")" - "$(windows_path "$out")" || fail "planting failed"
 "$wine_run" winepath -u 'C:\KestrianE2EWindows\a.dat' >"$out/a-path.txt" 2>>"$out/wine.log" || fail "no path of a.dat"
 cp "$(head -n 1 "$out/a-path.txt")" "$out/a.dat" || fail "a.dat was not planted"
 

@@ -111,11 +111,14 @@ expect_no_program() {
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-# The data of an OptionAndSettings value, or nothing.
-setting() {
-  "$wine_run" reg query "$options_key" /v "$1" >"$out/setting.txt" 2>>"$out/wine.log" || return 0
-  tr -d '\r' <"$out/setting.txt" | awk -v name="$1" '$1 == name { print $3 }'
+# The data of the registry value NAME of KEY, or nothing.  usage: reg_value KEY NAME
+reg_value() {
+  "$wine_run" reg query "$1" /v "$2" >"$out/value.txt" 2>>"$out/wine.log" || return 0
+  tr -d '\r' <"$out/value.txt" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
+
+# The data of an OptionAndSettings value, or nothing.
+setting() { reg_value "$options_key" "$1"; }
 
 # What a failed run prints after its reason: the last lines the Wine programs and the window
 # driver wrote, which is all a CI log keeps of them.
