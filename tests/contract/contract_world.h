@@ -22,11 +22,8 @@ class ContractWorld {
 
   virtual void PlantFile(std::string_view path, std::string_view bytes,
                          std::uint32_t attributes) = 0;
-  virtual void PlantFolder(std::string_view path) = 0;
-  // The 8.3 name of a planted file; its long name or nothing when it has none.
-  virtual std::string ShortNameOf(std::string_view path) = 0;
-  // The short 8.3 form of an existing file or folder whose name is long (the fake makes one
-  // up for the last part, and resolves it).
+  // The short 8.3 form of an existing file or folder: its path when its name has no other
+  // (the fake makes one up for the last part of a folder, and resolves it).
   virtual std::string ShortPath(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;

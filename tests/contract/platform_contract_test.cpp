@@ -148,7 +148,7 @@ TEST_F(PlatformContract, DirectorySearchReportsNamesAndAttributes) {
                  {"System.txt", attributes::kSystem | attributes::kArchive},
                  {"ReadOnly.txt", attributes::kReadOnly | attributes::kArchive}};
   for (const auto& p : planted) world->PlantFile(Path(p.name), "x", p.attributes);
-  world->PlantFolder(Path("Folder"));
+  files.CreateFolder(Path("Folder"));
 
   for (const auto& p : planted) {
     const auto found = files.Find(Path(p.name));
@@ -177,7 +177,7 @@ TEST_F(PlatformContract, ReadAllGivesTheExactBytesOrSaysWhyNot) {
   EXPECT_EQ(files.ReadAll(Path("empty.dat")).value_or("<failed>"), "");
   EXPECT_EQ(files.ReadAll(Path("absent.dat")).status(), kFileNotFound);
   EXPECT_FALSE(files.ReadAll(Path("NoFolder\\absent.dat")).ok());
-  world->PlantFolder(Path("AFolder"));
+  files.CreateFolder(Path("AFolder"));
   EXPECT_FALSE(files.ReadAll(Path("AFolder")).ok());
   world->HoldOpenExclusively(Path("data.dat"));
   EXPECT_EQ(files.ReadAll(Path("data.dat")).status(), kSharingViolation);
@@ -232,7 +232,7 @@ TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {
 TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
   const std::string folder = Path("Long Folder Name");
   const std::string file = folder + "\\long file name.txt";
-  world->PlantFolder(folder);
+  files.CreateFolder(folder);
   world->PlantFile(file, "x", attributes::kArchive);
   const std::string shortFolder = world->ShortPath(folder);
   ASSERT_FALSE(shortFolder.empty());
@@ -347,7 +347,7 @@ TEST_F(CoreOnPlatform, FileExistsAdmitsOnlyNormalFiles) {
   Plant("readonly.dat", "x", attributes::kReadOnly);
   Plant("hidden.dat", "x", attributes::kHidden);
   Plant("system.dat", "x", attributes::kSystem);
-  world->PlantFolder(folder.FilePath("folder.dat"));
+  files.CreateFolder(folder.FilePath("folder.dat"));
   const struct {
     const char* name;
     bool exists;

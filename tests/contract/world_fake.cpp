@@ -55,17 +55,14 @@ class FakeWorld final : public ContractWorld {
     fake_.files.PutFile(path, bytes, attributes);
     const std::string_view name = core::FileNamePart(path);
     if (IsShortName(name)) return;
-    const int number = ++shortNamesIn_[std::string(path.substr(0, path.size() - name.size()))];
-    shortNames_[std::string(path)] = MakeShortName(name, number);
-    fake_.files.SetShortName(path, shortNames_[std::string(path)]);
+    const std::string folder(path.substr(0, path.size() - name.size()));
+    shortPaths_[std::string(path)] = folder + MakeShortName(name, ++shortNamesIn_[folder]);
+    fake_.files.SetShortName(path, std::string(core::FileNamePart(shortPaths_[std::string(path)])));
   }
-  std::string ShortNameOf(std::string_view path) override {
-    const auto found = shortNames_.find(std::string(path));
-    return found == shortNames_.end() ? std::string() : found->second;
-  }
-  void PlantFolder(std::string_view path) override { fake_.files.PutFolder(path); }
   std::string ShortPath(std::string_view path) override {
+    if (const auto planted = shortPaths_.find(std::string(path)); planted != shortPaths_.end()) return planted->second;
     const std::string_view name = core::FileNamePart(path);
+    if (IsShortName(name)) return std::string(path);
     std::string shortPath(path.substr(0, path.size() - name.size()));
     shortPath += core::ToUpper(core::ReplaceAll(name.substr(0, 6), " ", "")) + "~1";
     fake_.files.AddAlias(shortPath, std::string(path));
@@ -100,7 +97,7 @@ class FakeWorld final : public ContractWorld {
   std::string key_ = "Software\\KestrianContract";
   std::string application_ = "KestrianContract";
   std::vector<std::string> held_;
-  std::map<std::string, std::string> shortNames_;   // by path
+  std::map<std::string, std::string> shortPaths_;  // of planted files, by path
   std::map<std::string, int, NoCaseLess> shortNamesIn_;  // by folder
   static constexpr const char* kOwnPath = "C:\\Tests\\contract_tests.exe";
   std::uint32_t ownId_ = 0;

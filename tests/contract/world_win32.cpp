@@ -73,20 +73,8 @@ class Win32World final : public ContractWorld {
 
   void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) override {
     const std::string name(path);
-    {
-      UniqueFileHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-      DWORD written = 0;
-      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
+    machine_.Get().files.WriteAll(name, bytes);
     ::SetFileAttributesA(name.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
-  }
-  void PlantFolder(std::string_view path) override {
-    ::CreateDirectoryA(std::string(path).c_str(), nullptr);
-  }
-  std::string ShortNameOf(std::string_view path) override {
-    const std::string full = ShortPath(path);
-    return full.substr(full.rfind('\\') + 1);
   }
   void HoldOpenExclusively(std::string_view path) override {
     held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
