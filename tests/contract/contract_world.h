@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings_store.h"
 #include "platform/machine.h"
 
 namespace kestrian::testing {
@@ -15,10 +16,10 @@ class ContractWorld {
   virtual platform::Machine& Machine() = 0;
   // An empty folder that lives as long as the world (no trailing backslash).
   virtual const std::string& Scratch() const = 0;
-  // A registry key path under HKEY_CURRENT_USER that lives as long as the world.
-  virtual const std::string& ScratchKey() const = 0;
   // An application name for the settings store that lives as long as the world.
   virtual const std::string& ScratchApplication() const = 0;
+  // A key path under HKEY_CURRENT_USER that goes with the application's settings.
+  std::string ScratchKey() const { return core::SettingsStore::SectionPath(ScratchApplication(), "Keys"); }
 
   virtual void PlantFile(std::string_view path, std::string_view bytes,
                          std::uint32_t attributes) = 0;

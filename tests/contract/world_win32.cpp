@@ -51,7 +51,6 @@ class Win32World final : public ContractWorld {
     const std::string suffix = UniqueSuffix(this);
     scratch_ = std::string(temp) + "kestrian_contract_" + suffix;
     ::CreateDirectoryA(scratch_.c_str(), nullptr);
-    key_ = "Software\\KestrianContract\\" + suffix;
     application_ = "KestrianContract" + suffix;
   }
   ~Win32World() override {
@@ -62,13 +61,10 @@ class Win32World final : public ContractWorld {
     waiting_.clear();
     ReleaseAll();
     RemoveFolderTree(scratch_);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
-    ::RegDeleteTreeA(HKEY_CURRENT_USER,
-                     ("Software\\VB and VBA Program Settings\\" + application_).c_str());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + application_).c_str());
   }
   platform::Machine& Machine() override { return machine_.Get(); }
   const std::string& Scratch() const override { return scratch_; }
-  const std::string& ScratchKey() const override { return key_; }
   const std::string& ScratchApplication() const override { return application_; }
 
   void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) override {
@@ -121,7 +117,6 @@ class Win32World final : public ContractWorld {
  private:
   platform::win32::Win32Machine machine_;
   std::string scratch_;
-  std::string key_;
   std::string application_;
   std::vector<UniqueFileHandle> held_;
   std::vector<UniqueHandle> waiting_;
