@@ -574,26 +574,18 @@ bool FakeProcesses::Running(std::uint32_t id) const {
 namespace {
 using platform::DateTime;
 
-// Takes a whole number off the front of `text`.
-std::optional<int> TakeNumber(std::string_view& text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc()) return std::nullopt;
-  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-  return value;
-}
-
-// Three numbers joined by `separator`, such as "12/6/2026" or "9:30:00".
+// Three whole numbers joined by `separator`, such as "12/6/2026" or "9:30:00", taken off the
+// front of `text`.
 std::optional<std::array<int, 3>> TakeTriple(std::string_view& text, char separator) {
   std::array<int, 3> parts{};
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i > 0) {
-      if (text.empty() || text.front() != separator) return std::nullopt;
+      if (!text.starts_with(separator)) return std::nullopt;
       text.remove_prefix(1);
     }
-    const auto number = TakeNumber(text);
-    if (!number) return std::nullopt;
-    parts[i] = *number;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parts[i]);
+    if (error != std::errc()) return std::nullopt;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
   }
   return parts;
 }
@@ -673,7 +665,6 @@ platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::str
                                                   const platform::WaitCallback& whileWaiting) {
   using platform::DownloadOutcome;
   requests.emplace_back(url);
-  downloadPaths.emplace_back(path);
   lastLimits = limits;
   if (whileWaiting) whileWaiting();
   const auto download = downloads.find(std::string(url));

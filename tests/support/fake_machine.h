@@ -303,7 +303,6 @@ class FakeWeb final : public platform::Web {
   std::map<std::string, platform::WebPage> pages;
   std::map<std::string, Download> downloads;
   std::vector<std::string> requests;       // every address asked for, pages and files
-  std::vector<std::string> downloadPaths;  // where each download was written
   std::chrono::milliseconds lastTimeout{0};   // of the last page
   platform::DownloadLimits lastLimits;         // of the last download
   FakeFileSystem* files = nullptr;  // where downloads are written
