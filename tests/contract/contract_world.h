@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings_store.h"
 #include "platform/machine.h"
 
 namespace kestrian::testing {
@@ -15,18 +16,15 @@ class ContractWorld {
   virtual platform::Machine& Machine() = 0;
   // An empty folder that lives as long as the world (no trailing backslash).
   virtual const std::string& Scratch() const = 0;
-  // A registry key path under HKEY_CURRENT_USER that lives as long as the world.
-  virtual const std::string& ScratchKey() const = 0;
   // An application name for the settings store that lives as long as the world.
   virtual const std::string& ScratchApplication() const = 0;
+  // A key path under HKEY_CURRENT_USER that goes with the application's settings.
+  std::string ScratchKey() const { return core::SettingsStore::SectionPath(ScratchApplication(), "Keys"); }
 
   virtual void PlantFile(std::string_view path, std::string_view bytes,
                          std::uint32_t attributes) = 0;
-  virtual void PlantFolder(std::string_view path) = 0;
-  // The 8.3 name of a planted file; its long name or nothing when it has none.
-  virtual std::string ShortNameOf(std::string_view path) = 0;
-  // The short 8.3 form of an existing file or folder whose name is long (the fake makes one
-  // up for the last part, and resolves it).
+  // The short 8.3 form of an existing file or folder: its path when its name has no other
+  // (the fake makes one up for the last part of a folder, and resolves it).
   virtual std::string ShortPath(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;

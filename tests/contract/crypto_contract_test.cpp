@@ -47,13 +47,8 @@ const SignatureCase kSignatures[] = {
      "5132092f05808293333c3d3621a44c02f75e2ac2b6e41b9132bcd7e594d59ef1"},
 };
 
-class CryptoOnPlatform : public ::testing::Test {
- protected:
-  std::unique_ptr<ContractWorld> world = MakeContractWorld();
-  platform::Crypto& crypto = world->Machine().crypto;
-};
-
-TEST_F(CryptoOnPlatform, Sha256OfTheStandardVectors) {
+TEST(CryptoOnPlatform, Sha256OfTheStandardVectors) {
+  const auto world = MakeContractWorld();
   const std::pair<std::string, std::string_view> cases[] = {
       {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
       {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
@@ -62,14 +57,16 @@ TEST_F(CryptoOnPlatform, Sha256OfTheStandardVectors) {
       {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
   };
   for (const auto& [message, digest] : cases) {
-    const auto hashed = crypto.Sha256(message);
+    const auto hashed = world->Machine().crypto.Sha256(message);
     ASSERT_TRUE(hashed) << message.size();
     EXPECT_EQ(core::ToHex(*hashed), digest) << message.size();
   }
 }
 
 // Each vector verifies; a changed byte of the message, the signature or the key never does.
-TEST_F(CryptoOnPlatform, EcdsaP256SignaturesOfTheVectorsAndOfItsOwnSignerAndNothingElse) {
+TEST(CryptoOnPlatform, EcdsaP256SignaturesOfTheVectorsAndOfItsOwnSignerAndNothingElse) {
+  const auto world = MakeContractWorld();
+  platform::Crypto& crypto = world->Machine().crypto;
   for (const SignatureCase& c : kSignatures) {
     SCOPED_TRACE(c.what);
     const P256PublicKey key = core::FromHex<64>(c.key).value();

@@ -1,9 +1,19 @@
-// The platform services' contract: every case runs against the fake machine natively and
-// against the real Win32 services under Wine.
+// The platform services' contract, and what the core and the scan read through them: every
+// case runs against the fake machine natively and against the real Win32 services under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "contract/contract_world.h"
+#include "core/definition_files.h"
+#include "core/file_tests.h"
+#include "core/registry_access.h"
+#include "core/settings_store.h"
 #include "core/text.h"
+#include "scan/process_names.h"
+#include "support/scripted_host.h"
 
 namespace kestrian::testing {
 namespace {
@@ -15,6 +25,7 @@ class PlatformContract : public ::testing::Test {
   std::unique_ptr<ContractWorld> world = MakeContractWorld();
   Registry& registry = world->Machine().registry;
   FileSystem& files = world->Machine().files;
+  Processes& processes = world->Machine().processes;
   std::string Path(std::string_view name) const { return world->Scratch() + "\\" + std::string(name); }
   std::string Key(std::string_view sub = {}) const {
     return sub.empty() ? world->ScratchKey() : world->ScratchKey() + "\\" + std::string(sub);
@@ -23,26 +34,53 @@ class PlatformContract : public ::testing::Test {
 
 // ------------------------------------------------------------------ registry
 
-TEST_F(PlatformContract, ValuesKeepTheirTypeAndBytes) {
+// Values keep their type and bytes. The scan's value test admits strings, expandable strings
+// and double words; the string reader takes only strings that fit its buffer and leaves
+// nothing stale behind.
+TEST_F(PlatformContract, ValuesKeepTheirTypeAndBytesAndTheScanReadsWhatItShould) {
+  const std::string fits(core::kRegistryStringBytes - 1, 'a');  // and its terminating zero
   const struct {
     const char* name;
     RegistryValue value;
+    bool exists;
+    const char* text;  // as the value test gives it
+    bool read;
+    std::string_view readText;
   } cases[] = {
-      {"Text", RegistryValue::String("hello")},
-      {"Empty", RegistryValue::String("")},
-      {"Expand", {value_types::kExpandString, std::string("%windir%\\x\0", 11)}},
-      {"Number", RegistryValue::Dword(0x01020304)},
-      {"Bytes", {value_types::kBinary, std::string("\x00\xff\x10", 3)}},
-      {"Multi", {value_types::kMultiString, std::string("a\0b\0\0", 5)}},
+      {"Text", RegistryValue::String("http://a.example/"), true, "http://a.example/", true, "http://a.example/"},
+      {"Empty", RegistryValue::String(""), true, "", true, ""},
+      {"Fits", RegistryValue::String(fits), true, fits.c_str(), true, fits},
+      {"TooLong", RegistryValue::String(fits + "a"), true, nullptr, false, ""},
+      {"Expand", {value_types::kExpandString, std::string("%windir%\\x\0", 11)}, true, "%windir%\\x", true, ""},
+      {"Number", RegistryValue::Dword(4000000000u), true, "4000000000", true, ""},
+      {"Bytes", {value_types::kBinary, std::string("\x00\xff\x10", 3)}, false, nullptr, true, ""},
+      {"Multi", {value_types::kMultiString, std::string("a\0b\0\0", 5)}, false, nullptr, true, ""},
   };
   for (const auto& c : cases) {
-    ASSERT_EQ(registry.SetValue(roots::kCurrentUser, Key("Types"), c.name, c.value), kOk) << c.name;
+    ASSERT_EQ(registry.SetValue(roots::kCurrentUser, Key("Values"), c.name, c.value), kOk) << c.name;
   }
   for (const auto& c : cases) {
     RegistryValue read;
-    EXPECT_EQ(registry.QueryValue(roots::kCurrentUser, Key("Types"), key_access::kQueryValue, c.name, read), kOk);
+    EXPECT_EQ(registry.QueryValue(roots::kCurrentUser, Key("Values"), key_access::kQueryValue, c.name, read), kOk);
     EXPECT_EQ(read, c.value) << c.name;
+    std::string data = "0";
+    EXPECT_EQ(core::ValueExists(registry, roots::kCurrentUser, Key("Values"), c.name, data), c.exists) << c.name;
+    EXPECT_TRUE(c.text == nullptr || data == c.text) << c.name << ": " << data;
+    std::string text = "stale";
+    if (c.value.type == value_types::kBinary || c.value.type == value_types::kMultiString) continue;
+    EXPECT_EQ(core::ReadRegistryString(registry, roots::kCurrentUser, Key("Values"), c.name, text), c.read) << c.name;
+    EXPECT_EQ(text, c.readText) << c.name;
   }
+  std::string text = "stale";
+  EXPECT_FALSE(core::ValueExists(registry, roots::kCurrentUser, Key("Values"), "Absent", text));
+  EXPECT_FALSE(core::ReadRegistryString(registry, roots::kCurrentUser, Key("Values"), "Absent", text));
+  EXPECT_EQ(text, "");
+  text = "stale";
+  EXPECT_FALSE(core::ReadRegistryString(registry, roots::kCurrentUser, Key("Absent"), "Text", text));
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(core::KeyExists(registry, roots::kCurrentUser, Key("Values")));
+  EXPECT_FALSE(core::KeyExists(registry, roots::kCurrentUser, Key("Absent")));
+  EXPECT_FALSE(core::KeyExists(registry, roots::kNone, "Software"));
 }
 
 // Names ignore case, missing keys and values are not found, trees go whole.
@@ -74,6 +112,31 @@ TEST_F(PlatformContract, KeysAndValuesByNameWhateverTheirCase) {
   EXPECT_EQ(registry.OpenKey(roots::kCurrentUser, Key(), key_access::kRead), kOk);
 }
 
+// The scan's writer makes numbers double words and trims text; the user value writer writes
+// only into a key that exists, and only what its type can hold.
+TEST_F(PlatformContract, TheWritersWriteTheRightTypesWhereTheyMay) {
+  core::SetValue(registry, roots::kCurrentUser, Key("Write"), "Count", "42");
+  core::SetValue(registry, roots::kCurrentUser, Key("Write"), "Path", "  C:\\App\\app.exe  ");
+  core::WriteUserRegistryValue(registry, Key("Write"), "Page", "http://a.example/", value_types::kString);
+  core::WriteUserRegistryValue(registry, Key("Write"), "Number", "42", value_types::kDword);
+  core::WriteUserRegistryValue(registry, Key("Write"), "NotANumber", "x", value_types::kDword);
+  core::WriteUserRegistryValue(registry, Key("Write"), "Bytes", "x", value_types::kBinary);
+  core::WriteUserRegistryValue(registry, Key("Missing"), "Page", "x", value_types::kString);
+  const auto read = [&](const char* name) {
+    RegistryValue value;
+    return registry.QueryValue(roots::kCurrentUser, Key("Write"), key_access::kRead, name, value) == kOk
+               ? std::optional(value)
+               : std::nullopt;
+  };
+  EXPECT_EQ(read("Count"), RegistryValue::Dword(42));
+  EXPECT_EQ(read("Path"), RegistryValue::String("C:\\App\\app.exe"));
+  EXPECT_EQ(read("Page"), RegistryValue::String("http://a.example/"));
+  EXPECT_EQ(read("Number"), RegistryValue::Dword(42));
+  EXPECT_EQ(read("NotANumber"), std::nullopt);
+  EXPECT_EQ(read("Bytes"), std::nullopt);
+  EXPECT_FALSE(core::KeyExists(registry, roots::kCurrentUser, Key("Missing")));
+}
+
 // ------------------------------------------------------------------ files
 
 TEST_F(PlatformContract, DirectorySearchReportsNamesAndAttributes) {
@@ -85,7 +148,7 @@ TEST_F(PlatformContract, DirectorySearchReportsNamesAndAttributes) {
                  {"System.txt", attributes::kSystem | attributes::kArchive},
                  {"ReadOnly.txt", attributes::kReadOnly | attributes::kArchive}};
   for (const auto& p : planted) world->PlantFile(Path(p.name), "x", p.attributes);
-  world->PlantFolder(Path("Folder"));
+  files.CreateFolder(Path("Folder"));
 
   for (const auto& p : planted) {
     const auto found = files.Find(Path(p.name));
@@ -114,7 +177,7 @@ TEST_F(PlatformContract, ReadAllGivesTheExactBytesOrSaysWhyNot) {
   EXPECT_EQ(files.ReadAll(Path("empty.dat")).value_or("<failed>"), "");
   EXPECT_EQ(files.ReadAll(Path("absent.dat")).status(), kFileNotFound);
   EXPECT_FALSE(files.ReadAll(Path("NoFolder\\absent.dat")).ok());
-  world->PlantFolder(Path("AFolder"));
+  files.CreateFolder(Path("AFolder"));
   EXPECT_FALSE(files.ReadAll(Path("AFolder")).ok());
   world->HoldOpenExclusively(Path("data.dat"));
   EXPECT_EQ(files.ReadAll(Path("data.dat")).status(), kSharingViolation);
@@ -169,7 +232,7 @@ TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {
 TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
   const std::string folder = Path("Long Folder Name");
   const std::string file = folder + "\\long file name.txt";
-  world->PlantFolder(folder);
+  files.CreateFolder(folder);
   world->PlantFile(file, "x", attributes::kArchive);
   const std::string shortFolder = world->ShortPath(folder);
   ASSERT_FALSE(shortFolder.empty());
@@ -189,6 +252,61 @@ TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
   EXPECT_FALSE(files.ResolvedPath(folder + "\\a|b").ok());
 }
 
+// ------------------------------------------------------------------ processes and shell
+
+TEST_F(PlatformContract, APlainSnapshotNameIsTheFileNameOfTheModulePath) {
+  // The process scan passes over a process whose plain snapshot name does not occur in the
+  // definitions without reading its module path (scan::SnapshotRulesOutProcess). That rests
+  // on this: for every process whose module path can be read and whose snapshot name is
+  // plain, the name is the path's file name, without regard to case. Programs under long
+  // names, one of them started through its short 8.3 path, join the processes that run; this
+  // process reads as its own executable.
+  const std::uint32_t started[] = {
+      world->StartWaitingProgram(world->Scratch() + "\\Kestrian Contract Waiting Program.exe", false),
+      world->StartWaitingProgram(world->Scratch() + "\\Kestrian Contract Started Short.exe", true),
+      world->StartWaitingProgram(world->Scratch() + "\\KcWait.EXE", false),
+  };
+  for (const auto id : started) ASSERT_NE(id, 0u);
+  std::vector<std::uint32_t> readable;
+  int compared = 0;
+  for (const auto& entry : processes.Snapshot()) {
+    const auto path = processes.MainModulePath(entry.id);
+    if (!path.ok()) continue;
+    readable.push_back(entry.id);
+    if (entry.id == world->OwnProcessId()) {
+      EXPECT_TRUE(core::EqualsIgnoringCase(path.value(), world->OwnExecutablePath())) << path.value();
+    }
+    if (!scan::IsPlainProcessName(entry.exeFile)) continue;  // the scan reads its module path
+    ++compared;
+    EXPECT_TRUE(core::EqualsIgnoringCase(entry.exeFile, scan::ProcessFileName(path.value())))
+        << entry.exeFile << " runs " << path.value();
+  }
+  for (const auto id : {started[0], started[1], started[2], world->OwnProcessId()}) {
+    EXPECT_NE(std::find(readable.begin(), readable.end(), id), readable.end()) << id;
+  }
+  EXPECT_GE(compared, 3);  // this process and at least the two started under their long path
+}
+
+TEST_F(PlatformContract, AProcessThatDoesNotExistCannotBeEndedAndCountsAsEnded) {
+  constexpr std::uint32_t kNoSuchProcess = 0x7FFFFFF0;
+  EXPECT_FALSE(processes.MainModulePath(kNoSuchProcess).ok());
+  EXPECT_FALSE(processes.Terminate(kNoSuchProcess, 0));
+  EXPECT_TRUE(processes.WaitForEnd(kNoSuchProcess, 1));
+  EXPECT_FALSE(processes.WaitForEnd(world->OwnProcessId(), 1));
+}
+
+TEST_F(PlatformContract, SpecialFoldersAndTheSystemFamily) {
+  Environment& environment = world->Machine().environment;
+  for (const int folder : {special_folders::kPrograms, special_folders::kDesktop, special_folders::kCookies}) {
+    const std::string path = environment.SpecialFolderPath(folder);
+    EXPECT_GE(path.size(), 3u) << folder;
+    EXPECT_EQ(path[1], ':') << path;
+    EXPECT_NE(path.back(), '\\') << path;
+  }
+  EXPECT_EQ(environment.SpecialFolderPath(0x7F), "");  // no such folder
+  EXPECT_EQ(environment.PlatformId(), platform_ids::kWindowsNt);
+}
+
 // ------------------------------------------------------------------ clock
 
 // The general date format writes a date and time of exactly midnight as the date alone, and
@@ -201,6 +319,149 @@ TEST_F(PlatformContract, GeneralDatesAtMidnightShowTheDateAlone) {
   for (const DateTime& value : {midnight, DateTime{2026, 12, 6, 0, 0, 1}}) {
     EXPECT_EQ(clock.ParseDateText(clock.GeneralDateText(value)), value);
   }
+}
+
+// ------------------------------------------------------------------ definition files
+
+class CoreOnPlatform : public PlatformContract {
+ protected:
+  core::ApplicationFolder folder{world->Scratch()};
+  ScriptedHost host;
+  core::SettingsStore settings{registry, world->ScratchApplication()};
+  void Plant(std::string_view name, std::string_view bytes,
+             std::uint32_t attributes = attributes::kArchive) {
+    world->PlantFile(folder.FilePath(name), bytes, attributes);
+  }
+  std::string Read(std::string_view name) {
+    return files.ReadAll(folder.FilePath(name)).value_or("<missing>");
+  }
+  std::vector<core::DefinitionFileKind> Install(std::string& exclusions) {
+    return core::InstallDownloadedDefinitions(files, folder, settings, host,
+                                              [](std::string_view, std::string_view content) { return content != "bad"; },
+                                              exclusions);
+  }
+};
+
+TEST_F(CoreOnPlatform, FileExistsAdmitsOnlyNormalFiles) {
+  Plant("normal.dat", "x");
+  Plant("readonly.dat", "x", attributes::kReadOnly);
+  Plant("hidden.dat", "x", attributes::kHidden);
+  Plant("system.dat", "x", attributes::kSystem);
+  files.CreateFolder(folder.FilePath("folder.dat"));
+  const struct {
+    const char* name;
+    bool exists;
+  } cases[] = {{"normal.dat", true},  {"NORMAL.DAT", true},  {"readonly.dat", true},
+               {"hidden.dat", false}, {"system.dat", false}, {"folder.dat", false},
+               {"missing.dat", false}, {"*.dat", false},     {"", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(core::FileExists(files, folder.FilePath(c.name)), c.exists) << c.name;
+  }
+  EXPECT_FALSE(core::FileExists(files, ""));
+}
+
+TEST_F(CoreOnPlatform, DownloadedDefinitionsReplaceTheCurrentOnes) {
+  Plant("FileDefinition.dat", "old");
+  Plant("DLFileDefinition.dat", "new");
+  Plant("DLRegistryDefinition.dat", "registry");
+  Plant("ExeDefinition.dat", "exe");
+  Plant("ENoSignature.txt", "first \r\n  second\r\n");
+  std::string exclusions = "stale";
+  Install(exclusions);
+  EXPECT_EQ(Read("FileDefinition.dat"), "new");
+  EXPECT_EQ(Read("RegistryDefinition.dat"), "registry");
+  EXPECT_EQ(Read("ExeDefinition.dat"), "exe");
+  EXPECT_TRUE(files.Find(folder.FilePath("DLFileDefinition.dat")).empty());
+  EXPECT_TRUE(files.Find(folder.FilePath("DLRegistryDefinition.dat")).empty());
+  EXPECT_TRUE(files.Find(folder.FilePath("BlockedCookies.dat")).empty());
+  EXPECT_EQ(exclusions, "second\r\nfirst\r\n");
+  // The replaced file is the previous generation, which a rollback puts back.
+  EXPECT_EQ(Read("FileDefinition.dat.previous"), "old");
+  EXPECT_EQ(Read("RegistryDefinition.dat.previous"), "<missing>");
+  EXPECT_EQ(core::RollBackDefinitions(files, folder, settings).size(), 1u);
+  EXPECT_EQ(Read("FileDefinition.dat"), "old");
+  EXPECT_EQ(Read("FileDefinition.dat.previous"), "<missing>");
+}
+
+// A download that fails its test load is set aside; a hidden one is left alone.
+TEST_F(CoreOnPlatform, ADownloadThatFailsItsTestLoadIsSetAsideAndAHiddenOneLeftAlone) {
+  Plant("ExeDefinition.dat", "old");
+  Plant("DLExeDefinition.dat", "bad");
+  Plant("DLExeDefinition.dat.rejected", "an earlier one");
+  Plant("FileDefinition.dat", "old");
+  Plant("DLFileDefinition.dat", "new", attributes::kHidden);
+  std::string exclusions;
+  EXPECT_EQ(Install(exclusions).size(), 1u);
+  EXPECT_EQ(Read("ExeDefinition.dat"), "old");
+  EXPECT_EQ(Read("DLExeDefinition.dat"), "<missing>");
+  EXPECT_EQ(Read("DLExeDefinition.dat.rejected"), "bad");
+  EXPECT_EQ(Read("ExeDefinition.dat.previous"), "<missing>");
+  EXPECT_EQ(Read("FileDefinition.dat"), "old");
+}
+
+TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
+  Plant("BlockedCookies.dat", "old");
+  Plant("DLBlockedCookies.dat", "new");
+  world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
+  std::string exclusions;
+  Install(exclusions);
+  world->ReleaseAll();
+  EXPECT_EQ(Read("BlockedCookies.dat"), "old");
+  EXPECT_EQ(Read("DLBlockedCookies.dat"), "new");
+  EXPECT_EQ(exclusions, "");
+  // The next start installs it.
+  Install(exclusions);
+  EXPECT_EQ(Read("BlockedCookies.dat"), "new");
+}
+
+TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFiles) {
+  Plant("BlockedCookies.dat", "a\r\nb\r\n");
+  Plant("ExeDefinition.dat", "a\rb\rc");
+  Plant("RegistryDefinition.dat", "a\nb\nc\n");
+  Plant("FileDefinition.dat", "x\r\n\r\n\r\ny", attributes::kHidden);
+  core::DefinitionCounts counts;
+  counts.total = 99;
+  EXPECT_EQ(core::CountDefinitionLines(files, folder, counts), 6);
+  EXPECT_EQ(counts.cookies, 2);
+  EXPECT_EQ(counts.executables, 3);
+  EXPECT_EQ(counts.registry, 1);
+  EXPECT_EQ(counts.files, 0);
+  EXPECT_FALSE(core::DefinitionFilesPresent(files, folder));
+  Plant("FileDefinition.dat", "x", attributes::kArchive);
+  EXPECT_TRUE(core::DefinitionFilesPresent(files, folder));
+}
+
+TEST_F(CoreOnPlatform, UnreadableFilesCountAsEmptyAndTheRestGoesOn) {
+  Plant("BlockedCookies.dat", "a\r\nb\r\n");
+  Plant("ExeDefinition.dat", "a\r\n");
+  Plant("ENoSignature.txt", "C:\\x.exe\r\n");
+  world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
+  world->HoldOpenExclusively(folder.FilePath("ENoSignature.txt"));
+  core::DefinitionCounts counts;
+  EXPECT_EQ(core::CountDefinitionLines(files, folder, counts), 1);
+  EXPECT_EQ(counts.cookies, 0);
+  EXPECT_EQ(counts.executables, 1);
+  std::string exclusions = "stale";
+  Install(exclusions);
+  EXPECT_EQ(exclusions, "");
+  world->ReleaseAll();
+  Install(exclusions);
+  EXPECT_EQ(exclusions, "C:\\x.exe\r\n");
+}
+
+// Defaults, keys whatever their case, and a value that is no text read as the default.
+TEST_F(CoreOnPlatform, SettingsStoreDefaultsAndCaseInsensitiveKeys) {
+  EXPECT_EQ(settings.Get(core::settings::kLastScan), "Never");
+  EXPECT_EQ(settings.Get(core::settings::kMemoryShieldOn), "True");
+  EXPECT_EQ(settings.Save(core::settings::kExeDefinitionVersion, "51"), kOk);
+  EXPECT_EQ(settings.Get("optionandsettings", "EXEDEFINITION", "43"), "51");
+  settings.Save("OPTIONANDSETTINGS", "ExeDefinition", "52");
+  EXPECT_EQ(settings.Get(core::settings::kExeDefinitionVersion), "52");
+  EXPECT_EQ(settings.Get(core::settings::kLastFullScan), "Never");
+  registry.SetValue(
+      roots::kCurrentUser, core::SettingsStore::SectionPath(world->ScratchApplication(), "Settings"),
+      "lblDefRemoved", RegistryValue::Dword(7));
+  EXPECT_EQ(settings.Get(core::settings::kDefinitionsRemoved), "0");
 }
 
 }  // namespace

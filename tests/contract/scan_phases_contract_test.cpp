@@ -10,6 +10,7 @@
 
 #include "contract/contract_world.h"
 #include "core/definition_line.h"
+#include "core/file_tests.h"
 #include "core/program_state.h"
 #include "core/settings_store.h"
 #include "core/text.h"
@@ -81,18 +82,19 @@ void PlantFiles(ContractWorld& world, std::mt19937& random, const std::string& b
                                         "a?.dll", "x.*", "Sub\\x.dll", "SUB\\X.DLL", "\xC3\x89T\xC3\x89.DLL", "sx.dll",
                                         std::string(230, 'a') + ".dll"};
   std::vector<std::pair<std::string, std::string>> planted;  // folder, long or short name
+  platform::FileSystem& files = world.Machine().files;
   for (std::size_t f = 0; f + 1 < folders.size(); ++f) {
     if (f > 0 && OneIn(random, 4)) continue;  // missing this time
-    world.PlantFolder(folders[f]);
-    if (OneIn(random, 2)) world.PlantFolder(folders[f] + "\\folder.dll");
+    files.CreateFolder(folders[f]);
+    if (OneIn(random, 2)) files.CreateFolder(folders[f] + "\\folder.dll");
     for (const auto& file : pool) {
       // A name outside plain ASCII leaves the folder's other names to their search.
       if (!OneIn(random, static_cast<unsigned char>(file.name.front()) >= 0x80 ? 4 : 2)) continue;
       const std::string path = folders[f] + "\\" + file.name;
       world.PlantFile(path, file.content, file.attributes);
       planted.emplace_back(folders[f], file.name);
-      const std::string shortName = world.ShortNameOf(path);
-      if (!shortName.empty()) planted.emplace_back(folders[f], shortName);
+      const std::string shortName(core::FileNamePart(world.ShortPath(path)));
+      if (!shortName.empty() && shortName != file.name) planted.emplace_back(folders[f], shortName);
     }
   }
   const int lines = std::uniform_int_distribution<int>(6, 20)(random);
@@ -214,13 +216,13 @@ TEST(ScanPhasesContract, ListingsAndKeysOpenedOnceGiveWhatTheSearchAndOpenPerLin
     std::mt19937 random(seed);
     const std::string base = world->Scratch() + "\\m" + std::to_string(seed);
     Definitions definitions;
-    world->PlantFolder(base);
+    world->Machine().files.CreateFolder(base);
     PlantFiles(*world, random, base, definitions);
     PlantKeys(*world, random, world->ScratchKey() + "\\m" + std::to_string(seed), definitions);
     definitions.refreshCounter = std::uniform_int_distribution<int>(0, 99)(random);
     if (OneIn(random, 5)) definitions.stopAtYield = std::uniform_int_distribution<int>(1, 40)(random);
     const std::string app = base + "\\app";
-    world->PlantFolder(app);
+    world->Machine().files.CreateFolder(app);
     WriteDefinitions(*world, app + "\\FileDefinition.dat", definitions.files);
     WriteDefinitions(*world, app + "\\RegistryDefinition.dat", definitions.registry);
 

@@ -10,6 +10,7 @@
 namespace kestrian::testing {
 
 namespace {
+// A name that is its own 8.3 name.
 bool IsShortName(std::string_view name) {
   const std::size_t dot = name.find('.');
   const std::string_view base = name.substr(0, dot);
@@ -49,27 +50,23 @@ class FakeWorld final : public ContractWorld {
   }
   platform::Machine& Machine() override { return fake_.Get(); }
   const std::string& Scratch() const override { return scratch_; }
-  const std::string& ScratchKey() const override { return key_; }
   const std::string& ScratchApplication() const override { return application_; }
   void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) override {
     fake_.files.PutFile(path, bytes, attributes);
-    const std::string_view name = core::FileNamePart(path);
-    if (IsShortName(name)) return;
-    const int number = ++shortNamesIn_[std::string(path.substr(0, path.size() - name.size()))];
-    shortNames_[std::string(path)] = MakeShortName(name, number);
-    fake_.files.SetShortName(path, shortNames_[std::string(path)]);
+    const std::string shortPath = ShortPath(path);
+    if (shortPath != path) fake_.files.SetShortName(path, std::string(core::FileNamePart(shortPath)));
   }
-  std::string ShortNameOf(std::string_view path) override {
-    const auto found = shortNames_.find(std::string(path));
-    return found == shortNames_.end() ? std::string() : found->second;
-  }
-  void PlantFolder(std::string_view path) override { fake_.files.PutFolder(path); }
+  // A long name gets an 8.3 name the first time it is asked for, which then leads to it.
   std::string ShortPath(std::string_view path) override {
     const std::string_view name = core::FileNamePart(path);
-    std::string shortPath(path.substr(0, path.size() - name.size()));
-    shortPath += core::ToUpper(core::ReplaceAll(name.substr(0, 6), " ", "")) + "~1";
-    fake_.files.AddAlias(shortPath, std::string(path));
-    return shortPath;
+    if (IsShortName(name)) return std::string(path);
+    const auto [made, isNew] = shortPaths_.try_emplace(std::string(path));
+    if (isNew) {
+      const std::string folder(path.substr(0, path.size() - name.size()));
+      made->second = folder + MakeShortName(name, ++shortNamesIn_[folder]);
+      fake_.files.AddAlias(made->second, std::string(path));
+    }
+    return made->second;
   }
   void HoldOpenExclusively(std::string_view path) override {
     fake_.files.Lock(path);
@@ -97,10 +94,9 @@ class FakeWorld final : public ContractWorld {
  private:
   FakeMachine fake_;
   std::string scratch_ = "C:\\Scratch\\Contract";
-  std::string key_ = "Software\\KestrianContract";
   std::string application_ = "KestrianContract";
   std::vector<std::string> held_;
-  std::map<std::string, std::string> shortNames_;   // by path
+  std::map<std::string, std::string, NoCaseLess> shortPaths_;  // by long path
   std::map<std::string, int, NoCaseLess> shortNamesIn_;  // by folder
   static constexpr const char* kOwnPath = "C:\\Tests\\contract_tests.exe";
   std::uint32_t ownId_ = 0;

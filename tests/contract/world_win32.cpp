@@ -51,7 +51,6 @@ class Win32World final : public ContractWorld {
     const std::string suffix = UniqueSuffix(this);
     scratch_ = std::string(temp) + "kestrian_contract_" + suffix;
     ::CreateDirectoryA(scratch_.c_str(), nullptr);
-    key_ = "Software\\KestrianContract\\" + suffix;
     application_ = "KestrianContract" + suffix;
   }
   ~Win32World() override {
@@ -62,31 +61,16 @@ class Win32World final : public ContractWorld {
     waiting_.clear();
     ReleaseAll();
     RemoveFolderTree(scratch_);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
-    ::RegDeleteTreeA(HKEY_CURRENT_USER,
-                     ("Software\\VB and VBA Program Settings\\" + application_).c_str());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + application_).c_str());
   }
   platform::Machine& Machine() override { return machine_.Get(); }
   const std::string& Scratch() const override { return scratch_; }
-  const std::string& ScratchKey() const override { return key_; }
   const std::string& ScratchApplication() const override { return application_; }
 
   void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) override {
     const std::string name(path);
-    {
-      UniqueFileHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-      DWORD written = 0;
-      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
+    machine_.Get().files.WriteAll(name, bytes);
     ::SetFileAttributesA(name.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
-  }
-  void PlantFolder(std::string_view path) override {
-    ::CreateDirectoryA(std::string(path).c_str(), nullptr);
-  }
-  std::string ShortNameOf(std::string_view path) override {
-    const std::string full = ShortPath(path);
-    return full.substr(full.rfind('\\') + 1);
   }
   void HoldOpenExclusively(std::string_view path) override {
     held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
@@ -133,7 +117,6 @@ class Win32World final : public ContractWorld {
  private:
   platform::win32::Win32Machine machine_;
   std::string scratch_;
-  std::string key_;
   std::string application_;
   std::vector<UniqueFileHandle> held_;
   std::vector<UniqueHandle> waiting_;

@@ -1,5 +1,6 @@
 #include "support/fake_machine.h"
 
+#include "core/file_tests.h"
 #include "core/text.h"
 #include "scan/process_names.h"
 
@@ -45,14 +46,18 @@ bool IsDriveRoot(std::string_view path) {
   return path.size() == 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
 }
 
-std::string_view NamePart(std::string_view path) {
-  const auto slash = path.find_last_of('\\');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 bool IsSameOrBelow(std::string_view path, std::string_view key) {
   if (!core::StartsWithIgnoringCase(path, key)) return false;
   return path.size() == key.size() || path[key.size()] == '\\';
+}
+
+// A value of a key, or why not.
+template <class Key>
+Status ReadValue(const Key& key, std::string_view name, platform::RegistryValue& out) {
+  const auto it = key.values.find(std::string(name));
+  if (it == key.values.end()) return platform::kFileNotFound;
+  out = it->second;
+  return platform::kOk;
 }
 
 constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
@@ -112,12 +117,8 @@ class FakeRegistry::HeldKey final : public platform::RegistryKey {
   Status QueryValue(std::string_view name, platform::RegistryValue& out) override {
     out = {};
     ++registry_.valueReads;
-    Key* key = registry_.Find(root_, path_);
-    if (key == nullptr) return kKeyDeleted;
-    auto it = key->values.find(std::string(name));
-    if (it == key->values.end()) return platform::kFileNotFound;
-    out = it->second;
-    return platform::kOk;
+    const Key* key = registry_.Find(root_, path_);
+    return key == nullptr ? kKeyDeleted : ReadValue(*key, name, out);
   }
 
  private:
@@ -151,10 +152,7 @@ Status FakeRegistry::QueryValue(platform::RootKey root, std::string_view path,
   ++valueReads;
   Key* key = nullptr;
   if (const Status status = Open(root, path, access, key); status != platform::kOk) return status;
-  auto it = key->values.find(std::string(name));
-  if (it == key->values.end()) return platform::kFileNotFound;
-  out = it->second;
-  return platform::kOk;
+  return ReadValue(*key, name, out);
 }
 
 Status FakeRegistry::SetValue(platform::RootKey root, std::string_view path, std::string_view name,
@@ -259,10 +257,9 @@ bool FakeRegistry::HasKey(platform::RootKey root, std::string_view path) const {
 std::optional<std::string> FakeRegistry::StringValue(platform::RootKey root, std::string_view path,
                                                      std::string_view name) const {
   const Key* key = Find(root, path);
-  if (key == nullptr) return std::nullopt;
-  auto it = key->values.find(std::string(name));
-  if (it == key->values.end()) return std::nullopt;
-  std::string text = it->second.data;
+  platform::RegistryValue value;
+  if (key == nullptr || ReadValue(*key, name, value) != platform::kOk) return std::nullopt;
+  std::string text = std::move(value.data);
   if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
   return text;
 }
@@ -303,7 +300,7 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view patt
   ++searches;
   std::vector<platform::DirectoryEntry> entries;
   const std::string folder = Parent(pattern);
-  const std::string_view namePattern = NamePart(pattern);
+  const std::string_view namePattern = core::FileNamePart(pattern);
   if (namePattern.empty() || !FolderExists(folder)) return entries;
   ForEachChild(folder, [&](const Node& node) {
     // As on Windows, a search matches the 8.3 name as well as the long one.
@@ -356,8 +353,7 @@ Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
     return platform::kOk;
   }
   if (!FolderExists(Parent(path))) return platform::kPathNotFound;
-  nodes_[std::string(path)] = Node{std::string(NamePart(path)), attributes::kArchive,
-                                   std::string(bytes), false};
+  Place(Node{.attributes = attributes::kArchive, .content = std::string(bytes)}, path);
   return platform::kOk;
 }
 
@@ -397,10 +393,8 @@ Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to)
     if (target->locked || target->readsOnly) return platform::kAccessDenied;
   }
   Node moved = *source;
-  moved.name = std::string(NamePart(to));
-  moved.shortName.clear();
   nodes_.erase(std::string(from));
-  nodes_.insert_or_assign(std::string(to), std::move(moved));
+  Place(std::move(moved), to);
   return platform::kOk;
 }
 
@@ -415,31 +409,33 @@ Status FakeFileSystem::Copy(std::string_view from, std::string_view to, bool fai
     if (target->locked) return platform::kSharingViolation;
   }
   if (!FolderExists(Parent(to))) return platform::kPathNotFound;
-  Node copy = *source;
-  copy.name = std::string(NamePart(to));
-  copy.shortName.clear();
-  nodes_.insert_or_assign(std::string(to), std::move(copy));
+  Place(*source, to);
   return platform::kOk;
+}
+
+void FakeFileSystem::Place(Node node, std::string_view path) {
+  node.name = std::string(core::FileNamePart(path));
+  node.shortName.clear();
+  nodes_.insert_or_assign(std::string(path), std::move(node));
 }
 
 Status FakeFileSystem::CreateFolder(std::string_view path) {
   if (Lookup(path) != nullptr || IsDriveRoot(path)) return platform::kAlreadyExists;
   if (!FolderExists(Parent(path))) return platform::kPathNotFound;
-  nodes_[std::string(path)] = Node{std::string(NamePart(path)), attributes::kDirectory, {}, false};
+  Place(Node{.attributes = attributes::kDirectory}, path);
   return platform::kOk;
 }
 
 void FakeFileSystem::PutFolder(std::string_view path) {
   if (path.empty() || IsDriveRoot(path) || FolderExists(path)) return;
   PutFolder(Parent(path));
-  nodes_[std::string(path)] = Node{std::string(NamePart(path)), attributes::kDirectory, {}, false};
+  Place(Node{.attributes = attributes::kDirectory}, path);
 }
 
 void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
                              std::uint32_t fileAttributes) {
   PutFolder(Parent(path));
-  nodes_[std::string(path)] = Node{std::string(NamePart(path)), fileAttributes, std::string(bytes),
-                                   false};
+  Place(Node{.attributes = fileAttributes, .content = std::string(bytes)}, path);
 }
 
 void FakeFileSystem::PutLargeFile(std::string_view path, std::uint64_t size) {
@@ -483,8 +479,7 @@ platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path
   for (int step = 0; step < 8; ++step) {
     bool followed = false;
     for (const auto& [from, to] : aliases_) {
-      if (core::StartsWithIgnoringCase(resolved, from) &&
-          (resolved.size() == from.size() || resolved[from.size()] == '\\')) {
+      if (IsSameOrBelow(resolved, from)) {
         resolved = to + resolved.substr(from.size());
         followed = true;
         break;
@@ -527,45 +522,40 @@ std::vector<platform::ProcessEntry> FakeProcesses::Snapshot() {
   return entries;
 }
 
+std::vector<FakeProcesses::Process>::iterator FakeProcesses::Find(std::uint32_t id) {
+  return std::find_if(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
+}
+
 platform::Result<std::string> FakeProcesses::MainModulePath(std::uint32_t id) {
   ++modulePathCalls;
-  for (const auto& process : running_) {
-    if (process.id != id) continue;
-    if (process.modulePath.empty()) return platform::Result<std::string>::Failure(platform::kAccessDenied);
-    return process.modulePath;
-  }
-  return platform::Result<std::string>::Failure(87);  // ERROR_INVALID_PARAMETER
+  const auto process = Find(id);
+  if (process == running_.end()) return platform::Result<std::string>::Failure(87);  // ERROR_INVALID_PARAMETER
+  if (process->modulePath.empty()) return platform::Result<std::string>::Failure(platform::kAccessDenied);
+  return process->modulePath;
 }
 
 bool FakeProcesses::Terminate(std::uint32_t id, std::uint32_t exitCode) {
   ++terminateCalls;
-  for (auto it = running_.begin(); it != running_.end(); ++it) {
-    if (it->id != id) continue;
-    if (!it->terminable) return false;
-    running_.erase(it);
-    terminations.push_back({id, exitCode});
-    return true;
-  }
-  return false;
+  const auto process = Find(id);
+  if (process == running_.end() || !process->terminable) return false;
+  running_.erase(process);
+  terminations.push_back({id, exitCode});
+  return true;
 }
 
 void FakeProcesses::TerminateWithOwnExitCode(std::uint32_t id) { Terminate(id, 259); }
 
 bool FakeProcesses::WaitForEnd(std::uint32_t id, std::uint32_t) {
   ++waitCalls;
-  for (auto it = running_.begin(); it != running_.end(); ++it) {
-    if (it->id != id) continue;
-    if (it->waitsToEnd <= 0 || --it->waitsToEnd > 0) return false;
-    running_.erase(it);
-    return true;
-  }
+  const auto process = Find(id);
+  if (process == running_.end()) return true;
+  if (process->waitsToEnd <= 0 || --process->waitsToEnd > 0) return false;
+  running_.erase(process);
   return true;
 }
 
 void FakeProcesses::EndAfterWaits(std::uint32_t id, int waits) {
-  for (auto& process : running_) {
-    if (process.id == id) process.waitsToEnd = waits;
-  }
+  if (const auto process = Find(id); process != running_.end()) process->waitsToEnd = waits;
 }
 
 std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, bool terminable) {
@@ -578,35 +568,24 @@ std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, 
 }
 
 bool FakeProcesses::Running(std::uint32_t id) const {
-  for (const auto& process : running_) {
-    if (process.id == id) return true;
-  }
-  return false;
+  return std::any_of(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
 }
 
 namespace {
 using platform::DateTime;
 
-// Takes a whole number off the front of `text`.
-std::optional<int> TakeNumber(std::string_view& text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc()) return std::nullopt;
-  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-  return value;
-}
-
-// Three numbers joined by `separator`, such as "12/6/2026" or "9:30:00".
+// Three whole numbers joined by `separator`, such as "12/6/2026" or "9:30:00", taken off the
+// front of `text`.
 std::optional<std::array<int, 3>> TakeTriple(std::string_view& text, char separator) {
   std::array<int, 3> parts{};
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i > 0) {
-      if (text.empty() || text.front() != separator) return std::nullopt;
+      if (!text.starts_with(separator)) return std::nullopt;
       text.remove_prefix(1);
     }
-    const auto number = TakeNumber(text);
-    if (!number) return std::nullopt;
-    parts[i] = *number;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parts[i]);
+    if (error != std::errc()) return std::nullopt;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
   }
   return parts;
 }
@@ -686,7 +665,6 @@ platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::str
                                                   const platform::WaitCallback& whileWaiting) {
   using platform::DownloadOutcome;
   requests.emplace_back(url);
-  downloadPaths.emplace_back(path);
   lastLimits = limits;
   if (whileWaiting) whileWaiting();
   const auto download = downloads.find(std::string(url));

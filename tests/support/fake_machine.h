@@ -121,9 +121,9 @@ class FakeFileSystem final : public platform::FileSystem {
 
  private:
   struct Node {
-    std::string name;  // as created, with its letter case
+    std::string name = {};  // as created, with its letter case
     std::uint32_t attributes = 0;
-    std::string content;
+    std::string content = {};
     bool locked = false;
     bool readsOnly = false;  // held open, sharing reads only
     std::string shortName = {};  // 8.3 name; empty: none
@@ -137,6 +137,8 @@ class FakeFileSystem final : public platform::FileSystem {
   Node* Lookup(std::string_view path);
   const Node* Lookup(std::string_view path) const;
   bool FolderExists(std::string_view path) const;
+  // Puts `node` at `path` under the path's name, without an 8.3 name.
+  void Place(Node node, std::string_view path);
 
   std::map<std::string, Node, NoCaseLess> nodes_;
   std::map<std::string, std::string, NoCaseLess> aliases_;
@@ -210,6 +212,7 @@ class FakeProcesses final : public platform::Processes {
   int modulePathCalls = 0;
 
  private:
+  std::vector<Process>::iterator Find(std::uint32_t id);
   std::vector<Process> running_;
   std::uint32_t nextId_ = 100;
 };
@@ -300,7 +303,6 @@ class FakeWeb final : public platform::Web {
   std::map<std::string, platform::WebPage> pages;
   std::map<std::string, Download> downloads;
   std::vector<std::string> requests;       // every address asked for, pages and files
-  std::vector<std::string> downloadPaths;  // where each download was written
   std::chrono::milliseconds lastTimeout{0};   // of the last page
   platform::DownloadLimits lastLimits;         // of the last download
   FakeFileSystem* files = nullptr;  // where downloads are written
