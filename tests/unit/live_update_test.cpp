@@ -43,7 +43,6 @@ std::string VersionPage(int version) {
 // A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files.
 struct LiveUpdateWorld {
   LiveUpdateWorld() {
-    // The host announces R 12, F 7, E 30, C 5 and serves every data file.
     const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
     for (const auto& [letter, number] : announced) {
       machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM",
