@@ -85,24 +85,19 @@ TEST_F(FileScannerTest, MicrosoftFilesAreNeverReported) {
 }
 
 TEST_F(FileScannerTest, ExcludedDefinitionsAreNeitherTestedNorListed) {
-  for (const char* name : {"a.dll", "b.dll", "c.dll", "d.dll"}) {
+  for (const char* name : {"a.dll", "b.dll", "c.dll", "d.dll", "e.dll"}) {
     machine.files.PutFile("C:\\WINDOWS\\system32\\"s + name, "MZ");
   }
-  // As the Exclude command stores a file finding: its location, then its name.
-  PutExclusions("Name Excluded\r\nc:\\windows\\system32\\b.dll\r\na.dll\r\n");
+  // As the Exclude command stores a file finding: its location, then its name. The blank
+  // line gives an empty entry, which excludes no empty threat name.
+  PutExclusions("Name Excluded\r\nc:\\windows\\system32\\b.dll\r\na.dll\r\n\r\n");
   PutDefinitions("FileDefinition.dat", {"a.dll=A", "b.dll=B", "c.dll=Name Excluded", "d.dll=D",
-                                        "gone.dll=Name Excluded"});
+                                        "gone.dll=Name Excluded", "e.dll="});
   Scan();
-  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"D"});
+  EXPECT_EQ(Texts(form.lvwFilesToBeDeleted),
+            (std::vector<std::string>{"C:\\WINDOWS\\system32\\d.dll", "C:\\WINDOWS\\system32\\e.dll"}));
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"D", ""}));
   EXPECT_TRUE(form.lvwFileNotFounds.Empty());
-}
-
-TEST_F(FileScannerTest, AnEmptyNameOrThreatIsNotTakenAsExcluded) {
-  machine.files.PutFile("C:\\WINDOWS\\system32\\e.dll", "MZ");
-  PutExclusions("Something\r\n\r\n");  // a blank line gives an empty entry
-  PutDefinitions("FileDefinition.dat", {"e.dll="});
-  Scan();
-  EXPECT_EQ(Texts(form.lvwFilesToBeDeleted), std::vector<std::string>{"C:\\WINDOWS\\system32\\e.dll"});
 }
 
 TEST_F(FileScannerTest, StopEndsThePhaseBeforeTheNextDefinition) {
@@ -114,12 +109,6 @@ TEST_F(FileScannerTest, StopEndsThePhaseBeforeTheNextDefinition) {
   EXPECT_EQ(Texts(Results()), std::vector<std::string>{"A"});
   EXPECT_EQ(state.session.filesFoldersInspected, 1);
 }
-
-}  // namespace
-}  // namespace kestrian::scan
-
-namespace kestrian::scan {
-namespace {
 
 TEST_F(FileScannerTest, AnUnreadableDefinitionFileSkipsThePhase) {
   machine.files.PutFile("C:\\WINDOWS\\system32\\a.dll", "MZ");

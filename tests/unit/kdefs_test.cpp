@@ -31,14 +31,9 @@ TEST(KdefsSourceLines, SplitAtLineFeedOrCarriageReturnLineFeed) {
   const SplitCase cases[] = {
       {"", {}},
       {"a", {"a"}},
-      {"a\n", {"a"}},
-      {"a\r\n", {"a"}},
-      {"a\nb", {"a", "b"}},
       {"a\r\nb\r\n", {"a", "b"}},
       {"a\nb\r\nc", {"a", "b", "c"}},
-      {"\n", {""}},
       {"\r\n\r\n", {"", ""}},
-      {"a\n\nb\n", {"a", "", "b"}},
       // A CR that does not end a line is kept, for the encoder to refuse.
       {"a\rb\n", {"a\rb"}},
       {"a\r\r\n", {"a\r"}},
@@ -57,11 +52,8 @@ struct EncodeCase {
 
 TEST(KdefsEncode, EncodesLettersAndDigitsAndEndsEveryLineWithCrLf) {
   const EncodeCase cases[] = {
-      {"", ""},
-      {"\n", "\r\n"},
       {"Az09", "\xC0\xF3\xF4\xFD\r\n"},
       {"aZ\r\nb=1\n", "\xDA\xD9\r\n\xDB=\xF5\r\n"},
-      {"1^Software\\X^=T", "\xF5^\xD2\xE8\xDF\xED\xF0\xDA\xEB\xDE\\\xD7^=\xD3\r\n"},
       {"*.[!w]#?|\xBF\xFE\xFF\n", "*.[!\xF0]#?|\xBF\xFE\xFF\r\n"},
   };
   for (const auto& [source, content] : cases) {
@@ -75,8 +67,6 @@ TEST(KdefsEncode, EncodesLettersAndDigitsAndEndsEveryLineWithCrLf) {
 TEST(KdefsEncode, DecodingGivesBackTheSourceLines) {
   const std::string_view sources[] = {
       "1^Software\\AcmeBar^=AcmeBar Toolbar\n2^Software\\X^Run=Y\n",
-      "acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\\r\nx.exe=Y",
-      "\n\n*adserver*\n[!a-z]\n",
       "~!@#$%^&*()_+{}:\"<>?`-=[];',./\x01\x7F\x80\xBF\xFE\xFF",
   };
   for (std::string_view source : sources) {
@@ -95,7 +85,6 @@ TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigits) {
     Message message;
   } cases[] = {
       {"plain", std::nullopt},
-      {"\xBF", std::nullopt},
       {"\xFE", std::nullopt},
       {"\xC0", Refused("byte 0xC0 at column 1")},
       {"ab\xFD", Refused("byte 0xFD at column 3")},
@@ -142,21 +131,16 @@ TEST(KdefsValidate, RegistryLines) {
       DefinitionKind::kRegistry,
       {
           {"1^Software\\AcmeBar^=AcmeBar Toolbar", std::nullopt},
-          {"2^Software\\Run^CoolSearch=CoolSearch Hijacker", std::nullopt},
           {"0^CLSID\\{1}^=X", std::nullopt},
           {"5^Config^Value=X", std::nullopt},
           {"1^Software\\X^a=b=Threat", std::nullopt},  // the last "=" starts the threat name
           {"1^Software\\A=B^Value=T", std::nullopt},  // so may the key path
-          {"1^Software\\X^=", std::nullopt},           // the key path stands in for the name
           {"1^Software\\X^Value", "missing '=' before the threat name"},
-          {"1^Software\\X=T", "expected root^key path^value name before '='"},
           {"1=T", "expected root^key path^value name before '='"},
           {"1^Software^X^Y=T", "too many '^' fields (expected root^key path^value name)"},
           {"6^Software^=T", "root field must be 0 to 5"},
           {"-1^Software^=T", "root field must be 0 to 5"},
           {"HKCU^Software^=T", "root field must be 0 to 5"},
-          {"^Software^=T", "root field must be 0 to 5"},
-          {"1^^Value=T", "key path is empty"},
           {"1^  ^=T", "key path is empty"},
       });
 }
@@ -167,15 +151,9 @@ TEST(KdefsValidate, FileLines) {
       {
           {"coolsrch.dll=CoolSearch Hijacker", std::nullopt},
           {"acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\", std::nullopt},
-          {"a.exe=T|[Drive]A\\", std::nullopt},
-          {"a.exe=T|[dDir]A\\", std::nullopt},
-          {"a.exe=T|[wDir]", std::nullopt},
           {"a.exe=T|C:\\[Old Stuff]\\", std::nullopt},  // not a placeholder in any case
-          {"acmebar.dll", "missing '=' between file name and threat name"},
           {"a.dll|x=T", "missing '=' between file name and threat name"},
-          {"=T", "file name is empty"},
           {"  =T|[wDir]", "file name is empty"},
-          {"a.dll=", "threat name is empty"},
           {"a.dll= |[wDir]", "threat name is empty"},
           {"a.dll=T|[wDir]|x", "more than one '|' (the scanner ignores the rest)"},
           {"a.dll=T=U", "more than one '=' (the scanner ignores the rest)"},
@@ -190,8 +168,6 @@ TEST(KdefsValidate, ExeLines) {
   ExpectMessages(DefinitionKind::kExe,
                  {
                      {"acmebar.exe", std::nullopt},
-                     {" cool srch.exe ", std::nullopt},
-                     {"", "executable name is empty"},
                      {"   ", "executable name is empty"},
                      {"C:\\Tools\\a.exe",
                       "executable name must not contain '\\' (a name, not a path)"},
@@ -203,11 +179,8 @@ TEST(KdefsValidate, CookieLines) {
   ExpectMessages(DefinitionKind::kCookie,
                  {
                      {"*adserver*", std::nullopt},
-                     {"track#.example.net", std::nullopt},
-                     {"*.clickmeter.[a-z]*", std::nullopt},
                      {"[!w]*.ads.??", std::nullopt},
                      {"[a-]x", std::nullopt},
-                     {"]x", std::nullopt},
                      {"", "empty pattern (it can never match a real cookie)"},
                      {"*ads[a-z", "unclosed '['"},
                      {"[a][b", "unclosed '['"},
@@ -227,48 +200,31 @@ TEST(KdefsValidate, KindNames) {
   EXPECT_EQ(ParseDefinitionKind("cookies"), std::nullopt);
 }
 
-TEST(KdefsValidate, FileReportsMalformedLinesByNumber) {
-  const std::string content = EncodeSource(
-                                  "1^Software\\AcmeBar^=AcmeBar Toolbar\n"
-                                  "7^Software^=T\n"
-                                  "\n"
-                                  "2^Software\\CoolSearch^Path=CoolSearch Hijacker\n")
-                                  .content;
-  const std::vector<Problem> expected = {{2, "root field must be 0 to 5"},
-                                         {3, "missing '=' before the threat name"}};
-  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kRegistry, content), expected);
+// Whole files: problems by line number, a lone CR ending a line as the program reads it, and a
+// line that was never encoded.
+TEST(KdefsValidate, FilesReportTheirProblemsByLineNumber) {
+  const struct {
+    DefinitionKind kind;
+    std::string content;
+    std::vector<Problem> problems;
+  } cases[] = {
+      {DefinitionKind::kRegistry,
+       EncodeSource("1^Software\\AcmeBar^=AcmeBar Toolbar\n7^Software^=T\n\n2^Software\\C^P=C\n").content,
+       {{2, "root field must be 0 to 5"}, {3, "missing '=' before the threat name"}}},
+      {DefinitionKind::kExe,
+       core::EncodeDefinitionLine("a.exe") + "\r" + core::EncodeDefinitionLine("b.exe") + "\r\n" +
+           core::EncodeDefinitionLine("c\\d.exe"),
+       {{3, "executable name must not contain '\\' (a name, not a path)"}}},
+      {DefinitionKind::kExe, EncodeSource("a.exe").content + "b.exe\r\n",
+       {{2, "plain letters or digits: the file is not encoded"}}},
+      {DefinitionKind::kCookie, "", {}},
+      {DefinitionKind::kCookie, EncodeSource("*adserver*\r\ntrack#.example.net\r\n").content, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.content));
+    EXPECT_EQ(ValidateDefinitionFile(c.kind, c.content), c.problems);
+  }
 }
-
-TEST(KdefsValidate, FileSplitsAtCarriageReturnLikeTheProgram) {
-  // A lone CR ends a line; the last line needs no terminator.
-  const std::string content = core::EncodeDefinitionLine("a.exe") + "\r" +
-                              core::EncodeDefinitionLine("b.exe") + "\r\n" +
-                              core::EncodeDefinitionLine("c\\d.exe");
-  const std::vector<Problem> expected = {
-      {3, "executable name must not contain '\\' (a name, not a path)"}};
-  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kExe, content), expected);
-}
-
-TEST(KdefsValidate, FileThatWasNeverEncodedIsReported) {
-  const std::vector<Problem> expected = {
-      {2, "plain letters or digits: the file is not encoded"}};
-  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kExe,
-                                   EncodeSource("a.exe").content + "b.exe\r\n"),
-            expected);
-}
-
-TEST(KdefsValidate, WellFormedFileHasNoProblems) {
-  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kCookie, ""), std::vector<Problem>{});
-  EXPECT_EQ(ValidateDefinitionFile(DefinitionKind::kCookie,
-                                   EncodeSource("*adserver*\r\ntrack#.example.net\r\n").content),
-            std::vector<Problem>{});
-}
-
-}  // namespace
-}  // namespace kestrian::kdefs
-
-namespace kestrian::kdefs {
-namespace {
 
 TEST(UpdateTreeTest, EachKindGivesItsDataFileThenThePageAnnouncingItsVersion) {
   const UpdateTree tree = MakeUpdateTree({{DefinitionKind::kExe, "a.exe\nb.exe\n", 30},

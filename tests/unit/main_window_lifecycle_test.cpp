@@ -62,6 +62,11 @@ TEST_F(MainWindowLifecycleTest, AFirstStartRunsItsStepsInOrder) {
   EXPECT_FALSE(form.tmrScroll.Enabled());
   EXPECT_FALSE(form.timUpdate.Enabled());
   EXPECT_TRUE(host.Messages().empty());
+  // An orderly end leaves STOPPED and withdraws a restart.
+  settings.Save(settings::kRestart, "True");
+  lifecycle.QueryUnload();
+  EXPECT_EQ(Setting(settings::kStatus), "STOPPED");
+  EXPECT_EQ(Setting(settings::kRestart), "False");
 }
 
 TEST_F(MainWindowLifecycleTest, ASecondInstanceEndsWithoutWritingItsState) {
@@ -188,14 +193,6 @@ TEST_F(MainWindowLifecycleTest, TheNormalWindowIdlesTheSchedulerAndTheMemoryShie
   EXPECT_TRUE(form.tmrScroll.Enabled());
   EXPECT_EQ(steps.back(), "task list on");
   EXPECT_EQ(Setting(settings::kMinimized), "No");
-}
-
-TEST_F(MainWindowLifecycleTest, AnOrderlyEndLeavesStoppedAndNoRestart) {
-  lifecycle.Load();
-  settings.Save(settings::kRestart, "True");
-  lifecycle.QueryUnload();
-  EXPECT_EQ(Setting(settings::kStatus), "STOPPED");
-  EXPECT_EQ(Setting(settings::kRestart), "False");
 }
 
 }  // namespace

@@ -87,20 +87,6 @@ TEST_F(OptionsPageTest, AFreshProfileOpensWithTheDefaults) {
   EXPECT_EQ(host.pointerResets, 1);
 }
 
-TEST_F(OptionsPageTest, ACompleteScanChosenLastTimeOpensAsQuickScanAgain) {
-  form.optScanAllSelectedHardDrive.SetValue(true);
-  page.OnScanTypeClick();
-  EXPECT_EQ(Stored(kOptions, "optScanAllSelectedHardDrive"), "True");
-  EXPECT_TRUE(form.lvwHardDrives.Visible());
-
-  ui::FrmMain restarted;
-  OptionsPage again{restarted, settings, host, startup, "Kestrian", {}};
-  again.LoadOptionsPage();
-  EXPECT_TRUE(restarted.optScanOnlyKnownSoftwares.Value());
-  EXPECT_EQ(Stored(kOptions, "optScanAllSelectedHardDrive"), "False");
-  EXPECT_EQ(Stored(kOptions, "optScanOnlyKnownSoftwares"), "True");
-}
-
 TEST_F(OptionsPageTest, StoredValuesAreShownAndUnreadableOnesLeaveTheControl) {
   settings.Save(kOptions, "chkMakeLog", "0");
   settings.Save(kOptions, "chkScanCookies", "often");
@@ -135,6 +121,7 @@ TEST_F(OptionsPageTest, StoredProtectionChoicesAreShownWithTheirSideEffects) {
                                    {"optMemorySheildOff", "True"},
                                    {"chkRunAtStartup", "1"},
                                    {"chkAutomaticUpdate", "1"},
+                                   {"optScanAllSelectedHardDrive", "True"},
                                    {"Signature Update Date", "12/6/2026"}}) {
     settings.Save(kOptions, key, value);
   }
@@ -152,31 +139,31 @@ TEST_F(OptionsPageTest, StoredProtectionChoicesAreShownWithTheirSideEffects) {
   EXPECT_EQ(RunValue(), kQuotedCommand);  // its click ran
   EXPECT_EQ(form.chkAutomaticUpdate.Value(), 0);  // the load leaves it as designed
   EXPECT_EQ(form.lblLastUpdate.Caption(), "Signatures Last Updated On 12/6/2026");
+  // A complete scan chosen last time opens as Quick Scan again.
+  EXPECT_TRUE(form.optScanOnlyKnownSoftwares.Value());
+  EXPECT_FALSE(form.lvwHardDrives.Visible());
+  EXPECT_EQ(Stored(kOptions, "optScanAllSelectedHardDrive"), "False");
+  EXPECT_EQ(Stored(kOptions, "optScanOnlyKnownSoftwares"), "True");
 }
 
-TEST_F(OptionsPageTest, AStoredScheduleEnablesTheTimerTheListAndTheTimePicker) {
-  settings.Save(kOptions, "chkAutomaticScanYesOrNo", "1");
-  form.cmbDays.SetListIndex(2);
-  page.LoadOptionsPage();
-  EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 1);
-  EXPECT_EQ(automaticScanClicks, 1);
-  EXPECT_TRUE(form.tmrScheduler.Enabled());
-  EXPECT_TRUE(form.cmbDays.Enabled());
-  EXPECT_FALSE(form.dtpScheduleDate.Enabled());
-  EXPECT_TRUE(form.dtpScheduleTime.Enabled());
-}
-
-TEST_F(OptionsPageTest, ScheduleSwitchedOffClearsTheBoxTheScheduleReloadChecked) {
-  settings.Save(kOptions, "chkAutomaticScanYesOrNo", "0");
-  form.chkAutomaticScanYesOrNo.SetValue(1);
-  form.cmbDays.SetEnabled(true);
-  form.dtpScheduleTime.SetEnabled(true);
-  page.LoadOptionsPage();
-  EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 0);
-  EXPECT_EQ(automaticScanClicks, 1);
-  EXPECT_FALSE(form.tmrScheduler.Enabled());
-  EXPECT_FALSE(form.cmbDays.Enabled());
-  EXPECT_FALSE(form.dtpScheduleTime.Enabled());
+// A stored schedule switches the timer, the day list and the time picker; switched off, it
+// also clears a box that the schedule's reload had checked.
+TEST_F(OptionsPageTest, AStoredScheduleSwitchesTheTimerTheListAndTheTimePicker) {
+  for (const int stored : {1, 0}) {
+    settings.Save(kOptions, "chkAutomaticScanYesOrNo", std::to_string(stored));
+    form.chkAutomaticScanYesOrNo.SetValue(1 - stored);
+    form.cmbDays.SetListIndex(2);
+    form.cmbDays.SetEnabled(stored == 0);
+    form.dtpScheduleTime.SetEnabled(stored == 0);
+    automaticScanClicks = 0;
+    page.LoadOptionsPage();
+    EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), stored);
+    EXPECT_EQ(automaticScanClicks, 1);
+    EXPECT_EQ(form.tmrScheduler.Enabled(), stored == 1);
+    EXPECT_EQ(form.cmbDays.Enabled(), stored == 1);
+    EXPECT_FALSE(form.dtpScheduleDate.Enabled());
+    EXPECT_EQ(form.dtpScheduleTime.Enabled(), stored == 1);
+  }
 }
 
 TEST_F(OptionsPageTest, PlainCheckBoxesStoreTheirValueAndNothingElse) {
@@ -259,14 +246,6 @@ TEST_F(OptionsPageTest, OptionClicksStoreTheChoiceAndSwitchWhatTheyGovern) {
     EXPECT_EQ(Stored(kOptions, c.otherKey), "False") << c.chosenKey;
     const bool on = std::string_view(c.chosenKey).ends_with("On");
     for (const ui::Control* control : c.governed) EXPECT_EQ(control->Enabled(), on) << control->Name();
-  }
-}
-
-TEST_F(OptionsPageTest, TheDriveListIsShownForACompleteScanOnly) {
-  for (const bool complete : {true, false, true}) {
-    (complete ? form.optScanAllSelectedHardDrive : form.optScanOnlyKnownSoftwares).SetValue(true);
-    page.OnScanTypeClick();
-    EXPECT_EQ(form.lvwHardDrives.Visible(), complete);
   }
 }
 
