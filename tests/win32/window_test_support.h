@@ -51,14 +51,6 @@ inline HWND WaitForShownDialog(const char* title, const std::atomic<bool>* giveU
   return nullptr;
 }
 
-// Presses one of the buttons of the dialog titled `title` once it shows, as a user would;
-// false when none showed.
-inline bool PressInMessageBox(const char* title, int button) {
-  const HWND box = WaitForShownDialog(title);
-  if (box != nullptr) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  return box != nullptr;
-}
-
 // A user on another thread: waits for the dialog titled `title` and hands it to `act`, which
 // reads and answers it; `found` says whether it showed.
 class DialogUser {

@@ -1,12 +1,11 @@
-// The settings store and the registry backups on the real registry, seen from outside by the
-// system's reg.exe.
+// The registry backups on the real registry, read back by the system's reg.exe and written by
+// it. (The settings the program stores are read with reg.exe by every end-to-end run.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/settings_store.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_registry.h"
 #include "removal/registry_backup.h"
@@ -46,32 +45,6 @@ std::string Capture(std::string commandLine) {
   }
   ::WaitForSingleObject(processHandle.get(), 10000);
   return output;
-}
-
-class SettingsStoreOnWindows : public ::testing::Test {
- protected:
-  ~SettingsStoreOnWindows() override {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
-  }
-  std::string app = "KestrianRegTest" + std::to_string(::GetCurrentProcessId());
-  platform::win32::Win32Registry registry;
-  core::SettingsStore store{registry, app};
-};
-
-// Other programs find the values as strings where they look, and what they write is read
-// whatever its case.
-TEST_F(SettingsStoreOnWindows, ValuesAreStringsWhereOtherProgramsLookForThem) {
-  const std::string key = "\"HKCU\\Software\\VB and VBA Program Settings\\" + app;
-  ASSERT_EQ(store.Save(core::settings::kLastScan, "12/6/2026 9:30:00 AM"), platform::kOk);
-  ASSERT_EQ(store.Save(core::settings::kStatus, "RUNNING"), platform::kOk);
-  const std::string settings = Capture("reg.exe query " + key + "\\Settings\" /v lblLastScan");
-  for (const char* part : {"lblLastScan", "REG_SZ", "12/6/2026 9:30:00 AM"}) {
-    EXPECT_NE(settings.find(part), std::string::npos) << settings;
-  }
-  const std::string options = Capture("reg.exe query " + key + "\\OptionAndSettings\"");
-  EXPECT_NE(options.find("STATUS    REG_SZ    RUNNING"), std::string::npos) << options;
-  Capture("reg.exe add " + key + "\\OptionAndSettings\" /v exedefinition /t REG_SZ /d 77 /f");
-  EXPECT_EQ(store.Get(core::settings::kExeDefinitionVersion), "77");
 }
 
 // Every kind of value a backup must carry, under a scratch key with a sub-key.
