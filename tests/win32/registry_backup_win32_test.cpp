@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "removal/registry_backup.h"
 
@@ -15,36 +16,21 @@ namespace {
 
 using platform::win32::UniqueHandle;
 
-// Runs a command line and returns what it printed.
-std::string Capture(std::string commandLine) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
-  UniqueHandle reader(readEnd);
-  UniqueHandle writer(writeEnd);
-  ::SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+// Runs the system's reg.exe with `arguments` and waits for it; false when it did not run.
+bool RegExe(const std::string& arguments) {
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  std::string line = std::string(system) + "\\reg.exe " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writer.get();
-  startup.hStdError = writer.get();
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
-    return {};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process)) {
+    return false;
   }
   UniqueHandle processHandle(process.hProcess);
   UniqueHandle threadHandle(process.hThread);
-  writer.reset();
-  std::string output;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    output.append(buffer, read);
-  }
-  ::WaitForSingleObject(processHandle.get(), 10000);
-  return output;
+  return ::WaitForSingleObject(processHandle.get(), 30000) == WAIT_OBJECT_0;
 }
 
 // Every kind of value a backup must carry, under a scratch key with a sub-key.
@@ -79,6 +65,7 @@ class RegistryBackupOnWindows : public ::testing::Test {
   std::string key = "Software\\KestrianBackupTest" + std::to_string(::GetCurrentProcessId());
   std::string file = "kestrian-backup-" + std::to_string(::GetCurrentProcessId()) + ".reg";
   platform::win32::Win32Registry registry;
+  platform::win32::Win32FileSystem files;
 };
 
 TEST_F(RegistryBackupOnWindows, RegImportOfOurBackupRestoresTheKeyExactly) {
@@ -86,27 +73,17 @@ TEST_F(RegistryBackupOnWindows, RegImportOfOurBackupRestoresTheKeyExactly) {
   ASSERT_EQ(planted.size(), 4u);
   const auto bytes = removal::WriteRegFile(planted);
   ASSERT_TRUE(bytes.has_value());
-  UniqueHandle out(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  ASSERT_TRUE(::WriteFile(out.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr));
-  out.reset();
+  ASSERT_EQ(files.WriteAll(file, *bytes), platform::kOk);
   ASSERT_EQ(registry.DeleteTree(kRoot, key), platform::kOk);
-  char system[MAX_PATH] = {};
-  ::GetSystemDirectoryA(system, MAX_PATH);
-  const std::string output = Capture(std::string(system) + "\\reg.exe import " + file);
-  EXPECT_EQ(Tree(), planted) << output;
+  ASSERT_TRUE(RegExe("import " + file));
+  EXPECT_EQ(Tree(), planted);
   // And the other way: what reg export writes, our reader reads as it is. (Its escapes of
   // line breaks are its own; our backups write such texts as hex(1).)
   registry.DeleteValue(kRoot, key, "Lines");
-  ::DeleteFileA(file.c_str());
-  Capture(std::string(system) + "\\reg.exe export HKCU\\" + key + " " + file + " /y");
-  std::string exported;
-  UniqueHandle in(::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(in.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) exported.append(buffer, read);
-  in.reset();
-  ::DeleteFileA(file.c_str());
+  files.Delete(file);
+  ASSERT_TRUE(RegExe("export HKCU\\" + key + " " + file + " /y"));
+  const std::string exported = files.ReadAll(file).value_or("<unread>");
+  files.Delete(file);
   const removal::RegFileRead parsed = removal::ReadRegFile(exported);
   EXPECT_EQ(parsed.error, "");
   EXPECT_EQ(parsed.keys, Tree());
