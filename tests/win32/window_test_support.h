@@ -3,7 +3,6 @@
 // message loop that runs until a condition holds.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -40,11 +39,10 @@ inline RECT BoundsOf(HWND window) {
 }
 
 // The shown dialog titled `title`, waited for from a thread beside the one that shows it
-// (one generous deadline, or until `giveUp`); null when none showed. A dialog exists, hidden
-// and without its controls, a little before it is shown.
-inline HWND WaitForShownDialog(const char* title, const std::atomic<bool>* giveUp = nullptr) {
+// (one generous deadline); null when none showed. A dialog exists, hidden and without its
+// controls, a little before it is shown.
+inline HWND WaitForShownDialog(const char* title) {
   for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000; ::Sleep(10)) {
-    if (giveUp != nullptr && *giveUp) return nullptr;
     const HWND box = ::FindWindowA("#32770", title);
     if (box != nullptr && ::IsWindowVisible(box)) return box;
   }
