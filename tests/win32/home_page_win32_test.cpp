@@ -1,19 +1,16 @@
-// The home page alert as a real modal window answered by a user on another thread, and the
-// shield with it against the real registry. (What each answer and option does to the start
-// page is the unit tests'.) The user's own start page is put back afterwards.
+// The home page alert as a real modal window answered by a user on another thread. (What each
+// answer and option does to the start page is the unit tests'; Yes in the real program,
+// writing the start page back, is e2e_shields'.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/home_page_alert_window.h"
 #include "app/win32_host.h"
-#include "core/settings_store.h"
-#include "platform/win32/win32_registry.h"
 #include "protect/home_page_shield.h"
 #include "ui/frm_main.h"
 #include "win32/window_test_support.h"
@@ -21,15 +18,10 @@
 namespace kestrian {
 namespace {
 
-using platform::RegistryValue;
-using platform::roots::kCurrentUser;
 using protect::HomePageAnswer;
-using protect::kStartPageKey;
-using protect::kStartPageValue;
 using testing::ChildOf;
 
 constexpr char kHome[] = "http://www.kestrian.example/";
-constexpr char kHijacked[] = "http://search.hijacker.example/start.html";
 constexpr char kProduct[] = "KestrianHomeTest";
 constexpr char kTitle[] = "KestrianHomeTest Home Page Protection";
 
@@ -96,53 +88,6 @@ TEST(HomePageAlertWindowOnWindows, ShowsTheMessageModallyAboveAllAndEachAnswerIs
     EXPECT_EQ(view.Handle(), nullptr);
     EXPECT_EQ(::FindWindowA("#32770", kTitle), nullptr);
   }
-}
-
-// Yes in the real alert writes the remembered page back where the browser reads it.
-TEST(HomePageShieldWithItsWindow, YesInTheRealAlertRestoresTheStartPage) {
-  platform::win32::Win32Registry registry;
-  std::optional<RegistryValue> saved;  // the user's own start page
-  if (RegistryValue value; registry.QueryValue(kCurrentUser, kStartPageKey, platform::key_access::kRead,
-                                               kStartPageValue, value) == platform::kOk) {
-    saved = value;
-  }
-  const std::string app = "KestrianHomePageTest" + std::to_string(::GetCurrentProcessId());
-  core::SettingsStore settings{registry, app};
-  ui::FrmMain form;
-  struct : scan::ProcessScan {
-    void ScanRunningProcesses() override {}
-  } processScan;
-  protect::MemoryShield memoryShield{form, settings, processScan};
-  const platform::VersionResource version{kProduct, "", "", 1, 6};
-  const testing::UniqueWindow owner = testing::MakeOwner("Kestrian home page owner");
-  app::Win32Host host;
-  app::HomePageAlertWindow view{host, owner.get(), kProduct};
-  protect::HomePageShield shield{form, settings, registry, version, view, memoryShield};
-  settings.Save(core::settings::kHomePage, kHome);
-  registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, RegistryValue::String(kHijacked));
-
-  std::string shownMessage;
-  testing::DialogUser user(kTitle, [&](HWND alert) {
-    shownMessage = testing::ChildTexts(alert).at(2);
-    Click(alert, "&Yes");
-  });
-  shield.Tick();
-  user.Join();
-  EXPECT_EQ(shownMessage, protect::HomePageChangedMessage(kProduct, kHome, kHijacked));
-  char page[2048] = {};
-  DWORD size = sizeof page, type = 0;
-  EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, std::string(kStartPageKey).c_str(),
-                           std::string(kStartPageValue).c_str(), RRF_RT_ANY, &type, page, &size),
-            ERROR_SUCCESS);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_STREQ(page, kHome);
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
-  if (saved) {
-    registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, *saved);
-  } else {
-    registry.DeleteValue(kCurrentUser, kStartPageKey, kStartPageValue);
-  }
-  ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
 }
 
 }  // namespace

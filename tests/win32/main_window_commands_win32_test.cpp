@@ -1,10 +1,14 @@
 // What the main window does with the program's own common controls (it is built with the
-// program's manifest): the "Show Report" link, the tip of "Run at Startup", and the end of
-// the Windows session.
+// program's manifest): the "Show Report" link, the tip of "Run at Startup", the progress bar,
+// the mouse on a button, and the end of the Windows session. (Clicks reaching a running scan
+// are e2e_shell's and e2e_scan_page's.)
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 #include "core/main_window_pages.h"
@@ -74,6 +78,29 @@ TEST_F(MainWindowCommands, RunAtStartupHasItsTip) {
   tool.lpszText = text;
   ::SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
   EXPECT_STREQ(text, "Click this option to automatically run at startup");
+}
+
+// The native bar counts hundredths.
+TEST_F(MainWindowCommands, TheProgressBarShowsItsModel) {
+  form.pb2.SetValue(41);
+  EXPECT_EQ(::SendMessageA(window.NativeOf(form.pb2), PBM_GETPOS, 0, 0), 4100);
+}
+
+// A mouse button going down on a button reports whether Shift alone was held.
+TEST_F(MainWindowCommands, AMouseDownReportsWhetherShiftAloneWasHeld) {
+  std::vector<bool> reports;
+  window.OnMouseDown(form.cmdUpdate, [&](bool shiftAlone) { reports.push_back(shiftAlone); });
+  const HWND button = window.NativeOf(form.cmdUpdate);
+  ASSERT_NE(button, nullptr);
+  const std::pair<UINT, WPARAM> presses[] = {{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
+                                             {WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT},
+                                             {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL},
+                                             {WM_LBUTTONDOWN, MK_LBUTTON}};
+  for (const auto& [message, keys] : presses) {
+    ::SendMessageA(button, message, keys, MAKELPARAM(5, 5));
+    ::SendMessageA(button, message + 1, keys & ~(MK_LBUTTON | MK_RBUTTON), MAKELPARAM(5, 5));
+  }
+  EXPECT_EQ(reports, (std::vector<bool>{true, true, false, false}));
 }
 
 // A check box on an options tab is painted on the tab's page, not in a box of the window's

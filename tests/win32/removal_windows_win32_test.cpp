@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,17 +29,6 @@ std::vector<std::string> RowsOf(HWND list) {
     rows.emplace_back(text);
   }
   return rows;
-}
-
-void PutOnClipboard(const std::string& text) {
-  if (!::OpenClipboard(nullptr)) return;
-  ::EmptyClipboard();
-  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-    std::memcpy(::GlobalLock(memory), text.c_str(), text.size() + 1);
-    ::GlobalUnlock(memory);
-    if (::SetClipboardData(CF_TEXT, memory) == nullptr) ::GlobalFree(memory);
-  }
-  ::CloseClipboard();
 }
 
 std::string ClipboardText() {
@@ -95,7 +83,9 @@ TEST_F(DeleteFailedWindowOnWindows, ShowsTheProblemRowsOfEachShowingAndCopiesThe
         "delete them manually."}) {
     EXPECT_NE(Child("Static", text), nullptr) << text;
   }
-  PutOnClipboard("stale");
+  ASSERT_TRUE(::OpenClipboard(nullptr));  // nothing on it but what Copy List puts there
+  ::EmptyClipboard();
+  ::CloseClipboard();
   ::SendMessageA(Child("Button", "&Copy List"), BM_CLICK, 0, 0);
   EXPECT_EQ(ClipboardText(), std::string(kPath1) + "\r\n" + kPath2 + "\r\n");
   EXPECT_TRUE(form.Visible());

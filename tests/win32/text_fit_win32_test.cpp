@@ -27,15 +27,17 @@
 #include "app/update_notice_window.h"
 #include "core/main_window_pages.h"
 #include "core/options_page.h"
+#include "core/program_state.h"
 #include "core/program_version.h"
 #include "core/settings_keys.h"
+#include "core/settings_store.h"
 #include "core/startup_entry.h"
 #include "platform/win32/win32_machine.h"
 #include "removal/removal.h"
+#include "scan/scan_context.h"
 #include "report/scan_report.h"
 #include "scan/drive_list.h"
 #include "scan/scan_session.h"
-#include "win32/scratch_world.h"
 #include "win32/text_fit.h"
 #include "win32/window_test_support.h"
 
@@ -84,15 +86,28 @@ void WhileModal(const char* title, int closeCommand, const Visit& visit, const s
   EXPECT_TRUE(visitNow.done) << "no window \"" << title << "\"";
 }
 
+std::string TempFolder() {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  return temp;
+}
+
 platform::VersionResource ThisProgramsVersion() {
   platform::win32::Win32Environment environment;
   return core::ProgramVersion(environment);
 }
 
 // The program's windows, made as the program makes them (with its version resource), over a
-// scratch world whose settings hold the longest texts the status and options pages show.
-struct ProgramWindows : testing::ScratchWorld {
-  ProgramWindows() : ScratchWorld("kestrian_fit", ThisProgramsVersion()) {
+// scratch application folder holding the four definition files (one line each) and a scratch
+// application in the settings store, whose settings hold the longest texts the status and
+// options pages show. The folder and the settings go with it.
+struct ProgramWindows {
+  static constexpr const char* kDefinitionFiles[] = {"RegistryDefinition.dat", "FileDefinition.dat",
+                                                      "ExeDefinition.dat", "BlockedCookies.dat"};
+  ProgramWindows() {
+    ::CreateDirectoryA(folderPath.c_str(), nullptr);
+    for (const char* file : kDefinitionFiles) machine.Get().files.WriteAll(folder.FilePath(file), "x\r\n");
+    state.definitionCounts = {1, 1, 1, 1, 4};
     const std::string longDate = machine.Get().clock.GeneralDateText({2026, 12, 28, 22, 59, 59});
     for (const auto& key : {core::settings::kLastScan, core::settings::kLastFullScan,
                             core::settings::kSignatureUpdateDate}) {
@@ -111,6 +126,13 @@ struct ProgramWindows : testing::ScratchWorld {
     options.LoadOptionsPage();
     form.SetVisible(true);
     ::ShowWindow(main.Handle(), SW_SHOWNORMAL);
+  }
+
+  ~ProgramWindows() {
+    for (const char* file : kDefinitionFiles) ::DeleteFileA(folder.FilePath(file).c_str());
+    ::DeleteFileA(folder.FilePath("Scan_Log.txt").c_str());
+    ::RemoveDirectoryA(folderPath.c_str());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
   }
 
   HWND Main() const { return main.Handle(); }
@@ -135,6 +157,17 @@ struct ProgramWindows : testing::ScratchWorld {
     EXPECT_TRUE(testing::PumpUntil(host, done, 10000));
   }
 
+  std::string app = "kestrian_fit" + std::to_string(::GetCurrentProcessId());
+  std::string folderPath = TempFolder() + app;
+  platform::win32::Win32Machine machine;
+  core::ApplicationFolder folder{folderPath};
+  core::SettingsStore settings{machine.Get().registry, app};
+  core::ProgramState state;
+  ui::FrmMain form;
+  ui::FrmDelete deleteFailed;
+  app::Win32Host host;
+  platform::VersionResource version = ThisProgramsVersion();
+  scan::ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
   core::StartupEntry startup{machine.Get().registry, machine.Get().environment};
   core::OptionsPage options{form, settings, host, startup, version.productName, [] {}};
   NoPhases phases;

@@ -5,15 +5,16 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <wininet.h>
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_web.h"
-#include "win32/proxy_setting.h"
 
 namespace kestrian {
 namespace {
@@ -27,6 +28,63 @@ using Clock = std::chrono::steady_clock;
 constexpr char kVersionPage[] = "<html><body>Defination version : 12</body></html>";
 constexpr auto kQuick = 10s;  // generous: "at once" only has to beat the minute of a time-out by far
 constexpr char kDataPath[] = "/definitions/data/FileDefinition.dat";
+
+constexpr char kInternetSettings[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// A port of this machine where nothing listens: one the system handed out and took back.
+int ClosedPort() {
+  WSADATA data{};
+  if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
+  int port = 0;
+  const SOCKET probe = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int size = sizeof address;
+  if (probe != INVALID_SOCKET &&
+      ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  if (probe != INVALID_SOCKET) ::closesocket(probe);
+  ::WSACleanup();
+  return port;
+}
+
+// Names another proxy in the Internet settings while it lives; the old one comes back after.
+class ProxyServerSetting {
+ public:
+  explicit ProxyServerSetting(const std::string& server) {
+    ::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    key_.put());
+    char old[256] = {};
+    DWORD size = sizeof old - 1;
+    if (::RegQueryValueExA(key_.get(), "ProxyServer", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS) {
+      old_ = old;
+    }
+    Set(server);
+  }
+  ~ProxyServerSetting() {
+    if (old_) Set(*old_);
+  }
+  ProxyServerSetting(const ProxyServerSetting&) = delete;
+  ProxyServerSetting& operator=(const ProxyServerSetting&) = delete;
+
+ private:
+  void Set(const std::string& server) {
+    ::RegSetValueExA(key_.get(), "ProxyServer", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(server.c_str()),
+                     static_cast<DWORD>(server.size() + 1));
+    // Windows reads the settings once per process until told they changed; Wine reads
+    // them at every InternetOpen.
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+  }
+  platform::win32::UniqueHkey key_;
+  std::optional<std::string> old_;
+};
 
 std::string Environment(const char* name) {
   char value[1024] = {};
@@ -42,7 +100,7 @@ std::string DataFileBytes() {
   return bytes;
 }
 
-std::string Unreachable(const char* path) { return "http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + path; }
+std::string Unreachable(const char* path) { return "http://127.0.0.1:" + std::to_string(ClosedPort()) + path; }
 
 class WebOnWindows : public ::testing::Test {
  protected:
@@ -129,7 +187,7 @@ TEST_F(WebOnWindows, AHostThatNeverAnswersTimesOutWhileTheCallerKeepsRunning) {
 }
 
 TEST_F(WebOnWindows, AProxyNobodyListensAtMakesEveryHostUnreachableAtOnce) {
-  const testing::ProxyServerSetting downProxy("127.0.0.1:" + std::to_string(testing::ClosedPort()));
+  const ProxyServerSetting downProxy("127.0.0.1:" + std::to_string(ClosedPort()));
   const WebPage page = Fetch("http://www.kestrian.example/definitions/version/R.HTM", 60s);
   EXPECT_EQ(page.outcome, Outcome::Unreachable) << page.statusCode << " " << page.body;
   EXPECT_LT(elapsed, kQuick);

@@ -3,7 +3,6 @@
 // message loop that runs until a condition holds.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -40,23 +39,14 @@ inline RECT BoundsOf(HWND window) {
 }
 
 // The shown dialog titled `title`, waited for from a thread beside the one that shows it
-// (one generous deadline, or until `giveUp`); null when none showed. A dialog exists, hidden
-// and without its controls, a little before it is shown.
-inline HWND WaitForShownDialog(const char* title, const std::atomic<bool>* giveUp = nullptr) {
+// (one generous deadline); null when none showed. A dialog exists, hidden and without its
+// controls, a little before it is shown.
+inline HWND WaitForShownDialog(const char* title) {
   for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000; ::Sleep(10)) {
-    if (giveUp != nullptr && *giveUp) return nullptr;
     const HWND box = ::FindWindowA("#32770", title);
     if (box != nullptr && ::IsWindowVisible(box)) return box;
   }
   return nullptr;
-}
-
-// Presses one of the buttons of the dialog titled `title` once it shows, as a user would;
-// false when none showed.
-inline bool PressInMessageBox(const char* title, int button) {
-  const HWND box = WaitForShownDialog(title);
-  if (box != nullptr) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  return box != nullptr;
 }
 
 // A user on another thread: waits for the dialog titled `title` and hands it to `act`, which
