@@ -11,13 +11,13 @@
 namespace kestrian::core {
 
 namespace {
-constexpr std::string_view kNull = "Null";
+constexpr std::string_view kNullDate = "Null";
 
 std::optional<platform::DateTime> StoredDateTime(const SettingsStore& settings,
                                                  const settings::Key& key,
                                                  platform::Clock& clock) {
   const std::string text = settings.Get(key);
-  if (text == kNull) return std::nullopt;
+  if (text == kNullDate) return std::nullopt;
   return clock.ParseDateText(text);
 }
 
