@@ -32,7 +32,7 @@ class ScriptedAlert final : public scan::SpywareAlert {
         case Answer::Allow: AlertAllow(*form_, services_); break;
         case Answer::Dismiss: AlertDismissed(state_); break;
       }
-      stopEnabledAfter = form_->cmdYes.Enabled();
+      stopEnabledAfter.push_back(form_->cmdYes.Enabled());
       open_ = false;
     });
     ++open_;
@@ -40,7 +40,7 @@ class ScriptedAlert final : public scan::SpywareAlert {
   std::vector<Answer> answers;
   std::vector<std::string> shown;
   std::vector<int> openWhenAnswered;  // alerts open at each answer: never more than one
-  bool stopEnabledAfter = true;
+  std::vector<bool> stopEnabledAfter;
 
  private:
   core::ProgramState& state_;
@@ -73,39 +73,40 @@ class MemoryShieldTest : public scan::ScanFixture {
   MemoryShield shield{form, settings, processScan};
 };
 
-TEST_F(MemoryShieldTest, StopEndsTheProgramAndTheNextRunFindsNothing) {
+// Two programs give two alerts, one after the other: STOP ends the first (and cannot be
+// pressed again), ALLOW excludes the second's trimmed name; neither is asked about again.
+TEST_F(MemoryShieldTest, StopEndsOneProgramAllowExcludesTheOtherAndNeitherIsAskedAgain) {
   const auto spy = StartListed("C:\\Temp\\SpyOne.exe", "Spy Corp");
-  alert.answers = {Answer::Stop};
+  StartListed("C:\\Temp\\spytwo.exe", "");
+  machine.files.PutFile(folder.FilePath("ENoSignature.txt"), "C:\\older\\entry.exe\r\n");
+  alert.answers = {Answer::Stop, Answer::Allow};
   shield.Tick();
-  EXPECT_EQ(alert.shown, std::vector<std::string>{"SPYONE.EXE / SPY CORP"});
+  EXPECT_EQ(alert.shown, (std::vector<std::string>{"SPYONE.EXE / SPY CORP",
+                                                   "SPYTWO.EXE / No Company name for SPYTWO.EXE"}));
+  EXPECT_EQ(alert.openWhenAnswered, (std::vector<int>{1, 1}));
+  EXPECT_EQ(alert.stopEnabledAfter, (std::vector<bool>{false, true}));
   EXPECT_FALSE(machine.processes.Running(spy));
-  EXPECT_FALSE(alert.stopEnabledAfter);  // pressed once, STOP cannot be pressed again
+  EXPECT_EQ(machine.processes.terminations.size(), 1u);
+  EXPECT_EQ(ExclusionFile(), "C:\\older\\entry.exe\r\nSPYTWO.EXE\r\n");
   EXPECT_TRUE(host.Messages().empty());
   shield.Tick();
-  EXPECT_EQ(alert.shown.size(), 1u);
+  shield.Tick();
+  EXPECT_EQ(alert.shown.size(), 2u);
 }
 
 // The start-up leaves "Scan Now" disabled while a definition file is missing; the shield
-// still asks and stops nothing on its own.
-TEST_F(MemoryShieldTest, AsksWhileScanNowIsDisabledOutsideASession) {
-  const auto spy = StartListed("C:\\Temp\\SpyOne.exe", "Spy Corp");
+// still asks. Closing the alert stops and excludes nothing, and the next run asks again.
+TEST_F(MemoryShieldTest, ClosingTheAlertStopsAndExcludesNothing) {
+  const auto spy = StartListed("C:\\Temp\\spyone.exe", "Spy Corp");
   form.cmdScan.SetEnabled(false);
+  alert.answers = {Answer::Dismiss};
   shield.Tick();
   EXPECT_EQ(alert.shown.size(), 1u);
   EXPECT_TRUE(machine.processes.Running(spy));
-}
-
-TEST_F(MemoryShieldTest, AllowExcludesTheTrimmedNameForGood) {
-  StartListed("C:\\Temp\\spytwo.exe", "");
-  machine.files.PutFile(folder.FilePath("ENoSignature.txt"), "C:\\older\\entry.exe\r\n");
-  alert.answers = {Answer::Allow};
+  EXPECT_EQ(ExclusionFile(), "<none>");
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());  // the run ended and re-armed the timers
   shield.Tick();
-  EXPECT_EQ(alert.shown, std::vector<std::string>{"SPYTWO.EXE / No Company name for SPYTWO.EXE"});
-  EXPECT_EQ(ExclusionFile(), "C:\\older\\entry.exe\r\nSPYTWO.EXE\r\n");
-  shield.Tick();
-  shield.Tick();
-  EXPECT_EQ(alert.shown.size(), 1u);
-  EXPECT_TRUE(machine.processes.terminations.empty());
+  EXPECT_EQ(alert.shown.size(), 2u);
 }
 
 // The exclusion file is held open by another program: the entry is lost without a
@@ -137,26 +138,6 @@ TEST_F(MemoryShieldTest, AProgramThatCannotBeStoppedIsReportedAndAlertedAgain) {
   EXPECT_TRUE(machine.processes.Running(spy));
   shield.Tick();
   EXPECT_EQ(alert.shown.size(), 2u);
-}
-
-TEST_F(MemoryShieldTest, ClosingTheAlertStopsAndExcludesNothing) {
-  const auto spy = StartListed("C:\\Temp\\spyone.exe", "Spy Corp");
-  alert.answers = {Answer::Dismiss};
-  shield.Tick();
-  EXPECT_TRUE(machine.processes.Running(spy));
-  EXPECT_EQ(ExclusionFile(), "<none>");
-  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());  // the run ended and re-armed the timers
-  shield.Tick();
-  EXPECT_EQ(alert.shown.size(), 2u);  // still there, asked again
-}
-
-TEST_F(MemoryShieldTest, TwoProgramsGiveTwoAlertsOneAfterTheOther) {
-  StartListed("C:\\Temp\\spyone.exe", "One");
-  StartListed("C:\\Temp\\spytwo.exe", "Two");
-  alert.answers = {Answer::Stop, Answer::Allow};
-  shield.Tick();
-  EXPECT_EQ(alert.shown, (std::vector<std::string>{"SPYONE.EXE / ONE", "SPYTWO.EXE / TWO"}));
-  EXPECT_EQ(alert.openWhenAnswered, (std::vector<int>{1, 1}));
 }
 
 // While an alert waits for its answer the background timers stay off, and a tick that

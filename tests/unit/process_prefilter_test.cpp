@@ -1,19 +1,10 @@
 // The NT process scan passes over processes whose snapshot name rules them out before it
 // reads their module path: the name rule in tables, then a scan with and without it.
-#include <gtest/gtest.h>
-
 #include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "core/definition_line.h"
-#include "core/program_state.h"
 #include "core/text.h"
 #include "scan/process_names.h"
 #include "scan_fixture.h"
-#include "scan/process_scanner.h"
-#include "scan/scan_context.h"
 
 namespace kestrian::scan {
 namespace {

@@ -79,9 +79,21 @@ TEST_F(ProcessScannerTest, OutsideASessionTheAlertIsShownAndAnswered) {
   EXPECT_EQ(state.session.cookiesProcessesInspected, 3);  // processes only, outside a session
 }
 
-TEST_F(ProcessScannerTest, StopWhileLoadingEmptiesTheDefinitions) {
+// Nothing is found on a platform that is neither Windows 9x nor NT, from an empty or
+// missing definition file, or when a stop comes while the definitions load.
+TEST_F(ProcessScannerTest, NoDefinitionsOrAnUnknownPlatformFindNothing) {
   StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
-  host.AtYield(1, [&] { state.session.stopRequested = true; });
+  for (const std::optional<std::uint32_t> platformId : {std::optional<std::uint32_t>(3), std::optional<std::uint32_t>()}) {
+    machine.environment.platformId = platformId;
+    scanner.ScanRunningProcesses();
+  }
+  machine.environment.platformId = platform::platform_ids::kWindowsNt;
+  machine.files.PutFile(folder.FilePath("ExeDefinition.dat"), "");
+  scanner.ScanRunningProcesses();
+  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  scanner.ScanRunningProcesses();
+  PutDefinitions("ExeDefinition.dat", {"foo.exe"});
+  host.AtYield(host.Yields() + 1, [&] { state.session.stopRequested = true; });
   scanner.ScanRunningProcesses();
   EXPECT_TRUE(form.lvwSpywareFound.Empty());
 }
@@ -92,24 +104,6 @@ TEST_F(ProcessScannerTest, AStopLeftFromASessionDoesNotBlindTheShield) {
   StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
   scanner.ScanRunningProcesses();
   EXPECT_EQ(alert.shown.size(), 1u);
-}
-
-TEST_F(ProcessScannerTest, AnEmptyOrMissingDefinitionFileFindsNothing) {
-  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
-  machine.files.PutFile(folder.FilePath("ExeDefinition.dat"), "");
-  scanner.ScanRunningProcesses();
-  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
-  scanner.ScanRunningProcesses();
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
-}
-
-TEST_F(ProcessScannerTest, OnlyKnownPlatformsAreScanned) {
-  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
-  machine.environment.platformId = 3;
-  scanner.ScanRunningProcesses();
-  machine.environment.platformId = std::nullopt;
-  scanner.ScanRunningProcesses();
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
 }
 
 class ProcessScanner9xTest : public ProcessScannerTest {

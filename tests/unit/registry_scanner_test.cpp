@@ -18,35 +18,26 @@ class RegistryScannerTest : public ScanFixture {
   RegistryScanner scanner{context};
 };
 
+// A second trace of a threat adds a trace but no second threat.
 TEST_F(RegistryScannerTest, AFoundKeyGivesATraceAndOneThreat) {
   machine.registry.CreateKey(kLocalMachine, "Software\\X");
-  PutDefinitions("RegistryDefinition.dat", {"2^Software\\X^=Name", "2^Software\\Missing^=Name"});
-  Scan();
-  ASSERT_EQ(Traces().Count(), 1u);
-  EXPECT_EQ(Traces().Item(0).text, "-2147483646");
-  EXPECT_EQ(Column(Traces(), 1), std::vector<std::string>{"Software\\X"});
-  EXPECT_EQ(Column(Traces(), 2), std::vector<std::string>{""});
-  EXPECT_EQ(Column(Traces(), 3), std::vector<std::string>{"Name"});
-  EXPECT_EQ(Texts(form.lvwSpywareFound), std::vector<std::string>{"Name - Found"});
-  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Name"});
-  EXPECT_EQ(Column(Results(), 1), std::vector<std::string>{"HKEY_LOCAL_MACHINE\\Software\\X"});
-  EXPECT_EQ(Results().Item(0).smallIcon, 2);
-  EXPECT_EQ(form.lvwSpywareFound.Item(0).smallIcon, 2);
-  EXPECT_EQ(form.lbltracesFound.Caption(), "1");
-  EXPECT_EQ(state.session.spywareFound, 1);
-  EXPECT_EQ(state.session.registryEntriesInspected, 2);
-}
-
-TEST_F(RegistryScannerTest, ASecondTraceOfAThreatAddsNoSecondThreat) {
   machine.registry.CreateKey(kCurrentUser, "Software\\A");
   machine.registry.SetValue(kCurrentUser, "Software\\B", "v", RegistryValue::String("x"));
-  PutDefinitions("RegistryDefinition.dat", {"1^Software\\A^= Twin ", "1^Software\\B^v=Twin"});
+  PutDefinitions("RegistryDefinition.dat", {"2^Software\\X^=Name", "2^Software\\Missing^=Name",
+                                            "1^Software\\A^= Twin ", "1^Software\\B^v=Twin"});
   Scan();
-  EXPECT_EQ(Traces().Count(), 2u);
-  EXPECT_EQ(Column(Traces(), 3), (std::vector<std::string>{"Twin", "Twin"}));
-  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Twin"});
-  EXPECT_EQ(form.lbltracesFound.Caption(), "2");
-  EXPECT_EQ(state.session.spywareFound, 1);
+  EXPECT_EQ(Texts(Traces()), (std::vector<std::string>{"-2147483646", "-2147483647", "-2147483647"}));
+  EXPECT_EQ(Column(Traces(), 1), (std::vector<std::string>{"Software\\X", "Software\\A", "Software\\B"}));
+  EXPECT_EQ(Column(Traces(), 2), (std::vector<std::string>{"", "", "v"}));
+  EXPECT_EQ(Column(Traces(), 3), (std::vector<std::string>{"Name", "Twin", "Twin"}));
+  EXPECT_EQ(Texts(form.lvwSpywareFound).front(), "Name - Found");
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"Name", "Twin"}));
+  EXPECT_EQ(Column(Results(), 1).front(), "HKEY_LOCAL_MACHINE\\Software\\X");
+  EXPECT_EQ(Results().Item(0).smallIcon, 2);
+  EXPECT_EQ(form.lvwSpywareFound.Item(0).smallIcon, 2);
+  EXPECT_EQ(form.lbltracesFound.Caption(), "3");
+  EXPECT_EQ(state.session.spywareFound, 2);
+  EXPECT_EQ(state.session.registryEntriesInspected, 4);
 }
 
 TEST_F(RegistryScannerTest, OnlyStringExpandableAndDoubleWordValuesAreFound) {
@@ -148,20 +139,11 @@ TEST_F(RegistryScannerTest, ProgressShowsThePrefixAndTheLowerCasedKey) {
   EXPECT_EQ(form.pb2.Value(), 100);
 }
 
-TEST_F(RegistryScannerTest, AMissingDefinitionFileSkipsThePhase) {
+// A definition file that is missing, or that another program holds open without sharing,
+// cannot be read: the phase inspects nothing and reports nothing, and the session goes on.
+TEST_F(RegistryScannerTest, AMissingOrUnreadableDefinitionFileSkipsThePhase) {
   Scan();
   EXPECT_EQ(state.session.registryEntriesInspected, 0);
-}
-
-}  // namespace
-}  // namespace kestrian::scan
-
-namespace kestrian::scan {
-namespace {
-
-// A definition file another program holds open without sharing cannot be read: the phase
-// inspects nothing and reports nothing, and the session goes on.
-TEST_F(RegistryScannerTest, AnUnreadableDefinitionFileSkipsThePhase) {
   machine.registry.CreateKey(kCurrentUser, "Software\\A");
   PutDefinitions("RegistryDefinition.dat", {"1^Software\\A^=A"});
   machine.files.Lock(folder.FilePath("RegistryDefinition.dat"));

@@ -156,48 +156,31 @@ TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapable) {
   }
 }
 
-TEST(RestorePointsTest, AnEndPassesBackTheSequenceOfItsBegin) {
-  for (const std::int64_t sequence : {std::int64_t{1}, std::int64_t{0x1234567890LL}}) {
-    testing::FakeSystemRestore system;
-    system.nextSequence = sequence;
-    std::int64_t open = 0;
-    RestorePoints points(system, open);
-    bool begun = false;
-    EXPECT_EQ(points.Begin("Kestrian Restore Point 12/6/2026", 6, begun), 0);
-    EXPECT_TRUE(begun);
-    EXPECT_EQ(open, sequence);
-    EXPECT_TRUE(points.End());
-    EXPECT_EQ(open, 0);
-    ASSERT_EQ(system.requests.size(), 2u);
-    EXPECT_EQ(system.requests[0], (platform::RestorePointRequest{100, 6, 0, "Kestrian Restore Point 12/6/2026"}));
-    EXPECT_EQ(system.requests[1], (platform::RestorePointRequest{101, 0, sequence, ""}));
-  }
-}
-
-TEST(RestorePointsTest, ABeginWhileOpenIsRefusedAndLongDescriptionsAreCut) {
+// An end passes back the sequence of its begin (64 bits of it); a begin while one is open is
+// refused, and a long description is cut.
+TEST(RestorePointsTest, AnEndPassesBackTheSequenceOfItsBeginAndOnlyOneIsOpen) {
   testing::FakeSystemRestore system;
+  system.nextSequence = 0x1234567890LL;
   std::int64_t open = 0;
   RestorePoints points(system, open);
   bool begun = false;
-  points.Begin(std::string(80, 'x'), 6, begun);
-  EXPECT_EQ(system.requests[0].description, std::string(63, 'x'));
+  EXPECT_EQ(points.Begin(std::string(80, 'x'), 6, begun), 0);
+  EXPECT_TRUE(begun);
+  EXPECT_EQ(open, 0x1234567890LL);
   EXPECT_EQ(points.Begin("again", 6, begun), kRestorePointStillOpen);
   EXPECT_FALSE(begun);
-  EXPECT_EQ(system.requests.size(), 1u);
-  points.End();
+  EXPECT_TRUE(points.End());
+  EXPECT_EQ(open, 0);
   points.End();  // none open: sequence 0
-  EXPECT_EQ(system.requests.back().sequenceNumber, 0);
+  ASSERT_EQ(system.requests.size(), 3u);
+  EXPECT_EQ(system.requests[0], (platform::RestorePointRequest{100, 6, 0, std::string(63, 'x')}));
+  EXPECT_EQ(system.requests[1], (platform::RestorePointRequest{101, 0, 0x1234567890LL, ""}));
+  EXPECT_EQ(system.requests[2].sequenceNumber, 0);
   system.available = false;
   EXPECT_EQ(points.Begin("refused", 6, begun), 0);
   EXPECT_FALSE(begun);
   EXPECT_EQ(open, 0);
 }
-
-}  // namespace
-}  // namespace kestrian::removal
-
-namespace kestrian::removal {
-namespace {
 
 TEST(ViewQuarantineTest, CreatesTheFolderAndOpensItInExplorer) {
   testing::FakeMachine machine;

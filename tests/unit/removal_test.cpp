@@ -71,16 +71,18 @@ class RemovalTest : public scan::ScanFixture {
   Removal removal{context};
 };
 
-TEST_F(RemovalTest, ChecksFollowTheResultToItsHiddenRows) {
+// A threat is listed once, under the icon of its first trace: its row's check follows it to
+// every trace of it, whatever the kind.
+TEST_F(RemovalTest, ChecksFollowTheResultToEveryTraceOfItsThreat) {
+  AddKey("Software\\Acme", "", "Acme");
   AddFile("C:\\A\\one.dll", "Acme");
   AddFile("C:\\B\\two.dll", "Acme");
   AddFile("C:\\C\\other.dll", "Other");
-  AddKey("Software\\Acme", "", "Acme Keys");
-  AddKey("Software\\Blank", "", "");  // a nameless trace follows the result named by its key
+  AddKey("Software\\Blank", "", "");  // a nameless trace: no results row of its own
   AddCookie("C:\\Cookies\\me@ad[1].txt");
   auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
-  for (std::size_t row = 0; row < results.Count(); ++row) {
-    if (results.Item(row).text == "Other") continue;
+  ASSERT_EQ(Texts(results), (std::vector<std::string>{"Acme", "Other", "Cookie: me@ad[1].txt"}));
+  for (const std::size_t row : {0, 2}) {
     results.SetChecked(row, true);
     MirrorResultCheck(form, row);
   }
@@ -88,46 +90,40 @@ TEST_F(RemovalTest, ChecksFollowTheResultToItsHiddenRows) {
   EXPECT_TRUE(form.lvwFilesToBeDeleted.Item(1).checked);
   EXPECT_FALSE(form.lvwFilesToBeDeleted.Item(2).checked);
   EXPECT_TRUE(form.lvwRegistryToBeDeleted.Item(0).checked);
-  EXPECT_FALSE(form.lvwRegistryToBeDeleted.Item(1).checked);  // its result is named "", not the key
+  EXPECT_FALSE(form.lvwRegistryToBeDeleted.Item(1).checked);
   EXPECT_TRUE(form.lvwCookiesToDelete.Item(0).checked);
 }
 
-TEST_F(RemovalTest, NothingCheckedIsSaidUnlessTheScanDeletesOnItsOwn) {
+// Nothing checked is said, unless the scan deletes on its own; then the question is asked,
+// and mentions the restore point where Windows has one; no answer but Yes deletes anything.
+TEST_F(RemovalTest, TheUserIsToldAndAskedAndOnlyYesDeletes) {
   AddFile("C:\\A\\x.dll", "X");
   removal.DeleteCommand();
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "No entries are selected.  You must check the box next to at least one item in the list.");
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
   state.session.autoDeleteAfterScan = true;
   removal.DeleteCommand();
-  EXPECT_EQ(host.Messages().size(), 1u);
-  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll"));
-}
-
-TEST_F(RemovalTest, TheQuestionMentionsTheRestorePointWhereWindowsHasOne) {
+  state.session.autoDeleteAfterScan = false;
+  CheckAll();
+  host.Answer(ui::MessageAnswer::No);
+  removal.DeleteCommand();
   const std::string base =
       "Are you sure you want to delete the selected files?\r\n\r\n"
       "Deleted files will be backed up in the following folder in case you need to recover them:"
       "\r\n\r\nC:\\Kestrian\\quarantine";
-  EXPECT_EQ(removal.ConfirmationText(),
+  ASSERT_EQ(host.Messages().size(), 2u);
+  EXPECT_EQ(host.Messages()[0].text,
+            "No entries are selected.  You must check the box next to at least one item in the list.");
+  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
+  EXPECT_EQ(host.Messages()[1].text,
             base + "\r\n\r\nIn addition, a System Restore Point will be created using Windows System "
                    "Restore, accessible through:\r\n\r\nStart > Programs > Accessories > System Tools > "
                    "System Restore");
-  machine.environment.minorVersion = 0;  // Windows 2000
-  EXPECT_EQ(removal.ConfirmationText(), base);
-}
-
-TEST_F(RemovalTest, NoAnswerButYesDeletesNothing) {
-  AddFile("C:\\A\\x.dll", "X");
-  CheckAll();
-  host.Answer(ui::MessageAnswer::No);
-  removal.DeleteCommand();
-  EXPECT_EQ(host.Messages()[0].title, "Really Delete?");
-  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
+  EXPECT_EQ(host.Messages()[1].title, "Really Delete?");
+  EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::YesNo);
+  EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::None);
   EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll"));
   EXPECT_TRUE(machine.systemRestore.requests.empty());
+  machine.environment.minorVersion = 0;  // Windows 2000
+  EXPECT_EQ(removal.ConfirmationText(), base);
 }
 
 TEST_F(RemovalTest, EveryKindIsBackedUpDeletedAndLogged) {
@@ -311,6 +307,7 @@ TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
             (std::vector<std::string>{"Machine Value", "Machine Key", "Guarded Key", "Held"}));
 }
 INSTANTIATE_TEST_SUITE_P(UserRunOnce, RemovalRightsTest, ::testing::Bool());
+
 // A library runs none of its code before its backup exists; a file that appears again
 // where one was deleted is another file, backed up before it goes; a program is stopped
 // only where it runs the very file.
@@ -346,19 +343,6 @@ TEST_F(RemovalTest, BackupsComeFirstAndOnlyTheFilesOwnProcessesAreStopped) {
             (std::vector<std::string>{"C:\\A\\nobackup.dll", "C:\\A\\pending.dat"}));
   EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
             (std::vector<std::string>{"no backup could be made", "in use or access denied"}));
-}
-
-// A threat listed once, under the icon of its registry trace, has a file trace too.
-TEST_F(RemovalTest, CheckingAThreatChecksEveryTraceOfItWhateverItsKind) {
-  machine.registry.SetValue(kCurrentUser, "Software\\Acme", "", platform::RegistryValue::String("x"));
-  AddKey("Software\\Acme", "", "Acme");
-  AddFile("C:\\A\\acme.dat", "Acme");  // no second results row: the name is listed
-  ASSERT_EQ(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 1u);
-  CheckAll();
-  EXPECT_TRUE(form.lvwFilesToBeDeleted.Item(0).checked);
-  removal.DeleteCommand();
-  EXPECT_FALSE(machine.registry.HasKey(kCurrentUser, "Software\\Acme"));
-  EXPECT_FALSE(machine.files.Exists("C:\\A\\acme.dat"));
 }
 
 // During a removal the commands that would start other work are disabled and ignored;
@@ -414,8 +398,10 @@ TEST_F(RemovalTest, TracesStillThereAfterTheRemovalAreListed) {
             (std::vector<std::string>{"part of this program", "access denied", "still there after the removal"}));
 }
 
+// A scheduled scan's removal asks nothing.
 TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   AddFile("C:\\A\\x.dat", "X");
+  state.session.autoDeleteAfterScan = true;
   state.session.spywareFound = 3;
   form.lblRemovePicSoftwareFound.SetCaption("0");  // the label may lag behind the count
   form.lbltracesFound.SetCaption("5");
@@ -432,6 +418,8 @@ TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   EXPECT_GT(host.Yields() - yieldsBefore, 20001);
   EXPECT_EQ(settings.Get(core::settings::kDefinitionsRemoved), "18");
   EXPECT_EQ(form.lblDefRemoved.Caption(), "18");
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\x.dat"));
+  EXPECT_TRUE(host.Messages().empty());
 }
 
 }  // namespace

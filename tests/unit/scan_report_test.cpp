@@ -41,8 +41,12 @@ const std::string kHead =
     "[Threats Detected]\r\n\r\n\r\n";
 const std::string kTail = "\r\n\r\n=====================End Of Report.\r\n";
 
+// Without an exclusion file there is no section for it; an empty one gives an empty section.
 TEST_F(ScanReportTest, AReportWithoutFindingsOrSections) {
   EXPECT_EQ(ScanReportText(Sources()), kHead + "Total = 0\r\n\r\n" + kTail);
+  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "");
+  EXPECT_EQ(ScanReportText(Sources()),
+            kHead + "Total = 0\r\n\r\n" + "\r\n[Files Currently Excluded]\r\n\r\nTotal Lines = 0\r\n\r\n" + kTail);
 }
 
 TEST_F(ScanReportTest, FindingsExclusionsAndTheQuarantineLog) {
@@ -60,18 +64,6 @@ TEST_F(ScanReportTest, FindingsExclusionsAndTheQuarantineLog) {
                 "\r\n[Current Quarantine Log]\r\n\r\n9:00 - File: a.exe\r\nLocation: C:\\a.exe\r\n\r\n\r\n"
                 "Total Lines = 4\r\n\r\n\r\n" +
                 kTail);
-}
-
-TEST_F(ScanReportTest, AnEmptyExclusionFileGivesAnEmptySection) {
-  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "");
-  EXPECT_EQ(ScanReportText(Sources()),
-            kHead + "Total = 0\r\n\r\n" + "\r\n[Files Currently Excluded]\r\n\r\nTotal Lines = 0\r\n\r\n" + kTail);
-}
-
-TEST_F(ScanReportTest, EachReportReplacesTheLast) {
-  machine.files.PutFile("C:\\Kestrian\\Scan_Log.txt", "an older report that is longer than the new one");
-  MakeReport(Sources());
-  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\Scan_Log.txt"), ScanReportText(Sources()));
 }
 
 TEST_F(ScanReportTest, TheViewerCollapsesDoubleSpacing) {
@@ -94,11 +86,14 @@ class RecordingViewer final : public ui::ReportViewer {
   const ui::FrmMain& form_;
 };
 
+// Each report replaces the last whole.
 TEST_F(ScanReportTest, ViewLogShowsTheReportOrNothing) {
   testing::ScriptedHost host;
   RecordingViewer viewer(form);
   ViewLog(machine.files, folder, host, form, viewer, "Kestrian");
+  machine.files.PutFile("C:\\Kestrian\\Scan_Log.txt", "an older report that is longer than the new one");
   MakeReport(Sources());
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\Scan_Log.txt"), ScanReportText(Sources()));
   ViewLog(machine.files, folder, host, form, viewer, "Kestrian");
   ASSERT_EQ(viewer.shown.size(), 2u);
   EXPECT_EQ(viewer.shown[0], (std::pair<std::string, std::string>{"Kestrian Log", ""}));

