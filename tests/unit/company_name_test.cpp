@@ -30,21 +30,18 @@ std::string WideBlock(std::string_view company) {
          WideRecord("CompanyName", company) + "\0\0"s + WideRecord("FileDescription", "Tool");
 }
 
-struct CompanyCase {
-  const char* name;
-  std::string bytes;
-  std::string expected;
-};
-
 TEST(CompanyNameTest, FindsTheValueInTheRawBytes) {
-  const CompanyCase cases[] = {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string expected;
+  } cases[] = {
       {"two-byte block", WideBlock("Microsoft Corporation"), "Microsoft Corporation"},
       {"two-byte block, other company", WideBlock("Foo Inc"), "Foo Inc"},
       {"plain text block",
        "xx StringFileInfo yy CompanyName\0Microsoft Corporation\0\0\0FileDescription\0T\0\0\0"s,
        "Microsoft Corporation"},
-      {"plain key without a block name",
-       "CompanyName\0Acme Ltd\0\0\0"s, "Acme Ltd"},
+      {"plain key without a block name", "CompanyName\0Acme Ltd\0\0\0"s, "Acme Ltd"},
       {"plain block name, two-byte key",
        "StringFileInfo"s + "\x01\x00"s + Wide("CompanyName") + "\0\0"s + Wide("Wide Co") + "\0\0\0\0"s,
        "Wide Co"},
@@ -52,8 +49,7 @@ TEST(CompanyNameTest, FindsTheValueInTheRawBytes) {
       {"key without three zero bytes after it", "CompanyName\0Acme"s, ""},
       {"empty file", "", ""},
       // The value runs into the next key: it ends at the first control byte after its start.
-      {"value running into the next key",
-       "CompanyName\0Acme\x01" "FileDescription\0\0\0"s, "Acme"},
+      {"value running into the next key", "CompanyName\0Acme\x01" "FileDescription\0\0\0"s, "Acme"},
   };
   for (const auto& c : cases) EXPECT_EQ(CompanyNameFromBytes(c.bytes), c.expected) << c.name;
 }

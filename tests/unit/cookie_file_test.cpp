@@ -27,12 +27,11 @@ TEST(CookieFileTest, KeyLiesBetweenUserNameAndCopyCounter) {
 }
 
 TEST(CookieFileTest, SiteIsTheHostOfTheFirstFieldHoldingTheKey) {
-  struct Case {
+  const struct {
     const char* content;
     const char* key;
     const char* site;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"id\nabc123\nstats.adsite.com/\n1024\n*\n", "adsite", "adsite.com"},
       {"id\r\nadsite-value\r\nadsite.com/path/\r\n", "adsite", "adsite.com"},  // a field without "/" is passed
       {"id\nvalue\nwww.adsite.com/\n", "www.adsite.com", "www.adsite.com"},
@@ -42,9 +41,7 @@ TEST(CookieFileTest, SiteIsTheHostOfTheFirstFieldHoldingTheKey) {
       {"", "adsite", "False"},
       {"ADSITE.com/\n", "adsite", "False"},  // the key is found case-sensitively
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(CookieSiteFromContent(c.content, c.key), c.site) << c.content;
-  }
+  for (const auto& c : cases) EXPECT_EQ(CookieSiteFromContent(c.content, c.key), c.site) << c.content;
 }
 
 TEST(CookieFileTest, UnreadableOrMissingFilesHaveNoSite) {

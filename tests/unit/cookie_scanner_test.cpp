@@ -24,6 +24,11 @@ class CookieScannerTest : public ScanFixture {
     return count;
   }
   const ui::ListView& Results() const { return form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved; }
+  static std::vector<std::string> Prefixed(const std::string& prefix, const std::vector<std::string>& names) {
+    std::vector<std::string> texts;
+    for (const std::string& name : names) texts.push_back(prefix + name);
+    return texts;
+  }
 
   CookieScanner scanner{context};
 };
@@ -37,19 +42,11 @@ TEST_F(CookieScannerTest, CookiesOfBlockedSitesAreFindings) {
   PutCookie("me@news[1].txt", "news.example");
   machine.files.PutFolder(std::string(kCookies) + "\\sub@adsite[1].txt");  // folders are not cookies
   EXPECT_EQ(Scan(), 6);
-  const std::string folderPath = std::string(kCookies) + "\\";
-  EXPECT_EQ(Texts(form.lvwSpywareFound),
-            (std::vector<std::string>{"Cookie Found: me@adsite[1].txt", "Cookie Found: me@track7.com[1].txt",
-                                      "Cookie Found: me@WWW.bounter.net[1].txt",
-                                      "Cookie Found: me@www.counter.net[2].txt"}));
-  EXPECT_EQ(Texts(form.lvwCookiesToDelete),
-            (std::vector<std::string>{folderPath + "me@adsite[1].txt", folderPath + "me@track7.com[1].txt",
-                                      folderPath + "me@WWW.bounter.net[1].txt",
-                                      folderPath + "me@www.counter.net[2].txt"}));
-  EXPECT_EQ(Texts(Results()),
-            (std::vector<std::string>{"Cookie: me@adsite[1].txt", "Cookie: me@track7.com[1].txt",
-                                      "Cookie: me@WWW.bounter.net[1].txt",
-                                      "Cookie: me@www.counter.net[2].txt"}));
+  const std::vector<std::string> found = {"me@adsite[1].txt", "me@track7.com[1].txt", "me@WWW.bounter.net[1].txt",
+                                          "me@www.counter.net[2].txt"};
+  EXPECT_EQ(Texts(form.lvwSpywareFound), Prefixed("Cookie Found: ", found));
+  EXPECT_EQ(Texts(form.lvwCookiesToDelete), Prefixed(std::string(kCookies) + "\\", found));
+  EXPECT_EQ(Texts(Results()), Prefixed("Cookie: ", found));
   EXPECT_EQ(Column(Results(), 1), Texts(form.lvwCookiesToDelete));
   EXPECT_EQ(Results().Item(0).smallIcon, 1);
   EXPECT_EQ(state.session.spywareFound, 4);

@@ -6,13 +6,8 @@
 namespace kestrian::scan {
 namespace {
 
-struct RegistryLineCase {
-  const char* line;
-  std::optional<RegistryDefinition> expected;
-};
-
 TEST(RegistryDefinitionTest, SplitsAtTheLastEqualsAndEveryCaret) {
-  const RegistryLineCase cases[] = {
+  const std::pair<const char*, std::optional<RegistryDefinition>> cases[] = {
       {"2^Software\\X^=Name", RegistryDefinition{"2", "Software\\X", "", "Name"}},
       {"1^Software\\Run^Spy=  Spy Threat  ", RegistryDefinition{"1", "Software\\Run", "Spy", "Spy Threat"}},
       // A key path or value name may hold "=", the threat name cannot.
@@ -24,9 +19,7 @@ TEST(RegistryDefinitionTest, SplitsAtTheLastEqualsAndEveryCaret) {
       {"=T", std::nullopt},
       {"", std::nullopt},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ParseRegistryDefinition(c.line), c.expected) << c.line;
-  }
+  for (const auto& [line, expected] : cases) EXPECT_EQ(ParseRegistryDefinition(line), expected) << line;
 }
 
 TEST(RegistryDefinitionTest, RootFieldsSelectTheRootsOfTheTable) {
@@ -50,13 +43,8 @@ TEST(RegistryDefinitionTest, RootsShowAsSignedDecimalsAndNames) {
   EXPECT_EQ(RootKeyName(platform::roots::kNone), "");
 }
 
-struct FileLineCase {
-  const char* line;
-  std::optional<FileDefinition> expected;
-};
-
 TEST(FileDefinitionTest, SplitsAtBarsThenAtEquals) {
-  const FileLineCase cases[] = {
+  const std::pair<const char*, std::optional<FileDefinition>> cases[] = {
       {"x.dll=Threat", FileDefinition{"x.dll", "Threat", ""}},
       {"x.dll= Spaced Threat |[pfiles]Acme\\", FileDefinition{"x.dll", " Spaced Threat ", "[pfiles]Acme\\"}},
       {"sub\\x.dll=T=ignored|[wDir]|ignored too", FileDefinition{"sub\\x.dll", "T", "[wDir]"}},
@@ -64,7 +52,7 @@ TEST(FileDefinitionTest, SplitsAtBarsThenAtEquals) {
       {"x.dll|[wDir]", std::nullopt},
       {"", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParseFileDefinition(c.line), c.expected) << c.line;
+  for (const auto& [line, expected] : cases) EXPECT_EQ(ParseFileDefinition(line), expected) << line;
 }
 
 TEST(FileDefinitionTest, BuildsThePathFromTheFoldersOfThisMachine) {

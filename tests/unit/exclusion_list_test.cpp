@@ -14,27 +14,20 @@ TEST(ExclusionListTest, IsExcludedComparesWholeEntriesIgnoringCase) {
       {"c:\\temp\\x.dll", true}, {"c:\\temp\\x.dll ", false}, {"C:\\TEMP", false},
       {"acme toolbar", true},    {"Acme", false},             {"X.DLL", false},
   };
-  for (const auto& [candidate, excluded] : cases) {
-    EXPECT_EQ(IsExcluded(text, candidate), excluded) << candidate;
-  }
+  for (const auto& [candidate, excluded] : cases) EXPECT_EQ(IsExcluded(text, candidate), excluded) << candidate;
   EXPECT_FALSE(IsExcluded("", "anything"));
 }
 
 TEST(ExclusionListTest, IsNameExcludedLooksAtTheFirstOccurrenceOnly) {
-  struct Case {
-    const char* text;
-    const char* name;
-    bool excluded;
+  const std::pair<const char*, bool> cases[] = {
+      {"C:\\Program Files\\App\\X.EXE\r\n", true},
+      {"C:\\X.EXE.BAK\r\nX.EXE\r\n", false},
+      {"X.EXE\r\nC:\\X.EXE.BAK\r\n", true},
+      {"  X.EXE  \r\n", true},
+      {"Y.EXE\r\n", false},
+      {"", false},
   };
-  const Case cases[] = {
-      {"C:\\Program Files\\App\\X.EXE\r\n", "x.exe", true},
-      {"C:\\X.EXE.BAK\r\nX.EXE\r\n", "x.exe", false},
-      {"X.EXE\r\nC:\\X.EXE.BAK\r\n", "x.exe", true},
-      {"  X.EXE  \r\n", "x.exe", true},
-      {"Y.EXE\r\n", "x.exe", false},
-      {"", "x.exe", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsNameExcluded(c.text, c.name), c.excluded) << c.text;
+  for (const auto& [text, excluded] : cases) EXPECT_EQ(IsNameExcluded(text, "x.exe"), excluded) << text;
 }
 
 TEST(ExclusionListTest, AppendsTrimmedEntriesAndRebuildsInReverseOrder) {

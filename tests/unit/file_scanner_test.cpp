@@ -17,17 +17,14 @@ class FileScannerTest : public ScanFixture {
 };
 
 TEST_F(FileScannerTest, FoldersComeFromTheShellAndTheSystem) {
-  const KnownFolders folders = scanner.FoldersOfThisMachine();
-  EXPECT_EQ(folders.system, "C:\\WINDOWS\\system32\\");
-  EXPECT_EQ(folders.drive, "C:\\");
-  EXPECT_EQ(folders.programFiles, "C:\\Program Files\\");
-  EXPECT_EQ(folders.desktop, "C:\\Documents and Settings\\user\\Desktop\\");
-  EXPECT_EQ(folders.windows, "C:\\WINDOWS\\");
+  const auto folders = [this] {
+    const KnownFolders found = scanner.FoldersOfThisMachine();
+    return std::vector<std::string>{found.system, found.drive, found.programFiles, found.desktop, found.windows};
+  };
+  EXPECT_EQ(folders(), (std::vector<std::string>{"C:\\WINDOWS\\system32\\", "C:\\", "C:\\Program Files\\",
+                                                 "C:\\Documents and Settings\\user\\Desktop\\", "C:\\WINDOWS\\"}));
   machine.environment.specialFolders.clear();
-  const KnownFolders missing = scanner.FoldersOfThisMachine();
-  EXPECT_EQ(missing.drive, "");
-  EXPECT_EQ(missing.programFiles, "Program Files\\");
-  EXPECT_EQ(missing.desktop, "");
+  EXPECT_EQ(folders(), (std::vector<std::string>{"C:\\WINDOWS\\system32\\", "", "Program Files\\", "", "C:\\WINDOWS\\"}));
 }
 
 TEST_F(FileScannerTest, PresentFilesAreTracesAndAbsentOnesAreListedAsNotFound) {

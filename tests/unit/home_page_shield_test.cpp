@@ -49,10 +49,9 @@ class ScriptedAlert final : public HomePageAlert {
 
 // A machine, the settings, the main window's model and the shield with its doubles.
 struct World {
-  void SetStartPage(const RegistryValue& value) {
-    machine.registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, value);
+  void SetStartPage(std::string_view page) {
+    machine.registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, RegistryValue::String(page));
   }
-  void SetStartPage(std::string_view page) { SetStartPage(RegistryValue::String(page)); }
   std::optional<std::string> StartPage() const {
     return machine.registry.StringValue(kCurrentUser, kStartPageKey, kStartPageValue);
   }
@@ -64,10 +63,6 @@ struct World {
   void ArmAllTimers() {
     settings.Save(core::settings::kAutomaticScan, "1");
     core::ArmTimers(form, settings, true);
-  }
-  bool AnyBackgroundTimerEnabled() const {
-    return form.tmrCheckHomePage.Enabled() || form.tmrMemoryInspected.Enabled() ||
-           form.tmrScheduler.Enabled() || form.tmrTimeOut.Enabled();
   }
 
   testing::FakeMachine machine;
@@ -252,7 +247,8 @@ TEST_F(HomePageShieldTest, TheAlertDisarmsTheTimersAndTicksMeanwhileDoNothing) {
   alert.answers = {HomePageAnswer::Keep};
   std::optional<bool> armedWhileOpen;
   alert.whileOpen = [&] {
-    armedWhileOpen = AnyBackgroundTimerEnabled();
+    armedWhileOpen = form.tmrCheckHomePage.Enabled() || form.tmrMemoryInspected.Enabled() ||
+                     form.tmrScheduler.Enabled() || form.tmrTimeOut.Enabled();
     for (int tick = 0; tick < 3; ++tick) shield.Tick();
   };
   shield.Tick();

@@ -16,6 +16,7 @@ namespace kestrian::update {
 namespace {
 
 constexpr const char* kBase = "http://www.kestrian.example";
+constexpr char kDownloadFailed[] = "Definitions could not be downloaded.  Please check your internet connection.";
 
 class RecordingProgressWindow final : public ProgressWindow {
  public:
@@ -109,12 +110,11 @@ struct LiveUpdateWorld {
 class LiveUpdateTest : public ::testing::Test, public LiveUpdateWorld {};
 
 TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDownloaded) {
-  struct Case {
+  const struct {
     const char* exeVersion;
     bool cookieFilePresent;
     std::vector<std::string> downloads;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"29", true, {"ExeDefinition.dat"}},
       {"31", true, {"ExeDefinition.dat"}},  // any difference counts, older or newer
       {"30", false, {"BlockedCookies.dat"}},
@@ -183,12 +183,11 @@ TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutabl
 // Pages that say nothing usable skip their kind; all four skipped is "nothing new".
 TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
   using Outcome = platform::WebPage::Outcome;
-  struct Case {
+  const struct {
     const char* what;
     platform::WebPage page;
     const char* webText;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"unreachable", {Outcome::Unreachable, 0, ""}, " page can not be displayed "},
       {"timed out", {Outcome::TimedOut, 0, ""}, " page can not be displayed "},
       {"not found with a marker", {Outcome::Answered, 404, VersionPage(31)}, ""},
@@ -210,21 +209,17 @@ TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
 }
 
 TEST_F(LiveUpdateTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRestarts) {
-  struct Case {
+  const struct {
     const char* what;
     std::size_t kind;
     std::optional<testing::FakeWeb::Download> answer;  // none: the host cannot be reached
     const char* message;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"registry, unreachable", 0, std::nullopt,
-       "Definitions could not be downloaded. Please check your internet connection."},
-      {"file, cut", 1, testing::FakeWeb::Download{"new file data", false},
-       "Definitions could not be downloaded.  Please check your internet connection."},
-      {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false},
-       "Definitions could not be downloaded.  Please check your internet connection."},
-      {"cookie, unreachable", 3, std::nullopt,
-       "Definitions could not be downloaded.  Please check your internet connection."},
+       "Definitions could not be downloaded. Please check your internet connection."},  // one space, as it always was
+      {"file, cut", 1, testing::FakeWeb::Download{"new file data", false}, kDownloadFailed},
+      {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false}, kDownloadFailed},
+      {"cookie, unreachable", 3, std::nullopt, kDownloadFailed},
   };
   for (const Case& c : cases) {
     const DefinitionKind& kind = kDefinitionKinds[c.kind];
@@ -353,7 +348,7 @@ TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
   EXPECT_FALSE(File("DLExeDefinition.dat.download"));
   EXPECT_EQ(Setting("EXEDefinition"), "29");
   ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "Definitions could not be downloaded.  Please check your internet connection.");
+  EXPECT_EQ(host.Messages()[0].text, kDownloadFailed);
 }
 
 // Neither a scan that runs nor a check that runs lets another check start.
@@ -430,13 +425,12 @@ TEST_F(LiveUpdateTest, TheNoticesOkWritesTheHandshakeStartsTheHelperHiddenAndEnd
 // A program that cannot hand over to its restart helper must not end: nothing would start
 // it again. It says so and goes on; the downloads stay as holding files for the next start.
 TEST(LiveUpdateRestartTest, AnUpdateThatCannotRestartTheProgramSaysSoAndGoesOnRunning) {
-  struct Case {
+  const struct {
     const char* name;
     bool helperStarts;      // else the helper cannot be started
     bool settingsWritable;  // else RESTART cannot be written
     bool unattended;        // the notice's OK rather than "Live Update"
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"helper missing, Live Update", false, true, false},
       {"settings read-only, notice", true, false, true},
   };
