@@ -41,7 +41,8 @@ std::string VersionPage(int version) {
   return "<html><body><p>Defination version : " + std::to_string(version) + "</p></body></html>";
 }
 
-// A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files.
+// A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files: its
+// executable definitions are one version behind.
 struct LiveUpdateWorld {
   LiveUpdateWorld() {
     const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
@@ -54,7 +55,7 @@ struct LiveUpdateWorld {
           "new " + std::string(kind.localFile), true};
       machine.files.PutFile(folder.FilePath(kind.localFile), "old");
     }
-    StoreVersions("12", "7", "30", "5");
+    StoreVersions("12", "7", "29", "5");
     ServeManifest(Manifest());
   }
 
@@ -121,7 +122,7 @@ TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDow
       {"30", true, {}},
       {"not a number", true, {"ExeDefinition.dat"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     machine.web.requests.clear();
     StoreVersions("12", "7", c.exeVersion, "5");
     if (!c.cookieFilePresent) machine.files.Delete(folder.FilePath("BlockedCookies.dat"));
@@ -195,10 +196,9 @@ TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
        " page can not be displayed "},
       {"no marker", {Outcome::Answered, 200, "<p>Welcome</p>"}, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     form.lblWebText.SetCaption("");
     machine.web.requests.clear();
-    StoreVersions("12", "7", "29", "5");
     machine.web.pages[std::string(kBase) + "/definitions/version/E.HTM"] = c.page;
     form.cmdLiveUpdate.SetEnabled(false);
     EXPECT_FALSE(update.CheckForUpdates()) << c.what;
@@ -221,7 +221,7 @@ TEST_F(LiveUpdateTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRes
       {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false}, kDownloadFailed},
       {"cookie, unreachable", 3, std::nullopt, kDownloadFailed},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const DefinitionKind& kind = kDefinitionKinds[c.kind];
     const std::string url = std::string(kBase) + std::string(kind.dataPath);
     const std::string holding = "DL" + std::string(kind.localFile);
@@ -296,9 +296,8 @@ TEST_F(LiveUpdateTest, WhatTheSignedManifestDoesNotVouchForIsNotDownloaded) {
       {"no manifest", [](LiveUpdateWorld& w) { w.machine.web.pages.erase(std::string(kBase) + std::string(kManifestPath)); },
        manifestRefused, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     LiveUpdateWorld world;
-    world.StoreVersions("12", "7", "29", "5");
     world.settings.Save("OptionAndSettings", "EXEDefinition.installed", "29");
     c.arrange(world);
     world.update.RunLiveUpdate();
@@ -317,7 +316,6 @@ TEST_F(LiveUpdateTest, WhatTheSignedManifestDoesNotVouchForIsNotDownloaded) {
 // What the progress window says, change by change: each kind's check (cleared while its
 // page loads), and the download of the one kind that changed.
 TEST_F(LiveUpdateTest, TheProgressWindowSaysWhatTheCheckDoes) {
-  StoreVersions("12", "7", "29", "5");
   std::vector<std::string> seen;  // the caption at each yield, when it changed
   for (int yield = 1; yield < 100; ++yield) {
     host.AtYield(yield, [&] {
@@ -338,7 +336,6 @@ TEST_F(LiveUpdateTest, TheProgressWindowSaysWhatTheCheckDoes) {
 // The holding file is held open by another program (a scanner reading it): the complete
 // transfer cannot take its place, so it is thrown away and the download counts as failed.
 TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
-  StoreVersions("12", "7", "29", "5");
   machine.files.PutFile(folder.FilePath("DLExeDefinition.dat"), "earlier download");
   machine.files.HoldSharingReads(folder.FilePath("DLExeDefinition.dat"));
   form.cmdLiveUpdate.SetEnabled(false);
@@ -353,7 +350,6 @@ TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
 
 // Neither a scan that runs nor a check that runs lets another check start.
 TEST_F(LiveUpdateTest, ASecondStartWhileACheckRunsIsIgnored) {
-  StoreVersions("12", "7", "29", "5");
   form.cmdScanNow.SetEnabled(false);
   update.RunLiveUpdate();
   EXPECT_TRUE(machine.web.requests.empty());
@@ -386,7 +382,6 @@ TEST_F(LiveUpdateTest, TheAddressListNamesThePagesThenTheDataFiles) {
 }
 
 TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShowsTheNotice) {
-  StoreVersions("12", "7", "29", "5");
   form.timUpdate.SetEnabled(true);
   form.cmdScanNow.SetEnabled(false);  // a scan runs: its seconds do not count
   for (int second = 0; second < 50; ++second) update.IdleTick();
@@ -434,9 +429,8 @@ TEST(LiveUpdateRestartTest, AnUpdateThatCannotRestartTheProgramSaysSoAndGoesOnRu
       {"helper missing, Live Update", false, true, false},
       {"settings read-only, notice", true, false, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     LiveUpdateWorld world;
-    world.StoreVersions("12", "7", "29", "5");
     world.settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
     if (!c.helperStarts) world.machine.desktop.runStatus = platform::kFileNotFound;
     if (c.unattended) {
