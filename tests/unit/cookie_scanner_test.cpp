@@ -51,8 +51,7 @@ TEST_F(CookieScannerTest, CookiesOfBlockedSitesAreFindings) {
   EXPECT_EQ(Results().Item(0).smallIcon, 1);
   EXPECT_EQ(state.session.spywareFound, 4);
   EXPECT_EQ(state.session.cookiesProcessesInspected, 6);
-  EXPECT_EQ(Texts(form.lvwBlockedCookies),
-            (std::vector<std::string>{"*adsite*", "track#.com", "[a-c]ounter.net"}));
+  EXPECT_EQ(Texts(form.lvwBlockedCookies), (std::vector<std::string>{"*adsite*", "track#.com", "[a-c]ounter.net"}));
 }
 
 TEST_F(CookieScannerTest, FilesWithoutASiteAreComparedAsFalse) {

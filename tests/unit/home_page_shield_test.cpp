@@ -22,7 +22,6 @@ using platform::roots::kCurrentUser;
 constexpr char kHome[] = "http://www.kestrian.example/";
 constexpr char kHijacked[] = "http://search.hijacker.example/start.html";
 
-// The memory shield's process scan: counts its runs.
 class CountingProcessScan final : public scan::ProcessScan {
  public:
   void ScanRunningProcesses() override { ++runs; }
@@ -47,7 +46,6 @@ class ScriptedAlert final : public HomePageAlert {
   std::function<void()> whileOpen;
 };
 
-// A machine, the settings, the main window's model and the shield with its doubles.
 struct World {
   void SetStartPage(std::string_view page) {
     machine.registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, RegistryValue::String(page));

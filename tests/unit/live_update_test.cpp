@@ -47,8 +47,7 @@ struct LiveUpdateWorld {
   LiveUpdateWorld() {
     const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
     for (const auto& [letter, number] : announced) {
-      machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM",
-                            VersionPage(number));
+      machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM", VersionPage(number));
     }
     for (const DefinitionKind& kind : kDefinitionKinds) {
       machine.web.downloads[std::string(kBase) + std::string(kind.dataPath)] = {
@@ -145,8 +144,7 @@ TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenThePr
   EXPECT_EQ(Setting("EXEDefinition"), "30");
   EXPECT_EQ(Downloads(), (std::vector<std::string>{"RegistryDefinition.dat", "ExeDefinition.dat"}));
   EXPECT_EQ(std::count(machine.web.requests.begin(), machine.web.requests.end(),
-                       std::string(kBase) + std::string(kManifestPath)),
-            1);
+                       std::string(kBase) + std::string(kManifestPath)), 1);
   EXPECT_EQ(machine.web.lastLimits.maxBytes, std::string("new ExeDefinition.dat").size());
   EXPECT_EQ(Setting("Signature Update Date"), machine.clock.now);
   EXPECT_EQ(Setting("SHOW"), "True");

@@ -128,8 +128,7 @@ TEST_F(OptionsPageTest, StoredProtectionChoicesAreShownWithTheirSideEffects) {
                 {&form.optMemorySheildOff, true}});
   ExpectBoxes({{&form.chkHomePage, 0}, {&form.chkAutoProtect, 0}, {&form.chkRunAtStartup, 1}});
   ExpectEnabled({&form.tmrCheckHomePage, &form.optAlwaysnotifybeforerestoring,
-                 &form.optRestoredefaultwithoutnotification, &form.tmrMemoryInspected},
-                false);
+                 &form.optRestoredefaultwithoutnotification, &form.tmrMemoryInspected}, false);
   EXPECT_EQ(RunValue(), kQuotedCommand);  // its click ran
   EXPECT_EQ(form.chkAutomaticUpdate.Value(), 0);  // the load leaves it as designed
   EXPECT_EQ(form.lblLastUpdate.Caption(), "Signatures Last Updated On 12/6/2026");
