@@ -27,12 +27,8 @@ class OptionsPageTest : public ::testing::Test, protected OptionsWorld {
   OptionsPageTest() {
     for (const char* letter : {"A", "C", "E"}) form.lvwHardDrives.Add(letter);
   }
-  std::string Stored(std::string_view section, std::string_view key) {
-    return settings.Get(section, key, "<none>");
-  }
-  std::optional<std::string> RunValue() {
-    return machine.registry.StringValue(kMachine, kRunKey, "Kestrian");
-  }
+  std::string Stored(std::string_view section, std::string_view key) { return settings.Get(section, key, "<none>"); }
+  std::optional<std::string> RunValue() { return machine.registry.StringValue(kMachine, kRunKey, "Kestrian"); }
   void ExpectBoxes(std::initializer_list<std::pair<const ui::CheckBox*, int>> boxes) {
     for (const auto& [box, value] : boxes) EXPECT_EQ(box->Value(), value) << box->Name();
   }
