@@ -108,7 +108,7 @@ void ExpectMessages(DefinitionKind kind, const std::vector<std::pair<std::string
   }
 }
 
-TEST(KdefsValidate, RegistryLines) {
+TEST(KdefsValidate, LinesOfEachKind) {
   ExpectMessages(DefinitionKind::kRegistry, {
       {"1^Software\\AcmeBar^=AcmeBar Toolbar", std::nullopt},
       {"0^CLSID\\{1}^=X", std::nullopt},
@@ -123,9 +123,6 @@ TEST(KdefsValidate, RegistryLines) {
       {"HKCU^Software^=T", "root field must be 0 to 5"},
       {"1^  ^=T", "key path is empty"},
   });
-}
-
-TEST(KdefsValidate, FileLines) {
   ExpectMessages(DefinitionKind::kFile, {
       {"coolsrch.dll=CoolSearch Hijacker", std::nullopt},
       {"acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\", std::nullopt},
@@ -140,18 +137,12 @@ TEST(KdefsValidate, FileLines) {
       {"a.dll=T|[Drive][DDIR]", "placeholder [DDIR] is case-sensitive (write [dDir])"},
       {"a.dll=T|[wdir]", "placeholder [wdir] is case-sensitive (write [wDir])"},
   });
-}
-
-TEST(KdefsValidate, ExeLines) {
   ExpectMessages(DefinitionKind::kExe, {
       {"acmebar.exe", std::nullopt},
       {"   ", "executable name is empty"},
       {"C:\\Tools\\a.exe", "executable name must not contain '\\' (a name, not a path)"},
       {"a.exe=Threat", "executable name must not contain '='"},
   });
-}
-
-TEST(KdefsValidate, CookieLines) {
   ExpectMessages(DefinitionKind::kCookie, {
       {"*adserver*", std::nullopt},
       {"[!w]*.ads.??", std::nullopt},

@@ -91,12 +91,10 @@ TEST_F(OptionsPageTest, StoredValuesAreShownAndUnreadableOnesLeaveTheControl) {
   settings.Save("Drives", "E", "maybe");
   form.lvwHardDrives.SetChecked(2, true);
   page.LoadOptionsPage();
-  EXPECT_EQ(form.chkMakeLog.Value(), 0);
-  EXPECT_EQ(form.chkScanCookies.Value(), 0);   // as designed: unchanged
-  EXPECT_EQ(form.chkScanRegistry.Value(), 0);  // not a check-box value
+  // "often" leaves the cookie box as designed; 7 is not a check-box value.
+  ExpectBoxes({{&form.chkMakeLog, 0}, {&form.chkScanCookies, 0}, {&form.chkScanRegistry, 0}, {&form.chkAutoProtect, 0}});
   EXPECT_EQ(Stored(kOptions, "chkScanCookies"), "often");
   EXPECT_FALSE(form.optMemorySheildOn.Value());
-  EXPECT_EQ(form.chkAutoProtect.Value(), 0);
   const ui::FrmMain designed;
   EXPECT_EQ(form.tmrMemoryInspected.Enabled(), designed.tmrMemoryInspected.Enabled());
   EXPECT_EQ(form.tmrScheduler.Enabled(), designed.tmrScheduler.Enabled());
@@ -169,9 +167,7 @@ TEST_F(OptionsPageTest, PlainCheckBoxesStoreTheirValueAndNothingElse) {
       EXPECT_EQ(Stored(c.section, c.box->Name()), std::to_string(value)) << c.box->Name();
     }
   }
-  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
-  EXPECT_TRUE(form.tmrScheduler.Enabled());
+  ExpectEnabled({&form.tmrMemoryInspected, &form.tmrCheckHomePage, &form.tmrScheduler}, true);
   // A box with a handler of its own is not stored here.
   form.chkAutoProtect.SetValue(1);
   page.OnCheckBoxClick(form.chkAutoProtect);
@@ -202,8 +198,7 @@ TEST_F(OptionsPageTest, ShieldBoxesWriteBothKeysAndSwitchTheirTimers) {
   }
   form.chkHomePage.SetValue(0);
   page.OnHomePageClick();
-  EXPECT_FALSE(form.optAlwaysnotifybeforerestoring.Enabled());
-  EXPECT_FALSE(form.optRestoredefaultwithoutnotification.Enabled());
+  ExpectEnabled({&form.optAlwaysnotifybeforerestoring, &form.optRestoredefaultwithoutnotification}, false);
   // The option buttons are left as they were.
   EXPECT_FALSE(form.optIEHomePageSheildOff.Value());
 }
