@@ -8,9 +8,11 @@
 namespace kestrian::removal {
 namespace {
 
-class ExclusionCommandsTest : public ::testing::Test {
+constexpr char kExclusionFile[] = "C:\\Kestrian\\ENoSignature.txt";
+
+class ExclusionFixture : public ::testing::Test {
  protected:
-  ExclusionCommandsTest() { machine.files.PutFolder("C:\\Kestrian"); }
+  ExclusionFixture() { machine.files.PutFolder("C:\\Kestrian"); }
   void AddResult(const std::string& name, const std::string& location, bool checked) {
     auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
     const auto row = results.Add(name);
@@ -18,7 +20,7 @@ class ExclusionCommandsTest : public ::testing::Test {
     results.SetChecked(row, checked);
   }
   void Exclude() { ExcludeCheckedResults({form, host, exclusions, product}); }
-  std::optional<std::string> File() { return machine.files.Content("C:\\Kestrian\\ENoSignature.txt"); }
+  std::optional<std::string> File() { return machine.files.Content(kExclusionFile); }
 
   testing::FakeMachine machine;
   testing::ScriptedHost host;
@@ -28,6 +30,69 @@ class ExclusionCommandsTest : public ::testing::Test {
   core::ExclusionList exclusions{machine.files, folder, host, text};
   std::string product = "Kestrian";
 };
+
+class ExclusionListTest : public ExclusionFixture {};
+class ExclusionCommandsTest : public ExclusionFixture {};
+
+TEST_F(ExclusionListTest, IsExcludedComparesWholeEntriesIgnoringCase) {
+  const std::string entries = "C:\\TEMP\\X.DLL\r\nAcme Toolbar\r\n";
+  const std::pair<const char*, bool> cases[] = {
+      {"c:\\temp\\x.dll", true}, {"c:\\temp\\x.dll ", false}, {"C:\\TEMP", false},
+      {"acme toolbar", true},    {"Acme", false},             {"X.DLL", false},
+  };
+  for (const auto& [candidate, excluded] : cases) EXPECT_EQ(core::IsExcluded(entries, candidate), excluded) << candidate;
+  EXPECT_FALSE(core::IsExcluded("", "anything"));
+}
+
+TEST_F(ExclusionListTest, IsNameExcludedLooksAtTheFirstOccurrenceOnly) {
+  const std::pair<const char*, bool> cases[] = {
+      {"C:\\Program Files\\App\\X.EXE\r\n", true},
+      {"C:\\X.EXE.BAK\r\nX.EXE\r\n", false},
+      {"X.EXE\r\nC:\\X.EXE.BAK\r\n", true},
+      {"  X.EXE  \r\n", true},
+      {"Y.EXE\r\n", false},
+      {"", false},
+  };
+  for (const auto& [entries, excluded] : cases) EXPECT_EQ(core::IsNameExcluded(entries, "x.exe"), excluded) << entries;
+}
+
+TEST_F(ExclusionListTest, AppendsTrimmedEntriesAndRebuildsInReverseOrder) {
+  text = "stale";
+  exclusions.Add("  C:\\first.dll ");
+  exclusions.Add("Second");
+  exclusions.Add("Second");  // no de-duplication
+  EXPECT_EQ(File(), "C:\\first.dll\r\nSecond\r\nSecond\r\n");
+  EXPECT_EQ(text, "Second\r\nSecond\r\nC:\\first.dll\r\n");
+  EXPECT_TRUE(exclusions.IsExcluded("c:\\FIRST.dll"));
+}
+
+// Notepad ("View Exclusions") saves the file without a final line break.
+TEST_F(ExclusionListTest, AnEntryNeverGluesOntoTheLastLine) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a", "a\r\nb\r\n"},
+      {"a\r\n", "a\r\nb\r\n"},
+      {"a\r", "a\rb\r\n"},
+      {"a\n", "a\n\r\nb\r\n"},  // a line feed alone ends no line of this file
+      {"", "b\r\n"},
+  };
+  for (const auto& [before, after] : cases) {
+    machine.files.PutFile(kExclusionFile, before);
+    exclusions.Add(" b");
+    EXPECT_EQ(File(), after) << before;
+    EXPECT_TRUE(exclusions.IsExcluded("b")) << before;
+  }
+}
+
+TEST_F(ExclusionListTest, AFailedAppendLosesTheEntryAndStillReloads) {
+  machine.files.PutFile(kExclusionFile, "Kept\r\n");
+  machine.files.Lock(kExclusionFile);
+  exclusions.Add("Lost");
+  machine.files.Lock(kExclusionFile, false);
+  EXPECT_EQ(File(), "Kept\r\n");
+  EXPECT_EQ(text, "");  // the locked file could not be read back either
+  exclusions.Load();
+  EXPECT_EQ(text, "Kept\r\n");
+}
 
 TEST_F(ExclusionCommandsTest, CheckedResultsGiveTheirLocationThenTheirName) {
   AddResult("Acme", "C:\\WINDOWS\\acme.dll", true);
@@ -83,7 +148,7 @@ TEST_F(ExclusionCommandsTest, ViewExclusionsOpensTheFileInNotepad) {
   EXPECT_EQ(host.Messages()[0].title, "No Exclusion File");
   EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
   EXPECT_TRUE(machine.desktop.commands.empty());
-  machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "x\r\n");
+  machine.files.PutFile(kExclusionFile, "x\r\n");
   ViewExclusions(machine.files, folder, host, machine.desktop);
   EXPECT_EQ(machine.desktop.commands,
             (std::vector<testing::FakeDesktop::Command>{{"notepad C:\\Kestrian\\ENoSignature.txt", 2}}));

@@ -1,5 +1,8 @@
 #include "scan/file_scanner.h"
 
+#include "scan/company_name.h"
+#include "scan/file_definition.h"
+#include "scan/registry_definition.h"
 #include "scan_fixture.h"
 
 namespace kestrian::scan {
@@ -17,17 +20,14 @@ class FileScannerTest : public ScanFixture {
 };
 
 TEST_F(FileScannerTest, FoldersComeFromTheShellAndTheSystem) {
-  const KnownFolders folders = scanner.FoldersOfThisMachine();
-  EXPECT_EQ(folders.system, "C:\\WINDOWS\\system32\\");
-  EXPECT_EQ(folders.drive, "C:\\");
-  EXPECT_EQ(folders.programFiles, "C:\\Program Files\\");
-  EXPECT_EQ(folders.desktop, "C:\\Documents and Settings\\user\\Desktop\\");
-  EXPECT_EQ(folders.windows, "C:\\WINDOWS\\");
+  const auto folders = [this] {
+    const KnownFolders found = scanner.FoldersOfThisMachine();
+    return std::vector<std::string>{found.system, found.drive, found.programFiles, found.desktop, found.windows};
+  };
+  EXPECT_EQ(folders(), (std::vector<std::string>{"C:\\WINDOWS\\system32\\", "C:\\", "C:\\Program Files\\",
+                                                 "C:\\Documents and Settings\\user\\Desktop\\", "C:\\WINDOWS\\"}));
   machine.environment.specialFolders.clear();
-  const KnownFolders missing = scanner.FoldersOfThisMachine();
-  EXPECT_EQ(missing.drive, "");
-  EXPECT_EQ(missing.programFiles, "Program Files\\");
-  EXPECT_EQ(missing.desktop, "");
+  EXPECT_EQ(folders(), (std::vector<std::string>{"C:\\WINDOWS\\system32\\", "", "Program Files\\", "", "C:\\WINDOWS\\"}));
 }
 
 TEST_F(FileScannerTest, PresentFilesAreTracesAndAbsentOnesAreListedAsNotFound) {
@@ -117,6 +117,134 @@ TEST_F(FileScannerTest, AnUnreadableDefinitionFileSkipsThePhase) {
   Scan();
   EXPECT_EQ(state.session.filesFoldersInspected, 0);
   EXPECT_TRUE(Results().Empty());
+}
+
+// A key or value two bytes per character.
+std::string Wide(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    out.push_back(c);
+    out.push_back('\0');
+  }
+  return out;
+}
+
+// A version string record as a resource compiler lays it out: length and value-length
+// words, type word 1, the key and its terminator, then the value and its terminator.
+std::string WideRecord(std::string_view key, std::string_view value) {
+  return "\x40\x00\x10\x00"s + "\x01\x00"s + Wide(key) + "\0\0"s + Wide(value) + "\0\0"s;
+}
+
+std::string WideBlock(std::string_view company) {
+  return "MZ header bytes"s + "\x01\x00"s + Wide("StringFileInfo") + "\0\0"s + "pad"s +
+         WideRecord("CompanyName", company) + "\0\0"s + WideRecord("FileDescription", "Tool");
+}
+
+TEST(CompanyNameTest, FindsTheValueInTheRawBytes) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string expected;
+  } cases[] = {
+      {"two-byte block", WideBlock("Microsoft Corporation"), "Microsoft Corporation"},
+      {"two-byte block, other company", WideBlock("Foo Inc"), "Foo Inc"},
+      {"plain text block",
+       "xx StringFileInfo yy CompanyName\0Microsoft Corporation\0\0\0FileDescription\0T\0\0\0"s,
+       "Microsoft Corporation"},
+      {"plain key without a block name", "CompanyName\0Acme Ltd\0\0\0"s, "Acme Ltd"},
+      {"plain block name, two-byte key",
+       "StringFileInfo"s + "\x01\x00"s + Wide("CompanyName") + "\0\0"s + Wide("Wide Co") + "\0\0\0\0"s,
+       "Wide Co"},
+      {"no version block", "MZ just code bytes\0\0\0"s, ""},
+      {"key without three zero bytes after it", "CompanyName\0Acme"s, ""},
+      {"empty file", "", ""},
+      // The value runs into the next key: it ends at the first control byte after its start.
+      {"value running into the next key", "CompanyName\0Acme\x01" "FileDescription\0\0\0"s, "Acme"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CompanyNameFromBytes(c.bytes), c.expected) << c.name;
+}
+
+TEST(CompanyNameTest, MicrosoftInAnyCaseWithSpacesIsMicrosoft) {
+  EXPECT_TRUE(IsMicrosoftCompany("Microsoft Corporation"));
+  EXPECT_TRUE(IsMicrosoftCompany("  MICROSOFT corporation "));
+  EXPECT_FALSE(IsMicrosoftCompany("Microsoft Corp"));
+  EXPECT_FALSE(IsMicrosoftCompany(""));
+}
+
+TEST(RegistryDefinitionTest, SplitsAtTheLastEqualsAndEveryCaret) {
+  const std::pair<const char*, std::optional<RegistryDefinition>> cases[] = {
+      {"2^Software\\X^=Name", RegistryDefinition{"2", "Software\\X", "", "Name"}},
+      {"1^Software\\Run^Spy=  Spy Threat  ", RegistryDefinition{"1", "Software\\Run", "Spy", "Spy Threat"}},
+      // A key path or value name may hold "=", the threat name cannot.
+      {"0^a=b^c=d=Threat", RegistryDefinition{"0", "a=b", "c=d", "Threat"}},
+      {"1^Key^Value=", RegistryDefinition{"1", "Key", "Value", ""}},
+      {"1^Key^Value^extra=T", RegistryDefinition{"1", "Key", "Value", "T"}},
+      {"1^Key^Value", std::nullopt},  // no "="
+      {"1^Key=T", std::nullopt},      // two fields only
+      {"=T", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [line, expected] : cases) EXPECT_EQ(ParseRegistryDefinition(line), expected) << line;
+}
+
+TEST(RegistryDefinitionTest, RootFieldsSelectTheRootsOfTheTable) {
+  const std::pair<const char*, platform::RootKey> cases[] = {
+      {"0", platform::roots::kClassesRoot}, {"1", platform::roots::kCurrentUser},
+      {"2", platform::roots::kLocalMachine}, {"3", platform::roots::kUsers},
+      {"4", platform::roots::kCurrentConfig}, {"5", platform::roots::kDynData},
+      {"6", platform::roots::kNone},        {"7", platform::roots::kNone},
+      {"-1", platform::roots::kNone},       {"abc", platform::roots::kClassesRoot},
+      {"", platform::roots::kClassesRoot},  {" 2", platform::roots::kLocalMachine},
+      {"2x", platform::roots::kLocalMachine}, {"99999999999", platform::roots::kNone},
+  };
+  for (const auto& [field, root] : cases) EXPECT_EQ(RootKeyFromField(field), root) << field;
+}
+
+TEST(RegistryDefinitionTest, RootsShowAsSignedDecimalsAndNames) {
+  EXPECT_EQ(RootKeyAsSignedDecimal(platform::roots::kClassesRoot), "-2147483648");
+  EXPECT_EQ(RootKeyAsSignedDecimal(platform::roots::kLocalMachine), "-2147483646");
+  EXPECT_EQ(RootKeyAsSignedDecimal(platform::roots::kDynData), "-2147483642");
+  EXPECT_EQ(RootKeyName(platform::roots::kCurrentConfig), "HKEY_CURRENT_CONFIG");
+  EXPECT_EQ(RootKeyName(platform::roots::kNone), "");
+}
+
+TEST(FileDefinitionTest, SplitsAtBarsThenAtEquals) {
+  const std::pair<const char*, std::optional<FileDefinition>> cases[] = {
+      {"x.dll=Threat", FileDefinition{"x.dll", "Threat", ""}},
+      {"x.dll= Spaced Threat |[pfiles]Acme\\", FileDefinition{"x.dll", " Spaced Threat ", "[pfiles]Acme\\"}},
+      {"sub\\x.dll=T=ignored|[wDir]|ignored too", FileDefinition{"sub\\x.dll", "T", "[wDir]"}},
+      {"x.dll=|", FileDefinition{"x.dll", "", ""}},
+      {"x.dll|[wDir]", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [line, expected] : cases) EXPECT_EQ(ParseFileDefinition(line), expected) << line;
+}
+
+TEST(FileDefinitionTest, BuildsThePathFromTheFoldersOfThisMachine) {
+  const KnownFolders folders{"C:\\WINDOWS\\system32\\", "C:\\", "C:\\Program Files\\",
+                             "C:\\Users\\me\\Desktop\\", "C:\\WINDOWS\\"};
+  const std::pair<FileDefinition, const char*> cases[] = {
+      {{"x.dll", "T", ""}, "C:\\WINDOWS\\system32\\x.dll"},
+      {{"x.dll", "T", "[pfiles]Acme\\"}, "C:\\Program Files\\Acme\\x.dll"},
+      {{"x.dll", "T", "[Drive]Acme"}, "C:\\Acme\\x.dll"},
+      {{"x.dll", "T", "[dDir]"}, "C:\\Users\\me\\Desktop\\x.dll"},
+      {{"x.dll", "T", "[wDir]Temp"}, "C:\\WINDOWS\\Temp\\x.dll"},
+      // Placeholders match in their own letter case only.
+      {{"x.dll", "T", "[PFILES]Acme"}, "[PFILES]Acme\\x.dll"},
+      {{"x.dll", "T", "[drive]"}, "[drive]\\x.dll"},
+      // Each of the two passes halves a run of backslashes once: eight become two.
+      {{"x.dll", "T", "C:\\\\\\\\\\\\\\\\Odd"}, "C:\\\\Odd\\x.dll"},
+      {{"sub\\x.dll", "T", "[wDir]"}, "C:\\WINDOWS\\sub\\x.dll"},
+  };
+  for (const auto& [definition, path] : cases) {
+    EXPECT_EQ(DefinitionPath(definition, folders), path) << definition.folderTemplate;
+  }
+}
+
+TEST(FileDefinitionTest, MissingFoldersExpandToNothing) {
+  const KnownFolders folders{"C:\\WINDOWS\\system32\\", "", "Program Files\\", "", "C:\\WINDOWS\\"};
+  EXPECT_EQ(DefinitionPath({"x.dll", "T", "[dDir]"}, folders), "\\x.dll");
+  EXPECT_EQ(DefinitionPath({"x.dll", "T", "[pfiles]Acme"}, folders), "Program Files\\Acme\\x.dll");
 }
 
 }  // namespace

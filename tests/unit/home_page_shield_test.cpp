@@ -22,7 +22,6 @@ using platform::roots::kCurrentUser;
 constexpr char kHome[] = "http://www.kestrian.example/";
 constexpr char kHijacked[] = "http://search.hijacker.example/start.html";
 
-// The memory shield's process scan: counts its runs.
 class CountingProcessScan final : public scan::ProcessScan {
  public:
   void ScanRunningProcesses() override { ++runs; }
@@ -47,12 +46,10 @@ class ScriptedAlert final : public HomePageAlert {
   std::function<void()> whileOpen;
 };
 
-// A machine, the settings, the main window's model and the shield with its doubles.
 struct World {
-  void SetStartPage(const RegistryValue& value) {
-    machine.registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, value);
+  void SetStartPage(std::string_view page) {
+    machine.registry.SetValue(kCurrentUser, kStartPageKey, kStartPageValue, RegistryValue::String(page));
   }
-  void SetStartPage(std::string_view page) { SetStartPage(RegistryValue::String(page)); }
   std::optional<std::string> StartPage() const {
     return machine.registry.StringValue(kCurrentUser, kStartPageKey, kStartPageValue);
   }
@@ -64,10 +61,6 @@ struct World {
   void ArmAllTimers() {
     settings.Save(core::settings::kAutomaticScan, "1");
     core::ArmTimers(form, settings, true);
-  }
-  bool AnyBackgroundTimerEnabled() const {
-    return form.tmrCheckHomePage.Enabled() || form.tmrMemoryInspected.Enabled() ||
-           form.tmrScheduler.Enabled() || form.tmrTimeOut.Enabled();
   }
 
   testing::FakeMachine machine;
@@ -252,7 +245,8 @@ TEST_F(HomePageShieldTest, TheAlertDisarmsTheTimersAndTicksMeanwhileDoNothing) {
   alert.answers = {HomePageAnswer::Keep};
   std::optional<bool> armedWhileOpen;
   alert.whileOpen = [&] {
-    armedWhileOpen = AnyBackgroundTimerEnabled();
+    armedWhileOpen = form.tmrCheckHomePage.Enabled() || form.tmrMemoryInspected.Enabled() ||
+                     form.tmrScheduler.Enabled() || form.tmrTimeOut.Enabled();
     for (int tick = 0; tick < 3; ++tick) shield.Tick();
   };
   shield.Tick();

@@ -22,13 +22,8 @@ namespace {
 using Lines = std::vector<std::string>;
 using Message = std::optional<std::string>;
 
-struct SplitCase {
-  std::string_view source;
-  Lines lines;
-};
-
 TEST(KdefsSourceLines, SplitAtLineFeedOrCarriageReturnLineFeed) {
-  const SplitCase cases[] = {
+  const std::pair<std::string_view, Lines> cases[] = {
       {"", {}},
       {"a", {"a"}},
       {"a\r\nb\r\n", {"a", "b"}},
@@ -45,13 +40,8 @@ TEST(KdefsSourceLines, SplitAtLineFeedOrCarriageReturnLineFeed) {
   }
 }
 
-struct EncodeCase {
-  std::string_view source;
-  std::string_view content;
-};
-
 TEST(KdefsEncode, EncodesLettersAndDigitsAndEndsEveryLineWithCrLf) {
-  const EncodeCase cases[] = {
+  const std::pair<std::string_view, std::string_view> cases[] = {
       {"Az09", "\xC0\xF3\xF4\xFD\r\n"},
       {"aZ\r\nb=1\n", "\xDA\xD9\r\n\xDB=\xF5\r\n"},
       {"*.[!w]#?|\xBF\xFE\xFF\n", "*.[!\xF0]#?|\xBF\xFE\xFF\r\n"},
@@ -80,10 +70,7 @@ std::string Refused(std::string_view where) {
 }
 
 TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigits) {
-  const struct {
-    std::string_view line;
-    Message message;
-  } cases[] = {
+  const std::pair<std::string_view, Message> cases[] = {
       {"plain", std::nullopt},
       {"\xFE", std::nullopt},
       {"\xC0", Refused("byte 0xC0 at column 1")},
@@ -114,81 +101,60 @@ TEST(KdefsDecode, SplitsAtCarriageReturnOrCrLfAndKeepsLoneLineFeeds) {
   EXPECT_EQ(DecodeDefinitionFile("\r\n\r\n"), (Lines{"", ""}));
 }
 
-struct LineCase {
-  std::string_view decoded;
-  Message message;
-};
-
-void ExpectMessages(DefinitionKind kind, const std::vector<LineCase>& cases) {
+void ExpectMessages(DefinitionKind kind, const std::vector<std::pair<std::string_view, Message>>& cases) {
   for (const auto& [decoded, message] : cases) {
     SCOPED_TRACE(::testing::PrintToString(std::string(decoded)));
     EXPECT_EQ(ValidateLine(kind, decoded), message);
   }
 }
 
-TEST(KdefsValidate, RegistryLines) {
-  ExpectMessages(
-      DefinitionKind::kRegistry,
-      {
-          {"1^Software\\AcmeBar^=AcmeBar Toolbar", std::nullopt},
-          {"0^CLSID\\{1}^=X", std::nullopt},
-          {"5^Config^Value=X", std::nullopt},
-          {"1^Software\\X^a=b=Threat", std::nullopt},  // the last "=" starts the threat name
-          {"1^Software\\A=B^Value=T", std::nullopt},  // so may the key path
-          {"1^Software\\X^Value", "missing '=' before the threat name"},
-          {"1=T", "expected root^key path^value name before '='"},
-          {"1^Software^X^Y=T", "too many '^' fields (expected root^key path^value name)"},
-          {"6^Software^=T", "root field must be 0 to 5"},
-          {"-1^Software^=T", "root field must be 0 to 5"},
-          {"HKCU^Software^=T", "root field must be 0 to 5"},
-          {"1^  ^=T", "key path is empty"},
-      });
-}
-
-TEST(KdefsValidate, FileLines) {
-  ExpectMessages(
-      DefinitionKind::kFile,
-      {
-          {"coolsrch.dll=CoolSearch Hijacker", std::nullopt},
-          {"acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\", std::nullopt},
-          {"a.exe=T|C:\\[Old Stuff]\\", std::nullopt},  // not a placeholder in any case
-          {"a.dll|x=T", "missing '=' between file name and threat name"},
-          {"  =T|[wDir]", "file name is empty"},
-          {"a.dll= |[wDir]", "threat name is empty"},
-          {"a.dll=T|[wDir]|x", "more than one '|' (the scanner ignores the rest)"},
-          {"a.dll=T=U", "more than one '=' (the scanner ignores the rest)"},
-          {"a.dll=T|[PFILES]A\\", "placeholder [PFILES] is case-sensitive (write [pfiles])"},
-          {"a.dll=T|[drive]A\\", "placeholder [drive] is case-sensitive (write [Drive])"},
-          {"a.dll=T|[Drive][DDIR]", "placeholder [DDIR] is case-sensitive (write [dDir])"},
-          {"a.dll=T|[wdir]", "placeholder [wdir] is case-sensitive (write [wDir])"},
-      });
-}
-
-TEST(KdefsValidate, ExeLines) {
-  ExpectMessages(DefinitionKind::kExe,
-                 {
-                     {"acmebar.exe", std::nullopt},
-                     {"   ", "executable name is empty"},
-                     {"C:\\Tools\\a.exe",
-                      "executable name must not contain '\\' (a name, not a path)"},
-                     {"a.exe=Threat", "executable name must not contain '='"},
-                 });
-}
-
-TEST(KdefsValidate, CookieLines) {
-  ExpectMessages(DefinitionKind::kCookie,
-                 {
-                     {"*adserver*", std::nullopt},
-                     {"[!w]*.ads.??", std::nullopt},
-                     {"[a-]x", std::nullopt},
-                     {"", "empty pattern (it can never match a real cookie)"},
-                     {"*ads[a-z", "unclosed '['"},
-                     {"[a][b", "unclosed '['"},
-                     {"x[]", "empty character list ('[]' or '[!]')"},
-                     {"[!]x", "empty character list ('[]' or '[!]')"},
-                     {"[z-a]", "range z-a is reversed"},
-                     {"[0-9a-Zx]", "range a-Z is reversed"},
-                 });
+TEST(KdefsValidate, LinesOfEachKind) {
+  ExpectMessages(DefinitionKind::kRegistry, {
+      {"1^Software\\AcmeBar^=AcmeBar Toolbar", std::nullopt},
+      {"0^CLSID\\{1}^=X", std::nullopt},
+      {"5^Config^Value=X", std::nullopt},
+      {"1^Software\\X^a=b=Threat", std::nullopt},  // the last "=" starts the threat name
+      {"1^Software\\A=B^Value=T", std::nullopt},  // so may the key path
+      {"1^Software\\X^Value", "missing '=' before the threat name"},
+      {"1=T", "expected root^key path^value name before '='"},
+      {"1^Software^X^Y=T", "too many '^' fields (expected root^key path^value name)"},
+      {"6^Software^=T", "root field must be 0 to 5"},
+      {"-1^Software^=T", "root field must be 0 to 5"},
+      {"HKCU^Software^=T", "root field must be 0 to 5"},
+      {"1^  ^=T", "key path is empty"},
+  });
+  ExpectMessages(DefinitionKind::kFile, {
+      {"coolsrch.dll=CoolSearch Hijacker", std::nullopt},
+      {"acmebar.dll=AcmeBar Toolbar|[pfiles]AcmeBar\\", std::nullopt},
+      {"a.exe=T|C:\\[Old Stuff]\\", std::nullopt},  // not a placeholder in any case
+      {"a.dll|x=T", "missing '=' between file name and threat name"},
+      {"  =T|[wDir]", "file name is empty"},
+      {"a.dll= |[wDir]", "threat name is empty"},
+      {"a.dll=T|[wDir]|x", "more than one '|' (the scanner ignores the rest)"},
+      {"a.dll=T=U", "more than one '=' (the scanner ignores the rest)"},
+      {"a.dll=T|[PFILES]A\\", "placeholder [PFILES] is case-sensitive (write [pfiles])"},
+      {"a.dll=T|[drive]A\\", "placeholder [drive] is case-sensitive (write [Drive])"},
+      {"a.dll=T|[Drive][DDIR]", "placeholder [DDIR] is case-sensitive (write [dDir])"},
+      {"a.dll=T|[wdir]", "placeholder [wdir] is case-sensitive (write [wDir])"},
+  });
+  ExpectMessages(DefinitionKind::kExe, {
+      {"acmebar.exe", std::nullopt},
+      {"   ", "executable name is empty"},
+      {"C:\\Tools\\a.exe", "executable name must not contain '\\' (a name, not a path)"},
+      {"a.exe=Threat", "executable name must not contain '='"},
+  });
+  ExpectMessages(DefinitionKind::kCookie, {
+      {"*adserver*", std::nullopt},
+      {"[!w]*.ads.??", std::nullopt},
+      {"[a-]x", std::nullopt},
+      {"", "empty pattern (it can never match a real cookie)"},
+      {"*ads[a-z", "unclosed '['"},
+      {"[a][b", "unclosed '['"},
+      {"x[]", "empty character list ('[]' or '[!]')"},
+      {"[!]x", "empty character list ('[]' or '[!]')"},
+      {"[z-a]", "range z-a is reversed"},
+      {"[0-9a-Zx]", "range a-Z is reversed"},
+  });
 }
 
 TEST(KdefsValidate, KindNames) {
@@ -280,15 +246,13 @@ TEST(UpdateTreeTest, APublishedTreeIsSignedAndCheckedAsLiveUpdateChecksIt) {
   const auto readData = [&](std::string_view file) -> std::optional<std::string> {
     return served["definitions/data/" + std::string(file)];
   };
-  EXPECT_EQ(CarriedEntries(served["definitions/version/MANIFEST.TXT"], served["definitions/version/MANIFEST.SIG"],
-                           readData, *crypto, key.publicKey)
-                .size(),
-            2u);
+  const auto carried = [&] {
+    return CarriedEntries(served["definitions/version/MANIFEST.TXT"], served["definitions/version/MANIFEST.SIG"],
+                          readData, *crypto, key.publicKey);
+  };
+  EXPECT_EQ(carried().size(), 2u);
   served["definitions/data/BlockedCookies.dat"] += "*.more.example\r\n";
-  EXPECT_EQ(CarriedEntries(served["definitions/version/MANIFEST.TXT"], served["definitions/version/MANIFEST.SIG"],
-                           readData, *crypto, key.publicKey)
-                .size(),
-            1u);
+  EXPECT_EQ(carried().size(), 1u);
   // A key file whose halves do not belong together signs nothing.
   platform::P256KeyPair mixed = key;
   mixed.publicKey = signer->GenerateP256KeyPair().value().publicKey;

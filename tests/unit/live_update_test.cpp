@@ -16,6 +16,7 @@ namespace kestrian::update {
 namespace {
 
 constexpr const char* kBase = "http://www.kestrian.example";
+constexpr char kDownloadFailed[] = "Definitions could not be downloaded.  Please check your internet connection.";
 
 class RecordingProgressWindow final : public ProgressWindow {
  public:
@@ -40,20 +41,20 @@ std::string VersionPage(int version) {
   return "<html><body><p>Defination version : " + std::to_string(version) + "</p></body></html>";
 }
 
-// A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files.
+// A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files: its
+// executable definitions are one version behind.
 struct LiveUpdateWorld {
   LiveUpdateWorld() {
     const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
     for (const auto& [letter, number] : announced) {
-      machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM",
-                            VersionPage(number));
+      machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM", VersionPage(number));
     }
     for (const DefinitionKind& kind : kDefinitionKinds) {
       machine.web.downloads[std::string(kBase) + std::string(kind.dataPath)] = {
           "new " + std::string(kind.localFile), true};
       machine.files.PutFile(folder.FilePath(kind.localFile), "old");
     }
-    StoreVersions("12", "7", "30", "5");
+    StoreVersions("12", "7", "29", "5");
     ServeManifest(Manifest());
   }
 
@@ -109,19 +110,18 @@ struct LiveUpdateWorld {
 class LiveUpdateTest : public ::testing::Test, public LiveUpdateWorld {};
 
 TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDownloaded) {
-  struct Case {
+  const struct {
     const char* exeVersion;
     bool cookieFilePresent;
     std::vector<std::string> downloads;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"29", true, {"ExeDefinition.dat"}},
       {"31", true, {"ExeDefinition.dat"}},  // any difference counts, older or newer
       {"30", false, {"BlockedCookies.dat"}},
       {"30", true, {}},
       {"not a number", true, {"ExeDefinition.dat"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     machine.web.requests.clear();
     StoreVersions("12", "7", c.exeVersion, "5");
     if (!c.cookieFilePresent) machine.files.Delete(folder.FilePath("BlockedCookies.dat"));
@@ -144,8 +144,7 @@ TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenThePr
   EXPECT_EQ(Setting("EXEDefinition"), "30");
   EXPECT_EQ(Downloads(), (std::vector<std::string>{"RegistryDefinition.dat", "ExeDefinition.dat"}));
   EXPECT_EQ(std::count(machine.web.requests.begin(), machine.web.requests.end(),
-                       std::string(kBase) + std::string(kManifestPath)),
-            1);
+                       std::string(kBase) + std::string(kManifestPath)), 1);
   EXPECT_EQ(machine.web.lastLimits.maxBytes, std::string("new ExeDefinition.dat").size());
   EXPECT_EQ(Setting("Signature Update Date"), machine.clock.now);
   EXPECT_EQ(Setting("SHOW"), "True");
@@ -183,12 +182,11 @@ TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutabl
 // Pages that say nothing usable skip their kind; all four skipped is "nothing new".
 TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
   using Outcome = platform::WebPage::Outcome;
-  struct Case {
+  const struct {
     const char* what;
     platform::WebPage page;
     const char* webText;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"unreachable", {Outcome::Unreachable, 0, ""}, " page can not be displayed "},
       {"timed out", {Outcome::TimedOut, 0, ""}, " page can not be displayed "},
       {"not found with a marker", {Outcome::Answered, 404, VersionPage(31)}, ""},
@@ -196,10 +194,9 @@ TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
        " page can not be displayed "},
       {"no marker", {Outcome::Answered, 200, "<p>Welcome</p>"}, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     form.lblWebText.SetCaption("");
     machine.web.requests.clear();
-    StoreVersions("12", "7", "29", "5");
     machine.web.pages[std::string(kBase) + "/definitions/version/E.HTM"] = c.page;
     form.cmdLiveUpdate.SetEnabled(false);
     EXPECT_FALSE(update.CheckForUpdates()) << c.what;
@@ -210,23 +207,19 @@ TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
 }
 
 TEST_F(LiveUpdateTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRestarts) {
-  struct Case {
+  const struct {
     const char* what;
     std::size_t kind;
     std::optional<testing::FakeWeb::Download> answer;  // none: the host cannot be reached
     const char* message;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"registry, unreachable", 0, std::nullopt,
-       "Definitions could not be downloaded. Please check your internet connection."},
-      {"file, cut", 1, testing::FakeWeb::Download{"new file data", false},
-       "Definitions could not be downloaded.  Please check your internet connection."},
-      {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false},
-       "Definitions could not be downloaded.  Please check your internet connection."},
-      {"cookie, unreachable", 3, std::nullopt,
-       "Definitions could not be downloaded.  Please check your internet connection."},
+       "Definitions could not be downloaded. Please check your internet connection."},  // one space, as it always was
+      {"file, cut", 1, testing::FakeWeb::Download{"new file data", false}, kDownloadFailed},
+      {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false}, kDownloadFailed},
+      {"cookie, unreachable", 3, std::nullopt, kDownloadFailed},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const DefinitionKind& kind = kDefinitionKinds[c.kind];
     const std::string url = std::string(kBase) + std::string(kind.dataPath);
     const std::string holding = "DL" + std::string(kind.localFile);
@@ -301,9 +294,8 @@ TEST_F(LiveUpdateTest, WhatTheSignedManifestDoesNotVouchForIsNotDownloaded) {
       {"no manifest", [](LiveUpdateWorld& w) { w.machine.web.pages.erase(std::string(kBase) + std::string(kManifestPath)); },
        manifestRefused, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     LiveUpdateWorld world;
-    world.StoreVersions("12", "7", "29", "5");
     world.settings.Save("OptionAndSettings", "EXEDefinition.installed", "29");
     c.arrange(world);
     world.update.RunLiveUpdate();
@@ -322,7 +314,6 @@ TEST_F(LiveUpdateTest, WhatTheSignedManifestDoesNotVouchForIsNotDownloaded) {
 // What the progress window says, change by change: each kind's check (cleared while its
 // page loads), and the download of the one kind that changed.
 TEST_F(LiveUpdateTest, TheProgressWindowSaysWhatTheCheckDoes) {
-  StoreVersions("12", "7", "29", "5");
   std::vector<std::string> seen;  // the caption at each yield, when it changed
   for (int yield = 1; yield < 100; ++yield) {
     host.AtYield(yield, [&] {
@@ -343,7 +334,6 @@ TEST_F(LiveUpdateTest, TheProgressWindowSaysWhatTheCheckDoes) {
 // The holding file is held open by another program (a scanner reading it): the complete
 // transfer cannot take its place, so it is thrown away and the download counts as failed.
 TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
-  StoreVersions("12", "7", "29", "5");
   machine.files.PutFile(folder.FilePath("DLExeDefinition.dat"), "earlier download");
   machine.files.HoldSharingReads(folder.FilePath("DLExeDefinition.dat"));
   form.cmdLiveUpdate.SetEnabled(false);
@@ -353,12 +343,11 @@ TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
   EXPECT_FALSE(File("DLExeDefinition.dat.download"));
   EXPECT_EQ(Setting("EXEDefinition"), "29");
   ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "Definitions could not be downloaded.  Please check your internet connection.");
+  EXPECT_EQ(host.Messages()[0].text, kDownloadFailed);
 }
 
 // Neither a scan that runs nor a check that runs lets another check start.
 TEST_F(LiveUpdateTest, ASecondStartWhileACheckRunsIsIgnored) {
-  StoreVersions("12", "7", "29", "5");
   form.cmdScanNow.SetEnabled(false);
   update.RunLiveUpdate();
   EXPECT_TRUE(machine.web.requests.empty());
@@ -391,7 +380,6 @@ TEST_F(LiveUpdateTest, TheAddressListNamesThePagesThenTheDataFiles) {
 }
 
 TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShowsTheNotice) {
-  StoreVersions("12", "7", "29", "5");
   form.timUpdate.SetEnabled(true);
   form.cmdScanNow.SetEnabled(false);  // a scan runs: its seconds do not count
   for (int second = 0; second < 50; ++second) update.IdleTick();
@@ -430,19 +418,17 @@ TEST_F(LiveUpdateTest, TheNoticesOkWritesTheHandshakeStartsTheHelperHiddenAndEnd
 // A program that cannot hand over to its restart helper must not end: nothing would start
 // it again. It says so and goes on; the downloads stay as holding files for the next start.
 TEST(LiveUpdateRestartTest, AnUpdateThatCannotRestartTheProgramSaysSoAndGoesOnRunning) {
-  struct Case {
+  const struct {
     const char* name;
     bool helperStarts;      // else the helper cannot be started
     bool settingsWritable;  // else RESTART cannot be written
     bool unattended;        // the notice's OK rather than "Live Update"
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"helper missing, Live Update", false, true, false},
       {"settings read-only, notice", true, false, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     LiveUpdateWorld world;
-    world.StoreVersions("12", "7", "29", "5");
     world.settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
     if (!c.helperStarts) world.machine.desktop.runStatus = platform::kFileNotFound;
     if (c.unattended) {
