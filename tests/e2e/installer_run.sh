@@ -27,7 +27,6 @@ if [ ! -f "$template/system.reg" ]; then
   mv "$template.partial" "$template"
 fi
 cp -a "$template" "$prefix"
-program=
 cleanup() {
   local status=$?
   end_program $program || { echo "installer run: the program could not be ended"; status=1; }
@@ -119,7 +118,7 @@ wine_quiet reg add "$program_key\\Settings" /v showHelp /d 0 /f || fail "cannot 
 start_program
 drive click "Scan &Now" && drive click "&Start" && drive wait-text "Scanning complete." $patience ||
   fail "the scan did not complete"
-import -window root "$out/scan-page.png" || fail "no screenshot"
+snap scan-page.png
 for threat in "AcmeBar Toolbar" "CoolSearch Hijacker" "KeyWatch Spyware" "SearchPilot Hijacker"; do
   grep -q "$threat" "$app/Scan_Log.txt" || fail "$threat was not found"
 done
@@ -133,7 +132,7 @@ mkdir -p "$app/quarantine" && printf 'backup\r\n' >"$app/quarantine/coolsrch.exe
 cp "$host_tree/definitions/data/RegistryDefinition.dat" "$app/RegistryDefinition.dat"
 cp "$host_tree/definitions/data/FileDefinition.dat" "$app/DLFileDefinition.dat"
 printf 'older cookies\r\n' >"$app/BlockedCookies.dat"
-set_setting RegistryDefinition 12 && set_setting FileDefinition 7 && set_setting CookieDefinition 0
+set_settings RegistryDefinition=12 FileDefinition=7 CookieDefinition=0
 wine_quiet reg add "HKLM\\$run_key" /v Kestrian /d "$app_windows\\Kestrian" /f &&
   wine_quiet reg add "HKCU\\$run_key" /v Kestrian /d "\"$app_windows\\Kestrian.exe\"" /f || fail "no Run values"
 mkdir "$out/kept" && cp -a "$app/ENoSignature.txt" "$app/Scan_Log.txt" "$app/quarantine" "$out/kept/"

@@ -13,7 +13,6 @@ wine_run=$here/../../scripts/wine-run
 run_name="kscan remove run"
 source "$here/windowed_run.sh"
 plan=$(windows_path "$here/kscan_remove_plan.txt")
-plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
 unix_path() { "$wine_run" winepath -u "$1" 2>>"$out/wine.log" | head -n 1; }
 
 # Copies a text file with CR LF line ends (the program ends a line at a CR), each ${NAME}
@@ -35,13 +34,7 @@ printf '1/2/2026 10:00:00 AM - File: kse2r_old.txt\r\nLocation: C:\\KestrianE2ER
   >"$out/app-template/quarantine/QuarantineLog.txt"
 printf 'The backup an earlier removal made.\r\n' >"$out/app-template/quarantine/kse2r_old.txt"
 
-cleanup() {
-  local status=$?
-  plant clean "$plan" || { echo "kscan remove run: cleaning up failed"; cat "$out/plant.log"; status=1; }
-  restore_program_settings || { echo "kscan remove run: the settings could not be put back"; status=1; }
-  exit $status
-}
-trap cleanup EXIT
+trap put_back_run EXIT
 save_program_settings || fail "cannot save the settings"
 plant plant "$plan" "$(windows_path "$sleeper")" "$(windows_path "$probe")" "$(windows_path "$out")" ||
   fail "planting failed"
