@@ -11,7 +11,6 @@ shift 6
 versions=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-wine_run=$repo/scripts/wine-run
 : "${DISPLAY:?the installer run needs a display (run under xvfb-run)}"
 rm -rf "$out" && mkdir -p "$out"
 run_name="installer run"

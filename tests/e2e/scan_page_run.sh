@@ -11,7 +11,6 @@
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the scan page needs a display (run under xvfb-run)}"
 
 rm -rf "$out" && mkdir -p "$out/app"
@@ -63,11 +62,7 @@ tr -d '\r' <"$out/app/Scan_Log.txt" | awk '/^\[Threats Detected\]$/ { rows = 1; 
   fail "the results list and the scan log differ, or are empty (see $out/results.txt)"
 # The end of the Windows session ends it in order, as a close does.
 drive end-session || fail "the program did not take the end of the session"
-wait_process_end "$program" $patience || fail "the program did not end"
-wait "$program" || fail "the program ended with an error"
-program=
-[ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after the session's end"
-[ "$(setting RESTART)" = False ] || fail "RESTART is '$(setting RESTART)' after the session's end"
+ended_in_order "the end of the session"
 
 "$wine_run" reg query "$program_key\\Settings" /v lblLastScan >"$out/last-scan.txt" 2>>"$out/wine.log" ||
   fail "no lblLastScan stored"

@@ -3,6 +3,8 @@
 # fails. Sourced once the script has set `run_name`, `wine_run` and `out` (and `kdrive`, for
 # `drive`; `kdefs`, for `encode_definitions`).
 
+wine_run=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/wine-run
+
 # Wine programs write to files, never to pipes: a persistent wineserver's processes may
 # inherit an output and hold a pipe open for ever.
 wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
@@ -44,12 +46,13 @@ set_settings() {
 plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
 
 # Encodes SOURCES/{registry,files,exe,cookies}.txt into the four definition files of the
-# run's application folder, or fails the run.
+# run's application folder (or the Windows folder TARGET), or fails the run.
+# usage: encode_definitions SOURCES [TARGET]
 encode_definitions() {
-  local kind
+  local kind target=${2:-$(windows_path "$out/app")}
   for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-    wine_quiet "$kdefs" encode "$(windows_path "$1/${kind%%:*}.txt")" \
-      "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
+    wine_quiet "$kdefs" encode "$(windows_path "$1/${kind%%:*}.txt")" "$target\\${kind#*:}.dat" ||
+      fail "cannot encode ${kind%%:*}.txt"
   done
 }
 
@@ -139,6 +142,18 @@ put_back_run() {
   put_back || status=1
   restore_program_settings || { echo "$run_name: the settings could not be put back"; status=1; }
   exit $status
+}
+
+# The program, a child of this script, ended by WHAT in order: exit code 0, STATUS "STOPPED",
+# RESTART "False".  usage: ended_in_order WHAT
+ended_in_order() {
+  local exit_code=0
+  wait_process_end "$program" $patience || fail "the program did not end after $1"
+  wait "$program" || exit_code=$?
+  program=
+  [ "$exit_code" -eq 0 ] || fail "the program ended with exit code $exit_code after $1"
+  [ "$(setting STATUS) $(setting RESTART)" = "STOPPED False" ] ||
+    fail "STATUS and RESTART are '$(setting STATUS) $(setting RESTART)' after $1"
 }
 
 # A run starts on a machine where the program does not run; an earlier run may still be
