@@ -137,13 +137,9 @@ wine_quiet reg add "HKLM\\$run_key" /v Kestrian /d "$app_windows\\Kestrian" /f &
 mkdir "$out/kept" && cp -a "$app/ENoSignature.txt" "$app/Scan_Log.txt" "$app/quarantine" "$out/kept/"
 last_scan=$(reg_value "$program_key\\Settings" lblLastScan)
 
-ended_in_order() {
-  wait_process_end "$program" $patience && drive wait-ended $patience || fail "the $1 did not end the program"
-  program=
-  [ "$(setting STATUS) $(setting RESTART)" = "STOPPED False" ] || fail "the $1 did not end the program in order"
-}
 msiexec upgrade /i "$(windows_path "$next")" || fail "the upgrade failed"
-ended_in_order upgrade
+ended_in_order "the upgrade"
+drive wait-ended $patience || fail "a copy of the program runs after the upgrade"
 entry=$(uninstall_entry "$next_code")
 [ -z "$(uninstall_entry "$code")" ] && [ "$(reg_value "$entry" DisplayVersion)" = "$next_version" ] ||
   fail "the uninstall entry is not the next version's alone"
@@ -163,7 +159,8 @@ same "$host_tree/definitions/data/FileDefinition.dat" "$app/FileDefinition.dat" 
 
 # ---- Uninstall while it runs -------------------------------------------------------------------
 msiexec uninstall /x "$(windows_path "$next")" || fail "the uninstall failed"
-ended_in_order uninstall
+ended_in_order "the uninstall"
+drive wait-ended $patience || fail "a copy of the program runs after the uninstall"
 [ "$(listing)" = "./ENoSignature.txt ./Scan_Log.txt ./quarantine ./quarantine/QuarantineLog.txt ./quarantine/coolsrch.exe " ] ||
   fail "left after the uninstall: $(listing)"
 [ ! -e "$shortcut" ] && [ -z "$(uninstall_entry "$next_code")" ] || fail "the shortcut or the uninstall entry stayed"

@@ -17,7 +17,6 @@
 set -eu
 exe=$1 restarter=$2 kdrive=$3 kdefs=$4 sources=$5 tree=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the live update run needs a display (run under xvfb-run)}"
 
 rm -rf "$out" && mkdir -p "$out/app"

@@ -12,7 +12,6 @@
 set -eu
 exe=$1 kdrive=$2 kdefs=$3 planter=$4 sleeper=$5 sources=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the shell run needs a display (run under xvfb-run)}"
 
 rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
@@ -46,9 +45,7 @@ save_program_settings clear || fail "cannot save and clear the settings"
   cat "$sources/registry_head.txt"
   for n in $(seq 1 30000); do printf '1^Software\\KestrianE2EShell\\Missing%s^=E2S Missing %s\n' "$n" "$n"; done
 } >"$out/definitions/registry.txt"
-for kind in files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-  cp "$sources/${kind%%:*}.txt" "$out/definitions/${kind%%:*}.txt"
-done
+cp "$sources"/{files,exe,cookies}.txt "$out/definitions/"
 encode_definitions "$out/definitions"
 
 plant plant "$plan" "$(windows_path "$sleeper")" - "$(windows_path "$out")" || fail "planting failed"
@@ -120,13 +117,7 @@ drive command $about_menu || fail "no main window for the About menu"
 answer "About Kestrian" about-box.png OK
 
 drive close || fail "could not close the window"
-wait_process_end "$program" $patience || fail "the program did not end"
-program_status=0
-wait "$program" || program_status=$?
-program=
-[ "$program_status" -eq 0 ] || fail "the program ended with exit code $program_status"
-[ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after a clean exit"
-[ "$(setting RESTART)" = False ] || fail "RESTART is '$(setting RESTART)' after a clean exit"
+ended_in_order "a close"
 
 plant check "$plan" || fail "the machine after the removal differs from the plan: $(cat "$out/plant.log")"
 cmp -s "$out/a.dat" "$(head -n 1 "$out/a-path.txt")" || fail "a.dat was not restored"
