@@ -130,15 +130,11 @@ program= other_process= plan=
 put_back() { :; }
 put_back_run() {
   local status=$?
-  if [ -n "${kdrive:-}" ] && ! end_program $program $other_process; then
-    echo "$run_name: the program could not be ended"
-    status=1
-  fi
+  [ -z "${kdrive:-}" ] || end_program $program $other_process ||
+    { echo "$run_name: the program could not be ended"; status=1; }
   stop_processes $other_process
-  if [ -n "$plan" ] && ! plant clean "$plan"; then
-    echo "$run_name: the plants could not all be removed: $(tail -n 5 "$out/plant.log")"
-    status=1
-  fi
+  [ -z "$plan" ] || plant clean "$plan" ||
+    { echo "$run_name: the plants could not all be removed: $(tail -n 5 "$out/plant.log")"; status=1; }
   put_back || status=1
   restore_program_settings || { echo "$run_name: the settings could not be put back"; status=1; }
   exit $status
