@@ -11,7 +11,6 @@ shift 6
 versions=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-wine_run=$repo/scripts/wine-run
 : "${DISPLAY:?the installer run needs a display (run under xvfb-run)}"
 rm -rf "$out" && mkdir -p "$out"
 run_name="installer run"
@@ -27,7 +26,6 @@ if [ ! -f "$template/system.reg" ]; then
   mv "$template.partial" "$template"
 fi
 cp -a "$template" "$prefix"
-program=
 cleanup() {
   local status=$?
   end_program $program || { echo "installer run: the program could not be ended"; status=1; }
@@ -119,7 +117,7 @@ wine_quiet reg add "$program_key\\Settings" /v showHelp /d 0 /f || fail "cannot 
 start_program
 drive click "Scan &Now" && drive click "&Start" && drive wait-text "Scanning complete." $patience ||
   fail "the scan did not complete"
-import -window root "$out/scan-page.png" || fail "no screenshot"
+snap scan-page.png
 for threat in "AcmeBar Toolbar" "CoolSearch Hijacker" "KeyWatch Spyware" "SearchPilot Hijacker"; do
   grep -q "$threat" "$app/Scan_Log.txt" || fail "$threat was not found"
 done
@@ -133,19 +131,15 @@ mkdir -p "$app/quarantine" && printf 'backup\r\n' >"$app/quarantine/coolsrch.exe
 cp "$host_tree/definitions/data/RegistryDefinition.dat" "$app/RegistryDefinition.dat"
 cp "$host_tree/definitions/data/FileDefinition.dat" "$app/DLFileDefinition.dat"
 printf 'older cookies\r\n' >"$app/BlockedCookies.dat"
-set_setting RegistryDefinition 12 && set_setting FileDefinition 7 && set_setting CookieDefinition 0
+set_settings RegistryDefinition=12 FileDefinition=7 CookieDefinition=0
 wine_quiet reg add "HKLM\\$run_key" /v Kestrian /d "$app_windows\\Kestrian" /f &&
   wine_quiet reg add "HKCU\\$run_key" /v Kestrian /d "\"$app_windows\\Kestrian.exe\"" /f || fail "no Run values"
 mkdir "$out/kept" && cp -a "$app/ENoSignature.txt" "$app/Scan_Log.txt" "$app/quarantine" "$out/kept/"
 last_scan=$(reg_value "$program_key\\Settings" lblLastScan)
 
-ended_in_order() {
-  wait_process_end "$program" $patience && drive wait-ended $patience || fail "the $1 did not end the program"
-  program=
-  [ "$(setting STATUS) $(setting RESTART)" = "STOPPED False" ] || fail "the $1 did not end the program in order"
-}
 msiexec upgrade /i "$(windows_path "$next")" || fail "the upgrade failed"
-ended_in_order upgrade
+ended_in_order "the upgrade"
+drive wait-ended $patience || fail "a copy of the program runs after the upgrade"
 entry=$(uninstall_entry "$next_code")
 [ -z "$(uninstall_entry "$code")" ] && [ "$(reg_value "$entry" DisplayVersion)" = "$next_version" ] ||
   fail "the uninstall entry is not the next version's alone"
@@ -165,7 +159,8 @@ same "$host_tree/definitions/data/FileDefinition.dat" "$app/FileDefinition.dat" 
 
 # ---- Uninstall while it runs -------------------------------------------------------------------
 msiexec uninstall /x "$(windows_path "$next")" || fail "the uninstall failed"
-ended_in_order uninstall
+ended_in_order "the uninstall"
+drive wait-ended $patience || fail "a copy of the program runs after the uninstall"
 [ "$(listing)" = "./ENoSignature.txt ./Scan_Log.txt ./quarantine ./quarantine/QuarantineLog.txt ./quarantine/coolsrch.exe " ] ||
   fail "left after the uninstall: $(listing)"
 [ ! -e "$shortcut" ] && [ -z "$(uninstall_entry "$next_code")" ] || fail "the shortcut or the uninstall entry stayed"

@@ -81,77 +81,52 @@ int ClickButton(Parent parent, const char* caption) {
   return 0;
 }
 
-// A buffer inside the process that owns `window`: list views take their item structures
-// and return their texts by pointer, and a pointer only means something in its own process.
-class RemoteBuffer {
- public:
-  static constexpr SIZE_T kTextSize = 1024;
-
-  explicit RemoteBuffer(HWND window) {
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    process_ = kestrian::platform::win32::UniqueHandle(
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
-    if (process_) {
-      base_ = static_cast<char*>(::VirtualAllocEx(process_.get(), nullptr, kTextSize + 256,
-                                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-  }
-  ~RemoteBuffer() {
-    if (base_ != nullptr) ::VirtualFreeEx(process_.get(), base_, 0, MEM_RELEASE);
-  }
-  RemoteBuffer(const RemoteBuffer&) = delete;
-  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-  char* Text() const { return base_ + 256; }  // the structure goes first, the text after it
-
-  // Sends `message` with a copy of `structure` in the buffer, and reads back the text (empty
-  // unless the message wrote one).
-  template <class Structure>
-  bool Ask(HWND window, UINT message, WPARAM wParam, const Structure& structure, std::string& text) {
-    static_assert(sizeof(Structure) <= 256);
-    char read[kTextSize] = {};
-    if (!::WriteProcessMemory(process_.get(), base_, &structure, sizeof structure, nullptr) ||
-        !::WriteProcessMemory(process_.get(), Text(), read, 1, nullptr)) {
-      return false;
-    }
-    ::SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(base_));
-    if (!::ReadProcessMemory(process_.get(), Text(), read, sizeof read - 1, nullptr)) return false;
-    text = read;
-    return true;
-  }
-
- private:
-  kestrian::platform::win32::UniqueHandle process_;
-  char* base_ = nullptr;
-};
+// 0 when `ok`; otherwise 1, saying why.
+int Result(bool ok, const std::string& failure) {
+  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
+  return ok ? 0 : 1;
+}
 
 // Prints the rows of the list view on the main window's page, one a line, the cells
-// separated by tabs.
+// separated by tabs. The list view takes its item structure and returns the text by pointer,
+// and a pointer only means something in its own process: both are in a buffer made there.
 int PrintRows() {
   const HWND list = FindChild("", WC_LISTVIEWA);
-  if (list == nullptr) {
-    std::fputs("kdrive: no list shows\n", stderr);
-    return 1;
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(list, &processId);
+  const kestrian::platform::win32::UniqueHandle process(
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  constexpr DWORD kTextSize = 1024;
+  char* item = nullptr;
+  if (list != nullptr && process) {
+    item = static_cast<char*>(::VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMA) + kTextSize,
+                                               MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   }
-  RemoteBuffer buffer(list);
+  if (item == nullptr) return Result(false, "no list shows");
+  char* const remoteText = item + sizeof(LVITEMA);
   const auto header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
   const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
   const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < rows; ++row) {
+  bool read = true;
+  for (int row = 0; read && row < rows; ++row) {
     std::string line;
-    for (int column = 0; column < columns; ++column) {
-      LVITEMA item{};
-      item.iSubItem = column;
-      item.pszText = buffer.Text();
-      item.cchTextMax = RemoteBuffer::kTextSize;
-      std::string cell;
-      if (!buffer.Ask(list, LVM_GETITEMTEXTA, row, item, cell)) return 1;
-      line += (column > 0 ? "\t" : "") + cell;
+    for (int column = 0; read && column < columns; ++column) {
+      LVITEMA cell{};
+      cell.iSubItem = column;
+      cell.pszText = remoteText;
+      cell.cchTextMax = kTextSize;
+      char text[kTextSize] = {};  // empty unless the list writes a text
+      read = ::WriteProcessMemory(process.get(), item, &cell, sizeof cell, nullptr) &&
+             ::WriteProcessMemory(process.get(), remoteText, text, 1, nullptr);
+      if (read) ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(item));
+      read = read && ::ReadProcessMemory(process.get(), remoteText, text, sizeof text - 1, nullptr);
+      line += column > 0 ? "\t" : "";
+      line += text;
     }
-    std::printf("%s\n", line.c_str());
+    if (read) std::printf("%s\n", line.c_str());
   }
-  return 0;
+  ::VirtualFreeEx(process.get(), item, 0, MEM_RELEASE);
+  return Result(read, "the list could not be read");
 }
 
 // Some copy of the program runs in this session, visible or not, ending or not.
@@ -181,12 +156,6 @@ int Usage() {
       "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
       stderr);
   return 2;
-}
-
-// 0 when `ok`; otherwise 1, saying why.
-int Result(bool ok, const std::string& failure) {
-  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
-  return ok ? 0 : 1;
 }
 
 HWND MainWindow() { return ::FindWindowA(kMainClass, nullptr); }

@@ -87,24 +87,22 @@ def check_report(out, values):
     except (OSError, ValueError, KeyError) as error:
         return problems.append(f"no JSON report with counters and a removal: {error}")
     left = {item["location"]: item["reason"] for item in removal["deleteFailed"]}
-    expected = {re.sub(r"\$\{([A-Z_]+)\}", lambda m: values[m.group(1)], k): v for k, v in LEFT.items()}
-    if left != expected:
-        problems.append(f"left behind {json.dumps(left, indent=1)}, expected {json.dumps(expected, indent=1)}")
-    if (counters["spywareFound"], counters["traces"]) != (FOUND, TRACES):
-        problems.append(f"counters {counters}, expected {FOUND} found and {TRACES} traces")
-    if [result["name"] for result in report["results"]] != THREATS:
-        problems.append(f"the results name {[result['name'] for result in report['results']]}")
-    # The running total grows by what the scan found: threats and traces.
-    if removal["total"] != int(values["OLD_TOTAL"]) + FOUND + TRACES:
-        problems.append(f"removal.total is {removal['total']}")
-    if "RegKey Software\\KestrianE2ERemoval\\Nameless - Found" not in report["found"]:
-        problems.append(f"the nameless key is not found by its path: {report['found']}")
-    memory = sorted(line for line in report["found"] if "SERVICES.EXE" in line)
-    if memory != ["Detected in the memory : SERVICES.EXE was left running: Windows needs it.",
-                  "Detected in the memory : SERVICES.EXE was stopped from running."]:
-        problems.append(f"the look-alike and Windows' own services.exe were reported as {memory}")
-    if report.get("fileNotFound") != [{"file": "kse2r_absent.txt", "name": "E2R Absent File"}]:
-        problems.append(f"fileNotFound is {report.get('fileNotFound')}")
+    found = report["found"]
+    for what, actual, expected in [
+        ("left behind", left,
+         {re.sub(r"\$\{([A-Z_]+)\}", lambda m: values[m.group(1)], k): v for k, v in LEFT.items()}),
+        ("found and traces", (counters["spywareFound"], counters["traces"]), (FOUND, TRACES)),
+        ("the results' names", [result["name"] for result in report["results"]], THREATS),
+        # The running total grows by what the scan found: threats and traces.
+        ("removal.total", removal["total"], int(values["OLD_TOTAL"]) + FOUND + TRACES),
+        ("the nameless key found by its path", "RegKey Software\\KestrianE2ERemoval\\Nameless - Found" in found, True),
+        ("the look-alike and Windows' own services.exe", sorted(line for line in found if "SERVICES.EXE" in line),
+         ["Detected in the memory : SERVICES.EXE was left running: Windows needs it.",
+          "Detected in the memory : SERVICES.EXE was stopped from running."]),
+        ("fileNotFound", report.get("fileNotFound"), [{"file": "kse2r_absent.txt", "name": "E2R Absent File"}]),
+    ]:
+        if actual != expected:
+            problems.append(f"{what}: {json.dumps(actual, indent=1)}, expected {json.dumps(expected, indent=1)}")
     return report
 
 

@@ -9,11 +9,9 @@
 set -eu
 kscan=$1 planter=$2 sleeper=$3 probe=$4 kdefs=$5 definitions=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 run_name="kscan remove run"
 source "$here/windowed_run.sh"
 plan=$(windows_path "$here/kscan_remove_plan.txt")
-plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
 unix_path() { "$wine_run" winepath -u "$1" 2>>"$out/wine.log" | head -n 1; }
 
 # Copies a text file with CR LF line ends (the program ends a line at a CR), each ${NAME}
@@ -35,13 +33,7 @@ printf '1/2/2026 10:00:00 AM - File: kse2r_old.txt\r\nLocation: C:\\KestrianE2ER
   >"$out/app-template/quarantine/QuarantineLog.txt"
 printf 'The backup an earlier removal made.\r\n' >"$out/app-template/quarantine/kse2r_old.txt"
 
-cleanup() {
-  local status=$?
-  plant clean "$plan" || { echo "kscan remove run: cleaning up failed"; cat "$out/plant.log"; status=1; }
-  restore_program_settings || { echo "kscan remove run: the settings could not be put back"; status=1; }
-  exit $status
-}
-trap cleanup EXIT
+trap put_back_run EXIT
 save_program_settings || fail "cannot save the settings"
 plant plant "$plan" "$(windows_path "$sleeper")" "$(windows_path "$probe")" "$(windows_path "$out")" ||
   fail "planting failed"
@@ -50,24 +42,28 @@ app_unix=$(unix_path "$app")
 [ -d "$app_unix" ] || fail "no application folder at '$app_unix'"
 cp -r "$out/app-template/." "$app_unix/"
 # The definitions name the application folder as the plant made it.
-for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-  crlf "$definitions/${kind%%:*}.txt" "$out/${kind%%:*}.txt" "$out/values.txt"
-  wine_quiet "$kdefs" encode "$(windows_path "$out/${kind%%:*}.txt")" "$app\\${kind#*:}.dat" ||
-    fail "cannot encode ${kind%%:*}.txt"
+for kind in registry files exe cookies; do
+  crlf "$definitions/$kind.txt" "$out/$kind.txt" "$out/values.txt"
 done
+encode_definitions "$out" "$app"
 
-scan_status=0
-(cd "$out" &&
-  KSCAN_E2E_UNREGISTER_MARKER=$(windows_path "$out/unregistered.txt") \
-    "$wine_run" "$app\\kscan.exe" scan --json --remove --quiet --output "$(windows_path "$out/kscan.json")" \
-    >"$out/kscan.out" 2>"$out/kscan.err") || scan_status=$?
+# Runs the application folder's kscan with ARGS, its output in OUT/NAME.txt and NAME.err, its
+# exit code in `status`.  usage: run_kscan NAME ARGS...
+run_kscan() {
+  local name=$1
+  shift
+  status=0
+  (cd "$out" && "$wine_run" "$app\\kscan.exe" "$@" >"$out/$name.txt" 2>"$out/$name.err") || status=$?
+}
+KSCAN_E2E_UNREGISTER_MARKER=$(windows_path "$out/unregistered.txt") \
+  run_kscan scan scan --json --remove --quiet --output "$(windows_path "$out/kscan.json")"
 plant check "$plan" || fail "the machine after the removal differs from the plan: $(cat "$out/plant.log")"
 
 ok=1
 expect() { local what=$1; shift; "$@" || { echo "kscan remove run: $what"; ok=0; }; }
-expect "--quiet printed the report" test ! -s "$out/kscan.out"
+expect "--quiet printed the report" test ! -s "$out/scan.txt"
 expect "--output left a partial file" test ! -e "$out/kscan.json.partial"
-expect "exit code $scan_status, expected 1 (something was left): $(cat "$out/kscan.err")" test "$scan_status" -eq 1
+expect "exit code $status, expected 1 (something was left): $(cat "$out/scan.err")" test "$status" -eq 1
 python3 "$here/kscan_remove_check.py" "$here" "$out" "$app_unix" || ok=0
 [ "$ok" -eq 1 ] || exit 1
 echo "kscan remove run: the machine, the quarantine, the logs and the report are as expected"
@@ -83,10 +79,8 @@ expect "the RunOnce entry does not start finish-removal: $(cat "$out/run-once.tx
 wine_quiet reg delete "$run_once" /v "Kestrian finish removal" /f
 plant stop "$plan" || fail "cannot end the holders"
 printf 'Changed after the removal.\r\n' >>"$app_unix/../kse2r_pending.dat"
-finish_status=0
-(cd "$out" && "$wine_run" "$app\\kscan.exe" finish-removal >"$out/finish.txt" \
-  2>"$out/finish.err") || finish_status=$?
-expect "finish-removal ended with $finish_status, expected 1 (a changed file kept)" test "$finish_status" -eq 1
+run_kscan finish finish-removal
+expect "finish-removal ended with $status, expected 1 (a changed file kept)" test "$status" -eq 1
 drive=$(sed -n 's/^DRIVE=//p' "$out/values.txt")
 printf '%s\n' "deleted: ${drive}KestrianE2ERemoval\\kse2r_shared.dat" \
   "kept, it has changed since the removal: ${drive}KestrianE2ERemoval\\kse2r_pending.dat" >"$out/finish.expected"
@@ -94,14 +88,12 @@ expect "finish-removal said: $(cat "$out/finish.txt")" diff <(tr -d '\r' <"$out/
 
 # Everything back: every record of the index restored; only the changed file stays as the
 # user left it (a file is never replaced without a question, and the console asks none).
-(cd "$out" && "$wine_run" "$app\\kscan.exe" quarantine list --json >"$out/index.json" \
-  2>"$out/list.err") || fail "kscan quarantine list failed: $(cat "$out/list.err")"
+run_kscan index quarantine list --json
+[ "$status" -eq 0 ] || fail "kscan quarantine list failed: $(cat "$out/index.err")"
 ids=$(python3 -c 'import json,sys; print(" ".join(str(r["id"]) for r in json.load(open(sys.argv[1]))["records"]))' \
-  "$out/index.json")
-restore_status=0
-(cd "$out" && "$wine_run" "$app\\kscan.exe" quarantine restore $ids >"$out/restore.txt" \
-  2>"$out/restore.err") || restore_status=$?
-expect "restore ended with $restore_status, expected 1: $(cat "$out/restore.err")" test "$restore_status" -eq 1
+  "$out/index.txt")
+run_kscan restore quarantine restore $ids
+expect "restore ended with $status, expected 1: $(cat "$out/restore.err")" test "$status" -eq 1
 expect "restore did not name the changed file: $(cat "$out/restore.err")" grep -q "kse2r_pending.dat: not restored: another file is at" "$out/restore.err"
 plant dump "$plan" "$(windows_path "$out/restored-dump.txt")" || fail "no dump of the restored machine"
 # Byte for byte the planted machine, but for the one changed file.

@@ -17,7 +17,6 @@
 set -eu
 exe=$1 restarter=$2 kdrive=$3 kdefs=$4 sources=$5 tree=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the live update run needs a display (run under xvfb-run)}"
 
 rm -rf "$out" && mkdir -p "$out/app"
@@ -27,25 +26,13 @@ cp "$restarter" "$out/app/AppRestart.exe"
 run_name="live update run"
 source "$here/windowed_run.sh"
 
-program=
-cleanup() {
-  local status=$?
-  # The restarted program is a child of the helper, not of this script.
-  end_program $program || { echo "live update run: the program could not be ended"; status=1; }
-  restore_program_settings || { echo "live update run: the settings could not be put back"; status=1; }
-  exit $status
-}
-trap cleanup EXIT
+trap put_back_run EXIT  # the restarted program is a child of the helper, not of this script
 
 expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
 encode_definitions "$sources"
 mkdir -p "$out/old" && cp "$out/app/ExeDefinition.dat" "$out/old/"
-set_setting RegistryDefinition 12
-set_setting FileDefinition 7
-set_setting EXEDefinition 29
-set_setting CookieDefinition 5
-set_setting chkAutomaticUpdate 1
+set_settings RegistryDefinition=12 FileDefinition=7 EXEDefinition=29 CookieDefinition=5 chkAutomaticUpdate=1
 served_exe="$tree/definitions/data/ExeDefinition.dat"
 main_title="Kestrian by Kestrian Software"
 
@@ -64,7 +51,7 @@ drive click "&Live Update" || fail "no Live Update button"
 drive wait-title "Kestrian Live Update" $patience || fail "no download window"
 # The window stays while the host answers late; its picture is best taken, never waited for.
 drive painted "Kestrian Live Update" || true
-import -window root "$out/download-window.png" || fail "no screenshot download-window.png"
+snap download-window.png
 wait_process_end "$program" $patience || fail "the program did not end after the download"
 program=
 wait_for_program "restart after Live Update" 9
@@ -83,7 +70,7 @@ if grep -q "/definitions/data/RegistryDefinition.dat\|/definitions/data/FileDefi
 fi
 
 # 2. The unattended update: the running program reads its settings afresh.
-set_setting EXEDefinition 29
+set_settings EXEDefinition=29
 cp "$out/app/ExeDefinition.dat" "$out/installed-before-auto.dat"
 printf 'kupdone.exe\r\n' >"$out/app/ExeDefinition.dat"  # shown as installed again after the restart
 update_timer=6  # timUpdate: the sixth timer of the main window
@@ -92,7 +79,7 @@ drive ticks $update_timer 301 || fail "no main window for the idle ticks"
 # there seven seconds and sinks, which restarts the program as its OK does: the OK is pressed
 # as soon as the notice stands wholly on the screen, and its picture taken.
 drive wait-on-screen "Kestrian Automatic Update" $patience || fail "the notice did not rise into view"
-import -window root "$out/update-notice.png" || fail "no screenshot update-notice.png"
+snap update-notice.png
 drive click-in "Kestrian Automatic Update" OK || fail "no OK on the update notice"
 drive wait-gone "$main_title" $patience || fail "the program did not end after the notice"
 wait_for_program "restart after the automatic update" 9
@@ -108,15 +95,12 @@ drive click-in Kestrian OK || fail "no OK on the word of the rollback"
 [ "$(cat "$out/app/ExeDefinition.dat")" = "$(printf 'kupdone.exe\r\n')" ] || fail "the rollback did not put the file back"
 [ "$(setting EXEDefinition)" = 29 ] || fail "EXEDefinition is '$(setting EXEDefinition)' after the rollback"
 
-for shot in download-window update-notice; do
-  [ -s "$out/$shot.png" ] || fail "no $shot.png"
-done
 [ ! -s "$out/app/AppRestart.log" ] || fail "the restart helper logged a failure: $(cat "$out/app/AppRestart.log")"
 
 # 4. A restart of a program file that is missing: one line in the helper's log, exit code 1.
 shared_entry="$store\\RuvaveZezuvozUvuvizev\\Settings"
 wine_quiet reg add "$shared_entry" /v File /d Missing.exe /f || fail "cannot name a missing program"
-set_setting RESTART True
+set_settings RESTART=True
 helper_status=0
 wine_quiet "$out/app/AppRestart.exe" || helper_status=$?
 wine_quiet reg add "$shared_entry" /v File /d Kestrian.exe /f || fail "cannot put the shared entry back"

@@ -63,6 +63,8 @@ std::string Folder(int csidl) {
   return buffer;
 }
 
+std::string CookiePath(const std::string& name) { return Folder(CSIDL_COOKIES) + "\\" + name; }
+
 std::string SystemFolder() {
   char folder[MAX_PATH] = {};
   const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
@@ -226,6 +228,16 @@ void DeleteValue(const Key& key, const std::string& name) {
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) Fail("cannot delete " + key.name + "\\" + name);
 }
 
+// The dump's line of a value; "" when there is none.
+std::string ValueLine(const Key& key, const std::string& name) {
+  DWORD type = 0;
+  std::string data;
+  if (!ReadValue(key, name, type, data)) return {};
+  return "value " + key.name + " [" + name + "] type " + std::to_string(type) + " " + Hex(data) + "\n";
+}
+
+bool HasValue(const Key& key, const std::string& name) { return !ValueLine(key, name).empty(); }
+
 // The key, each of its values and each of its sub-keys, one line each.
 void DumpKey(const Key& key, std::string& lines) {
   HKEY opened = nullptr;
@@ -236,11 +248,7 @@ void DumpKey(const Key& key, std::string& lines) {
   for (DWORD index = 0;; ++index) {
     DWORD length = sizeof name;
     if (::RegEnumValueA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DWORD type = 0;
-    std::string data;
-    ReadValue(key, std::string(name, length), type, data);
-    lines += "value " + key.name + " [" + std::string(name, length) + "] type " + std::to_string(type) + " " +
-             Hex(data) + "\n";
+    lines += ValueLine(key, std::string(name, length));
   }
   for (DWORD index = 0;; ++index) {
     DWORD length = sizeof name;
@@ -326,13 +334,9 @@ int Clean(const std::vector<Fields>& plan) {
   Stop(plan);
   for (const Fields& line : plan) {
     const std::string& kind = line[0];
-    DWORD type = 0;
-    std::string data;
     if (kind == "folder" || kind == "file") RemoveTree(Field(line, 1));
-    if (kind == "cookie") RemoveTree(Folder(CSIDL_COOKIES) + "\\" + Field(line, 1));
-    if (kind == "key" || (kind == "new-key" && ReadValue(notes, Field(line, 1), type, data))) {
-      DeleteKey(KeyOf(Field(line, 1)));
-    }
+    if (kind == "cookie") RemoveTree(CookiePath(Field(line, 1)));
+    if (kind == "key" || (kind == "new-key" && HasValue(notes, Field(line, 1)))) DeleteKey(KeyOf(Field(line, 1)));
     if (kind == "value" || kind == "unset") DeleteValue(KeyOf(Field(line, 1)), Field(line, 2));
   }
   DWORD type = 0;
@@ -376,7 +380,7 @@ void PlantItem(const Fields& line, const Programs& programs, std::string& values
     }
     SetValue(notes, "cookies", "sz", made);
   }
-  if (kind == "cookie") Write(Folder(CSIDL_COOKIES) + "\\" + where, Field(line, 2));
+  if (kind == "cookie") Write(CookiePath(where), Field(line, 2));
   if (kind == "short") {
     char shortPath[MAX_PATH] = {};
     const DWORD length = ::GetShortPathNameA(Field(line, 2).c_str(), shortPath, MAX_PATH);
@@ -410,12 +414,10 @@ std::string StateOf(const Fields& line) {
   const std::string& kind = line[0];
   const std::string& where = Field(line, 1);
   const auto presence = [](bool present) { return present ? "present" : "absent"; };
-  DWORD type = 0;
-  std::string data;
   if (kind == "file" || kind == "copy" || kind == "exists") return presence(Exists(where));
-  if (kind == "cookie") return presence(Exists(Folder(CSIDL_COOKIES) + "\\" + where));
+  if (kind == "cookie") return presence(Exists(CookiePath(where)));
   if (kind == "key" || kind == "new-key" || kind == "seen-key") return presence(KeyExists(KeyOf(where)));
-  if (kind == "value" || kind == "seen") return presence(ReadValue(KeyOf(where), Field(line, 2), type, data));
+  if (kind == "value" || kind == "seen") return presence(HasValue(KeyOf(where), Field(line, 2)));
   if (kind == "run") return presence(Exists(where)) + std::string(Running(where).empty() ? " stopped" : " running");
   if (kind == "process") return Running(where).empty() ? "stopped" : "running";
   if (kind == "hold") return Running(HolderOf(where)).empty() ? "stopped" : "running";
@@ -449,15 +451,9 @@ int Dump(const std::vector<Fields>& plan, const std::string& out) {
     const std::string& kind = line[0];
     const std::string& where = Field(line, 1);
     if (kind == "file" || kind == "copy" || kind == "run") lines += "file " + where + " " + Hex(Read(where)) + "\n";
-    const std::string cookie = Folder(CSIDL_COOKIES) + "\\" + where;
-    if (kind == "cookie") lines += "cookie " + cookie + " " + Hex(Read(cookie)) + "\n";
+    if (kind == "cookie") lines += "cookie " + CookiePath(where) + " " + Hex(Read(CookiePath(where))) + "\n";
     if (kind == "key") DumpKey(KeyOf(where), lines);
-    DWORD type = 0;
-    std::string data;
-    if (kind == "value" && line.size() > 5 && ReadValue(KeyOf(where), Field(line, 2), type, data)) {
-      lines += "value " + KeyOf(where).name + " [" + Field(line, 2) + "] type " + std::to_string(type) + " " +
-               Hex(data) + "\n";
-    }
+    if (kind == "value" && line.size() > 5) lines += ValueLine(KeyOf(where), Field(line, 2));
   }
   return Write(out, lines) ? 0 : 1;
 }

@@ -11,7 +11,6 @@
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the scan page needs a display (run under xvfb-run)}"
 
 rm -rf "$out" && mkdir -p "$out/app"
@@ -22,23 +21,13 @@ cp "$definitions"/*.dat "$out/app/"
 run_name="scan page run"
 source "$here/windowed_run.sh"
 
-plan=$(windows_path "$here/scan_page_plan.txt")
-plant() { "$wine_run" "$(dirname "$kdrive")/planter.exe" "$@" >>"$out/plant.log" 2>&1; }
-
-program=
-cleanup() {
-  local status=$?
-  end_program $program || { echo "scan page run: the program could not be ended"; status=1; }
-  plant clean "$plan" || { echo "scan page run: the plants could not all be removed"; status=1; }
-  restore_program_settings || { echo "scan page run: the settings could not be put back"; status=1; }
-  exit $status
-}
-trap cleanup EXIT
+planter=$(dirname "$kdrive")/planter.exe plan=$(windows_path "$here/scan_page_plan.txt")
+trap put_back_run EXIT
 
 expect_no_program
 save_program_settings || fail "cannot save the settings"
 wine_quiet reg delete "$program_key\\Settings" /v lblLastScan /f || true
-set_setting chkMakeLog 1
+set_settings chkMakeLog=1
 plant plant "$plan" - - "$(windows_path "$out")" || fail "cannot plant the demo machine"
 awk '$1 == "file" { print "file\t" $2 } $1 == "key" { print "registry key\t" $2 }
   $1 == "value" { print "registry value\t" $3 " in " $2 }' "$out/planted-dump.txt" >"$out/planted.txt"
@@ -65,7 +54,7 @@ drive wait-text "Select &All" $patience || fail "the results page did not show"
 # Once the program has taken the page switch whole: until then the scan page's list may show too.
 drive painted || fail "the results page was not painted"
 read_window rows >"$out/results.txt" || fail "the results list could not be read"
-import -window root "$out/results-page.png" || fail "no screenshot"
+snap results-page.png
 # The same rows as the scan log's, and the demo machine's threats among them.
 tr -d '\r' <"$out/app/Scan_Log.txt" | awk '/^\[Threats Detected\]$/ { rows = 1; next }
   rows && /^Total = / { exit } rows && NF' >"$out/log-rows.txt" || fail "no scan log"
@@ -73,11 +62,7 @@ tr -d '\r' <"$out/app/Scan_Log.txt" | awk '/^\[Threats Detected\]$/ { rows = 1; 
   fail "the results list and the scan log differ, or are empty (see $out/results.txt)"
 # The end of the Windows session ends it in order, as a close does.
 drive end-session || fail "the program did not take the end of the session"
-wait_process_end "$program" $patience || fail "the program did not end"
-wait "$program" || fail "the program ended with an error"
-program=
-[ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after the session's end"
-[ "$(setting RESTART)" = False ] || fail "RESTART is '$(setting RESTART)' after the session's end"
+ended_in_order "the end of the session"
 
 "$wine_run" reg query "$program_key\\Settings" /v lblLastScan >"$out/last-scan.txt" 2>>"$out/wine.log" ||
   fail "no lblLastScan stored"

@@ -12,7 +12,6 @@
 set -eu
 exe=$1 kdrive=$2 kdefs=$3 planter=$4 sleeper=$5 sources=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run
 : "${DISPLAY:?the shell run needs a display (run under xvfb-run)}"
 
 rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
@@ -22,28 +21,20 @@ cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built b
 run_name="shell run"
 source "$here/windowed_run.sh"
 plan=$(windows_path "$here/shell_plan.txt")
-plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
 main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
 start_page() { reg_value "$main_key" "Start Page"; }
 set_start_page() {
   wine_quiet reg add "$main_key" /v "Start Page" /t REG_SZ /d "$1" /f || fail "cannot set the start page"
 }
 
-program= second= listed= page_saved=0
-cleanup() {
-  local status=$?
-  end_program $program $second || { echo "shell run: the program could not be ended"; status=1; }
-  stop_processes $listed
-  plant clean "$plan" || { echo "shell run: the plants could not all be removed"; status=1; }
-  if [ "$page_saved" -eq 1 ]; then
-    wine_quiet reg delete "$main_key" /f || true
-    [ ! -s "$out/start-page-saved.reg" ] || wine_quiet reg import "$(windows_path "$out/start-page-saved.reg")" ||
-      { echo "shell run: the start page could not be put back"; status=1; }
-  fi
-  restore_program_settings || { echo "shell run: the settings could not be put back"; status=1; }
-  exit $status
+page_saved=0
+put_back() {
+  [ "$page_saved" -eq 1 ] || return 0
+  wine_quiet reg delete "$main_key" /f || true
+  [ ! -s "$out/start-page-saved.reg" ] || wine_quiet reg import "$(windows_path "$out/start-page-saved.reg")" ||
+    { echo "shell run: the start page could not be put back"; return 1; }
 }
-trap cleanup EXIT
+trap put_back_run EXIT
 
 # A fresh profile: the program's settings are saved and removed, and put back at the end.
 expect_no_program
@@ -54,9 +45,7 @@ save_program_settings clear || fail "cannot save and clear the settings"
   cat "$sources/registry_head.txt"
   for n in $(seq 1 30000); do printf '1^Software\\KestrianE2EShell\\Missing%s^=E2S Missing %s\n' "$n" "$n"; done
 } >"$out/definitions/registry.txt"
-for kind in files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-  cp "$sources/${kind%%:*}.txt" "$out/definitions/${kind%%:*}.txt"
-done
+cp "$sources"/{files,exe,cookies}.txt "$out/definitions/"
 encode_definitions "$out/definitions"
 
 plant plant "$plan" "$(windows_path "$sleeper")" - "$(windows_path "$out")" || fail "planting failed"
@@ -68,7 +57,7 @@ program=$!
 drive wait-title Kestrian $patience || fail "no splash window"
 # The splash is gone once the start-up is over: its picture is best taken, never waited for.
 drive painted Kestrian || true
-import -window root "$out/splash.png" || fail "no screenshot splash.png"
+snap splash.png
 drive wait-window $patience || fail "the main window did not open"
 drive wait-text "Last scan:" $patience || fail "the status page did not show"
 shoot status-page.png
@@ -77,17 +66,15 @@ shoot status-page.png
 # A second start while the first runs ends in its start-up without writing STATUS.
 wine_quiet reg add "$options_key" /v STATUS /t REG_SZ /d SECOND-START-PROBE /f || fail "cannot mark STATUS"
 "$wine_run" "$out/app/Kestrian.exe" >"$out/second.log" 2>&1 &
-second=$!
-wait_process_end "$second" $patience || fail "the second start did not end"
-second=
+other_process=$!
+wait_process_end "$other_process" $patience || fail "the second start did not end"
+other_process=
 [ "$(setting STATUS)" = SECOND-START-PROBE ] || fail "the second start wrote STATUS"
 
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
 drive click "&Pause" || fail "the scan could not be paused"
-drive wait-title Kestrian $patience || fail "no pause message"
-shoot scan-running.png Kestrian
-drive click-in Kestrian OK || fail "no OK on the pause message"
+answer Kestrian scan-running.png OK
 drive wait-text "Scanning complete." $((patience * 3)) || fail "the scan did not complete"
 shoot scan-complete.png
 drive click "Click Here to &Continue" || fail "no Click Here to Continue button"
@@ -95,27 +82,19 @@ shoot results-page.png
 
 drive click "Select &All" || fail "no Select All button"
 drive click "&Delete" || fail "no Delete button"
-drive wait-title "Really Delete?" $patience || fail "no question before the removal"
-shoot really-delete.png "Really Delete?"
-drive click-in "Really Delete?" "&Yes" || fail "no Yes button"
-drive wait-title "Delete Failed" $patience || fail "no Delete Failed window"
-shoot delete-failed.png "Delete Failed"
-drive click-in "Delete Failed" "C&lose" || fail "no Close button"
+answer "Really Delete?" really-delete.png "&Yes"
+answer "Delete Failed" delete-failed.png "C&lose"
 drive wait-gone "Delete Failed" $patience || fail "the Delete Failed window stayed"
 
 drive click "View &Log" || fail "no View Log button"
-drive wait-title "Kestrian Log" $patience || fail "no log viewer"
-shoot report-viewer.png "Kestrian Log"
-drive click-in "Kestrian Log" "OK" || fail "no OK button"
+answer "Kestrian Log" report-viewer.png OK
 drive wait-gone "Kestrian Log" $patience || fail "the log viewer stayed"
 
 # Menu commands are 40000 + 100 x the menu's place on the bar + the item's index.
 settings_menu=40100 restore_item=40202 about_menu=40400
 # The quarantine's records, oldest first: the first one (a.dat) is selected and restored.
 drive command $restore_item || fail "no Restore from Quarantine item"
-drive wait-title "Restore from Quarantine" $patience || fail "no Restore from Quarantine window"
-shoot restore-window.png "Restore from Quarantine"
-drive click-in "Restore from Quarantine" "&Restore" || fail "no Restore button"
+answer "Restore from Quarantine" restore-window.png "&Restore"
 drive wait-title "Quarantine" $patience || fail "no word after the restore"
 drive click-in "Quarantine" "OK" || fail "no OK button after the restore"
 drive click-in "Restore from Quarantine" "C&lose" || fail "no Close button"
@@ -130,25 +109,15 @@ done
 "$wine_run" "$kdrive" hover Kestrian $patience >>"$out/kdrive.log" 2>&1 &
 hover=$!
 drive click "Send to Tr&ay" || fail "no Send to Tray button"
-drive wait-title Kestrian $patience || fail "no tray popup"
-shoot tray-popup.png Kestrian
-drive click-in Kestrian "Show Program" || fail "no Show Program item"
+answer Kestrian tray-popup.png "Show Program"
 wait "$hover" || fail "the tray popup did not stay for the pointer"
 drive wait-window $patience || fail "the main window did not come back"
 
 drive command $about_menu || fail "no main window for the About menu"
-drive wait-title "About Kestrian" $patience || fail "no About box"
-shoot about-box.png "About Kestrian"
-drive click-in "About Kestrian" OK || fail "no OK on the About box"
+answer "About Kestrian" about-box.png OK
 
 drive close || fail "could not close the window"
-wait_process_end "$program" $patience || fail "the program did not end"
-program_status=0
-wait "$program" || program_status=$?
-program=
-[ "$program_status" -eq 0 ] || fail "the program ended with exit code $program_status"
-[ "$(setting STATUS)" = STOPPED ] || fail "STATUS is '$(setting STATUS)' after a clean exit"
-[ "$(setting RESTART)" = False ] || fail "RESTART is '$(setting RESTART)' after a clean exit"
+ended_in_order "a close"
 
 plant check "$plan" || fail "the machine after the removal differs from the plan: $(cat "$out/plant.log")"
 cmp -s "$out/a.dat" "$(head -n 1 "$out/a-path.txt")" || fail "a.dat was not restored"
@@ -159,10 +128,8 @@ grep -qF 'C:\KestrianE2EWindows\a.dat' "$out/app/ENoSignature.txt" || fail "a.da
 # The second session: minimized to the tray, with both shields on and a start page to keep.
 page_saved=1
 wine_quiet reg export "$main_key" "$(windows_path "$out/start-page-saved.reg")" /y || rm -f "$out/start-page-saved.reg"
-set_setting optMemorySheildOn True
-set_setting optIEHomePageSheildOn True
-set_setting optAlwaysnotifybeforerestoring True
-set_setting optRestoredefaultwithoutnotification False
+set_settings optMemorySheildOn=True optIEHomePageSheildOn=True optAlwaysnotifybeforerestoring=True \
+  optRestoredefaultwithoutnotification=False
 wine_quiet reg delete "$options_key" /v Homepage /f || true  # the first session remembered one
 wine_quiet reg add "$program_key\\Settings" /v Minimized /t REG_SZ /d Yes /f || fail "cannot set Minimized"
 first_page='http://www.first.example/'
@@ -178,24 +145,16 @@ drive wait-gone "Kestrian by Kestrian Software" $patience || fail "the program i
 
 cp "$sleeper" "$out/kshieldlisted.exe"
 "$wine_run" "$out/kshieldlisted.exe" >"$out/listed.log" 2>&1 &
-listed=$!
-drive wait-title "Kestrian Auto-Protect" $patience || fail "the listed program was not alerted"
-shoot memory-shield-alert.png "Kestrian Auto-Protect"
-drive click-in "Kestrian Auto-Protect" STOP || fail "no STOP on the alert"
-wait_process_end "$listed" $patience || fail "STOP did not end the listed program"
-listed=
+other_process=$!
+answer "Kestrian Auto-Protect" memory-shield-alert.png STOP
+wait_process_end "$other_process" $patience || fail "STOP did not end the listed program"
+other_process=
 drive wait-gone "Kestrian Auto-Protect" $patience || fail "the alert stayed open"
 
 set_start_page 'http://www.second.example/'
-drive wait-title "Kestrian Home Page Protection" $patience || fail "the changed start page was not asked about"
-shoot home-page-alert.png "Kestrian Home Page Protection"
-drive click-in "Kestrian Home Page Protection" "&Yes" || fail "no Yes on the home page alert"
+answer "Kestrian Home Page Protection" home-page-alert.png "&Yes"
 restored() { [ "$(start_page)" = "$first_page" ]; }
 wait_until $patience restored || fail "Yes did not restore the start page: '$(start_page)'"
 [ "$(setting Homepage)" = "$first_page" ] || fail "the remembered page changed: '$(setting Homepage)'"
 
-for shot in splash status-page scan-running scan-complete results-page really-delete delete-failed report-viewer \
-            restore-window options-tab-{1,2,3,4} tray-popup about-box memory-shield-alert home-page-alert; do
-  [ -s "$out/$shot.png" ] || fail "no $shot.png"
-done
 echo "shell run: complete; screenshots in $out"

@@ -32,10 +32,13 @@ TRICKLE_PARTS, TRICKLE_PAUSE = 10, 0.35
 VERSION_PREFIX = "/definitions/version/"
 DATA_PREFIX = "/definitions/data/"
 NOT_FOUND = b"<html><head><title>404 Not Found</title></head><body>Not Found</body></html>"
-ERROR_PAGE = (b"<html><head><title>The page cannot be displayed</title></head><body>"
-              b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>")
-GARBAGE_PAGE = b"<html><body>Defination version : 12abc</body></html>"
-HUGE_PAGE = b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>"
+# The version page a host answers by a word in its name.
+VERSION_PAGES = {
+    "errorpage": b"<html><head><title>The page cannot be displayed</title></head><body>"
+                 b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>",
+    "garbage": b"<html><body>Defination version : 12abc</body></html>",
+    "huge": b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>",
+}
 OVERSIZE = 65 * 1024 * 1024
 MANIFEST_FILES = ("/definitions/version/MANIFEST.TXT", "/definitions/version/MANIFEST.SIG")
 
@@ -67,12 +70,9 @@ class Handler(BaseHTTPRequestHandler):
             return time.sleep(HANG_SECONDS)
         if is_version and self.server.delay:
             time.sleep(self.server.delay)
-        if is_version and "errorpage" in host:
-            return self.send(200, ERROR_PAGE)
-        if is_version and "garbage" in host:
-            return self.send(200, GARBAGE_PAGE)
-        if is_version and "huge" in host:
-            return self.send(200, HUGE_PAGE)
+        for word, page in VERSION_PAGES.items():
+            if is_version and word in host:
+                return self.send(200, page)
         body = self.server.read_file(self.server.variant_path(host, path))
         if body is None:
             return self.send(404, NOT_FOUND)
@@ -84,16 +84,20 @@ class Handler(BaseHTTPRequestHandler):
             middle = len(body) // 2
             body = body[:middle] + bytes([body[middle] ^ 1]) + body[middle + 1 :]
         if is_data and "nolength" in host:
-            return self.send_without_length(path, body[: len(body) // 2])
+            self.send_headers(200, None, path)
+            self.wfile.write(body[: len(body) // 2])
+            return self.log("200 without a length, half")
         if is_data and "oversize" in host:
             return self.send_oversize(path)
         return self.send(200, body, path)
 
+    # A length of None sends none.
     def send_headers(self, status, length, path=""):
         self.send_response(status)
         html = path.upper().endswith(".HTM") or status != 200
         self.send_header("Content-Type", "text/html" if html else "application/octet-stream")
-        self.send_header("Content-Length", str(length))
+        if length is not None:
+            self.send_header("Content-Length", str(length))
         self.send_header("Connection", "close")
         self.end_headers()
 
@@ -110,14 +114,6 @@ class Handler(BaseHTTPRequestHandler):
         self.log("200 half, then " + ("hanging" if hang else "closed"))
         if hang:
             time.sleep(HANG_SECONDS)
-
-    def send_without_length(self, path, body):
-        self.send_response(200)
-        self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("Connection", "close")
-        self.end_headers()
-        self.wfile.write(body)
-        self.log("200 without a length, half")
 
     # Sends until the client hangs up, which it does once it sees the length.
     def send_oversize(self, path):

@@ -3,6 +3,8 @@
 # fails. Sourced once the script has set `run_name`, `wine_run` and `out` (and `kdrive`, for
 # `drive`; `kdefs`, for `encode_definitions`).
 
+wine_run=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/wine-run
+
 # Wine programs write to files, never to pipes: a persistent wineserver's processes may
 # inherit an output and hold a pipe open for ever.
 wine_quiet() { "$wine_run" "$@" >>"$out/wine.log" 2>&1; }
@@ -32,18 +34,25 @@ restore_program_settings() {
   [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
 }
 
-# Sets an OptionAndSettings value, or fails the run.
-set_setting() {
-  wine_quiet reg add "$options_key" /v "$1" /t REG_SZ /d "$2" /f || fail "cannot set $1"
+# Sets OptionAndSettings values, or fails the run.  usage: set_settings NAME=VALUE...
+set_settings() {
+  local pair
+  for pair in "$@"; do
+    wine_quiet reg add "$options_key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f || fail "cannot set ${pair%%=*}"
+  done
 }
 
+# The planter on the run's plan file (`planter`, `plan`).
+plant() { "$wine_run" "$planter" "$@" >>"$out/plant.log" 2>&1; }
+
 # Encodes SOURCES/{registry,files,exe,cookies}.txt into the four definition files of the
-# run's application folder, or fails the run.
+# run's application folder (or the Windows folder TARGET), or fails the run.
+# usage: encode_definitions SOURCES [TARGET]
 encode_definitions() {
-  local kind
+  local kind target=${2:-$(windows_path "$out/app")}
   for kind in registry:RegistryDefinition files:FileDefinition exe:ExeDefinition cookies:BlockedCookies; do
-    wine_quiet "$kdefs" encode "$(windows_path "$1/${kind%%:*}.txt")" \
-      "$(windows_path "$out/app/${kind#*:}.dat")" || fail "cannot encode ${kind%%:*}.txt"
+    wine_quiet "$kdefs" encode "$(windows_path "$1/${kind%%:*}.txt")" "$target\\${kind#*:}.dat" ||
+      fail "cannot encode ${kind%%:*}.txt"
   done
 }
 
@@ -65,12 +74,15 @@ wait_until() {
 # True once the process has ended, false if it still runs after SECONDS.
 wait_process_end() { wait_until "$2" eval "! kill -0 $1 2>/dev/null"; }
 
+# A screenshot of the screen as it is now.
+snap() { import -window root "$out/$1" && [ -s "$out/$1" ] || fail "no screenshot $1"; }
+
 # A screenshot of the screen once the window TITLE (or the main window) has painted; the
 # window TITLE must not be blank on it.
 shoot() {
   local file=$1 title=${2:-} left top width height
   drive painted ${title:+"$title"} || fail "the window ${title:-of the program} did not paint for $file"
-  import -window root "$out/$file" || fail "no screenshot $file"
+  snap "$file"
   [ -n "$title" ] || return 0
   "$wine_run" "$kdrive" rect-title "$title" >"$out/rect.txt" 2>>"$out/kdrive.log" ||
     fail "\"$title\" has no place on the screen"
@@ -79,6 +91,14 @@ shoot() {
     >"$out/$file.deviation" || fail "cannot read $file"
   awk '{ exit !($1 > 0.01) }' "$out/$file.deviation" ||
     fail "\"$title\" is blank on $file (deviation $(cat "$out/$file.deviation"))"
+}
+
+# A window TITLE that shows, its screenshot FILE, and its button CAPTION pressed.
+# usage: answer TITLE FILE CAPTION
+answer() {
+  drive wait-title "$1" $patience || fail "no window \"$1\" for $2"
+  shoot "$2" "$1"
+  drive click-in "$1" "$3" || fail "no button \"$3\" on \"$1\""
 }
 
 # Ends the given processes, waiting up to ten seconds for each.
@@ -101,6 +121,35 @@ end_program() {
   drive wait-ended 5 && return 0
   wine_quiet taskkill /f /im Kestrian.exe || true
   drive wait-ended 10
+}
+
+# What every run puts back when it ends, pass or fail: every copy of the program (a run with
+# `kdrive`) and `other_process` ended, the plants of `plan` removed, the run's own `put_back`,
+# the settings. A run's `put_back` is false when something could not be put back.
+program= other_process= plan=
+put_back() { :; }
+put_back_run() {
+  local status=$?
+  [ -z "${kdrive:-}" ] || end_program $program $other_process ||
+    { echo "$run_name: the program could not be ended"; status=1; }
+  stop_processes $other_process
+  [ -z "$plan" ] || plant clean "$plan" ||
+    { echo "$run_name: the plants could not all be removed: $(tail -n 5 "$out/plant.log")"; status=1; }
+  put_back || status=1
+  restore_program_settings || { echo "$run_name: the settings could not be put back"; status=1; }
+  exit $status
+}
+
+# The program, a child of this script, ended by WHAT in order: exit code 0, STATUS "STOPPED",
+# RESTART "False".  usage: ended_in_order WHAT
+ended_in_order() {
+  local exit_code=0
+  wait_process_end "$program" $patience || fail "the program did not end after $1"
+  wait "$program" || exit_code=$?
+  program=
+  [ "$exit_code" -eq 0 ] || fail "the program ended with exit code $exit_code after $1"
+  [ "$(setting STATUS) $(setting RESTART)" = "STOPPED False" ] ||
+    fail "STATUS and RESTART are '$(setting STATUS) $(setting RESTART)' after $1"
 }
 
 # A run starts on a machine where the program does not run; an earlier run may still be

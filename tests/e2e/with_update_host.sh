@@ -24,16 +24,15 @@ rm -f "$work"/update_host.* "$work"/update_host_wine.log "$work"/internet_settin
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Wine programs write to a file, never to a pipe (see windowed_run.sh).
 wine_quiet() { "$wine_run" "$@" >>"$work/update_host_wine.log" 2>&1; }
+fail() { echo "with_update_host: $*" >&2; exit 1; }
 
 server=0 settings_changed=0
 cleanup() {
   local status=$?
   if [ "$settings_changed" -eq 1 ]; then
     for name in ProxyEnable ProxyServer ProxyOverride; do wine_quiet reg delete "$settings" /v $name /f || true; done
-    wine_quiet reg import "$(windows_path "$work/internet_settings_saved.reg")" || {
-      echo "with_update_host: the Internet settings could not be put back" >&2
-      status=1
-    }
+    wine_quiet reg import "$(windows_path "$work/internet_settings_saved.reg")" ||
+      { echo "with_update_host: the Internet settings could not be put back" >&2; status=1; }
   fi
   if [ "$server" -ne 0 ]; then
     kill "$server" 2>/dev/null || true
@@ -50,25 +49,19 @@ python3 "$here/update_host.py" --root "$tree" --port-file "$work/update_host.por
 server=$!
 for _ in $(seq 100); do
   [ -s "$work/update_host.port" ] && break
-  if ! kill -0 "$server" 2>/dev/null; then
-    echo "with_update_host: the server did not start" >&2
-    cat "$work/update_host.err" >&2
-    exit 1
-  fi
+  kill -0 "$server" 2>/dev/null || fail "the server did not start: $(cat "$work/update_host.err")"
   sleep 0.1
 done
-port=$(cat "$work/update_host.port" 2>/dev/null) ||
-  { echo "with_update_host: no port after ten seconds" >&2; exit 1; }
+port=$(cat "$work/update_host.port" 2>/dev/null) || fail "no port after ten seconds"
 
 # The key is saved whole; the run's proxy values are deleted again before it is put back, so a
 # value that was not there is gone again.
 wine_quiet reg export "$settings" "$(windows_path "$work/internet_settings_saved.reg")" /y ||
-  { echo "with_update_host: the Internet settings could not be saved" >&2; exit 1; }
+  fail "the Internet settings could not be saved"
 settings_changed=1
 wine_quiet reg add "$settings" /v ProxyEnable /t REG_DWORD /d 1 /f &&
   wine_quiet reg add "$settings" /v ProxyServer /d "127.0.0.1:$port" /f &&
-  wine_quiet reg add "$settings" /v ProxyOverride /d '<local>;127.0.0.1;localhost' /f ||
-  { echo "with_update_host: the proxy could not be set" >&2; exit 1; }
+  wine_quiet reg add "$settings" /v ProxyOverride /d '<local>;127.0.0.1;localhost' /f || fail "the proxy could not be set"
 
 KESTRIAN_UPDATE_HOST_ROOT_WINDOWS=$(windows_path "$tree")
 export KESTRIAN_UPDATE_HOST_PORT=$port KESTRIAN_UPDATE_HOST_ROOT=$tree
