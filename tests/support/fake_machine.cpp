@@ -60,6 +60,9 @@ Status ReadValue(const Key& key, std::string_view name, platform::RegistryValue&
   return platform::kOk;
 }
 
+// A folder or a read-only file: not written, deleted or replaced.
+constexpr std::uint32_t kUnwritable = attributes::kDirectory | attributes::kReadOnly;
+
 constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
                                        platform::key_access::kCreateSubKey |
                                        platform::key_access::kCreateLink;
@@ -167,20 +170,14 @@ Status FakeRegistry::SetValue(platform::RootKey root, std::string_view path, std
 Status FakeRegistry::DeleteValue(platform::RootKey root, std::string_view path,
                                  std::string_view name) {
   Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kSetValue, key);
-      status != platform::kOk) {
-    return status;
-  }
+  if (const Status status = Open(root, path, platform::key_access::kSetValue, key); status != platform::kOk) return status;
   return key->values.erase(std::string(name)) == 0 ? platform::kFileNotFound : platform::kOk;
 }
 
 Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
   if (path.empty()) return platform::kAccessDenied;
   Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kRead, key);
-      status != platform::kOk) {
-    return status;
-  }
+  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) return status;
   const std::string full = FullPath(root, path);
   // As on Windows, one key below that refuses the delete keeps the tree.
   if (refusingHives_.contains(root)) return platform::kAccessDenied;
@@ -318,9 +315,7 @@ platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, 
 
 Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
   if (Node* node = Lookup(path)) {
-    if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-      return platform::kAccessDenied;
-    }
+    if (node->attributes & kUnwritable) return platform::kAccessDenied;
     if (node->locked) return platform::kSharingViolation;
     node->content.assign(bytes);
     return platform::kOk;
@@ -334,9 +329,7 @@ Status FakeFileSystem::Delete(std::string_view path) {
   if (diesBeforeRenames) return platform::kOk;
   Node* node = Lookup(path);
   if (node == nullptr) return platform::kFileNotFound;
-  if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-    return platform::kAccessDenied;
-  }
+  if (node->attributes & kUnwritable) return platform::kAccessDenied;
   if (node->locked || node->readsOnly) return platform::kSharingViolation;
   if (node->deletesShared) return platform::kOk;  // deleted once the holder closes it
   nodes_.erase(std::string(path));
@@ -357,9 +350,7 @@ Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to)
   if (source->locked || source->readsOnly) return platform::kSharingViolation;
   if (!FolderExists(Parent(to))) return platform::kPathNotFound;
   if (const Node* target = Lookup(to)) {
-    if (target->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-      return platform::kAccessDenied;
-    }
+    if (target->attributes & kUnwritable) return platform::kAccessDenied;
     // Replacing deletes the old file, which a program holding it open does not allow.
     if (target->locked || target->readsOnly) return platform::kAccessDenied;
   }
