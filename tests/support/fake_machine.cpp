@@ -439,12 +439,6 @@ platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path
   return resolved;
 }
 
-std::optional<std::string> FakeFileSystem::Content(std::string_view path) const {
-  const Node* node = Lookup(path);
-  if (node == nullptr) return std::nullopt;
-  return node->content;
-}
-
 // ---------------------------------------------------------------- machine
 
 std::vector<platform::ProcessEntry> FakeProcesses::Snapshot() {

@@ -127,7 +127,10 @@ class FakeFileSystem final : public platform::FileSystem {
   // A file whose content this account may not read but may delete (its rights say so).
   void DenyReads(std::string_view path) { Mark(path, &Node::unreadable, true); }
   bool Exists(std::string_view path) const { return Lookup(path) != nullptr; }
-  std::optional<std::string> Content(std::string_view path) const;
+  std::optional<std::string> Content(std::string_view path) const {
+    const Node* node = Lookup(path);
+    return node == nullptr ? std::nullopt : std::optional(node->content);
+  }
   // A path that resolves to another: a short 8.3 name, a junction or a substituted drive.
   void AddAlias(std::string from, std::string to) { aliases_.insert_or_assign(std::move(from), std::move(to)); }
   // The program dies before it renames: every move fails, and a delete reports success
