@@ -60,6 +60,9 @@ Status ReadValue(const Key& key, std::string_view name, platform::RegistryValue&
   return platform::kOk;
 }
 
+// A folder or a read-only file: not written, deleted or replaced.
+constexpr std::uint32_t kUnwritable = attributes::kDirectory | attributes::kReadOnly;
+
 constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
                                        platform::key_access::kCreateSubKey |
                                        platform::key_access::kCreateLink;
@@ -82,10 +85,6 @@ std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path
   if (!path.empty()) full.append("\\").append(path);
   while (!full.empty() && full.back() == '\\') full.pop_back();
   return full;
-}
-
-FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) {
-  return const_cast<Key*>(std::as_const(*this).Find(root, path));
 }
 
 const FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) const {
@@ -171,20 +170,14 @@ Status FakeRegistry::SetValue(platform::RootKey root, std::string_view path, std
 Status FakeRegistry::DeleteValue(platform::RootKey root, std::string_view path,
                                  std::string_view name) {
   Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kSetValue, key);
-      status != platform::kOk) {
-    return status;
-  }
+  if (const Status status = Open(root, path, platform::key_access::kSetValue, key); status != platform::kOk) return status;
   return key->values.erase(std::string(name)) == 0 ? platform::kFileNotFound : platform::kOk;
 }
 
 Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
   if (path.empty()) return platform::kAccessDenied;
   Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kRead, key);
-      status != platform::kOk) {
-    return status;
-  }
+  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) return status;
   const std::string full = FullPath(root, path);
   // As on Windows, one key below that refuses the delete keeps the tree.
   if (refusingHives_.contains(root)) return platform::kAccessDenied;
@@ -239,21 +232,6 @@ platform::Result<std::vector<platform::NamedValue>> FakeRegistry::Values(platfor
   return values;
 }
 
-void FakeRegistry::MakeReadOnly(platform::RootKey root, std::string_view path) {
-  CreateKey(root, path);
-  Find(root, path)->readOnly = true;
-}
-
-void FakeRegistry::RefuseWrites(platform::RootKey root) { refusingHives_.insert(root); }
-
-bool FakeRegistry::Refuses(platform::RootKey root, const Key& key) const {
-  return key.readOnly || refusingHives_.contains(root);
-}
-
-bool FakeRegistry::HasKey(platform::RootKey root, std::string_view path) const {
-  return Find(root, path) != nullptr;
-}
-
 std::optional<std::string> FakeRegistry::StringValue(platform::RootKey root, std::string_view path,
                                                      std::string_view name) const {
   const Key* key = Find(root, path);
@@ -269,10 +247,6 @@ std::optional<std::string> FakeRegistry::StringValue(platform::RootKey root, std
 std::string FakeFileSystem::Parent(std::string_view path) {
   const auto slash = path.find_last_of('\\');
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
-
-FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) {
-  return const_cast<Node*>(std::as_const(*this).Lookup(path));
 }
 
 const FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) const {
@@ -325,10 +299,6 @@ platform::Result<std::vector<platform::FolderEntry>> FakeFileSystem::ListFolder(
   return entries;
 }
 
-platform::Result<std::string> FakeFileSystem::ReadAll(std::string_view path) {
-  return ReadAtMost(path, UINT64_MAX);
-}
-
 platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, std::uint64_t maxBytes) {
   using R = platform::Result<std::string>;
   const Node* node = Lookup(path);
@@ -345,9 +315,7 @@ platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, 
 
 Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
   if (Node* node = Lookup(path)) {
-    if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-      return platform::kAccessDenied;
-    }
+    if (node->attributes & kUnwritable) return platform::kAccessDenied;
     if (node->locked) return platform::kSharingViolation;
     node->content.assign(bytes);
     return platform::kOk;
@@ -357,16 +325,11 @@ Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
   return platform::kOk;
 }
 
-Status FakeFileSystem::Append(std::string_view path, std::string_view bytes) {
-  return WriteAll(path, Content(path).value_or("") + std::string(bytes));
-}
-
 Status FakeFileSystem::Delete(std::string_view path) {
+  if (diesBeforeRenames) return platform::kOk;
   Node* node = Lookup(path);
   if (node == nullptr) return platform::kFileNotFound;
-  if (node->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-    return platform::kAccessDenied;
-  }
+  if (node->attributes & kUnwritable) return platform::kAccessDenied;
   if (node->locked || node->readsOnly) return platform::kSharingViolation;
   if (node->deletesShared) return platform::kOk;  // deleted once the holder closes it
   nodes_.erase(std::string(path));
@@ -381,14 +344,13 @@ Status FakeFileSystem::ClearReadOnly(std::string_view path) {
 }
 
 Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to) {
+  if (diesBeforeRenames) return platform::kAccessDenied;
   Node* source = Lookup(from);
   if (source == nullptr) return platform::kFileNotFound;
   if (source->locked || source->readsOnly) return platform::kSharingViolation;
   if (!FolderExists(Parent(to))) return platform::kPathNotFound;
   if (const Node* target = Lookup(to)) {
-    if (target->attributes & (attributes::kDirectory | attributes::kReadOnly)) {
-      return platform::kAccessDenied;
-    }
+    if (target->attributes & kUnwritable) return platform::kAccessDenied;
     // Replacing deletes the old file, which a program holding it open does not allow.
     if (target->locked || target->readsOnly) return platform::kAccessDenied;
   }
@@ -438,19 +400,6 @@ void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
   Place(Node{.attributes = fileAttributes, .content = std::string(bytes)}, path);
 }
 
-void FakeFileSystem::PutLargeFile(std::string_view path, std::uint64_t size) {
-  PutFile(path, "");
-  Lookup(path)->zeros = size;
-}
-
-void FakeFileSystem::SetShortName(std::string_view path, std::string shortName) {
-  if (Node* node = Lookup(path)) node->shortName = std::move(shortName);
-}
-
-void FakeFileSystem::Lock(std::string_view path, bool locked) {
-  if (Node* node = Lookup(path)) node->locked = locked;
-}
-
 std::string FakeFileSystem::FullPath(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path);
   if (!path.empty() && path[0] == '\\') return currentFolder.substr(0, 2) + std::string(path);
@@ -490,30 +439,6 @@ platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path
   return resolved;
 }
 
-void FakeFileSystem::AddAlias(std::string from, std::string to) {
-  aliases_.insert_or_assign(std::move(from), std::move(to));
-}
-
-void FakeFileSystem::HoldSharingReads(std::string_view path, bool held) {
-  if (Node* node = Lookup(path)) node->readsOnly = held;
-}
-
-void FakeFileSystem::HoldSharingDeletes(std::string_view path) {
-  if (Node* node = Lookup(path)) node->deletesShared = true;
-}
-
-void FakeFileSystem::DenyReads(std::string_view path) {
-  if (Node* node = Lookup(path)) node->unreadable = true;
-}
-
-bool FakeFileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }
-
-std::optional<std::string> FakeFileSystem::Content(std::string_view path) const {
-  const Node* node = Lookup(path);
-  if (node == nullptr) return std::nullopt;
-  return node->content;
-}
-
 // ---------------------------------------------------------------- machine
 
 std::vector<platform::ProcessEntry> FakeProcesses::Snapshot() {
@@ -543,19 +468,14 @@ bool FakeProcesses::Terminate(std::uint32_t id, std::uint32_t exitCode) {
   return true;
 }
 
-void FakeProcesses::TerminateWithOwnExitCode(std::uint32_t id) { Terminate(id, 259); }
-
 bool FakeProcesses::WaitForEnd(std::uint32_t id, std::uint32_t) {
+  if (onWait) onWait();
   ++waitCalls;
   const auto process = Find(id);
   if (process == running_.end()) return true;
   if (process->waitsToEnd <= 0 || --process->waitsToEnd > 0) return false;
   running_.erase(process);
   return true;
-}
-
-void FakeProcesses::EndAfterWaits(std::uint32_t id, int waits) {
-  if (const auto process = Find(id); process != running_.end()) process->waitsToEnd = waits;
 }
 
 std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, bool terminable) {
@@ -565,10 +485,6 @@ std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, 
   }
   running_.push_back({nextId_, std::move(exeFile), std::move(modulePath), terminable});
   return nextId_++;
-}
-
-bool FakeProcesses::Running(std::uint32_t id) const {
-  return std::any_of(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
 }
 
 namespace {
@@ -678,10 +594,6 @@ platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::str
   if (tooLarge) return DownloadOutcome::TooLarge;
   // Without a length, the end of the connection ends the file, wherever it comes.
   return answer.complete || !answer.lengthAnnounced ? DownloadOutcome::Complete : DownloadOutcome::Failed;
-}
-
-void FakeWeb::ServePage(std::string url, std::string html) {
-  pages[std::move(url)] = {platform::WebPage::Outcome::Answered, 200, std::move(html)};
 }
 
 FakeMachine::FakeMachine()

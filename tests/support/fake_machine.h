@@ -1,14 +1,17 @@
 #pragma once
 // An in-memory machine for the behaviour's tests: a registry, files with DOS attributes and
 // sharing locks, drives, a clock. Names are found without regard to case, as on Windows.
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/machine.h"
@@ -42,11 +45,14 @@ class FakeRegistry final : public platform::Registry {
                                                              std::string_view path) override;
 
   // Arrangement: a key whose opens with any right beyond reading are refused.
-  void MakeReadOnly(platform::RootKey root, std::string_view path);
+  void MakeReadOnly(platform::RootKey root, std::string_view path) {
+    CreateKey(root, path);
+    Find(root, path)->readOnly = true;
+  }
   // Arrangement: a hive where every write is refused, as HKEY_LOCAL_MACHINE is for a
   // standard user.
-  void RefuseWrites(platform::RootKey root);
-  bool HasKey(platform::RootKey root, std::string_view path) const;
+  void RefuseWrites(platform::RootKey root) { refusingHives_.insert(root); }
+  bool HasKey(platform::RootKey root, std::string_view path) const { return Find(root, path) != nullptr; }
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
                                          std::string_view name) const;
 
@@ -61,11 +67,15 @@ class FakeRegistry final : public platform::Registry {
     bool readOnly = false;
   };
   std::string FullPath(platform::RootKey root, std::string_view path) const;
-  Key* Find(platform::RootKey root, std::string_view path);
+  Key* Find(platform::RootKey root, std::string_view path) {
+    return const_cast<Key*>(std::as_const(*this).Find(root, path));
+  }
   const Key* Find(platform::RootKey root, std::string_view path) const;
   platform::Status Open(platform::RootKey root, std::string_view path, std::uint32_t access,
                         Key*& key);
-  bool Refuses(platform::RootKey root, const Key& key) const;
+  bool Refuses(platform::RootKey root, const Key& key) const {
+    return key.readOnly || refusingHives_.contains(root);
+  }
 
   std::map<std::string, Key, NoCaseLess> keys_;
   std::set<platform::RootKey> refusingHives_;
@@ -76,10 +86,12 @@ class FakeFileSystem final : public platform::FileSystem {
   std::vector<platform::DirectoryEntry> Find(std::string_view pattern) override;
   platform::Result<std::vector<platform::FolderEntry>> ListFolder(std::string_view folder,
                                                                   std::size_t maxEntries) override;
-  platform::Result<std::string> ReadAll(std::string_view path) override;
+  platform::Result<std::string> ReadAll(std::string_view path) override { return ReadAtMost(path, UINT64_MAX); }
   platform::Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override;
   platform::Status WriteAll(std::string_view path, std::string_view bytes) override;
-  platform::Status Append(std::string_view path, std::string_view bytes) override;
+  platform::Status Append(std::string_view path, std::string_view bytes) override {
+    return WriteAll(path, Content(path).value_or("") + std::string(bytes));
+  }
   platform::Status Delete(std::string_view path) override;
   platform::Status ClearReadOnly(std::string_view path) override;
   platform::Status MoveReplacing(std::string_view from, std::string_view to) override;
@@ -98,23 +110,32 @@ class FakeFileSystem final : public platform::FileSystem {
                std::uint32_t attributes = platform::attributes::kArchive);
   void PutFolder(std::string_view path);
   // A file of `size` zero bytes, kept as a length: for the size limits.
-  void PutLargeFile(std::string_view path, std::uint64_t size);
+  void PutLargeFile(std::string_view path, std::uint64_t size) {
+    PutFile(path, "");
+    Lookup(path)->zeros = size;
+  }
   // Gives an entry an 8.3 name, which searches then match as well as its long name.
-  void SetShortName(std::string_view path, std::string shortName);
+  void SetShortName(std::string_view path, std::string shortName) { Mark(path, &Node::shortName, shortName); }
   // A file held open by another program that shares nothing: reads, writes, moves and
   // deletes fail with a sharing violation.
-  void Lock(std::string_view path, bool locked = true);
+  void Lock(std::string_view path, bool locked = true) { Mark(path, &Node::locked, locked); }
   // A file held open by a program that lets others read it but not delete or change it.
-  void HoldSharingReads(std::string_view path, bool held = true);
+  void HoldSharingReads(std::string_view path, bool held = true) { Mark(path, &Node::readsOnly, held); }
   // A file held open by a program that lets others delete it: a delete succeeds, but the
   // file stays until the program closes it (never, here).
-  void HoldSharingDeletes(std::string_view path);
+  void HoldSharingDeletes(std::string_view path) { Mark(path, &Node::deletesShared, true); }
   // A file whose content this account may not read but may delete (its rights say so).
-  void DenyReads(std::string_view path);
-  bool Exists(std::string_view path) const;
-  std::optional<std::string> Content(std::string_view path) const;
+  void DenyReads(std::string_view path) { Mark(path, &Node::unreadable, true); }
+  bool Exists(std::string_view path) const { return Lookup(path) != nullptr; }
+  std::optional<std::string> Content(std::string_view path) const {
+    const Node* node = Lookup(path);
+    return node == nullptr ? std::nullopt : std::optional(node->content);
+  }
   // A path that resolves to another: a short 8.3 name, a junction or a substituted drive.
-  void AddAlias(std::string from, std::string to);
+  void AddAlias(std::string from, std::string to) { aliases_.insert_or_assign(std::move(from), std::move(to)); }
+  // The program dies before it renames: every move fails, and a delete reports success
+  // but leaves the file, as nobody is left to delete it.
+  bool diesBeforeRenames = false;
 
   int searches = 0;  // Find calls
   int listings = 0;  // ListFolder calls
@@ -134,9 +155,14 @@ class FakeFileSystem final : public platform::FileSystem {
   static std::string Parent(std::string_view path);
   template <class Visit>
   void ForEachChild(const std::string& folder, Visit&& visit) const;
-  Node* Lookup(std::string_view path);
+  Node* Lookup(std::string_view path) { return const_cast<Node*>(std::as_const(*this).Lookup(path)); }
   const Node* Lookup(std::string_view path) const;
   bool FolderExists(std::string_view path) const;
+  // Sets one field of an existing entry.
+  template <class Field, class Value>
+  void Mark(std::string_view path, Field Node::*field, Value value) {
+    if (Node* node = Lookup(path)) node->*field = std::move(value);
+  }
   // Puts `node` at `path` under the path's name, without an 8.3 name.
   void Place(Node node, std::string_view path);
 
@@ -196,15 +222,21 @@ class FakeProcesses final : public platform::Processes {
   std::vector<platform::ProcessEntry> Snapshot() override;
   platform::Result<std::string> MainModulePath(std::uint32_t id) override;
   bool Terminate(std::uint32_t id, std::uint32_t exitCode) override;
-  void TerminateWithOwnExitCode(std::uint32_t id) override;
+  void TerminateWithOwnExitCode(std::uint32_t id) override { Terminate(id, 259); }
   bool WaitForEnd(std::uint32_t id, std::uint32_t milliseconds) override;
 
   // Arrangement: starts a process and returns its id. As on Windows, a plain snapshot name
   // (scan::IsPlainProcessName) is the file name of a readable module path, without regard to
   // case; Start throws for a process that breaks this.
   std::uint32_t Start(std::string exeFile, std::string modulePath, bool terminable = true);
-  bool Running(std::uint32_t id) const;
-  void EndAfterWaits(std::uint32_t id, int waits);
+  bool Running(std::uint32_t id) const {
+    return std::any_of(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
+  }
+  void EndAfterWaits(std::uint32_t id, int waits) {
+    if (const auto process = Find(id); process != running_.end()) process->waitsToEnd = waits;
+  }
+  // Runs before each wait, as the program being waited for may act meanwhile.
+  std::function<void()> onWait;
 
   std::vector<Termination> terminations;  // successful ones, in order
   int terminateCalls = 0;
@@ -292,7 +324,9 @@ class FakeWeb final : public platform::Web {
                                            const platform::WaitCallback& whileWaiting) override;
 
   // A page answered 200 with `html`.
-  void ServePage(std::string url, std::string html);
+  void ServePage(std::string url, std::string html) {
+    pages[std::move(url)] = {platform::WebPage::Outcome::Answered, 200, std::move(html)};
+  }
 
   struct Download {
     std::string bytes;

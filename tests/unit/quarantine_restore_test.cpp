@@ -86,32 +86,6 @@ TEST(RegFileTest, WhatCannotBeWrittenOrReadExactlyIsRefused) {
 
 // ---------------------------------------------------------------- the index
 
-// A file system whose moves fail: the program dies between writing and renaming.
-class NoRename final : public platform::FileSystem {
- public:
-  explicit NoRename(platform::FileSystem& inner) : inner_(inner) {}
-  std::vector<platform::DirectoryEntry> Find(std::string_view p) override { return inner_.Find(p); }
-  platform::Result<std::vector<platform::FolderEntry>> ListFolder(std::string_view p, std::size_t n) override {
-    return inner_.ListFolder(p, n);
-  }
-  platform::Result<std::string> ReadAll(std::string_view p) override { return inner_.ReadAll(p); }
-  platform::Result<std::string> ReadAtMost(std::string_view p, std::uint64_t n) override {
-    return inner_.ReadAtMost(p, n);
-  }
-  platform::Status WriteAll(std::string_view p, std::string_view b) override { return inner_.WriteAll(p, b); }
-  platform::Status Append(std::string_view p, std::string_view b) override { return inner_.Append(p, b); }
-  platform::Status Delete(std::string_view) override { return platform::kOk; }  // dead already
-  platform::Status ClearReadOnly(std::string_view p) override { return inner_.ClearReadOnly(p); }
-  platform::Status MoveReplacing(std::string_view, std::string_view) override { return platform::kAccessDenied; }
-  platform::Status Copy(std::string_view f, std::string_view t, bool x) override { return inner_.Copy(f, t, x); }
-  platform::Status CreateFolder(std::string_view p) override { return inner_.CreateFolder(p); }
-  std::string FullPath(std::string_view p) override { return inner_.FullPath(p); }
-  platform::Result<std::string> ResolvedPath(std::string_view p) override { return inner_.ResolvedPath(p); }
-
- private:
-  platform::FileSystem& inner_;
-};
-
 QuarantineRecord Record(std::uint64_t id, std::string backup) {
   return {id, RecordKind::File, "C:\\A\\" + backup, "", backup, "Threat", "2026-12-06T08:30:00Z", 1,
           std::string(64, 'a'), false, false};
@@ -122,8 +96,9 @@ TEST(QuarantineIndexTest, ACrashBetweenWriteAndRenameLeavesTheOldIndex) {
   const core::ApplicationFolder folder("C:\\Kestrian");
   machine.files.PutFolder("C:\\Kestrian\\quarantine");
   ASSERT_EQ(SaveIndex(machine.files, folder, {Record(1, "one.exe")}), platform::kOk);
-  NoRename dying(machine.files);
-  EXPECT_NE(SaveIndex(dying, folder, {Record(1, "one.exe"), Record(2, "two.exe")}), platform::kOk);
+  machine.files.diesBeforeRenames = true;
+  EXPECT_NE(SaveIndex(machine.files, folder, {Record(1, "one.exe"), Record(2, "two.exe")}), platform::kOk);
+  machine.files.diesBeforeRenames = false;
   EXPECT_TRUE(machine.files.Exists(IndexPath(folder) + ".new"));  // the half that was written
   const IndexRead read = LoadIndex(machine.files, folder);
   EXPECT_EQ(read.error, "");

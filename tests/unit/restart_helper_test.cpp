@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,25 +19,6 @@ constexpr const char* kNow = "12/6/2026 9:30:00 AM";
 constexpr int kNormal = platform::show_styles::kNormal;
 constexpr RestartTiming kShortTiming{2000, 500};  // four waits
 
-// Forwards to the fake processes and runs `onWait` before each wait, so a test can act as
-// the ending program does.
-class WatchedProcesses final : public platform::Processes {
- public:
-  explicit WatchedProcesses(platform::Processes& inner) : inner_(inner) {}
-  std::vector<platform::ProcessEntry> Snapshot() override { return inner_.Snapshot(); }
-  platform::Result<std::string> MainModulePath(std::uint32_t id) override { return inner_.MainModulePath(id); }
-  bool Terminate(std::uint32_t id, std::uint32_t exitCode) override { return inner_.Terminate(id, exitCode); }
-  void TerminateWithOwnExitCode(std::uint32_t id) override { inner_.TerminateWithOwnExitCode(id); }
-  bool WaitForEnd(std::uint32_t id, std::uint32_t milliseconds) override {
-    if (onWait) onWait();
-    return inner_.WaitForEnd(id, milliseconds);
-  }
-  std::function<void()> onWait;
-
- private:
-  platform::Processes& inner_;
-};
-
 // The program's folder with the helper and the program in it, and RESTART as `restart`
 // (nullptr: no value).
 struct Scene {
@@ -48,7 +28,7 @@ struct Scene {
     if (restart) settings.Save(settings::kRestart, restart);
   }
   RestartOutcome Restart(RestartTiming timing = {}) {
-    return RunRestart({machine.files, machine.environment, machine.clock, processes, machine.desktop},
+    return RunRestart({machine.files, machine.environment, machine.clock, machine.processes, machine.desktop},
                       settings, timing);
   }
   void Share(const char* product, const char* file) {
@@ -60,7 +40,6 @@ struct Scene {
 
   testing::FakeMachine machine;
   SettingsStore settings{machine.registry, "Kestrian"};
-  WatchedProcesses processes{machine.processes};
 };
 
 std::vector<FakeDesktop::Command> Started(const std::string& path = kProgram) {
@@ -175,7 +154,7 @@ TEST_F(RestartHelperTest, AProgramThatNeverEndsIsNotStartedTwice) {
 TEST_F(RestartHelperTest, AnOrderlyEndDuringTheWaitWithdrawsTheRequest) {
   const auto id = machine.processes.Start("Kestrian.exe", kProgram);
   machine.processes.EndAfterWaits(id, 2);
-  processes.onWait = [this] { settings.Save(settings::kRestart, "False"); };
+  machine.processes.onWait = [this] { settings.Save(settings::kRestart, "False"); };
   EXPECT_EQ(Restart(), RestartOutcome::NotRequested);
   EXPECT_TRUE(machine.desktop.commands.empty());
   EXPECT_FALSE(Log().has_value());
