@@ -10,13 +10,11 @@ TEST(MaskOffensiveWords, MasksInListOrderWhateverTheCase) {
     const char* text;
     const char* shown;
   } cases[] = {
-      {"Analysis", "****ysis"},
-      {"faggot", "****got"},
+      {"Analysis", "****ysis"}, {"faggot", "****got"},
       {"C:\\Documents and Settings", "C:\\Do****ents and Settings"},
       {"SEXY", "****Y"},
       {"Scanning Registry: software\\x", "Scanning Registry: software\\x"},
-      {"assholes", "****s"},
-      {"", ""},
+      {"assholes", "****s"}, {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(MaskOffensiveWords(c.text), c.shown) << c.text;
 }

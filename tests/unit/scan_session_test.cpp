@@ -79,14 +79,10 @@ TEST_F(ScanSessionTest, TheSessionEndsCompleteWithItsCommandsBack) {
   EXPECT_EQ(form.pb2.Value(), 100);
   EXPECT_EQ(form.lblPercentageCompleted.Caption(), "Scanning known Spyware/Adware...");
   EXPECT_EQ(state.session.statusPrefix, "Scanning Known Spyware/Adware: ");
-  EXPECT_TRUE(form.cmdScan.Enabled());
-  EXPECT_TRUE(form.cmdScanNow.Enabled());
-  EXPECT_FALSE(form.cmdStop.Enabled());
-  EXPECT_FALSE(form.cmdPause.Enabled());
-  EXPECT_TRUE(form.cmdRemove.Visible());
-  EXPECT_TRUE(form.frmScan.Visible());
-  EXPECT_FALSE(form.frmStatus.Visible());
-  EXPECT_FALSE(host.DrawingSuspended());
+  EXPECT_TRUE(form.cmdScan.Enabled() && form.cmdScanNow.Enabled());
+  EXPECT_FALSE(form.cmdStop.Enabled() || form.cmdPause.Enabled());
+  EXPECT_TRUE(form.cmdRemove.Visible() && form.frmScan.Visible());
+  EXPECT_FALSE(form.frmStatus.Visible() || host.DrawingSuspended());
 }
 
 TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePercents) {
@@ -141,8 +137,7 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
   int yieldsWhilePaused = -1;
   host.whileMessageOpen = [&](const testing::ShownMessage&) {
     yieldsWhilePaused = host.Yields();
-    EXPECT_FALSE(form.cmdPause.Enabled());
-    EXPECT_FALSE(form.cmdStop.Enabled());
+    EXPECT_FALSE(form.cmdPause.Enabled() || form.cmdStop.Enabled());
   };
   host.AtYield(5, [&] { session.PauseFromButton(); });
   session.Start();
@@ -246,16 +241,13 @@ TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
   session.Start();
   EXPECT_TRUE(timersOffDuringScan);
   EXPECT_FALSE(state.session.running);
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
-  EXPECT_TRUE(form.lvwCookiesToDelete.Empty());
+  EXPECT_TRUE(form.lvwSpywareFound.Empty() && form.lvwCookiesToDelete.Empty() && deleteFailed.lstProblem.Empty());
   EXPECT_EQ(form.lvwBlockedCookies.Count(), 1u);  // not a results list
-  EXPECT_TRUE(deleteFailed.lstProblem.Empty());
   EXPECT_FALSE(deleteFailed.Visible());
   EXPECT_EQ(state.session.spywareFound, 0);
   EXPECT_EQ(form.lbltracesFound.Caption(), "0");
   EXPECT_FALSE(form.tmrMemoryInspected.Enabled());
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
-  EXPECT_TRUE(form.tmrTimeOut.Enabled());
+  EXPECT_TRUE(form.tmrCheckHomePage.Enabled() && form.tmrTimeOut.Enabled());
 }
 
 TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
