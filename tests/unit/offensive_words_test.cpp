@@ -11,10 +11,8 @@ TEST(MaskOffensiveWords, MasksInListOrderWhateverTheCase) {
     const char* shown;
   } cases[] = {
       {"Analysis", "****ysis"}, {"faggot", "****got"},
-      {"C:\\Documents and Settings", "C:\\Do****ents and Settings"},
-      {"SEXY", "****Y"},
-      {"Scanning Registry: software\\x", "Scanning Registry: software\\x"},
-      {"assholes", "****s"}, {"", ""},
+      {"C:\\Documents and Settings", "C:\\Do****ents and Settings"}, {"SEXY", "****Y"},
+      {"Scanning Registry: software\\x", "Scanning Registry: software\\x"}, {"assholes", "****s"}, {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(MaskOffensiveWords(c.text), c.shown) << c.text;
 }

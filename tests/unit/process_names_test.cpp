@@ -10,8 +10,7 @@ TEST(ProcessNamesTest, System32PathsMoveUnderTheSystemFolder) {
       {"\\SYSTEMROOT\\SYSTEM32\\SMSS.EXE", "C:\\WINDOWS\\system32\\SMSS.EXE"},
       {"\\??\\C:\\WINDOWS\\SYSTEM32\\WINLOGON.EXE", "C:\\WINDOWS\\system32\\WINLOGON.EXE"},
       {"C:\\A\\SYSTEM32\\B\\SYSTEM32\\X.EXE", "C:\\WINDOWS\\system32\\X.EXE"},  // the last one
-      {"C:\\PROGRAM FILES\\TOOL.EXE", "C:\\PROGRAM FILES\\TOOL.EXE"},
-      {"C:\\SYSTEM32.EXE", "C:\\SYSTEM32.EXE"},
+      {"C:\\PROGRAM FILES\\TOOL.EXE", "C:\\PROGRAM FILES\\TOOL.EXE"}, {"C:\\SYSTEM32.EXE", "C:\\SYSTEM32.EXE"},
   };
   for (const auto& [path, resolved] : cases) {
     EXPECT_EQ(ResolveSystem32Path(path, "C:\\WINDOWS\\system32"), resolved) << path;

@@ -48,8 +48,7 @@ TEST_F(ProcessScannerTest, MicrosoftExcludedNeverReportedAndUnopenableProcessesA
   machine.processes.Start("foo.exe", "");  // cannot be opened for its modules
   PutExclusions("C:\\Somewhere\\BAR.EXE\r\n");
   scanner.ScanRunningProcesses();
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
-  EXPECT_TRUE(machine.processes.terminations.empty());
+  EXPECT_TRUE(form.lvwSpywareFound.Empty() && machine.processes.terminations.empty());
 }
 
 TEST_F(ProcessScannerTest, System32ModulePathsAreReadFromTheSystemFolder) {

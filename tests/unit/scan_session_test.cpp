@@ -63,9 +63,6 @@ class ScanSessionTest : public ScanFixture {
     form.SetVisible(true);
     form.optScanOnlyKnownSoftwares.SetValue(true);
   }
-  std::string Setting(std::string_view section, std::string_view key) {
-    return settings.Get(section, key, "<none>");
-  }
 
   CountingScanners scanners{context};
   ScanSession session{context, {scanners, scanners, scanners, scanners}};
@@ -122,8 +119,8 @@ TEST_F(ScanSessionTest, StopDuringARegistryPhaseCancelsAndStoresTheDate) {
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning was cancelled.");
   EXPECT_EQ(form.pbgMain.Value(), 0);
   EXPECT_EQ(form.shpCircle.Left(), form.lblFilesCaption.Left() - 250);
-  EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 10:00:00 AM");
-  EXPECT_EQ(Setting("Settings", "lblLastFullScan"), "<none>");
+  EXPECT_EQ(settings.Get("Settings", "lblLastScan", "<none>"), "12/6/2026 10:00:00 AM");
+  EXPECT_EQ(settings.Get("Settings", "lblLastFullScan", "<none>"), "<none>");
   ASSERT_EQ(host.Messages().size(), 2u);
   EXPECT_EQ(host.Messages()[1].text, "Are you sure you want to stop the scan?");
   EXPECT_EQ(host.Messages()[1].title, "Kestrian");
@@ -217,8 +214,8 @@ TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
   EXPECT_EQ(host.Messages()[0].text,
             "Definition files are missing or they have been corrupted. Please run Liveupdate.");
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
-  EXPECT_EQ(Setting("Settings", "lblLastScan"), "12/6/2026 9:30:00 AM");
-  EXPECT_EQ(Setting("Settings", "lblLastFullScan"), "12/6/2026 9:30:00 AM");
+  EXPECT_EQ(settings.Get("Settings", "lblLastScan", "<none>"), "12/6/2026 9:30:00 AM");
+  EXPECT_EQ(settings.Get("Settings", "lblLastFullScan", "<none>"), "12/6/2026 9:30:00 AM");
   EXPECT_EQ(form.lblLastScan.Caption(), "12/6/2026 9:30:00 AM");
 }
 

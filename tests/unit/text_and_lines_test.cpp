@@ -13,8 +13,7 @@ TEST(DecodeDefinitionLine, SubstitutesLettersAndDigitsOnly) {
     std::string decoded;
   } cases[] = {
       {"\xc0\xd9", "AZ"}, {"\xda\xf3", "az"}, {"\xf4\xfd", "09"}, {"\xc0 \xda", "A a"},
-      {"\xf5^\xdb\xdc=\xdd", "1^bc=d"}, {"\\|[].", "\\|[]."},
-      {"\xfe\xff\x01\x1f\xbf", "\xfe\xff\x01\x1f\xbf"},
+      {"\xf5^\xdb\xdc=\xdd", "1^bc=d"}, {"\\|[].", "\\|[]."}, {"\xfe\xff\x01\x1f\xbf", "\xfe\xff\x01\x1f\xbf"},
       {"ABC", "ABC"},  // plain letters are stored as themselves
       {"", ""},
   };
