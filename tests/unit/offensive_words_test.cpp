@@ -7,8 +7,7 @@ namespace {
 
 TEST(MaskOffensiveWords, MasksInListOrderWhateverTheCase) {
   const struct {
-    const char* text;
-    const char* shown;
+    std::string_view text, shown;
   } cases[] = {
       {"Analysis", "****ysis"}, {"faggot", "****got"},
       {"C:\\Documents and Settings", "C:\\Do****ents and Settings"}, {"SEXY", "****Y"},

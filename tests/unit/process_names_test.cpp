@@ -19,8 +19,7 @@ TEST(ProcessNamesTest, System32PathsMoveUnderTheSystemFolder) {
 
 TEST(ProcessNamesTest, OnlyTheFirstOccurrenceOfANameIsMatched) {
   const struct {
-    const char* definitions;
-    const char* name;
+    std::string_view definitions, name;
     bool matches;
   } cases[] = {
       {"FOO.EXE\r\n", "FOO.EXE", true}, {"foo.exe\r\n", "FOO.EXE", true},
@@ -48,8 +47,7 @@ TEST(ProcessNamesTest, NamesAreReducedTheWayProcessListsCutThem) {
 
 TEST(ProcessNamesTest, SnapshotNamesMatchInFullOrShortForm) {
   const struct {
-    const char* exeFile;
-    const char* name;
+    std::string_view exeFile, name;
     bool matches;
   } cases[] = {
       {"notepad.exe", "NOTEPAD.EXE", true}, {"C:\\WINDOWS\\NOTEPAD.EXE", "notepad.exe", true},

@@ -33,9 +33,7 @@ TEST(RemovalRulesTest, RegistryItemsWindowsNeedsAreRefused) {
   const std::string_view key = kept::kWindowsKey, value = kept::kWindowsValue, none;
   const struct {
     platform::RootKey root;
-    const char* key;
-    const char* value;
-    std::string_view stays;
+    std::string_view key, value, stays;
   } cases[] = {
       // Roots, their children, listed keys and their ancestors.
       {kCurrentUser, "", "", key}, {kCurrentUser, "Software", "", key}, {kLocalMachine, "\\System\\", "", key},

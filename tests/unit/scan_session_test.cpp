@@ -151,13 +151,9 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
 // leaves the phase bars where the stop left them (the registry phase's 100th item set them).
 TEST_F(ScanSessionTest, TheEndOfAScanShowsWhatRanAndWhereItStopped) {
   const struct {
-    const char* what;
-    const char* cookies;
-    const char* processes;
-    const char* registry;
+    std::string_view what, cookies, processes, registry;
     bool stop;
-    const char* memoryShown;
-    const char* registryShown;
+    std::string_view memoryShown, registryShown;
     double pb1, pb2;
   } cases[] = {
       {"every phase", "1", "1", "1", false, "60", "150", 100, 100},

@@ -9,8 +9,7 @@ namespace {
 
 TEST(DecodeDefinitionLine, SubstitutesLettersAndDigitsOnly) {
   const struct {
-    std::string encoded;
-    std::string decoded;
+    std::string encoded, decoded;
   } cases[] = {
       {"\xc0\xd9", "AZ"}, {"\xda\xf3", "az"}, {"\xf4\xfd", "09"}, {"\xc0 \xda", "A a"},
       {"\xf5^\xdb\xdc=\xdd", "1^bc=d"}, {"\\|[].", "\\|[]."}, {"\xfe\xff\x01\x1f\xbf", "\xfe\xff\x01\x1f\xbf"},
