@@ -77,17 +77,13 @@ TEST(ProcessPrefilterTest, TheRememberedAnswersHoldOnlyForTheirText) {
 
 // A scan over fixed processes, once reading every module path and once with the rule.
 struct PlannedProcess {
-  std::string exeFile;
-  std::string modulePath;
-  std::string company;
+  std::string exeFile, modulePath, company;
 };
 
 struct Outcome {
-  std::vector<std::string> rows;
-  std::vector<std::string> alerts;
+  std::vector<std::string> rows, alerts;
   std::int32_t inspected = 0;
-  int yields = 0;
-  int modulePathCalls = 0;
+  int yields = 0, modulePathCalls = 0;
 };
 
 struct World : ScanWorld {
