@@ -154,8 +154,7 @@ TEST_F(MemoryShieldTest, NothingElseStartsWhileAnAlertIsOpen) {
   shield.Tick();
   EXPECT_EQ(timersDuringWait, (std::vector<bool>{false, false, false}));
   EXPECT_EQ(alert.shown.size(), 1u);
-  EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
+  EXPECT_TRUE(form.tmrMemoryInspected.Enabled() && form.tmrCheckHomePage.Enabled());
   EXPECT_FALSE(shield.Running());
 }
 

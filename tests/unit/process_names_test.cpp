@@ -10,8 +10,7 @@ TEST(ProcessNamesTest, System32PathsMoveUnderTheSystemFolder) {
       {"\\SYSTEMROOT\\SYSTEM32\\SMSS.EXE", "C:\\WINDOWS\\system32\\SMSS.EXE"},
       {"\\??\\C:\\WINDOWS\\SYSTEM32\\WINLOGON.EXE", "C:\\WINDOWS\\system32\\WINLOGON.EXE"},
       {"C:\\A\\SYSTEM32\\B\\SYSTEM32\\X.EXE", "C:\\WINDOWS\\system32\\X.EXE"},  // the last one
-      {"C:\\PROGRAM FILES\\TOOL.EXE", "C:\\PROGRAM FILES\\TOOL.EXE"},
-      {"C:\\SYSTEM32.EXE", "C:\\SYSTEM32.EXE"},
+      {"C:\\PROGRAM FILES\\TOOL.EXE", "C:\\PROGRAM FILES\\TOOL.EXE"}, {"C:\\SYSTEM32.EXE", "C:\\SYSTEM32.EXE"},
   };
   for (const auto& [path, resolved] : cases) {
     EXPECT_EQ(ResolveSystem32Path(path, "C:\\WINDOWS\\system32"), resolved) << path;
@@ -19,19 +18,14 @@ TEST(ProcessNamesTest, System32PathsMoveUnderTheSystemFolder) {
 }
 
 TEST(ProcessNamesTest, OnlyTheFirstOccurrenceOfANameIsMatched) {
-  struct Case {
-    const char* definitions;
-    const char* name;
+  const struct {
+    std::string_view definitions, name;
     bool matches;
-  };
-  const Case cases[] = {
-      {"FOO.EXE\r\n", "FOO.EXE", true},
-      {"foo.exe\r\n", "FOO.EXE", true},
+  } cases[] = {
+      {"FOO.EXE\r\n", "FOO.EXE", true}, {"foo.exe\r\n", "FOO.EXE", true},
       {"BAR.EXE\r\nXFOO.EXE\r\nFOO.EXE\r\n", "FOO.EXE", true},  // first occurrence ends its line
       {"FOO.EXE.OLD\r\nFOO.EXE\r\n", "FOO.EXE", false},       // first occurrence runs on
-      {"BAR.EXE\r\n", "FOO.EXE", false},
-      {"", "FOO.EXE", false},
-      {"FOO.EXE\r\n", "", false},
+      {"BAR.EXE\r\n", "FOO.EXE", false}, {"", "FOO.EXE", false}, {"FOO.EXE\r\n", "", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesExeDefinition(c.definitions, c.name), c.matches) << c.definitions << c.name;
@@ -46,27 +40,22 @@ TEST(ProcessNamesTest, NamesAreReducedTheWayProcessListsCutThem) {
   const std::pair<const char*, const char*> reduced[] = {
       {"notepad.exe", "NOTEPAD"},
       {"averyveryverylongname.exe", "averyveryverylo"},  // case kept
-      {"fifteen_chars.x", "FIFTEEN_CHARS"},
-      {"noextension", "noextension"},
+      {"fifteen_chars.x", "FIFTEEN_CHARS"}, {"noextension", "noextension"},
       {"a.b.c", "A"}};
   for (const auto& [name, cut] : reduced) EXPECT_EQ(ReduceProcessName(name), cut);
 }
 
 TEST(ProcessNamesTest, SnapshotNamesMatchInFullOrShortForm) {
-  struct Case {
-    const char* exeFile;
-    const char* name;
+  const struct {
+    std::string_view exeFile, name;
     bool matches;
-  };
-  const Case cases[] = {
-      {"notepad.exe", "NOTEPAD.EXE", true},
-      {"C:\\WINDOWS\\NOTEPAD.EXE", "notepad.exe", true},
+  } cases[] = {
+      {"notepad.exe", "NOTEPAD.EXE", true}, {"C:\\WINDOWS\\NOTEPAD.EXE", "notepad.exe", true},
       {"NOTEPAD.COM", "notepad.exe", true},  // both reduce to NOTEPAD
       {"LONGNA~1.EXE", "LONGNAMEDAPP.EXE", true},
       {"averyveryverylongname.exe", "averyveryverylongname_other.exe", true},  // 15 characters
       {"AVERYVERYVERYLONGNAME.EXE", "averyveryverylongname.exe", true},
-      {"calc.exe", "notepad.exe", false},
-      {"TOOL~2.EXE", "TOOLBAR.EXE", false},
+      {"calc.exe", "notepad.exe", false}, {"TOOL~2.EXE", "TOOLBAR.EXE", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProcessNameMatches(c.exeFile, c.name), c.matches) << c.exeFile << " / " << c.name;

@@ -1,6 +1,7 @@
 // The NT process scan passes over processes whose snapshot name rules them out before it
 // reads their module path: the name rule in tables, then a scan with and without it.
 #include <memory>
+#include <tuple>
 
 #include "core/text.h"
 #include "scan/process_names.h"
@@ -13,32 +14,21 @@ using namespace std::string_literals;
 
 TEST(ProcessPrefilterTest, OnlyPlainFileNamesArePlain) {
   const std::pair<std::string, bool> cases[] = {
-      {"notepad.exe", true},
-      {"A Very Long Process Name Here.exe", true},
-      {"MixedCase.EXE", true},
-      {"noextension", true},
-      {"dots.in.name.exe", true},
-      {"a", true},
-      {std::string(255, 'x'), true},
-      {"", false},
+      {"notepad.exe", true},     {"A Very Long Process Name Here.exe", true}, {"MixedCase.EXE", true},
+      {"noextension", true},     {"dots.in.name.exe", true},                  {"a", true},
+      {std::string(255, 'x'), true}, {"", false},
       {std::string(256, 'x'), false},     // longer than a file name: cut by the buffer
       {std::string(259, 'x'), false},
       {"LONGNA~1.EXE", false},            // a short 8.3 name
       {"PROB~A5F.EXE", false},
       {"C:\\WINDOWS\\NOTEPAD.EXE", false},  // a Windows 9x path
-      {"dir/notepad.exe", false},
-      {"C:notepad.exe", false},
+      {"dir/notepad.exe", false}, {"C:notepad.exe", false},
       {" notepad.exe", false},            // Trim would change the module path's name
       {"notepad.exe ", false},
       {"na?e.exe", false},                // a character the code page could not show
-      {"na*e.exe", false},
-      {"\"quoted\".exe", false},
-      {"a<b>.exe", false},
-      {"pipe|.exe", false},
+      {"na*e.exe", false},       {"\"quoted\".exe", false}, {"a<b>.exe", false}, {"pipe|.exe", false},
       {"caf\xc3\xa9.exe", false},        // not ASCII: case and form may differ
-      {"caf\xe9.exe", false},
-      {"tab\t.exe", false},
-      {"del\x7f.exe", false},
+      {"caf\xe9.exe", false},    {"tab\t.exe", false},     {"del\x7f.exe", false},
   };
   for (const auto& [name, plain] : cases) EXPECT_EQ(IsPlainProcessName(name), plain) << name;
 }
@@ -47,8 +37,7 @@ TEST(ProcessPrefilterTest, ANameRulesOutOnlyWhenItOccursNowhereInTheText) {
   const std::string text = core::ToUpper(
       "foo.exe\r\nBA.EXE\r\nfoo.exe.old\r\nLONGNA~1.EXE\r\nspy helper.exe\r\n");
   const std::pair<std::string, bool> cases[] = {
-      {"bar.exe", true},
-      {"other.exe", true},
+      {"bar.exe", true}, {"other.exe", true},
       {"FOO.EXE", false},          // listed
       {"Foo.Exe", false},          // listed, another case
       {"a.exe", false},            // inside "BA.EXE": the full test matches it
@@ -56,10 +45,7 @@ TEST(ProcessPrefilterTest, ANameRulesOutOnlyWhenItOccursNowhereInTheText) {
       {"exe", false},              // occurs many times
       {"Spy Helper.exe", false},
       {"longna~1.exe", false},     // not plain: the module path is read
-      {"unlisted~1.exe", false},
-      {"", false},
-      {" bar.exe", false},
-      {"C:\\Tools\\bar.exe", false},
+      {"unlisted~1.exe", false},   {"", false},  {" bar.exe", false},  {"C:\\Tools\\bar.exe", false},
   };
   for (const auto& [name, rulesOut] : cases) {
     EXPECT_EQ(SnapshotRulesOutProcess(text, name), rulesOut) << name;
@@ -91,17 +77,13 @@ TEST(ProcessPrefilterTest, TheRememberedAnswersHoldOnlyForTheirText) {
 
 // A scan over fixed processes, once reading every module path and once with the rule.
 struct PlannedProcess {
-  std::string exeFile;
-  std::string modulePath;
-  std::string company;
+  std::string exeFile, modulePath, company;
 };
 
 struct Outcome {
-  std::vector<std::string> rows;
-  std::vector<std::string> alerts;
+  std::vector<std::string> rows, alerts;
   std::int32_t inspected = 0;
-  int yields = 0;
-  int modulePathCalls = 0;
+  int yields = 0, modulePathCalls = 0;
 };
 
 struct World : ScanWorld {
@@ -149,10 +131,8 @@ TEST(ProcessPrefilterScanTest, UnlistedProcessesAreNotOpenedAndStillCountAndYiel
     World prefiltered(definitions, processes, inSession, ModulePathReads::UnlessTheNameRulesOut);
     const Outcome expected = every.Scan();
     const Outcome actual = prefiltered.Scan();
-    EXPECT_EQ(actual.rows, expected.rows);
-    EXPECT_EQ(actual.alerts, expected.alerts);
-    EXPECT_EQ(actual.inspected, expected.inspected);
-    EXPECT_EQ(actual.yields, expected.yields);
+    EXPECT_EQ(std::tie(actual.rows, actual.alerts, actual.inspected, actual.yields),
+              std::tie(expected.rows, expected.alerts, expected.inspected, expected.yields));
     EXPECT_EQ(expected.rows.size() + expected.alerts.size(), 3u) << inSession;
     EXPECT_EQ(expected.modulePathCalls - actual.modulePathCalls, 2);  // svchost and chrome
   }

@@ -48,8 +48,7 @@ TEST_F(ProcessScannerTest, MicrosoftExcludedNeverReportedAndUnopenableProcessesA
   machine.processes.Start("foo.exe", "");  // cannot be opened for its modules
   PutExclusions("C:\\Somewhere\\BAR.EXE\r\n");
   scanner.ScanRunningProcesses();
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
-  EXPECT_TRUE(machine.processes.terminations.empty());
+  EXPECT_TRUE(form.lvwSpywareFound.Empty() && machine.processes.terminations.empty());
 }
 
 TEST_F(ProcessScannerTest, System32ModulePathsAreReadFromTheSystemFolder) {
@@ -174,10 +173,9 @@ TEST_F(ProcessScannerTest, OnlyTheFoundProcessIsStoppedAndNeededOnesAreLeftRunni
                 "Detected in the memory : SVCHOST.EXE was stopped from running.",
                 "Detected in the memory : KSCAN.EXE was left running: it is part of this program.",
                 "Detected in the memory : SVCHOST.EXE was left running: it could not be stopped."}));
-  EXPECT_TRUE(machine.processes.Running(real));
+  EXPECT_TRUE(machine.processes.Running(real) && machine.processes.Running(own) &&
+              machine.processes.Running(refusing));
   EXPECT_FALSE(machine.processes.Running(lookAlike));
-  EXPECT_TRUE(machine.processes.Running(own));
-  EXPECT_TRUE(machine.processes.Running(refusing));
   EXPECT_EQ(state.session.spywareFound, 4);
 }
 

@@ -65,8 +65,7 @@ TEST_F(RegistryScannerTest, LocationsAndTextsOfEachKindOfRow) {
   EXPECT_EQ(Texts(form.lvwSpywareFound),
             (std::vector<std::string>{"Spy Threat - Found", "RegKey Software\\Blank - Found",
                                       "RegKey -2147483647 - Found"}));
-  EXPECT_EQ(Texts(Results()),
-            (std::vector<std::string>{"Spy Threat", "Software\\Blank", "Software\\Run"}));
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"Spy Threat", "Software\\Blank", "Software\\Run"}));
   EXPECT_EQ(Column(Results(), 1),
             (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\RunSpy",
                                       "HKEY_CURRENT_USER\\Software\\Blank",
@@ -105,11 +104,8 @@ TEST_F(RegistryScannerTest, LinesOfOneKeyShareOneOpenAndAMissingKeyReadsNoValue)
 }
 
 TEST_F(RegistryScannerTest, StopEndsThePhaseAfterTheLineInProgress) {
-  for (const char* key : {"Software\\A", "Software\\B", "Software\\C"}) {
-    machine.registry.CreateKey(kCurrentUser, key);
-  }
-  PutDefinitions("RegistryDefinition.dat",
-                 {"1^Software\\A^=A", "1^Software\\B^=B", "1^Software\\C^=C"});
+  for (const char* key : {"Software\\A", "Software\\B", "Software\\C"}) machine.registry.CreateKey(kCurrentUser, key);
+  PutDefinitions("RegistryDefinition.dat", {"1^Software\\A^=A", "1^Software\\B^=B", "1^Software\\C^=C"});
   host.AtYield(1, [&] { state.session.stopRequested = true; });
   Scan();
   EXPECT_EQ(Texts(Results()), std::vector<std::string>{"A"});

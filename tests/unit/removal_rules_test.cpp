@@ -33,20 +33,14 @@ TEST(RemovalRulesTest, RegistryItemsWindowsNeedsAreRefused) {
   const std::string_view key = kept::kWindowsKey, value = kept::kWindowsValue, none;
   const struct {
     platform::RootKey root;
-    const char* key;
-    const char* value;
-    std::string_view stays;
+    std::string_view key, value, stays;
   } cases[] = {
       // Roots, their children, listed keys and their ancestors.
-      {kCurrentUser, "", "", key},
-      {kCurrentUser, "Software", "", key},
-      {kLocalMachine, "\\System\\", "", key},
+      {kCurrentUser, "", "", key}, {kCurrentUser, "Software", "", key}, {kLocalMachine, "\\System\\", "", key},
       {kCurrentUser, "Software\\Microsoft", "", key},
       {kLocalMachine, "software\\microsoft\\windows\\currentversion\\run", "", key},
-      {kLocalMachine, "Software\\Acme\\..\\Microsoft", "", key},
-      {kLocalMachine, "Software\\Classes", "", key},
-      {kLocalMachine, "Software\\Classes\\CLSID", "", key},
-      {kClassesRoot, "CLSID", "", key},
+      {kLocalMachine, "Software\\Acme\\..\\Microsoft", "", key}, {kLocalMachine, "Software\\Classes", "", key},
+      {kLocalMachine, "Software\\Classes\\CLSID", "", key}, {kClassesRoot, "CLSID", "", key},
       {kLocalMachine, "SYSTEM\\CurrentControlSet\\Services", "", key},
       {kLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", "", key},
       {kLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options", "", key},
@@ -59,15 +53,11 @@ TEST(RemovalRulesTest, RegistryItemsWindowsNeedsAreRefused) {
       {kLocalMachine, "SYSTEM\\ControlSet001", "", key},
       {kLocalMachine, "SYSTEM\\ControlSet002\\Services\\Tcpip", "", key},
       {kLocalMachine, "SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters", "", key},
-      {kLocalMachine, "SOFTWARE\\Wow6432Node", "", key},
-      {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft", "", key},
+      {kLocalMachine, "SOFTWARE\\Wow6432Node", "", key}, {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft", "", key},
       {kLocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "", key},
-      {kLocalMachine, "SOFTWARE\\Classes\\Wow6432Node\\CLSID", "", key},
-      {kUsers, "S-1-5-21-1", "", key},
-      {kUsers, "S-1-5-21-1\\Software", "", key},
-      {kUsers, "S-1-5-21-1\\Software\\Microsoft\\Windows", "", key},
-      {kUsers, "S-1-5-21-1_Classes\\CLSID", "", key},
-      {kCurrentConfig, "Software\\Fonts", "", key},
+      {kLocalMachine, "SOFTWARE\\Classes\\Wow6432Node\\CLSID", "", key}, {kUsers, "S-1-5-21-1", "", key},
+      {kUsers, "S-1-5-21-1\\Software", "", key}, {kUsers, "S-1-5-21-1\\Software\\Microsoft\\Windows", "", key},
+      {kUsers, "S-1-5-21-1_Classes\\CLSID", "", key}, {kCurrentConfig, "Software\\Fonts", "", key},
       {0x80000004u, "Anything\\Below", "", key},  // a root that is none of the five
       // Values Windows reads.
       {kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell", value},
@@ -121,16 +111,12 @@ TEST(RemovalRulesTest, TheProgramsAndWindowsOwnFilesStayWhateverThePathForm) {
       {"\\\\?\\C:\\Program Files\\Kestrian\\x.dat", kept::kProgramFile},
       {"\\\\.\\C:\\Program Files\\Kestrian\\x.dat", kept::kProgramFile},
       {"\\\\?\\C:\\PROGRA~1\\Kestrian\\Kestrian.exe", kept::kProgramFile},
-      {"X:\\Kestrian\\Kestrian.exe", kept::kProgramFile},
-      {"C:\\Junction\\x.dat", kept::kProgramFile},
+      {"X:\\Kestrian\\Kestrian.exe", kept::kProgramFile}, {"C:\\Junction\\x.dat", kept::kProgramFile},
       {"C:\\Program Files\\Kestrian.\\x.dat", kept::kProgramFile},
       {"Kestrian.exe", kept::kProgramFile},  // relative: where the system would take it
-      {"C:\\Program Files\\Kestrian\\bad|name", kept::kUnresolvedPath},
-      {"C:\\Tools\\Folder", kept::kFolder},
-      {"\\\\?\\C:\\WINDOWS\\system32\\mscore.dll", kept::kWindowsFile},
-      {"C:\\WINDOWS\\system32\\ad.dll", none},
-      {"C:\\Program Files\\Kestrian2\\x.exe", none},
-      {"C:\\Program Files\\x.exe", none},
+      {"C:\\Program Files\\Kestrian\\bad|name", kept::kUnresolvedPath}, {"C:\\Tools\\Folder", kept::kFolder},
+      {"\\\\?\\C:\\WINDOWS\\system32\\mscore.dll", kept::kWindowsFile}, {"C:\\WINDOWS\\system32\\ad.dll", none},
+      {"C:\\Program Files\\Kestrian2\\x.exe", none}, {"C:\\Program Files\\x.exe", none},
       {"\\\\?\\UNC\\server\\share\\Kestrian\\x.dat", none},
   };
   for (const auto& [path, stays] : cases) {

@@ -125,8 +125,7 @@ TEST(ScanFindingsTest, ResultKindsAndTracesReadAlikeAsLinesAndAsJson) {
   form.lvwSpywareFound.Add("Detected in the memory : SPY.EXE was stopped from running.");
   const struct { const char* name; const char* location; int icon; } rows[] = {
       {"Cookie: me@ad[1].txt", "C:\\Cookies\\me@ad[1].txt", 1},
-      {"Acme", "HKEY_CURRENT_USER\\Software\\Acme", 2},
-      {"Acme", "C:\\Acme\\acme.dll", 3},
+      {"Acme", "HKEY_CURRENT_USER\\Software\\Acme", 2}, {"Acme", "C:\\Acme\\acme.dll", 3},
   };
   for (const auto& row : rows) {
     auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;

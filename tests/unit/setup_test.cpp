@@ -22,10 +22,9 @@ constexpr PackagedVersions kVersions{5, 1, 43, 1};  // registry 5
 
 struct Scene {
   Scene() {
-    for (const char* file : {"Registry", "File", "Exe"}) {
-      machine.files.PutFile(kFolder + "\\Packaged Definitions\\" + file + "Definition.dat", "packaged");
+    for (const char* file : {"RegistryDefinition", "FileDefinition", "ExeDefinition", "BlockedCookies"}) {
+      machine.files.PutFile(kFolder + "\\Packaged Definitions\\" + file + ".dat", "packaged");
     }
-    machine.files.PutFile(kFolder + "\\Packaged Definitions\\BlockedCookies.dat", "packaged");
   }
   std::vector<PlacedDefinition> Place() {
     return PlacePackagedDefinitions(machine.files, settings, core::ApplicationFolder(kFolder), kVersions);

@@ -9,16 +9,10 @@ namespace {
 
 TEST(DecodeDefinitionLine, SubstitutesLettersAndDigitsOnly) {
   const struct {
-    std::string encoded;
-    std::string decoded;
+    std::string encoded, decoded;
   } cases[] = {
-      {"\xc0\xd9", "AZ"},
-      {"\xda\xf3", "az"},
-      {"\xf4\xfd", "09"},
-      {"\xc0 \xda", "A a"},
-      {"\xf5^\xdb\xdc=\xdd", "1^bc=d"},
-      {"\\|[].", "\\|[]."},
-      {"\xfe\xff\x01\x1f\xbf", "\xfe\xff\x01\x1f\xbf"},
+      {"\xc0\xd9", "AZ"}, {"\xda\xf3", "az"}, {"\xf4\xfd", "09"}, {"\xc0 \xda", "A a"},
+      {"\xf5^\xdb\xdc=\xdd", "1^bc=d"}, {"\\|[].", "\\|[]."}, {"\xfe\xff\x01\x1f\xbf", "\xfe\xff\x01\x1f\xbf"},
       {"ABC", "ABC"},  // plain letters are stored as themselves
       {"", ""},
   };
@@ -37,14 +31,8 @@ TEST(LineReader, CarriageReturnEndsALineLineFeedAloneDoesNot) {
     std::string content;
     std::vector<std::string> lines;
   } cases[] = {
-      {"", {}},
-      {"a", {"a"}},
-      {"a\r\n", {"a"}},
-      {"a\r\nb", {"a", "b"}},
-      {"a\rb\r", {"a", "b"}},
-      {"a\nb\nc\n", {"a\nb\nc\n"}},
-      {"\r\n\r\n", {"", ""}},
-      {"a\r\r\nb", {"a", "", "b"}},
+      {"", {}}, {"a", {"a"}}, {"a\r\n", {"a"}}, {"a\r\nb", {"a", "b"}}, {"a\rb\r", {"a", "b"}},
+      {"a\nb\nc\n", {"a\nb\nc\n"}}, {"\r\n\r\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}},
       {"a\n\rb", {"a\n", "b"}},
   };
   for (const auto& c : cases) {
@@ -60,28 +48,20 @@ TEST(LineReader, CarriageReturnEndsALineLineFeedAloneDoesNot) {
 // The rest of the text helpers are read through the scanners', the version page's and the
 // timers' tests; these are the cases none of them reaches.
 TEST(Text, ConversionsOfStoredValues) {
-  EXPECT_EQ(ParseNumber("1"), 1);
-  EXPECT_EQ(ParseNumber(" 12 "), 12);
-  EXPECT_EQ(ParseNumber("-3"), -3);
-  EXPECT_EQ(ParseNumber("True"), std::nullopt);
-  EXPECT_EQ(ParseNumber(""), std::nullopt);
-  EXPECT_EQ(ParseNumber("-+7"), std::nullopt);
-  EXPECT_EQ(ParseBoolean("True"), true);
-  EXPECT_EQ(ParseBoolean("false"), false);
-  EXPECT_EQ(ParseBoolean("1"), true);
-  EXPECT_EQ(ParseBoolean("0"), false);
-  EXPECT_EQ(ParseBoolean("Yes"), std::nullopt);
+  const std::pair<const char*, std::optional<std::int64_t>> numbers[] = {
+      {"1", 1}, {" 12 ", 12}, {"-3", -3}, {"True", std::nullopt}, {"", std::nullopt}, {"-+7", std::nullopt}};
+  for (const auto& [text, number] : numbers) EXPECT_EQ(ParseNumber(text), number) << text;
+  const std::pair<const char*, std::optional<bool>> booleans[] = {
+      {"True", true}, {"false", false}, {"1", true}, {"0", false}, {"Yes", std::nullopt}};
+  for (const auto& [text, boolean] : booleans) EXPECT_EQ(ParseBoolean(text), boolean) << text;
 }
 
 TEST(Text, RoundingAndGrouping) {
-  EXPECT_EQ(RoundHalfEven(0.5), 0);
-  EXPECT_EQ(RoundHalfEven(1.5), 2);
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(33.4), 33);
-  EXPECT_EQ(FormatGrouped(0), "0");
-  EXPECT_EQ(FormatGrouped(999), "999");
-  EXPECT_EQ(FormatGrouped(1000), "1,000");
-  EXPECT_EQ(FormatGrouped(1234567), "1,234,567");
+  const std::pair<double, std::int64_t> rounded[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {33.4, 33}};
+  for (const auto& [value, result] : rounded) EXPECT_EQ(RoundHalfEven(value), result) << value;
+  const std::pair<std::int64_t, const char*> grouped[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"}};
+  for (const auto& [value, text] : grouped) EXPECT_EQ(FormatGrouped(value), text) << value;
 }
 
 TEST(Text, CaseInsensitiveSearchAndReplace) {

@@ -16,8 +16,7 @@ TEST(ArmTimers, ArmingFollowsTheSettingsAndDisarmingStopsAll) {
     bool scheduler, homeTimer, memoryTimer;
   } cases[] = {
       {nullptr, nullptr, nullptr, false, true, true},  // fresh profile
-      {"1", "False", "True", true, false, true},
-      {"0", "True", "False", false, true, false},
+      {"1", "False", "True", true, false, true}, {"0", "True", "False", false, true, false},
       {"2", "0", "-1", true, false, true},
       {"often", "0", "maybe", true, false, false},  // not a number: the timer stays as it was
   };
@@ -47,12 +46,10 @@ TEST(StatusPage, ShowsCountsVersionsAndDates) {
   DefinitionCounts counts;
   counts.total = 12345;
   UpdateStatusPage(form, settings, counts, {"Kestrian", "", "", 1, 6});
-  EXPECT_EQ(form.lblDefCount.Caption(), "12,345");
-  EXPECT_EQ(form.lblVersion.Caption(), "1.6");
-  EXPECT_EQ(form.lblDefVersion.Caption(), "43");
-  EXPECT_EQ(form.lblDefRemoved.Caption(), "0");
-  EXPECT_EQ(form.lblLastScan.Caption(), "Never");
-  EXPECT_EQ(form.lblLastFullScan.Caption(), "Never");
+  const std::vector<std::string> shown = {form.lblDefCount.Caption(),   form.lblVersion.Caption(),
+                                          form.lblDefVersion.Caption(), form.lblDefRemoved.Caption(),
+                                          form.lblLastScan.Caption(),   form.lblLastFullScan.Caption()};
+  EXPECT_EQ(shown, (std::vector<std::string>{"12,345", "1.6", "43", "0", "Never", "Never"}));
   ShowPage(form, form.frmOptions);
   EXPECT_TRUE(form.frmOptions.Visible());
   EXPECT_FALSE(form.frmStatus.Visible() || form.frmScan.Visible() || form.frmResults.Visible());

@@ -30,8 +30,7 @@ TEST(VersionPageTest, TextIsWhatABrowserShows) {
       {"<html><body><p>Defination version : 12</p></body></html>", "Defination version : 12"},
       {"<b>A</b>&amp;<i>B</i> &lt;&gt; &#65;&#x42;&nbsp;!", "A&B <> AB !"},
       {"x<!-- hidden <b> -->y<script>var a = '<b>';</script>z<STYLE>p{}</STYLE>", "xyz"},
-      {"&unknown; &", "&unknown; &"},
-      {"unclosed <tag", "unclosed "},
+      {"&unknown; &", "&unknown; &"}, {"unclosed <tag", "unclosed "},
   };
   for (const auto& [html, text] : cases) EXPECT_EQ(PageText(html), text) << html;
   // 256 KiB of "&" without a ";" is read in one pass, not one search per "&".
@@ -43,8 +42,7 @@ TEST(ManifestTest, OnlyAManifestToTheLetterIsRead) {
   const std::string hash(64, 'a');
   const std::string header = "Kestrian definitions manifest 1\r\n";
   const std::pair<std::string, bool> cases[] = {
-      {header + "ExeDefinition.dat 30 21 " + hash + "\r\n", true},
-      {header, true},
+      {header + "ExeDefinition.dat 30 21 " + hash + "\r\n", true}, {header, true},
       {"Kestrian definitions manifest 2\r\nExeDefinition.dat 30 21 " + hash + "\r\n", false},
       {header + "ExeDefinition.dat 30 21 " + hash, false},              // no line end
       {header + "ExeDefinition.dat 30 21 " + hash + "\n", false},        // LF alone
@@ -65,13 +63,10 @@ TEST(ManifestTest, OnlyAManifestToTheLetterIsRead) {
 
 TEST(VersionPageTest, TheNumberAfterTheMarker) {
   const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-      {"Defination version :12", 12},
-      {"DEFINATION VERSION : 007 \r\n", 7},
-      {"Heading\nDefination version :\t45\n", 45},
-      {"Defination version : 12 and more", std::nullopt},
+      {"Defination version :12", 12}, {"DEFINATION VERSION : 007 \r\n", 7},
+      {"Heading\nDefination version :\t45\n", 45}, {"Defination version : 12 and more", std::nullopt},
       {"Definition version : 12", std::nullopt},  // the marker is spelled as the host spells it
-      {"Defination version :", std::nullopt},
-      {"Defination version : 99999999999", std::nullopt},
+      {"Defination version :", std::nullopt}, {"Defination version : 99999999999", std::nullopt},
       {"Defination version : +-7", std::nullopt},  // one sign at most
       {"Defination version : +7", 7},
   };
