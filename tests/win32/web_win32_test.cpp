@@ -29,8 +29,7 @@ constexpr char kVersionPage[] = "<html><body>Defination version : 12</body></htm
 constexpr auto kQuick = 10s;  // generous: "at once" only has to beat the minute of a time-out by far
 constexpr char kDataPath[] = "/definitions/data/FileDefinition.dat";
 
-constexpr char kInternetSettings[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 // A port of this machine where nothing listens: one the system handed out and took back.
 int ClosedPort() {
@@ -42,8 +41,7 @@ int ClosedPort() {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   int size = sizeof address;
-  if (probe != INVALID_SOCKET &&
-      ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+  if (probe != INVALID_SOCKET && ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
       ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
     port = ntohs(address.sin_port);
   }
@@ -56,12 +54,10 @@ int ClosedPort() {
 class ProxyServerSetting {
  public:
   explicit ProxyServerSetting(const std::string& server) {
-    ::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                    key_.put());
+    ::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key_.put());
     char old[256] = {};
     DWORD size = sizeof old - 1;
-    if (::RegQueryValueExA(key_.get(), "ProxyServer", nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS) {
+    if (::RegQueryValueExA(key_.get(), "ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS) {
       old_ = old;
     }
     Set(server);
@@ -74,8 +70,7 @@ class ProxyServerSetting {
 
  private:
   void Set(const std::string& server) {
-    ::RegSetValueExA(key_.get(), "ProxyServer", 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(server.c_str()),
+    ::RegSetValueExA(key_.get(), "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
                      static_cast<DWORD>(server.size() + 1));
     // Windows reads the settings once per process until told they changed; Wine reads
     // them at every InternetOpen.
