@@ -153,6 +153,7 @@ int Usage() {
   std::fputs(
       "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
       "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | rect-title TITLE\n"
+      "  | click-heading TITLE\n"
       "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
       stderr);
   return 2;
@@ -229,6 +230,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "click-in" && argc == 4) return ClickButton(topLevel, argv[3]);
+  // A mouse click on the first column's heading of the list in the window TITLE (a sort).
+  if (command == "click-heading" && argc == 3) {
+    const HWND list = FindChildOf(topLevel(), "", WC_LISTVIEWA);
+    const auto heading = list != nullptr ? reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0)) : nullptr;
+    if (heading == nullptr) return Result(false, "no list heading on " + what);
+    ::PostMessageA(heading, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    ::PostMessageA(heading, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    return 0;
+  }
   // The window's place on the screen: LEFT TOP WIDTH HEIGHT.
   if (command == "rect-title" && argc == 3) {
     RECT bounds{};

@@ -92,8 +92,12 @@ drive wait-gone "Kestrian Log" $patience || fail "the log viewer stayed"
 
 # Menu commands are 40000 + 100 x the menu's place on the bar + the item's index.
 settings_menu=40100 restore_item=40202 about_menu=40400
-# The quarantine's records, oldest first: the first one (a.dat) is selected and restored.
+# The window lists the newest record first; a click on the time's heading lists the oldest
+# first, so the first row, which is selected and restored, is a.dat's (removed first) even
+# when the removal's records span more than one second.
 drive command $restore_item || fail "no Restore from Quarantine item"
+drive wait-title "Restore from Quarantine" $patience || fail "no Restore from Quarantine window"
+drive click-heading "Restore from Quarantine" || fail "no heading to sort the quarantine by"
 answer "Restore from Quarantine" restore-window.png "&Restore"
 drive wait-title "Quarantine" $patience || fail "no word after the restore"
 drive click-in "Quarantine" "OK" || fail "no OK button after the restore"
