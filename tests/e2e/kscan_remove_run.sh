@@ -2,7 +2,7 @@
 # kscan on the machine of kscan_remove_plan.txt, with the application folder inside the planted
 # folder and definitions that name its files through the 8.3 form and a "\\?\" path: 'kscan scan
 # --json --remove --quiet --output FILE' and what it left (the planter against the plan,
-# kscan_remove_check.py for the reasons, the quarantine, the logs and the report); then the
+# kscan_remove_check.py for the reasons, the scan log and the report); then the
 # logon's 'kscan finish-removal', and 'kscan quarantine restore' of every record, which must give
 # back the planted machine byte for byte. The plants and the settings are put back, pass or fail.
 # usage: kscan_remove_run.sh KSCAN PLANTER SLEEPER PROBE KDEFS DEFINITIONS_SOURCES OUT_DIR
@@ -64,7 +64,7 @@ expect() { local what=$1; shift; "$@" || { echo "kscan remove run: $what"; ok=0;
 expect "--quiet printed the report" test ! -s "$out/scan.txt"
 expect "--output left a partial file" test ! -e "$out/kscan.json.partial"
 expect "exit code $status, expected 1 (something was left): $(cat "$out/scan.err")" test "$status" -eq 1
-python3 "$here/kscan_remove_check.py" "$here" "$out" "$app_unix" || ok=0
+python3 "$here/kscan_remove_check.py" "$out" "$app_unix" || ok=0
 [ "$ok" -eq 1 ] || exit 1
 echo "kscan remove run: the machine, the quarantine, the logs and the report are as expected"
 

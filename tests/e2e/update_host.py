@@ -5,18 +5,13 @@ Requests come in absolute form (through the proxy) or origin form (directly). Wh
 server does depends on the requested host name, so that one server plays several hosts:
   *missing*    every path answers 404
   *errorpage*  version pages are an error page that also holds a version line
-  *garbage*    version pages hold a version that is not a number
   *cut*        data files stop after half their bytes and the connection closes
   *slow*       nothing is ever answered (for 120 s)
   *stall*      data files stop after half their bytes and the connection stays open
   *trickle*    data files come in ten parts, 0.35 s apart
   *huge*       version pages are two megabytes long
-  *tampered*   data files have one byte changed
   *nolength*   data files stop after half their bytes, sent without a length, and close
-  *oversize*   data files announce and send 65 MiB
   otherwise    the files of the tree given with --root, 404 when there is none
-A host whose name holds the name of a folder under the tree's variants/ gets the manifest and
-its signature from that folder (variants/stale/definitions/version/MANIFEST.TXT, ...).
 """
 import argparse
 import os
@@ -36,11 +31,8 @@ NOT_FOUND = b"<html><head><title>404 Not Found</title></head><body>Not Found</bo
 VERSION_PAGES = {
     "errorpage": b"<html><head><title>The page cannot be displayed</title></head><body>"
                  b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>",
-    "garbage": b"<html><body>Defination version : 12abc</body></html>",
     "huge": b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>",
 }
-OVERSIZE = 65 * 1024 * 1024
-MANIFEST_FILES = ("/definitions/version/MANIFEST.TXT", "/definitions/version/MANIFEST.SIG")
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -73,22 +65,13 @@ class Handler(BaseHTTPRequestHandler):
         for word, page in VERSION_PAGES.items():
             if is_version and word in host:
                 return self.send(200, page)
-        body = self.server.read_file(self.server.variant_path(host, path))
+        body = self.server.read_file(path)
         if body is None:
             return self.send(404, NOT_FOUND)
-        if is_data and ("cut" in host or "stall" in host):
-            return self.send_half(path, body, hang="stall" in host)
+        if is_data and ("cut" in host or "stall" in host or "nolength" in host):
+            return self.send_half(path, body, hang="stall" in host, announce="nolength" not in host)
         if is_data and "trickle" in host:
             return self.send_slowly(path, body)
-        if is_data and "tampered" in host:
-            middle = len(body) // 2
-            body = body[:middle] + bytes([body[middle] ^ 1]) + body[middle + 1 :]
-        if is_data and "nolength" in host:
-            self.send_headers(200, None, path)
-            self.wfile.write(body[: len(body) // 2])
-            return self.log("200 without a length, half")
-        if is_data and "oversize" in host:
-            return self.send_oversize(path)
         return self.send(200, body, path)
 
     # A length of None sends none.
@@ -106,25 +89,14 @@ class Handler(BaseHTTPRequestHandler):
         self.wfile.write(body)
         self.log(status)
 
-    # Announces the whole file, sends its first half, then closes or hangs.
-    def send_half(self, path, body, hang):
-        self.send_headers(200, len(body), path)
+    # Sends the file's first half (announcing the whole file, or no length), then closes or hangs.
+    def send_half(self, path, body, hang, announce):
+        self.send_headers(200, len(body) if announce else None, path)
         self.wfile.write(body[: len(body) // 2])
         self.wfile.flush()
-        self.log("200 half, then " + ("hanging" if hang else "closed"))
+        self.log("200 half" + ("" if announce else " without a length") + ", then " + ("hanging" if hang else "closed"))
         if hang:
             time.sleep(HANG_SECONDS)
-
-    # Sends until the client hangs up, which it does once it sees the length.
-    def send_oversize(self, path):
-        self.send_headers(200, OVERSIZE, path)
-        chunk = b"\0" * 65536
-        try:
-            for _ in range(OVERSIZE // len(chunk)):
-                self.wfile.write(chunk)
-        except OSError:
-            pass
-        self.log("200 oversize")
 
     def send_slowly(self, path, body):
         self.send_headers(200, len(body), path)
@@ -154,17 +126,6 @@ class UpdateHost(ThreadingHTTPServer):
             return
         with self.log_lock, open(self.log_path, "a") as log:
             log.write(line + "\n")
-
-    # The manifest of a variant the host name asks for, else the path itself.
-    def variant_path(self, host, path):
-        if path not in MANIFEST_FILES:
-            return path
-        variants = os.path.join(self.root, "variants")
-        names = os.listdir(variants) if os.path.isdir(variants) else []
-        for name in names:
-            if name in host:
-                return "/variants/" + name + path
-        return path
 
     # The bytes of a file inside the root; None for a missing file or a path leading out.
     def read_file(self, path):
