@@ -15,23 +15,17 @@ plan=$(windows_path "$here/kscan_remove_plan.txt")
 unix_path() { "$wine_run" winepath -u "$1" 2>>"$out/wine.log" | head -n 1; }
 
 # Copies a text file with CR LF line ends (the program ends a line at a CR), each ${NAME}
-# replaced by its value from the NAME=value file given.  usage: crlf SOURCE TARGET [VALUES]
+# replaced by its value from the plant's values.txt.  usage: crlf SOURCE TARGET
 crlf() {
-  python3 - "$@" <<'PYTHON'
-import re, sys
-values = dict(line.split("=", 1) for line in open(sys.argv[3]).read().splitlines()) if sys.argv[3:] else {}
-text = re.sub(r"\$\{(\w+)\}", lambda m: values.get(m[1], m[0]), open(sys.argv[1]).read())
-open(sys.argv[2], "w", newline="\r\n").write(text)
-PYTHON
+  local text name value
+  text=$(<"$1")
+  while IFS== read -r name value; do text=${text//"\${$name}"/"$value"}; done <"$out/values.txt"
+  printf '%s\n' "$text" | sed 's/$/\r/' >"$2"
 }
 
-rm -rf "$out" && mkdir -p "$out/app-template/quarantine"
+rm -rf "$out" && mkdir -p "$out/app-template"
 cp "$kscan" "$out/app-template/kscan.exe"
-# An exclusion list and the log of an earlier removal.
-printf 'E2R Excluded File\r\n\r\n' >"$out/app-template/ENoSignature.txt"
-printf '1/2/2026 10:00:00 AM - File: kse2r_old.txt\r\nLocation: C:\\KestrianE2ERemoval\\old\\kse2r_old.txt\r\n\r\n\r\n' \
-  >"$out/app-template/quarantine/QuarantineLog.txt"
-printf 'The backup an earlier removal made.\r\n' >"$out/app-template/quarantine/kse2r_old.txt"
+printf 'E2R Excluded File\r\n\r\n' >"$out/app-template/ENoSignature.txt"  # the exclusion list
 
 trap put_back_run EXIT
 save_program_settings || fail "cannot save the settings"
@@ -43,7 +37,7 @@ app_unix=$(unix_path "$app")
 cp -r "$out/app-template/." "$app_unix/"
 # The definitions name the application folder as the plant made it.
 for kind in registry files exe cookies; do
-  crlf "$definitions/$kind.txt" "$out/$kind.txt" "$out/values.txt"
+  crlf "$definitions/$kind.txt" "$out/$kind.txt"
 done
 encode_definitions "$out" "$app"
 

@@ -169,20 +169,13 @@ reg_value() {
 # The data of an OptionAndSettings value, or nothing.
 setting() { reg_value "$options_key" "$1"; }
 
-# What a failed run prints after its reason: the last lines the Wine programs and the window
-# driver wrote, which is all a CI log keeps of them.
-show_run_logs() {
-  local log
-  for log in wine kdrive plant; do
-    [ -s "$out/$log.log" ] || continue
-    echo "--- last lines of $log.log"
-    tail -n 15 "$out/$log.log"
-  done
-}
-
-# A failed run says why, with the logs, and ends; its clean-up trap still runs.
+# A failed run says why, with the last lines the Wine programs, the window driver and the
+# planter wrote (all a CI log keeps of them), and ends; its clean-up trap still runs.
 fail() {
+  local log
   echo "$run_name: $*"
-  show_run_logs
+  for log in wine kdrive plant; do
+    [ ! -s "$out/$log.log" ] || { echo "--- last lines of $log.log" && tail -n 15 "$out/$log.log"; }
+  done
   exit 1
 }
