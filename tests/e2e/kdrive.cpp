@@ -152,8 +152,7 @@ bool Paint(HWND window) {
 int Usage() {
   std::fputs(
       "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
-      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | rect-title TITLE\n"
-      "  | click-heading TITLE\n"
+      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | click-heading TITLE\n"
       "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
       stderr);
   return 2;
@@ -237,13 +236,6 @@ int main(int argc, char** argv) {
     if (heading == nullptr) return Result(false, "no list heading on " + what);
     ::PostMessageA(heading, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     ::PostMessageA(heading, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-    return 0;
-  }
-  // The window's place on the screen: LEFT TOP WIDTH HEIGHT.
-  if (command == "rect-title" && argc == 3) {
-    RECT bounds{};
-    if (topLevel() == nullptr || !::GetWindowRect(topLevel(), &bounds)) return 1;
-    std::printf("%ld %ld %ld %ld\n", bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     return 0;
   }
   // A menu command by its id, as choosing the item sends it (menus cannot be read from

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""The update host of the tests, and the HTTP proxy Wine's Internet settings point at.
+"""The update host of the tests, and the HTTP proxy Wine's Internet settings point at. Each
+request is logged on the standard error.
 
 Requests come in absolute form (through the proxy) or origin form (directly). What the
 server does depends on the requested host name, so that one server plays several hosts:
@@ -17,7 +18,6 @@ import argparse
 import os
 import signal
 import sys
-import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import unquote, urlsplit
@@ -39,18 +39,10 @@ class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "KestrianUpdateHost/1.0"
 
-    def log_message(self, format, *args):  # the server keeps its own log
-        pass
-
     def do_GET(self):
         parts = urlsplit(self.path)
-        self.host = (parts.hostname or self.headers.get("Host", "").split(":")[0]).lower()
-        self.url_path = unquote(parts.path)
         self.close_connection = True
-        self.answer(self.host, self.url_path)
-
-    def log(self, behaviour):
-        self.server.write_log(f"{self.host} {self.url_path} {behaviour}")
+        self.answer((parts.hostname or self.headers.get("Host", "").split(":")[0]).lower(), unquote(parts.path))
 
     def answer(self, host, path):
         is_version = path.startswith(VERSION_PREFIX)
@@ -58,7 +50,6 @@ class Handler(BaseHTTPRequestHandler):
         if "missing" in host:
             return self.send(404, NOT_FOUND)
         if "slow" in host:
-            self.log("hanging without an answer")
             return time.sleep(HANG_SECONDS)
         if is_version and self.server.delay:
             time.sleep(self.server.delay)
@@ -87,14 +78,12 @@ class Handler(BaseHTTPRequestHandler):
     def send(self, status, body, path=""):
         self.send_headers(status, len(body), path)
         self.wfile.write(body)
-        self.log(status)
 
     # Sends the file's first half (announcing the whole file, or no length), then closes or hangs.
     def send_half(self, path, body, hang, announce):
         self.send_headers(200, len(body) if announce else None, path)
         self.wfile.write(body[: len(body) // 2])
         self.wfile.flush()
-        self.log("200 half" + ("" if announce else " without a length") + ", then " + ("hanging" if hang else "closed"))
         if hang:
             time.sleep(HANG_SECONDS)
 
@@ -105,27 +94,15 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(TRICKLE_PAUSE)
             self.wfile.write(body[start : start + step])
             self.wfile.flush()
-        self.log(f"200 in {TRICKLE_PARTS} parts")
 
 
 class UpdateHost(ThreadingHTTPServer):
     daemon_threads = True  # a hanging answer never holds up the end of the server
 
-    def __init__(self, root, log, delay):
+    def __init__(self, root, delay):
         super().__init__(("127.0.0.1", 0), Handler)
         self.root = os.path.realpath(root)
-        self.log_path = log
         self.delay = delay
-        self.log_lock = threading.Lock()
-
-    def handle_error(self, request, client_address):  # a client that left early, mostly
-        self.write_log(f"- - error: {sys.exc_info()[1]!r}")
-
-    def write_log(self, line):
-        if not self.log_path:
-            return
-        with self.log_lock, open(self.log_path, "a") as log:
-            log.write(line + "\n")
 
     # The bytes of a file inside the root; None for a missing file or a path leading out.
     def read_file(self, path):
@@ -140,11 +117,10 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--root", required=True, help="the tree of files to serve")
     parser.add_argument("--port-file", required=True, help="receives the port once listening")
-    parser.add_argument("--log", help="one line per request is appended here")
     parser.add_argument("--delay", type=float, default=0, help="seconds before a version page")
     args = parser.parse_args()
 
-    server = UpdateHost(args.root, args.log, args.delay)
+    server = UpdateHost(args.root, args.delay)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     # Written under another name and renamed, so a reader never sees half a number.
     temporary = args.port_file + ".tmp"

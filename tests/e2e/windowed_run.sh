@@ -77,20 +77,10 @@ wait_process_end() { wait_until "$2" eval "! kill -0 $1 2>/dev/null"; }
 # A screenshot of the screen as it is now.
 snap() { import -window root "$out/$1" && [ -s "$out/$1" ] || fail "no screenshot $1"; }
 
-# A screenshot of the screen once the window TITLE (or the main window) has painted; the
-# window TITLE must not be blank on it.
+# A screenshot of the screen once the window TITLE (or the main window) has painted.
 shoot() {
-  local file=$1 title=${2:-} left top width height
-  drive painted ${title:+"$title"} || fail "the window ${title:-of the program} did not paint for $file"
-  snap "$file"
-  [ -n "$title" ] || return 0
-  "$wine_run" "$kdrive" rect-title "$title" >"$out/rect.txt" 2>>"$out/kdrive.log" ||
-    fail "\"$title\" has no place on the screen"
-  read -r left top width height <"$out/rect.txt"
-  convert "$out/$file" -crop "${width}x${height}+${left}+${top}" +repage -format '%[fx:standard_deviation]' info: \
-    >"$out/$file.deviation" || fail "cannot read $file"
-  awk '{ exit !($1 > 0.01) }' "$out/$file.deviation" ||
-    fail "\"$title\" is blank on $file (deviation $(cat "$out/$file.deviation"))"
+  drive painted ${2:+"$2"} || fail "the window ${2:-of the program} did not paint for $1"
+  snap "$1"
 }
 
 # A window TITLE that shows, its screenshot FILE, and its button CAPTION pressed.

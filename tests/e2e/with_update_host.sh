@@ -4,9 +4,9 @@
 # ...) reaches it; hosts of the local network and 127.0.0.1 bypass it. Afterwards the server
 # is stopped and the proxy settings are put back as they were, on failure too.
 # The command sees KESTRIAN_UPDATE_HOST_PORT (the server's port), KESTRIAN_UPDATE_HOST_ROOT
-# and KESTRIAN_UPDATE_HOST_ROOT_WINDOWS (the tree, as a Linux and as a Wine path) and
-# KESTRIAN_UPDATE_HOST_LOG (one line per request). The tree may still be filled by the
-# command: the server reads a file only when it is asked for.
+# and KESTRIAN_UPDATE_HOST_ROOT_WINDOWS (the tree, as a Linux and as a Wine path); the server
+# logs each request in WORK_DIR/update_host.err. The tree may still be filled by the command:
+# the server reads a file only when it is asked for.
 # usage: with_update_host.sh TREE_DIR WORK_DIR COMMAND [ARGS...]
 #   UPDATE_HOST_DELAY=SECONDS   version pages are answered that much later (for screenshots)
 # The exit status is the command's; a failed clean-up fails the run.
@@ -44,8 +44,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 python3 "$here/update_host.py" --root "$tree" --port-file "$work/update_host.port" \
-  --log "$work/update_host.log" --delay "${UPDATE_HOST_DELAY:-0}" \
-  >>"$work/update_host.err" 2>&1 &
+  --delay "${UPDATE_HOST_DELAY:-0}" >>"$work/update_host.err" 2>&1 &
 server=$!
 for _ in $(seq 100); do
   [ -s "$work/update_host.port" ] && break
@@ -64,6 +63,5 @@ wine_quiet reg add "$settings" /v ProxyEnable /t REG_DWORD /d 1 /f &&
   wine_quiet reg add "$settings" /v ProxyOverride /d '<local>;127.0.0.1;localhost' /f || fail "the proxy could not be set"
 
 KESTRIAN_UPDATE_HOST_ROOT_WINDOWS=$(windows_path "$tree")
-export KESTRIAN_UPDATE_HOST_PORT=$port KESTRIAN_UPDATE_HOST_ROOT=$tree
-export KESTRIAN_UPDATE_HOST_ROOT_WINDOWS KESTRIAN_UPDATE_HOST_LOG=$work/update_host.log
+export KESTRIAN_UPDATE_HOST_PORT=$port KESTRIAN_UPDATE_HOST_ROOT=$tree KESTRIAN_UPDATE_HOST_ROOT_WINDOWS
 "$@"
