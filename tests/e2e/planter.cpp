@@ -35,6 +35,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,12 +66,6 @@ std::string Folder(int csidl) {
 
 std::string CookiePath(const std::string& name) { return Folder(CSIDL_COOKIES) + "\\" + name; }
 
-std::string SystemFolder() {
-  char folder[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-  return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
-}
-
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
@@ -80,9 +75,9 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 std::string Expand(std::string text) {
   text = Replaced(text, "${DRIVE}", Folder(CSIDL_PROGRAMS).substr(0, 3));
-  text = Replaced(text, "${SYSTEM}", SystemFolder());
+  text = Replaced(text, "${SYSTEM}", Folder(CSIDL_SYSTEM));
   text = Replaced(text, "${DESKTOP}", Folder(CSIDL_DESKTOPDIRECTORY));
-  text = Replaced(text, "${WINDOWS}", SystemFolder().substr(0, SystemFolder().rfind('\\')));
+  text = Replaced(text, "${WINDOWS}", Folder(CSIDL_WINDOWS));
   text = Replaced(text, "${COOKIES}", Folder(CSIDL_COOKIES));
   return Replaced(Replaced(text, "<CRLF>", "\r\n"), "<LF>", "\n");
 }
@@ -141,14 +136,8 @@ void RemoveTree(const std::string& path) {
 }
 
 std::string Read(const std::string& path) {
-  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return ::GetLastError() == ERROR_SHARING_VIOLATION ? "(held)" : "(absent)";
-  std::string bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(unreadable)";
 }
 
 // ---- Registry ------------------------------------------------------------------------------
