@@ -7,7 +7,7 @@
 //   planter stop PLAN      stops the planted processes
 //   planter clean PLAN     stops them and removes what was planted
 // A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM},
-// ${WINDOWS}, ${DESKTOP} and ${COOKIES} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
+// ${WINDOWS} and ${COOKIES} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
 //   folder|PATH                          made on plant, removed with all inside on clean
 //   key|HIVE\KEY|AFTER                   removed with all inside on clean; dumped
 //   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
@@ -76,7 +76,6 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 std::string Expand(std::string text) {
   text = Replaced(text, "${DRIVE}", Folder(CSIDL_PROGRAMS).substr(0, 3));
   text = Replaced(text, "${SYSTEM}", Folder(CSIDL_SYSTEM));
-  text = Replaced(text, "${DESKTOP}", Folder(CSIDL_DESKTOPDIRECTORY));
   text = Replaced(text, "${WINDOWS}", Folder(CSIDL_WINDOWS));
   text = Replaced(text, "${COOKIES}", Folder(CSIDL_COOKIES));
   return Replaced(Replaced(text, "<CRLF>", "\r\n"), "<LF>", "\n");
@@ -389,7 +388,7 @@ void StartItem(const Fields& line, const Programs& programs) {
 
 int Plant(const std::vector<Fields>& plan, const Programs& programs, const std::string& out) {
   if (Clean(plan) != 0) return 1;
-  std::string values = Expand("DRIVE=${DRIVE}\nDESKTOP=${DESKTOP}\nWINDOWS=${WINDOWS}\n");
+  std::string values = Expand("DRIVE=${DRIVE}\nWINDOWS=${WINDOWS}\n");
   for (const Fields& line : plan) PlantItem(line, programs, values);
   // The processes start after the dump of what was planted: a held file cannot be read.
   if (failed || Dump(plan, out + "\\planted-dump.txt") != 0) return 1;
