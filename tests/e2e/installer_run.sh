@@ -136,9 +136,6 @@ entry=$(uninstall_entry "$next_code")
 [ -z "$(uninstall_entry "$code")" ] && [ "$(reg_value "$entry" DisplayVersion)" = "$next_version" ] ||
   fail "the uninstall entry is not the next version's alone"
 verify "$app/Kestrian.exe" || fail "the upgrade did not install the signed program"
-same "$host_tree/definitions/data/RegistryDefinition.dat" "$app/RegistryDefinition.dat" \
-  "the upgrade replaced Live Update's newer registry definitions"
-same "$definitions/BlockedCookies.dat" "$app/BlockedCookies.dat" "the older cookie file was not replaced"
 [ "$(setting RegistryDefinition) $(setting FileDefinition) $(setting CookieDefinition)" = "12 7 1" ] ||
   fail "wrong definition versions after the upgrade"
 for kept in ENoSignature.txt Scan_Log.txt quarantine/coolsrch.exe quarantine/QuarantineLog.txt; do
@@ -146,8 +143,7 @@ for kept in ENoSignature.txt Scan_Log.txt quarantine/coolsrch.exe quarantine/Qua
 done
 [ "$(reg_value "$program_key\\Settings" lblLastScan)" = "$last_scan" ] && [ -n "$(reg_value "HKLM\\$run_key" Kestrian)" ] &&
   [ -n "$(reg_value "HKCU\\$run_key" Kestrian)" ] || fail "the upgrade lost settings or Run at Startup"
-start_program  # the upgraded program; its start installs the waiting copy
-same "$host_tree/definitions/data/FileDefinition.dat" "$app/FileDefinition.dat" "the waiting copy was not installed"
+start_program  # the upgraded program, running for the uninstall
 
 # ---- Uninstall while it runs -------------------------------------------------------------------
 msiexec uninstall /x "$(windows_path "$next")" || fail "the uninstall failed"
