@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "app/download_window.h"
@@ -39,21 +38,6 @@ int ShownImages(HWND window) {
 
 class DownloadWindowOnWindows : public ::testing::Test {
  protected:
-  // Under Wine without a window manager, the notification area hides its window when its
-  // last icon goes, which takes two seconds; an icon of the suite's own keeps it shown, so
-  // that the suite pays that once.
-  static void SetUpTestSuite() {
-    keepAliveWindow = testing::MakeOwner("Kestrian update owner");
-    keepAlive = std::make_unique<app::TrayIcon>();
-    keepAlive->ShowIcon(keepAliveWindow.get(), "Kestrian update tests");
-  }
-  static void TearDownTestSuite() {
-    keepAlive.reset();
-    keepAliveWindow.reset();
-  }
-  static inline testing::UniqueWindow keepAliveWindow;
-  static inline std::unique_ptr<app::TrayIcon> keepAlive;
-
   HWND Cancel() const { return testing::ChildOf(view.Handle(), "Button", "Cancel"); }
   // The window is gone, and its icon with it.
   void ExpectGone(HWND window) {
