@@ -1,15 +1,17 @@
 // What the main window does with the program's own common controls (it is built with the
 // program's manifest): the "Show Report" link, the tip of "Run at Startup", the progress bar,
-// the mouse on a button, and the end of the Windows session. (Clicks reaching a running scan
-// are e2e_shell's and e2e_scan_page's.)
+// the mouse on a button, the menu bar, and the end of the Windows session. (Clicks reaching
+// a running scan are e2e_shell's and e2e_scan_page's.)
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "app/main_menu.h"
 #include "app/main_window.h"
 #include "core/main_window_pages.h"
 #include "app/win32_host.h"
@@ -23,6 +25,30 @@ BOOL CALLBACK FindTips(HWND window, LPARAM found) {
   ::GetClassNameA(window, name, sizeof name);
   if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) *reinterpret_cast<HWND*>(found) = window;
   return TRUE;
+}
+
+std::string MenuText(HMENU menu, int position) {
+  char text[128] = {};
+  ::GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+// The bar as the user reads it, a line a menu: "|" before each item, "-" a separator, "(off)"
+// after a grayed item.
+std::vector<std::string> MenuBarLines(HMENU bar) {
+  std::vector<std::string> lines;
+  for (int menu = 0; menu < ::GetMenuItemCount(bar); ++menu) {
+    std::string line = MenuText(bar, menu);
+    const HMENU popup = ::GetSubMenu(bar, menu);
+    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
+      const UINT state = ::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
+      line += '|';
+      line += (state & MF_SEPARATOR) ? "-" : MenuText(popup, index);
+      if (!(state & MF_SEPARATOR) && (state & (MF_GRAYED | MF_DISABLED))) line += "(off)";
+    }
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 class MainWindowCommands : public ::testing::Test {
@@ -121,23 +147,79 @@ TEST_F(MainWindowCommands, ControlsOnTheOptionTabsStandOnThePage) {
   EXPECT_EQ(insideBox, page);
 }
 
+// The bar keeps the client area and shows every item; every item's id, as the menu carries
+// it, reaches its menu's handler with its index, while other ids and button clicks reach
+// none; a close during a menu command waits for it.
+TEST_F(MainWindowCommands, TheMenuBarShowsEveryItemAndTakesItsCommands) {
+  using app::Menu;
+  app::MenuCommands commands;
+  std::vector<app::MenuItemId> chosen;
+  for (int menu = 0; menu < app::kMenuCount; ++menu) {
+    commands.On(Menu(menu), [&chosen, menu](int index) { chosen.push_back({Menu(menu), index}); });
+  }
+  RECT before{};
+  ::GetClientRect(window.Handle(), &before);
+  const HMENU bar = app::BuildMenuBar().release();
+  window.SetMenuCommands(bar, [&commands](int id) { return commands.Dispatch(id); });
+  ASSERT_EQ(::GetMenu(window.Handle()), bar);
+  RECT client{};
+  ::GetClientRect(window.Handle(), &client);
+  EXPECT_EQ(client.right, before.right);
+  EXPECT_EQ(client.bottom, before.bottom);
+  EXPECT_EQ(MenuBarLines(bar),
+            (std::vector<std::string>{
+                "&File|&Scan Now|Scan &Results|&View Log|-|Run &Live Update|Roll &Back Definitions|-|"
+                "&Minimize to Tray|-|E&xit",
+                "&Settings|Scan &Options|&Proactive Protection|&Schedule|&Auto Update",
+                "&Quarantine|View &Quarantine|View &Exclusions|&Restore from Quarantine...",
+                "&Help|View &Help",
+                "&About|&About this software"}));
+
+  const HWND main = window.Handle();
+  const auto post = [main](int id) { ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
+  std::vector<app::MenuItemId> expected;
+  for (int m = 0; m < app::kMenuCount; ++m) {
+    const HMENU popup = ::GetSubMenu(bar, m);
+    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
+      if (::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION) & MF_SEPARATOR) continue;
+      post(static_cast<int>(::GetMenuItemID(popup, index)));
+      expected.push_back({Menu(m), index});
+    }
+  }
+  for (const int other : {1000, app::kFirstMenuCommand - 1, app::CommandOfMenuItem({Menu::File, 10}),
+                          app::CommandOfMenuItem({Menu::About, 1}), app::kFirstMenuCommand + 500}) {
+    post(other);
+  }
+  int clicks = 0;
+  window.OnClick(form.cmdScan, [&clicks] { ++clicks; });
+  const HWND button = window.NativeOf(form.cmdScan);
+  ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  EXPECT_TRUE(testing::PumpUntil(host, [&] { return clicks == 1; }, 30000));
+  EXPECT_EQ(chosen, expected);
+  EXPECT_FALSE(app::MenuCommands().Dispatch(1000));
+  EXPECT_TRUE(app::MenuCommands().Dispatch(app::CommandOfMenuItem({Menu::Help, 0})));  // no handler: still its
+
+  bool openDuringCommand = false;
+  commands.On(Menu::About, [&](int) {
+    ::SendMessageA(main, WM_CLOSE, 0, 0);
+    openDuringCommand = ::IsWindow(main) != FALSE;
+  });
+  post(app::CommandOfMenuItem({Menu::About, 0}));
+  EXPECT_TRUE(testing::PumpUntil(host, [main] { return !::IsWindow(main); }, 30000));
+  EXPECT_TRUE(openDuringCommand);
+  EXPECT_EQ(stopsAsked, 1);
+}
+
 // Windows asks first, then ends the session (or an installer closes the program): the
-// window never refuses, and ends in order only when the end really comes.
-TEST_F(MainWindowCommands, TheEndOfTheSessionEndsTheWindowInOrder) {
+// window never refuses, and ends only when the end really comes. During work the end writes
+// its settings at once, asks the work to stop, and the window goes when the work has
+// returned; the closing steps run once. (The end of an idle window is e2e_scan_page's.)
+TEST_F(MainWindowCommands, TheEndOfTheSessionDuringWorkEndsWhenTheWorkReturns) {
   const HWND main = window.Handle();
   EXPECT_EQ(::SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
   ::SendMessageA(main, WM_ENDSESSION, FALSE, 0);  // another program refused: nothing ends
   EXPECT_EQ(closings, 0);
   EXPECT_TRUE(::IsWindow(main));
-  ::SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-  EXPECT_EQ(closings, 1);
-  EXPECT_FALSE(::IsWindow(main));
-}
-
-// During a scan the end writes its settings at once, asks the work to stop, and the window
-// goes when the work has returned; the closing steps run once.
-TEST_F(MainWindowCommands, TheEndOfTheSessionDuringWorkEndsWhenTheWorkReturns) {
-  const HWND main = window.Handle();
   bool openAfterEnd = false;
   window.OnClick(form.cmdScanNow, [&] {
     ::SendMessageA(main, WM_ENDSESSION, TRUE, 0);

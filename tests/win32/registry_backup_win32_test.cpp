@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
-#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "removal/registry_backup.h"
@@ -14,23 +14,9 @@
 namespace kestrian {
 namespace {
 
-using platform::win32::UniqueHandle;
-
-// Runs the system's reg.exe with `arguments` and waits for it; false when it did not run.
+// Runs the system's reg.exe with `arguments`; true when it ran and succeeded.
 bool RegExe(const std::string& arguments) {
-  char system[MAX_PATH] = {};
-  ::GetSystemDirectoryA(system, MAX_PATH);
-  std::string line = std::string(system) + "\\reg.exe " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
-    return false;
-  }
-  UniqueHandle processHandle(process.hProcess);
-  UniqueHandle threadHandle(process.hThread);
-  return ::WaitForSingleObject(processHandle.get(), 30000) == WAIT_OBJECT_0;
+  return std::system(("reg.exe " + arguments + " >nul 2>&1").c_str()) == 0;
 }
 
 // Every kind of value a backup must carry, under a scratch key with a sub-key.

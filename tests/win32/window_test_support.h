@@ -38,26 +38,18 @@ inline RECT BoundsOf(HWND window) {
   return bounds;
 }
 
-// The shown dialog titled `title`, waited for from a thread beside the one that shows it
-// (one generous deadline); null when none showed. A dialog exists, hidden and without its
-// controls, a little before it is shown.
-inline HWND WaitForShownDialog(const char* title) {
-  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000; ::Sleep(10)) {
-    const HWND box = ::FindWindowA("#32770", title);
-    if (box != nullptr && ::IsWindowVisible(box)) return box;
-  }
-  return nullptr;
-}
-
-// A user on another thread: waits for the dialog titled `title` and hands it to `act`, which
-// reads and answers it; `found` says whether it showed.
+// A user on another thread: waits for the dialog titled `title` to show (one generous
+// deadline; a dialog exists, hidden and without its controls, a little before it is shown)
+// and hands it to `act`, which reads and answers it; `found` says whether it showed.
 class DialogUser {
  public:
   DialogUser(const char* title, std::function<void(HWND)> act)
       : thread_([this, title, act = std::move(act)] {
-          const HWND dialog = WaitForShownDialog(title);
-          found = dialog != nullptr;
-          if (found) act(dialog);
+          for (const DWORD start = ::GetTickCount(); !found && ::GetTickCount() - start < 30000; ::Sleep(10)) {
+            const HWND dialog = ::FindWindowA("#32770", title);
+            found = dialog != nullptr && ::IsWindowVisible(dialog);
+            if (found) act(dialog);
+          }
         }) {}
   ~DialogUser() { Join(); }
   DialogUser(const DialogUser&) = delete;
