@@ -24,7 +24,7 @@ class ContractWorld {
   virtual void PlantFile(std::string_view path, std::string_view bytes,
                          std::uint32_t attributes) = 0;
   // The short 8.3 form of an existing file or folder: its path when its name has no other
-  // (the fake makes one up for the last part of a folder, and resolves it).
+  // (always, on the fake).
   virtual std::string ShortPath(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
