@@ -32,13 +32,8 @@ class ContractWorld {
   virtual void HoldOpenSharingReads(std::string_view path) = 0;
   virtual void ReleaseAll() = 0;
 
-  // The process running the tests and the path of its executable.
+  // The process running the tests.
   virtual std::uint32_t OwnProcessId() = 0;
-  virtual std::string OwnExecutablePath() = 0;
-  // Starts a program that only waits from a new file at `path`, through the path's short
-  // 8.3 form when `throughShortPath`, and returns once its module path can be read. It ends
-  // with the world. Returns its process id, 0 when it cannot be started.
-  virtual std::uint32_t StartWaitingProgram(std::string_view path, bool throughShortPath) = 0;
 };
 
 std::unique_ptr<ContractWorld> MakeContractWorld();

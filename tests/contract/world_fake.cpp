@@ -1,5 +1,4 @@
 #include "contract/contract_world.h"
-#include "core/file_tests.h"
 #include "support/fake_machine.h"
 
 #include <vector>
@@ -11,8 +10,7 @@ class FakeWorld final : public ContractWorld {
  public:
   FakeWorld() {
     fake_.files.PutFolder(scratch_);
-    fake_.processes.Start("services.exe", "");  // a process the tests may not open
-    ownId_ = fake_.processes.Start("contract_tests.exe", kOwnPath);
+    ownId_ = fake_.processes.Start("contract_tests.exe", "C:\\Tests\\contract_tests.exe");
   }
   platform::Machine& Machine() override { return fake_.Get(); }
   const std::string& Scratch() const override { return scratch_; }
@@ -38,18 +36,12 @@ class FakeWorld final : public ContractWorld {
     held_.clear();
   }
   std::uint32_t OwnProcessId() override { return ownId_; }
-  std::string OwnExecutablePath() override { return kOwnPath; }
-  std::uint32_t StartWaitingProgram(std::string_view path, bool) override {
-    fake_.files.PutFile(path, "MZ");
-    return fake_.processes.Start(std::string(core::FileNamePart(path)), std::string(path));
-  }
 
  private:
   FakeMachine fake_;
   std::string scratch_ = "C:\\Scratch\\Contract";
   std::string application_ = "KestrianContract";
   std::vector<std::string> held_;
-  static constexpr const char* kOwnPath = "C:\\Tests\\contract_tests.exe";
   std::uint32_t ownId_ = 0;
 };
 }  // namespace
