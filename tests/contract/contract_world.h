@@ -28,8 +28,6 @@ class ContractWorld {
   virtual std::string ShortPath(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
-  // Holds the file open letting others read it only, as a program reading it may.
-  virtual void HoldOpenSharingReads(std::string_view path) = 0;
   virtual void ReleaseAll() = 0;
 
   // The process running the tests.

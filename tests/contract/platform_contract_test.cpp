@@ -204,26 +204,6 @@ TEST_F(PlatformContract, WriteAppendAndCopy) {
   EXPECT_EQ(files.ClearReadOnly(Path("kept.txt")), kFileNotFound);
 }
 
-TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {
-  world->PlantFile(Path("DLfile.dat"), "new", attributes::kArchive);
-  world->PlantFile(Path("file.dat"), "old", attributes::kArchive);
-  EXPECT_EQ(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
-  EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
-  EXPECT_TRUE(files.Find(Path("DLfile.dat")).empty());
-
-  EXPECT_NE(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
-  EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
-
-  world->PlantFile(Path("DLfile.dat"), "newer", attributes::kArchive);
-  for (const bool sharingReads : {false, true}) {  // a held target stays, and so does the source
-    sharingReads ? world->HoldOpenSharingReads(Path("file.dat")) : world->HoldOpenExclusively(Path("file.dat"));
-    EXPECT_NE(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
-    world->ReleaseAll();
-    EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
-    EXPECT_EQ(files.ReadAll(Path("DLfile.dat")).value(), "newer");
-  }
-}
-
 // Every form of a path names the same file once resolved: short 8.3 names, the "\\?\" and
 // "\\.\" prefixes, "." and ".." parts; a missing file keeps its name after its resolved
 // folder; a name no path may hold cannot be resolved.

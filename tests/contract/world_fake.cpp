@@ -24,15 +24,8 @@ class FakeWorld final : public ContractWorld {
     fake_.files.Lock(path);
     held_.emplace_back(path);
   }
-  void HoldOpenSharingReads(std::string_view path) override {
-    fake_.files.HoldSharingReads(path);
-    held_.emplace_back(path);
-  }
   void ReleaseAll() override {
-    for (const auto& path : held_) {
-      fake_.files.Lock(path, false);
-      fake_.files.HoldSharingReads(path, false);
-    }
+    for (const auto& path : held_) fake_.files.Lock(path, false);
     held_.clear();
   }
   std::uint32_t OwnProcessId() override { return ownId_; }

@@ -57,10 +57,6 @@ class Win32World final : public ContractWorld {
     held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
-  void HoldOpenSharingReads(std::string_view path) override {
-    held_.emplace_back(::CreateFileA(std::string(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  }
   void ReleaseAll() override { held_.clear(); }
   std::uint32_t OwnProcessId() override { return ::GetCurrentProcessId(); }
   std::string ShortPath(std::string_view path) override {
