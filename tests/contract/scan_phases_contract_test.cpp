@@ -181,7 +181,7 @@ TEST(ScanPhasesContract, ListingsGiveWhatTheSearchPerDefinitionGives) {
     world->Machine().files.CreateFolder(base);
     PlantFiles(*world, random, base, definitions);
     definitions.refreshCounter = std::uniform_int_distribution<int>(0, 99)(random);
-    if (OneIn(random, 5)) definitions.stopAtYield = std::uniform_int_distribution<int>(1, 40)(random);
+    if (OneIn(random, 5)) definitions.stopAtYield = std::uniform_int_distribution<int>(1, 20)(random);
     const std::string app = base + "\\app";
     world->Machine().files.CreateFolder(app);
     WriteDefinitions(*world, app + "\\FileDefinition.dat", definitions.files);
