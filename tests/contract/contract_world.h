@@ -24,21 +24,14 @@ class ContractWorld {
   virtual void PlantFile(std::string_view path, std::string_view bytes,
                          std::uint32_t attributes) = 0;
   // The short 8.3 form of an existing file or folder: its path when its name has no other
-  // (the fake makes one up for the last part of a folder, and resolves it).
+  // (always, on the fake).
   virtual std::string ShortPath(std::string_view path) = 0;
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
-  // Holds the file open letting others read it only, as a program reading it may.
-  virtual void HoldOpenSharingReads(std::string_view path) = 0;
   virtual void ReleaseAll() = 0;
 
-  // The process running the tests and the path of its executable.
+  // The process running the tests.
   virtual std::uint32_t OwnProcessId() = 0;
-  virtual std::string OwnExecutablePath() = 0;
-  // Starts a program that only waits from a new file at `path`, through the path's short
-  // 8.3 form when `throughShortPath`, and returns once its module path can be read. It ends
-  // with the world. Returns its process id, 0 when it cannot be started.
-  virtual std::uint32_t StartWaitingProgram(std::string_view path, bool throughShortPath) = 0;
 };
 
 std::unique_ptr<ContractWorld> MakeContractWorld();

@@ -2,7 +2,6 @@
 // case runs against the fake machine natively and against the real Win32 services under Wine.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -12,7 +11,6 @@
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "core/text.h"
-#include "scan/process_names.h"
 #include "support/scripted_host.h"
 
 namespace kestrian::testing {
@@ -206,26 +204,6 @@ TEST_F(PlatformContract, WriteAppendAndCopy) {
   EXPECT_EQ(files.ClearReadOnly(Path("kept.txt")), kFileNotFound);
 }
 
-TEST_F(PlatformContract, MoveReplacingIsAllOrNothing) {
-  world->PlantFile(Path("DLfile.dat"), "new", attributes::kArchive);
-  world->PlantFile(Path("file.dat"), "old", attributes::kArchive);
-  EXPECT_EQ(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
-  EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
-  EXPECT_TRUE(files.Find(Path("DLfile.dat")).empty());
-
-  EXPECT_NE(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
-  EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
-
-  world->PlantFile(Path("DLfile.dat"), "newer", attributes::kArchive);
-  for (const bool sharingReads : {false, true}) {  // a held target stays, and so does the source
-    sharingReads ? world->HoldOpenSharingReads(Path("file.dat")) : world->HoldOpenExclusively(Path("file.dat"));
-    EXPECT_NE(files.MoveReplacing(Path("DLfile.dat"), Path("file.dat")), kOk);
-    world->ReleaseAll();
-    EXPECT_EQ(files.ReadAll(Path("file.dat")).value(), "new");
-    EXPECT_EQ(files.ReadAll(Path("DLfile.dat")).value(), "newer");
-  }
-}
-
 // Every form of a path names the same file once resolved: short 8.3 names, the "\\?\" and
 // "\\.\" prefixes, "." and ".." parts; a missing file keeps its name after its resolved
 // folder; a name no path may hold cannot be resolved.
@@ -252,40 +230,7 @@ TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
   EXPECT_FALSE(files.ResolvedPath(folder + "\\a|b").ok());
 }
 
-// ------------------------------------------------------------------ processes and shell
-
-TEST_F(PlatformContract, APlainSnapshotNameIsTheFileNameOfTheModulePath) {
-  // The process scan passes over a process whose plain snapshot name does not occur in the
-  // definitions without reading its module path (scan::SnapshotRulesOutProcess). That rests
-  // on this: for every process whose module path can be read and whose snapshot name is
-  // plain, the name is the path's file name, without regard to case. Programs under long
-  // names, one of them started through its short 8.3 path, join the processes that run; this
-  // process reads as its own executable.
-  const std::uint32_t started[] = {
-      world->StartWaitingProgram(world->Scratch() + "\\Kestrian Contract Waiting Program.exe", false),
-      world->StartWaitingProgram(world->Scratch() + "\\Kestrian Contract Started Short.exe", true),
-      world->StartWaitingProgram(world->Scratch() + "\\KcWait.EXE", false),
-  };
-  for (const auto id : started) ASSERT_NE(id, 0u);
-  std::vector<std::uint32_t> readable;
-  int compared = 0;
-  for (const auto& entry : processes.Snapshot()) {
-    const auto path = processes.MainModulePath(entry.id);
-    if (!path.ok()) continue;
-    readable.push_back(entry.id);
-    if (entry.id == world->OwnProcessId()) {
-      EXPECT_TRUE(core::EqualsIgnoringCase(path.value(), world->OwnExecutablePath())) << path.value();
-    }
-    if (!scan::IsPlainProcessName(entry.exeFile)) continue;  // the scan reads its module path
-    ++compared;
-    EXPECT_TRUE(core::EqualsIgnoringCase(entry.exeFile, scan::ProcessFileName(path.value())))
-        << entry.exeFile << " runs " << path.value();
-  }
-  for (const auto id : {started[0], started[1], started[2], world->OwnProcessId()}) {
-    EXPECT_NE(std::find(readable.begin(), readable.end(), id), readable.end()) << id;
-  }
-  EXPECT_GE(compared, 3);  // this process and at least the two started under their long path
-}
+// ------------------------------------------------------------------ processes
 
 TEST_F(PlatformContract, AProcessThatDoesNotExistCannotBeEndedAndCountsAsEnded) {
   constexpr std::uint32_t kNoSuchProcess = 0x7FFFFFF0;
@@ -293,18 +238,6 @@ TEST_F(PlatformContract, AProcessThatDoesNotExistCannotBeEndedAndCountsAsEnded) 
   EXPECT_FALSE(processes.Terminate(kNoSuchProcess, 0));
   EXPECT_TRUE(processes.WaitForEnd(kNoSuchProcess, 1));
   EXPECT_FALSE(processes.WaitForEnd(world->OwnProcessId(), 1));
-}
-
-TEST_F(PlatformContract, SpecialFoldersAndTheSystemFamily) {
-  Environment& environment = world->Machine().environment;
-  for (const int folder : {special_folders::kPrograms, special_folders::kDesktop, special_folders::kCookies}) {
-    const std::string path = environment.SpecialFolderPath(folder);
-    EXPECT_GE(path.size(), 3u) << folder;
-    EXPECT_EQ(path[1], ':') << path;
-    EXPECT_NE(path.back(), '\\') << path;
-  }
-  EXPECT_EQ(environment.SpecialFolderPath(0x7F), "");  // no such folder
-  EXPECT_EQ(environment.PlatformId(), platform_ids::kWindowsNt);
 }
 
 // ------------------------------------------------------------------ clock
@@ -402,16 +335,20 @@ TEST_F(CoreOnPlatform, ADownloadThatFailsItsTestLoadIsSetAsideAndAHiddenOneLeftA
 TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
   Plant("BlockedCookies.dat", "old");
   Plant("DLBlockedCookies.dat", "new");
+  Plant("DLFileDefinition.dat", "new");
   world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
+  world->HoldOpenExclusively(folder.FilePath("DLFileDefinition.dat"));  // unreadable: it waits too
   std::string exclusions;
-  Install(exclusions);
+  EXPECT_TRUE(Install(exclusions).empty());
   world->ReleaseAll();
   EXPECT_EQ(Read("BlockedCookies.dat"), "old");
   EXPECT_EQ(Read("DLBlockedCookies.dat"), "new");
+  EXPECT_EQ(Read("DLFileDefinition.dat"), "new");
   EXPECT_EQ(exclusions, "");
-  // The next start installs it.
+  // The next start installs them.
   Install(exclusions);
   EXPECT_EQ(Read("BlockedCookies.dat"), "new");
+  EXPECT_EQ(Read("FileDefinition.dat"), "new");
 }
 
 TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFiles) {

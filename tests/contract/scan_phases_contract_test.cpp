@@ -1,7 +1,6 @@
-// The file phase answers from one listing per folder and the registry phase from one open
-// per key. On generated machines both give what a search per definition and an open per
-// line give: the same rows in the same order, the same counters, and at every yield the same
-// progress shown. Natively on the fake machine, under Wine on real files and the registry.
+// The file phase answers from one listing per folder. On generated machines it gives what a
+// search per definition gives: the same rows in the same order, the same counters, and at
+// every yield the same progress shown. Natively on the fake machine, under Wine on real files.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,14 +14,12 @@
 #include "core/settings_store.h"
 #include "core/text.h"
 #include "scan/file_scanner.h"
-#include "scan/registry_scanner.h"
 #include "support/scripted_host.h"
 
 namespace kestrian::testing {
 namespace {
 
 using namespace std::string_literals;
-using platform::RegistryValue;
 namespace attributes = platform::attributes;
 
 #ifdef _WIN32
@@ -34,7 +31,6 @@ constexpr unsigned kMachines = 100;
 // A machine's definitions and how its phases are run.
 struct Definitions {
   std::vector<std::string> files;
-  std::vector<std::string> registry;
   std::string exclusions;
   int stopAtYield = 0;  // 0: never stopped
   std::int32_t refreshCounter = 0;
@@ -115,38 +111,6 @@ void PlantFiles(ContractWorld& world, std::mt19937& random, const std::string& b
   }
 }
 
-// Plants keys and values under the world's scratch key and writes registry definitions
-// that name them, in other letter case, with trailing backslashes, under other roots.
-void PlantKeys(ContractWorld& world, std::mt19937& random, const std::string& base,
-               Definitions& definitions) {
-  auto& registry = world.Machine().registry;
-  const platform::RootKey user = platform::roots::kCurrentUser;
-  const std::pair<const char*, RegistryValue> values[] = {
-      {"s", RegistryValue::String("text")}, {"d", RegistryValue::Dword(7)},
-      {"b", {platform::value_types::kBinary, "\x01\x02"}},
-      {"e", {platform::value_types::kExpandString, "%x%\0"s}},
-      {"m", {platform::value_types::kMultiString, "a\0\0"s}}, {"", RegistryValue::String("default")}};
-  for (const auto& [name, value] : values) {
-    if (OneIn(random, 2)) registry.SetValue(user, base + "\\K1", name, value);
-  }
-  registry.SetValue(user, base + "\\K2", "v", RegistryValue::String("x"));
-  registry.DeleteValue(user, base + "\\K2", "v");
-  if (OneIn(random, 2)) registry.SetValue(user, base + "\\K1\\Sub", "s", RegistryValue::String("x"));
-  registry.SetValue(user, base + "\\\xC3\x9C" "ber", "v", RegistryValue::String("x"));
-  const std::string keys[] = {"K1", "K2", "K1\\Sub", "\xC3\x9C" "ber", "Gone", "Gone\\Sub"};
-  const char* valueNames[] = {"", "", "s", "S", "d", "b", "e", "m", "v", "absent"};
-  const char* roots[] = {"1", "1", "1", "1", " 1", "2", "7", "x"};
-  const int lines = std::uniform_int_distribution<int>(6, 20)(random);
-  for (int i = 0; i < lines; ++i) {
-    std::string key = base + "\\" + Pick(random, keys);
-    key = Cased(random, key) + (OneIn(random, 10) ? "\\" : "");
-    const std::string threat = Pick(random, kThreats);
-    std::string line = Pick(random, roots) + "^"s + key + "^" + Pick(random, valueNames) + "=" + threat;
-    definitions.registry.push_back(OneIn(random, 20) ? "1^" + key + "=no value field" : line);
-    if (OneIn(random, 10)) definitions.exclusions += threat + "\r\n";
-  }
-}
-
 // One phase run on a fresh window model, with what it showed at every yield.
 struct PhaseRun {
   PhaseRun(ContractWorld& world, const std::string& appFolder, const Definitions& definitions)
@@ -157,10 +121,8 @@ struct PhaseRun {
     state.session.statusPrefix = "Prefix: ";
     state.session.progressRefreshCounter = definitions.refreshCounter;
     const auto files = static_cast<std::int32_t>(definitions.files.size());
-    const auto keys = static_cast<std::int32_t>(definitions.registry.size());
-    state.definitionCounts = {3, files, keys, 2, keys + files + 5};
-    const int yields = keys + files;
-    for (int yield = 1; yield <= yields; ++yield) {
+    state.definitionCounts = {3, files, 0, 2, files + 5};
+    for (int yield = 1; yield <= files; ++yield) {
       host.AtYield(yield, [this, yield, stop = definitions.stopAtYield] {
         shown.push_back(Shown());
         if (yield == stop) state.session.stopRequested = true;
@@ -209,8 +171,8 @@ void WriteDefinitions(ContractWorld& world, const std::string& path, const std::
   world.PlantFile(path, content, 0);
 }
 
-TEST(ScanPhasesContract, ListingsAndKeysOpenedOnceGiveWhatTheSearchAndOpenPerLineGive) {
-  int traces = 0, notFound = 0, registryTraces = 0;
+TEST(ScanPhasesContract, ListingsGiveWhatTheSearchPerDefinitionGives) {
+  int traces = 0, notFound = 0;
   for (unsigned seed = 1; seed <= kMachines; ++seed) {
     auto world = MakeContractWorld();
     std::mt19937 random(seed);
@@ -218,31 +180,24 @@ TEST(ScanPhasesContract, ListingsAndKeysOpenedOnceGiveWhatTheSearchAndOpenPerLin
     Definitions definitions;
     world->Machine().files.CreateFolder(base);
     PlantFiles(*world, random, base, definitions);
-    PlantKeys(*world, random, world->ScratchKey() + "\\m" + std::to_string(seed), definitions);
     definitions.refreshCounter = std::uniform_int_distribution<int>(0, 99)(random);
-    if (OneIn(random, 5)) definitions.stopAtYield = std::uniform_int_distribution<int>(1, 40)(random);
+    if (OneIn(random, 5)) definitions.stopAtYield = std::uniform_int_distribution<int>(1, 20)(random);
     const std::string app = base + "\\app";
     world->Machine().files.CreateFolder(app);
     WriteDefinitions(*world, app + "\\FileDefinition.dat", definitions.files);
-    WriteDefinitions(*world, app + "\\RegistryDefinition.dat", definitions.registry);
 
-    // As a session runs them: the registry phase, then the file phase.
     PhaseRun before(*world, app, definitions);
-    scan::RegistryScanner(before.context, scan::KeyOpens::EveryLine).ScanRegistryDefinitions();
     scan::FileScanner(before.context, scan::FileSearches::EveryDefinition).ScanFileDefinitions();
     PhaseRun after(*world, app, definitions);
-    scan::RegistryScanner(after.context).ScanRegistryDefinitions();
     scan::FileScanner(after.context).ScanFileDefinitions();
     ASSERT_EQ(after.Rows(), before.Rows()) << "seed " << seed;  // the seed makes the machine again
     ASSERT_EQ(after.shown, before.shown) << "seed " << seed;
     traces += static_cast<int>(before.form.lvwFilesToBeDeleted.Count());
     notFound += static_cast<int>(before.form.lvwFileNotFounds.Count());
-    registryTraces += static_cast<int>(before.form.lvwRegistryToBeDeleted.Count());
   }
   // The machines found things and missed things.
   EXPECT_GT(traces, static_cast<int>(kMachines));
   EXPECT_GT(notFound, static_cast<int>(kMachines) * 2);
-  EXPECT_GT(registryTraces, static_cast<int>(kMachines) / 2);
 }
 
 }  // namespace
