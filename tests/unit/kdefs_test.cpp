@@ -182,20 +182,6 @@ TEST(KdefsValidate, FilesReportTheirProblemsByLineNumber) {
   }
 }
 
-TEST(UpdateTreeTest, EachKindGivesItsDataFileThenThePageAnnouncingItsVersion) {
-  const UpdateTree tree = MakeUpdateTree({{DefinitionKind::kExe, "a.exe\nb.exe\n", 30},
-                                          {DefinitionKind::kCookie, "*.ads.example\r\n", 5}});
-  ASSERT_TRUE(tree.ok());
-  std::vector<std::string> paths;
-  for (const TreeFile& file : tree.files) paths.push_back(file.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"definitions/data/ExeDefinition.dat", "definitions/version/E.HTM",
-                                             "definitions/data/BlockedCookies.dat", "definitions/version/C.HTM"}));
-  EXPECT_EQ(DecodeDefinitionFile(tree.files[0].content), (std::vector<std::string>{"a.exe", "b.exe"}));
-  // The program reads back exactly the version that was published.
-  EXPECT_EQ(update::VersionOfPage(update::PageText(tree.files[1].content)), 30);
-  EXPECT_EQ(update::VersionOfPage(update::PageText(tree.files[3].content)), 5);
-}
-
 // What kdefs publishes is what Live Update accepts, and "kdefs verify" sees each fault that
 // Live Update would refuse.
 TEST(UpdateTreeTest, APublishedTreeIsSignedAndCheckedAsLiveUpdateChecksIt) {
