@@ -1,7 +1,5 @@
 #include "scan/cookie_scanner.h"
 
-#include <random>
-
 #include "scan/cookie_file.h"
 #include "scan/cookie_pattern.h"
 #include "scan/cookie_pattern_set.h"
@@ -189,31 +187,6 @@ TEST(CookiePatternSetTest, LongestLiteralSkipsWildcardsAndLists) {
       {"abc[x", ""},  // an unclosed list fits nothing
   };
   for (const auto& [pattern, literal] : cases) EXPECT_EQ(LongestLiteral(pattern), literal) << pattern;
-}
-
-// The index must pick exactly the pattern a walk through all of them in order picks.
-TEST(CookiePatternSetTest, FirstMatchAgreesWithTryingEveryPatternInOrder) {
-  std::mt19937 random(20261206);
-  const std::string alphabet = "ab.c1*?#[]!-";
-  auto randomText = [&](std::string_view letters, int maxLength) {
-    std::string text;
-    const int length = static_cast<int>(random() % static_cast<unsigned>(maxLength + 1));
-    for (int i = 0; i < length; ++i) text.push_back(letters[random() % letters.size()]);
-    return text;
-  };
-  for (int round = 0; round < 40; ++round) {
-    std::vector<std::string> patterns;
-    for (int i = 0; i < 30; ++i) patterns.push_back(randomText(alphabet, 6));
-    const CookiePatternSet set(patterns);
-    for (int probe = 0; probe < 30; ++probe) {
-      const std::string site = randomText("ab.c1", 7);
-      std::optional<std::size_t> expected;
-      for (std::size_t i = 0; i < patterns.size() && !expected; ++i) {
-        if (MatchesCookiePattern(site, patterns[i])) expected = i;
-      }
-      ASSERT_EQ(set.FirstMatch(site), expected) << "site " << site;
-    }
-  }
 }
 
 TEST(CookiePattern, WildcardRules) {

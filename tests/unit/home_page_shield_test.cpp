@@ -1,3 +1,4 @@
+// (The first tick remembering the start page is the shell run's; the alert's window the Win32 tests'.)
 #include "protect/home_page_shield.h"
 
 #include <gtest/gtest.h>
@@ -74,33 +75,6 @@ struct World {
 };
 
 class HomePageShieldTest : public ::testing::Test, protected World {};
-
-TEST(HomePageAlertModel, ShowsTheProductAndTheMessageWithYesAndNo) {
-  ui::FrmHomePageChangedAlert form;
-  LoadHomePageAlert(form, "Kestrian", "line one\r\nline two");
-  EXPECT_EQ(form.lblFrmHomePageProductName.Caption(), "Kestrian");
-  EXPECT_EQ(form.lblHomePageInfo.Caption(), "line one\r\nline two");
-  EXPECT_EQ(form.cmdYes.Caption(), "&Yes");
-  EXPECT_EQ(form.cmdNo.Caption(), "&No");
-  EXPECT_EQ(form.AllControls().size(), 5u);
-  for (const ui::Control* control : form.AllControls()) {
-    const auto& place = control->Geometry();
-    EXPECT_LE(place.left + place.width, ui::FrmHomePageChangedAlert::kWidth) << control->Name();
-    EXPECT_LE(place.top + place.height, ui::FrmHomePageChangedAlert::kHeight) << control->Name();
-  }
-}
-
-TEST_F(HomePageShieldTest, TheFirstTickRemembersTheStartPageWithoutAsking) {
-  SetStartPage(kHome);
-  shield.Tick();
-  EXPECT_EQ(StoredHomePage(), kHome);
-  EXPECT_EQ(shield.CurrentStartPage(), kHome);
-  EXPECT_EQ(shield.SavedHomePage(), kHome);
-  EXPECT_TRUE(alert.messages.empty());
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
-  shield.Tick();
-  EXPECT_TRUE(alert.messages.empty());
-}
 
 TEST(HomePageShield, AChangeIsPutToTheUserAndTheAnswerDecides) {
   const struct {

@@ -39,6 +39,10 @@ TEST_F(ProcessScannerTest, InASessionListedProcessesAreListedAndStopped) {
   EXPECT_EQ(state.session.spywareFound, 1);
   EXPECT_EQ(state.session.cookiesProcessesInspected, 3 + 2);  // definition lines, then processes
   EXPECT_TRUE(alert.shown.empty());
+  // OTHER.EXE occurs nowhere in the definitions: its path is never read (FOO.EXE's is read to
+  // test it and again to stop it), yet it counts and yields as FOO.EXE does.
+  EXPECT_EQ(machine.processes.modulePathCalls, 2);
+  EXPECT_EQ(host.Yields(), 3 + 1 + 2);  // definition lines, the snapshot's walk, processes
 }
 
 TEST_F(ProcessScannerTest, MicrosoftExcludedNeverReportedAndUnopenableProcessesArePassedOver) {
@@ -95,6 +99,16 @@ TEST_F(ProcessScannerTest, NoDefinitionsOrAnUnknownPlatformFindNothing) {
   host.AtYield(host.Yields() + 1, [&] { state.session.stopRequested = true; });
   scanner.ScanRunningProcesses();
   EXPECT_TRUE(form.lvwSpywareFound.Empty());
+}
+
+// A process whose name rules it out is passed over only after the stop is looked at.
+TEST_F(ProcessScannerTest, AStopEndsTheLoopAtTheNextProcessListedOrNot) {
+  machine.processes.Start("idle.exe", "C:\\Run\\idle.exe");
+  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
+  host.AtYield(3 + 1, [&] { state.session.stopRequested = true; });  // the definitions and the walk
+  scanner.ScanRunningProcesses();
+  EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 3 + 1);
 }
 
 TEST_F(ProcessScannerTest, AStopLeftFromASessionDoesNotBlindTheShield) {

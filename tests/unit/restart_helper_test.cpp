@@ -161,35 +161,32 @@ TEST_F(RestartHelperTest, AnOrderlyEndDuringTheWaitWithdrawsTheRequest) {
 }
 
 TEST(RestartHelper, FailuresAppendOneLineToTheLog) {
+  enum class Program { File, Missing, Folder };
   const struct {
     const char* name;
-    bool fileThere;
+    Program program;
     platform::Status startStatus;
     RestartOutcome outcome;
     const char* reason;
   } cases[] = {
-      {"program file missing", false, platform::kOk, RestartOutcome::ProgramMissing,
+      {"program file missing", Program::Missing, platform::kOk, RestartOutcome::ProgramMissing,
        " was not found; not restarted."},
-      {"start refused", true, platform::kAccessDenied, RestartOutcome::StartFailed,
+      {"a folder named like the program", Program::Folder, platform::kOk, RestartOutcome::ProgramMissing,
+       " was not found; not restarted."},
+      {"start refused", Program::File, platform::kAccessDenied, RestartOutcome::StartFailed,
        " could not be started (error 5)."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Scene scene;
-    if (!c.fileThere) scene.machine.files.Delete(kProgram);
+    if (c.program != Program::File) scene.machine.files.Delete(kProgram);
+    if (c.program == Program::Folder) scene.machine.files.PutFolder(kProgram);
     scene.machine.files.PutFile(kLog, "earlier line\r\n");
     scene.machine.desktop.runStatus = c.startStatus;
     EXPECT_EQ(scene.Restart(), c.outcome);
     EXPECT_EQ(scene.Log(), std::string("earlier line\r\n") + kNow + " - " + kProgram + c.reason + "\r\n");
-    EXPECT_EQ(scene.machine.desktop.commands.size(), c.fileThere ? 1u : 0u);
+    EXPECT_EQ(scene.machine.desktop.commands.size(), c.program == Program::File ? 1u : 0u);
   }
-}
-
-TEST_F(RestartHelperTest, AFolderNamedLikeTheProgramIsNoProgram) {
-  machine.files.Delete(kProgram);
-  machine.files.PutFolder(kProgram);
-  EXPECT_EQ(Restart(), RestartOutcome::ProgramMissing);
-  EXPECT_TRUE(machine.desktop.commands.empty());
 }
 
 TEST(RestartHelper, TheSharedEntryNamesTheProgramFileOfThisProduct) {
@@ -213,18 +210,6 @@ TEST(RestartHelper, TheSharedEntryNamesTheProgramFileOfThisProduct) {
     if (c.product) scene.Share(c.product, c.file);
     EXPECT_EQ(RestartProgramFile(scene.settings), c.expected);
   }
-}
-
-TEST_F(RestartHelperTest, WaitsForAndStartsTheFileTheSharedEntryNames) {
-  const std::string renamed = "C:\\Program Files\\Kestrian\\KestrianPro.exe";
-  Share("Kestrian", "KestrianPro.exe");
-  machine.files.PutFile(renamed, "MZ");
-  const auto id = machine.processes.Start("KestrianPro.exe", renamed);
-  machine.processes.EndAfterWaits(id, 2);
-  machine.processes.Start("Kestrian.exe", kProgram);  // not the program now: never waited for
-  EXPECT_EQ(Restart(), RestartOutcome::Started);
-  EXPECT_EQ(machine.processes.waitCalls, 2);
-  EXPECT_EQ(machine.desktop.commands, Started(renamed));
 }
 
 }  // namespace

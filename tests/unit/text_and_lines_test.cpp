@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/definition_line.h"
-#include "core/line_reader.h"
 #include "core/text.h"
 
 namespace kestrian::core {
@@ -24,25 +23,6 @@ TEST(DecodeDefinitionLine, SubstitutesLettersAndDigitsOnly) {
   EXPECT_EQ(DecodeDefinitionLine(EncodeDefinitionLine(text)), text);
   EXPECT_FALSE(EncodableDefinitionLine("caf\xe9"));
   EXPECT_TRUE(EncodableDefinitionLine("plain text \xfe"));
-}
-
-TEST(LineReader, CarriageReturnEndsALineLineFeedAloneDoesNot) {
-  const struct {
-    std::string content;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {"", {}}, {"a", {"a"}}, {"a\r\n", {"a"}}, {"a\r\nb", {"a", "b"}}, {"a\rb\r", {"a", "b"}},
-      {"a\nb\nc\n", {"a\nb\nc\n"}}, {"\r\n\r\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}},
-      {"a\n\rb", {"a\n", "b"}},
-  };
-  for (const auto& c : cases) {
-    LineReader reader(c.content);
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.Next(line)) lines.emplace_back(line);
-    EXPECT_EQ(lines, c.lines) << c.content;
-    EXPECT_EQ(CountLines(c.content), static_cast<int>(c.lines.size()));
-  }
 }
 
 // The rest of the text helpers are read through the scanners', the version page's and the
