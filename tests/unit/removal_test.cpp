@@ -1,5 +1,7 @@
 #include "removal/removal.h"
 
+#include <algorithm>
+
 #include "removal/check_mirroring.h"
 #include "removal/exclusion_commands.h"
 #include "removal/kept_reasons.h"
@@ -150,11 +152,14 @@ TEST_P(RemovalKindTest, AFileWithoutABackupIsNeverDeleted) {
               exists("C:\\A\\unreadable.") && exists("C:\\Kestrian\\quarantine\\readonly."));
   EXPECT_FALSE(exists("C:\\Kestrian\\quarantine\\exclusive.") || exists("C:\\A\\fine.") || exists("C:\\A\\readonly."));
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\fine." + ext), "MZ");
-  // No code of the held library ran: only the one that could be backed up was unregistered.
-  for (const std::string& call : machine.libraries.calls) {
+  // No code of the held library ran: only the one that could be backed up was unregistered,
+  // twice (before and inside the library routine).
+  const auto& calls = machine.libraries.calls;
+  for (const std::string& call : calls) {
     EXPECT_TRUE(call.starts_with("C:\\A\\fine.") || call.starts_with("C:\\A\\shared.") ||
                 call.starts_with("C:\\A\\readonly.")) << call;
   }
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "C:\\A\\fine.dll!DllUnregisterServer"), ext == "dll" ? 2 : 0);
   EXPECT_EQ(Texts(deleteFailed.lstProblem), (std::vector<std::string>{"C:\\A\\shared." + ext, "C:\\A\\exclusive." + ext,
                                                                       "C:\\A\\unreadable." + ext}));
   EXPECT_EQ(Column(deleteFailed.lstProblem, 1).back(), kept::kNoBackup);
