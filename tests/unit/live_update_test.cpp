@@ -160,10 +160,18 @@ TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenThePr
   EXPECT_EQ(machine.web.lastTimeout, std::chrono::milliseconds(30000));
 }
 
+// Neither a scan that runs nor a check that runs lets another check start.
 TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutableVersion) {
   StoreVersions("12", "7", "30", "5");
   settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
+  form.cmdScanNow.SetEnabled(false);
   update.RunLiveUpdate();
+  EXPECT_TRUE(machine.web.requests.empty());
+  form.cmdScanNow.SetEnabled(true);
+  host.AtYield(3, [this] { update.RunLiveUpdate(); });
+  host.AtYield(4, [this] { update.AutoUpdate(); });
+  update.RunLiveUpdate();
+  EXPECT_FALSE(update.Running());
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0].text, "You are using the most recent definition list (version 30).");
   EXPECT_EQ(host.Messages()[0].title, "Kestrian Demo");
@@ -206,42 +214,46 @@ TEST_F(LiveUpdateTest, APageThatSaysNoUsableVersionSkipsItsKind) {
   }
 }
 
-TEST_F(LiveUpdateTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRestarts) {
+// The last row: the holding file is held open by another program (a scanner reading it), so
+// the complete transfer cannot take its place; it is thrown away.
+TEST(LiveUpdateFailedDownloadTest, AFailedDownloadKeepsTheOldFilesShowsItsMessageAndStillRestarts) {
   const struct {
     const char* what;
     std::size_t kind;
     std::optional<testing::FakeWeb::Download> answer;  // none: the host cannot be reached
     const char* message;
+    bool held = false;
   } cases[] = {
       {"registry, unreachable", 0, std::nullopt,
        "Definitions could not be downloaded. Please check your internet connection."},  // one space, as it always was
       {"file, cut", 1, testing::FakeWeb::Download{"new file data", false}, kDownloadFailed},
       {"exe, cut", 2, testing::FakeWeb::Download{"new exe data", false}, kDownloadFailed},
       {"cookie, unreachable", 3, std::nullopt, kDownloadFailed},
+      {"exe, held", 2, testing::FakeWeb::Download{"new ExeDefinition.dat", true}, kDownloadFailed, true},
   };
   for (const auto& c : cases) {
+    LiveUpdateWorld w;
     const DefinitionKind& kind = kDefinitionKinds[c.kind];
     const std::string url = std::string(kBase) + std::string(kind.dataPath);
-    const std::string holding = "DL" + std::string(kind.localFile);
-    testing::ScriptedHost quietHost;
-    machine.web.downloads.erase(url);
-    if (c.answer) machine.web.downloads[url] = *c.answer;
-    machine.files.PutFile(folder.FilePath(holding), "complete earlier download");
-    settings.Save("OptionAndSettings", kind.versionKey, "3");
-    machine.files.Delete(folder.FilePath(kind.localFile));
-    form.cmdLiveUpdate.SetEnabled(false);
+    const std::string holding = w.folder.FilePath("DL" + std::string(kind.localFile));
+    w.machine.web.downloads.erase(url);
+    if (c.answer) w.machine.web.downloads[url] = *c.answer;
+    w.machine.files.PutFile(holding, "complete earlier download");
+    w.machine.files.HoldSharingReads(holding, c.held);
+    w.settings.Save("OptionAndSettings", kind.versionKey, "3");
+    w.machine.files.Delete(w.folder.FilePath(kind.localFile));
+    w.form.cmdLiveUpdate.SetEnabled(false);
 
-    EXPECT_TRUE(update.CheckForUpdates()) << c.what;  // a failed download still counts
+    EXPECT_TRUE(w.update.CheckForUpdates()) << c.what;  // a failed download still counts
 
-    EXPECT_EQ(File(holding), "complete earlier download") << c.what;
-    EXPECT_FALSE(File(holding + ".download")) << c.what;
-    EXPECT_EQ(Setting(std::string(kind.versionKey).c_str()), "3") << c.what;
-    ASSERT_FALSE(host.Messages().empty()) << c.what;
-    EXPECT_EQ(host.Messages().back().text, c.message) << c.what;
-    EXPECT_EQ(host.Messages().back().icon, ui::MessageIcon::Critical) << c.what;
-    EXPECT_EQ(host.Messages().back().title, "Kestrian") << c.what;
-    machine.files.PutFile(folder.FilePath(kind.localFile), "old");
-    machine.web.downloads[url] = {"new", true};
+    w.machine.files.HoldSharingReads(holding, false);
+    EXPECT_EQ(w.machine.files.Content(holding), "complete earlier download") << c.what;
+    EXPECT_FALSE(w.machine.files.Exists(holding + ".download")) << c.what;
+    EXPECT_EQ(w.Setting(std::string(kind.versionKey).c_str()), "3") << c.what;
+    ASSERT_EQ(w.host.Messages().size(), 1u) << c.what;
+    EXPECT_EQ(w.host.Messages()[0].text, c.message) << c.what;
+    EXPECT_EQ(w.host.Messages()[0].icon, ui::MessageIcon::Critical) << c.what;
+    EXPECT_EQ(w.host.Messages()[0].title, "Kestrian") << c.what;
   }
 }
 
@@ -331,36 +343,6 @@ TEST_F(LiveUpdateTest, TheProgressWindowSaysWhatTheCheckDoes) {
                              "Checking Cookie Definition Version...", ""}));
 }
 
-// The holding file is held open by another program (a scanner reading it): the complete
-// transfer cannot take its place, so it is thrown away and the download counts as failed.
-TEST_F(LiveUpdateTest, AHoldingFileThatCannotBeReplacedLeavesNothingHalfDone) {
-  machine.files.PutFile(folder.FilePath("DLExeDefinition.dat"), "earlier download");
-  machine.files.HoldSharingReads(folder.FilePath("DLExeDefinition.dat"));
-  form.cmdLiveUpdate.SetEnabled(false);
-  EXPECT_TRUE(update.CheckForUpdates());
-  machine.files.HoldSharingReads(folder.FilePath("DLExeDefinition.dat"), false);
-  EXPECT_EQ(File("DLExeDefinition.dat"), "earlier download");
-  EXPECT_FALSE(File("DLExeDefinition.dat.download"));
-  EXPECT_EQ(Setting("EXEDefinition"), "29");
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, kDownloadFailed);
-}
-
-// Neither a scan that runs nor a check that runs lets another check start.
-TEST_F(LiveUpdateTest, ASecondStartWhileACheckRunsIsIgnored) {
-  form.cmdScanNow.SetEnabled(false);
-  update.RunLiveUpdate();
-  EXPECT_TRUE(machine.web.requests.empty());
-  form.cmdScanNow.SetEnabled(true);
-  StoreVersions("12", "7", "30", "5");
-  host.AtYield(3, [this] { update.RunLiveUpdate(); });
-  host.AtYield(4, [this] { update.AutoUpdate(); });
-  update.RunLiveUpdate();
-  EXPECT_EQ(machine.web.requests.size(), 4u);
-  EXPECT_EQ(host.Messages().size(), 1u);
-  EXPECT_FALSE(update.Running());
-}
-
 TEST_F(LiveUpdateTest, TheAddressListNamesThePagesThenTheDataFiles) {
   EXPECT_EQ(update.UpdateAddresses(),
             "http://www.kestrian.example/definitions/version/R.HTM\r\n"
@@ -379,7 +361,7 @@ TEST_F(LiveUpdateTest, TheAddressListNamesThePagesThenTheDataFiles) {
   EXPECT_EQ(host.Messages()[0].title, "Kestrian Demo");
 }
 
-TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShowsTheNotice) {
+TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndItsNoticesOkRestarts) {
   form.timUpdate.SetEnabled(true);
   form.cmdScanNow.SetEnabled(false);  // a scan runs: its seconds do not count
   for (int second = 0; second < 50; ++second) update.IdleTick();
@@ -396,12 +378,10 @@ TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndShow
   EXPECT_EQ(Downloads(), std::vector<std::string>{"ExeDefinition.dat"});
   EXPECT_EQ(progress.events, (std::vector<std::string>{"load hidden", "close"}));
   EXPECT_EQ(notice.events, std::vector<std::string>{"show"});
-  EXPECT_EQ(programEvents, std::vector<std::string>{"main tray icon refreshed"});
   EXPECT_TRUE(host.Messages().empty());  // unattended: no "most recent" message either way
   EXPECT_EQ(Setting("RESTART"), "<none>");  // the notice's OK action writes it
-}
 
-TEST_F(LiveUpdateTest, TheNoticesOkWritesTheHandshakeStartsTheHelperHiddenAndEnds) {
+  // OK writes the handshake, starts the helper hidden and ends the program.
   notice.form.tmrPopupSignatureUpdate.SetEnabled(true);
   update.NoticeOk();
   EXPECT_EQ(Setting("SHOW"), "false");
@@ -411,8 +391,9 @@ TEST_F(LiveUpdateTest, TheNoticesOkWritesTheHandshakeStartsTheHelperHiddenAndEnd
             (std::vector<testing::FakeDesktop::Command>{
                 {"\"C:\\Program Files\\Kestrian\\AppRestart.exe\"", platform::show_styles::kHidden}}));
   EXPECT_GE(host.Yields(), kRestartYields);
-  EXPECT_EQ(notice.events, std::vector<std::string>{"close"});
-  EXPECT_EQ(programEvents, (std::vector<std::string>{"main tray icon removed", "ended"}));
+  EXPECT_EQ(notice.events, (std::vector<std::string>{"show", "close"}));
+  EXPECT_EQ(programEvents,
+            (std::vector<std::string>{"main tray icon refreshed", "main tray icon removed", "ended"}));
 }
 
 // A program that cannot hand over to its restart helper must not end: nothing would start

@@ -77,16 +77,6 @@ TEST_F(MainWindowLifecycleTest, ASecondInstanceEndsWithoutWritingItsState) {
   EXPECT_EQ(Setting(settings::kRestart), "<none>");
 }
 
-TEST_F(MainWindowLifecycleTest, MissingDefinitionsDisableScanningWithAMessage) {
-  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
-  ASSERT_TRUE(lifecycle.Load());
-  EXPECT_FALSE(form.cmdScan.Enabled());
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "Definition files are missing or they have been corrupted, Please run Live Update.");
-  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
-}
-
 // A download replaces its file only after its test-load; the replaced file and its version
 // become the previous generation. One that fails is set aside and its kind's stored version
 // names the installed file again.
@@ -114,9 +104,14 @@ TEST_F(MainWindowLifecycleTest, DownloadsAreTestLoadedBeforeTheyAreInstalled) {
   EXPECT_TRUE(form.cmdScan.Enabled());
 }
 
-// A definition file too large to read counts as missing, without being read; the previous
-// generation is offered, and taken back it makes scanning possible again.
+// A missing definition file disables scanning; one too large to read counts as missing, without
+// being read; the previous generation is offered, and taken back it makes scanning possible again.
 TEST_F(MainWindowLifecycleTest, AnOversizedDefinitionFileIsCorruptedAndThePreviousOneIsOffered) {
+  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  ASSERT_TRUE(lifecycle.Load());
+  EXPECT_FALSE(form.cmdScan.Enabled());
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
   for (const auto answer : {ui::MessageAnswer::No, ui::MessageAnswer::Yes}) {
     machine.files.PutLargeFile(folder.FilePath("ExeDefinition.dat"), (64u << 20) + 1);
     machine.files.PutFile(folder.FilePath("ExeDefinition.dat.previous"), "older\r\n");
@@ -168,14 +163,6 @@ TEST_F(MainWindowLifecycleTest, TheHelpOpensAtTheFirstStartOnly) {
   lifecycle.Load();
   EXPECT_EQ(machine.desktop.opened, std::vector<std::string>{"C:\\Kestrian\\Help.chm"});
   EXPECT_EQ(Setting(settings::kShowHelp), "0");
-}
-
-TEST_F(MainWindowLifecycleTest, UpdatesAndTheTrayFollowTheSettings) {
-  settings.Save(settings::kAutomaticUpdate, "1");
-  settings.Save(settings::kMinimized, "Yes");
-  lifecycle.Load();
-  EXPECT_TRUE(form.timUpdate.Enabled());
-  EXPECT_EQ(steps.back(), "tray");
 }
 
 TEST_F(MainWindowLifecycleTest, TheNormalWindowIdlesTheSchedulerAndTheMemoryShield) {

@@ -3,13 +3,20 @@
 #include "removal/file_extension.h"
 #include "removal/kept_reasons.h"
 #include "removal/protected_registry.h"
-#include "removal/removal_guards.h"
 #include "removal/quarantine.h"
+#include "removal/quarantine_index.h"
+#include "removal/reg_file.h"
+#include "removal/removal_guards.h"
 #include "removal/restore_points.h"
 #include "support/fake_machine.h"
 
 namespace kestrian::removal {
 namespace {
+
+using namespace std::string_literals;
+using platform::RegistryValue;
+using platform::roots::kCurrentUser;
+using platform::roots::kLocalMachine;
 
 TEST(RemovalRulesTest, FileExtensionIsTheTextAfterTheLastDotOfTheName) {
   const std::pair<const char*, const char*> cases[] = {
@@ -92,7 +99,6 @@ TEST(RemovalRulesTest, RegistryItemsWindowsNeedsAreRefused) {
 
 // Paths are compared as Windows resolves them; what cannot be resolved stays.
 TEST(RemovalRulesTest, TheProgramsAndWindowsOwnFilesStayWhateverThePathForm) {
-  using namespace std::string_literals;
   testing::FakeMachine machine;
   const core::ApplicationFolder folder("C:\\Program Files\\Kestrian");
   machine.files.currentFolder = "C:\\Program Files\\Kestrian";
@@ -175,6 +181,93 @@ TEST(ViewQuarantineTest, CreatesTheFolderAndOpensItInExplorer) {
   EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\quarantine"));
   EXPECT_EQ(machine.desktop.commands,
             (std::vector<testing::FakeDesktop::Command>{{"explorer C:\\Kestrian\\quarantine", 1}}));
+}
+
+std::string Utf16(std::string_view ascii) {
+  std::string bytes;
+  for (char c : ascii) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+TEST(RegFileTest, EveryTypeAndNameComesBackAsItWasWritten) {
+  std::string everyByte;
+  for (int i = 0; i < 256; ++i) everyByte += static_cast<char>(i);
+  std::string deep = "Software\\Deep";
+  for (int level = 0; level < 60; ++level) deep += "\\Level " + std::to_string(level);
+  const std::vector<RegKey> keys = {
+      {kCurrentUser, "Software\\Kestrian Test",
+       {{"", RegistryValue::String("the default")},
+        {"Empty", RegistryValue::String("")},
+        {"Unterminated", {1, "abc"}},
+        {"No bytes", {1, ""}},
+        {"Lines", RegistryValue::String("one\r\ntwo\nthree")},
+        {"Inner zero", {1, "a\0b\0"s}},
+        {"Expand", {2, "%SystemRoot%\\x\0"s}},
+        {"Binary", {3, everyByte}},
+        {"Empty binary", {3, ""}},
+        {"Dword", RegistryValue::Dword(42)},
+        {"Short dword", {4, "\x01\x02\x03"s}},
+        {"Big endian", {5, "\x00\x00\x00\x2a"s}},
+        {"Link", {6, Utf16("\\Registry\\Machine")}},
+        {"Multi", {7, "first\0second\0\0"s}},
+        {"Qword", {11, "\x01\x02\x03\x04\x05\x06\x07\x08"s}},
+        {"None", {0, "\x05"s}},
+        {"Large type", {0x12345, "x"}},
+        {"with \"quotes\" and \\backslashes\\", RegistryValue::String("\"\\\\\"")},
+        {"non-ASCII \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80", RegistryValue::String("\xC3\xBC\xE2\x82\xAC")}}},
+      {kCurrentUser, "Software\\Kestrian Test\\Sub [with] brackets \xC3\xA9", {}},
+      {kLocalMachine, deep, {{"At the bottom", RegistryValue::Dword(7)}}},
+  };
+  const auto file = WriteRegFile(keys);
+  ASSERT_TRUE(file.has_value());
+  EXPECT_TRUE(file->starts_with("\xFF\xFE" + Utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\")));
+  for (const char* line : {"@=\"the default\"\r\n", "\"Dword\"=dword:0000002a\r\n", "\"Expand\"=hex(2):25,00,",
+                           "\"Large type\"=hex(12345):78\r\n", "\"Binary\"=hex:00,01,"}) {
+    EXPECT_NE(file->find(Utf16(line)), std::string::npos) << line;
+  }
+  const RegFileRead read = ReadRegFile(*file);
+  EXPECT_EQ(read.error, "");
+  EXPECT_EQ(read.keys, keys);
+}
+
+TEST(RegFileTest, WhatCannotBeWrittenOrReadExactlyIsRefused) {
+  EXPECT_FALSE(WriteRegFile({{kCurrentUser, "Software\\A", {{"line\nbreak", RegistryValue::Dword(1)}}}}));
+  EXPECT_FALSE(WriteRegFile({{kCurrentUser, "Software\\A", {{"x", RegistryValue::String("\xE9t\xE9")}}}}));
+  EXPECT_FALSE(WriteRegFile({{0x12, "Software\\A", {}}}));
+  EXPECT_FALSE(WriteRegFile({{kCurrentUser, "Software\\A\\", {}}}));  // a key name the reader refuses
+  const std::string header = "\xFF\xFE" + Utf16("Windows Registry Editor Version 5.00\r\n\r\n");
+  for (const std::string& bad :
+       {Utf16("Windows Registry Editor Version 5.00\r\n"), "\xFF\xFE" + Utf16("REGEDIT4\r\n"),
+        header + Utf16("\"x\"=dword:1\r\n"), header + Utf16("[-HKEY_CURRENT_USER\\Software\\A]\r\n"),
+        header + Utf16("[HKEY_CURRENT_USER\\Software\\A]\r\n\"x\"=-\r\n"),
+        header + Utf16("[HKEY_NOWHERE\\A]\r\n"), header + Utf16("[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex(1):41\r\n"),
+        header + Utf16("[HKEY_CURRENT_USER\\A]\r\n\"x\"=hex:41,\\\r\n"),
+        header + Utf16("[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"open\r\n"), std::string(kMostRegFileBytes + 2, 'x')}) {
+    EXPECT_NE(ReadRegFile(bad).error, "") << bad.substr(0, 80);
+  }
+}
+
+QuarantineRecord Record(std::uint64_t id, std::string backup) {
+  return {id, RecordKind::File, "C:\\A\\" + backup, "", backup, "Threat", "2026-12-06T08:30:00Z", 1,
+          std::string(64, 'a'), false, false};
+}
+
+TEST(QuarantineIndexTest, ACrashBetweenWriteAndRenameLeavesTheOldIndex) {
+  testing::FakeMachine machine;
+  const core::ApplicationFolder folder("C:\\Kestrian");
+  machine.files.PutFolder("C:\\Kestrian\\quarantine");
+  ASSERT_EQ(SaveIndex(machine.files, folder, {Record(1, "one.exe")}), platform::kOk);
+  machine.files.diesBeforeRenames = true;
+  EXPECT_NE(SaveIndex(machine.files, folder, {Record(1, "one.exe"), Record(2, "two.exe")}), platform::kOk);
+  machine.files.diesBeforeRenames = false;
+  EXPECT_TRUE(machine.files.Exists(IndexPath(folder) + ".new"));  // the half that was written
+  const IndexRead read = LoadIndex(machine.files, folder);
+  EXPECT_EQ(read.error, "");
+  EXPECT_EQ(read.records, std::vector<QuarantineRecord>{Record(1, "one.exe")});
+  // Hostile records: a backup name that leaves the folder, a repeated id.
+  for (const auto& bad : {std::vector{Record(1, "..\\..\\Windows\\x.dll")}, {Record(3, "a"), Record(3, "b")}}) {
+    EXPECT_NE(ParseIndex(IndexText(bad)).error, "");
+  }
 }
 
 }  // namespace

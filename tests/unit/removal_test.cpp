@@ -1,11 +1,16 @@
 #include "removal/removal.h"
 
+#include <algorithm>
+
 #include "removal/check_mirroring.h"
 #include "removal/exclusion_commands.h"
 #include "removal/kept_reasons.h"
 #include "removal/pending_deletes.h"
 #include "removal/registry_removal.h"
+#include "removal/quarantine_index.h"
+#include "removal/registry_backup.h"
 #include "removal/remaining_traces.h"
+#include "removal/restore.h"
 #include "scan/registry_definition.h"
 #include "scan_fixture.h"
 
@@ -69,6 +74,7 @@ class RemovalTest : public scan::ScanFixture {
   std::string Log() { return machine.files.Content(kLogPath).value_or("<none>"); }
 
   Removal removal{context};
+  core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
 };
 
 // A threat is listed once, under the icon of its first trace: its row's check follows it to
@@ -123,47 +129,6 @@ TEST_F(RemovalTest, TheUserIsToldAndAskedAndOnlyYesDeletes) {
   EXPECT_EQ(removal.ConfirmationText(), base);
 }
 
-TEST_F(RemovalTest, EveryKindIsBackedUpDeletedAndLogged) {
-  const auto process = machine.processes.Start("tool.exe", "C:\\A\\tool.exe");
-  AddFile("C:\\A\\tool.exe", "Tool", "first");
-  AddFile("D:\\B\\TOOL.EXE", "Tool", "second");
-  AddFile("C:\\A\\lib.Dll", "Lib");
-  AddFile("C:\\A\\notes.txt", "Notes");
-  machine.registry.SetValue(kCurrentUser, "Software\\Acme", "Spy", platform::RegistryValue::String("x"));
-  machine.registry.SetValue(kCurrentUser, "Software\\Gone", "", platform::RegistryValue::String("d"));
-  AddKey("Software\\Acme", "Spy", "Acme Value");
-  AddKey("Software\\Gone", "", "Gone Key");
-  AddCookie("C:\\Cookies\\me@ad[1].txt");
-  CheckAll();
-  removal.DeleteCommand();
-
-  for (const char* path : {"C:\\A\\tool.exe", "D:\\B\\TOOL.EXE", "C:\\A\\lib.Dll", "C:\\A\\notes.txt",
-                           "C:\\Cookies\\me@ad[1].txt"}) {
-    EXPECT_FALSE(machine.files.Exists(path)) << path;
-  }
-  EXPECT_FALSE(machine.processes.Running(process));
-  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\tool.exe"), "first");
-  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\TOOL (2).EXE"), "second");
-  // Twice in the first pass (before and inside the library routine), both after its backup;
-  // not in the second, where there is nothing left to back up.
-  EXPECT_EQ(machine.libraries.calls, std::vector<std::string>(2, "C:\\A\\lib.Dll!DllUnregisterServer"));
-  EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Acme", "Spy").has_value() ||
-               machine.registry.HasKey(kCurrentUser, "Software\\Gone"));
-  EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Acme"));
-  EXPECT_EQ(Log(), FileEntry("tool.exe", "C:\\A\\tool.exe") + FileEntry("TOOL (2).EXE", "D:\\B\\TOOL.EXE") +
-                       FileEntry("lib.Dll", "C:\\A\\lib.Dll") + FileEntry("notes.txt", "C:\\A\\notes.txt") +
-                       KeyEntry("HKEY_CURRENT_USER\\Software\\Acme", "Spy") +
-                       KeyEntry("HKEY_CURRENT_USER\\Software\\Gone", "") +
-                       KeyEntry("-2147483647\\Software\\Gone", "All Values") +
-                       FileEntry("me@ad[1].txt", "C:\\Cookies\\me@ad[1].txt"));
-  EXPECT_TRUE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Empty() && form.lvwFilesToBeDeleted.Empty() &&
-              form.lvwRegistryToBeDeleted.Empty());
-  EXPECT_EQ(form.lvwCookiesToDelete.Count(), 1u);  // the cookie list keeps its rows
-  EXPECT_FALSE(deleteFailed.Visible());
-  EXPECT_EQ(form.lblDeletingPercentageCompleted.Caption(), "100% complete");
-  EXPECT_FALSE(form.pgbDeleteSpywaresFound.Visible());
-}
-
 // Whatever the kind of file (the parameter: its extension): one held, or unreadable though
 // deletable, so that no backup can be made stays where it is; one held for reading is backed
 // up but cannot go; one not held is backed up and deleted.
@@ -187,11 +152,14 @@ TEST_P(RemovalKindTest, AFileWithoutABackupIsNeverDeleted) {
               exists("C:\\A\\unreadable.") && exists("C:\\Kestrian\\quarantine\\readonly."));
   EXPECT_FALSE(exists("C:\\Kestrian\\quarantine\\exclusive.") || exists("C:\\A\\fine.") || exists("C:\\A\\readonly."));
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\fine." + ext), "MZ");
-  // No code of the held library ran: only the one that could be backed up was unregistered.
-  for (const std::string& call : machine.libraries.calls) {
+  // No code of the held library ran: only the one that could be backed up was unregistered,
+  // twice (before and inside the library routine).
+  const auto& calls = machine.libraries.calls;
+  for (const std::string& call : calls) {
     EXPECT_TRUE(call.starts_with("C:\\A\\fine.") || call.starts_with("C:\\A\\shared.") ||
                 call.starts_with("C:\\A\\readonly.")) << call;
   }
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "C:\\A\\fine.dll!DllUnregisterServer"), ext == "dll" ? 2 : 0);
   EXPECT_EQ(Texts(deleteFailed.lstProblem), (std::vector<std::string>{"C:\\A\\shared." + ext, "C:\\A\\exclusive." + ext,
                                                                       "C:\\A\\unreadable." + ext}));
   EXPECT_EQ(Column(deleteFailed.lstProblem, 1).back(), kept::kNoBackup);
@@ -209,34 +177,6 @@ TEST_F(RemovalTest, WithoutAQuarantineFolderNothingIsDeleted) {
   removal.DeleteCommand();
   EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dat") && machine.files.Exists("C:\\Cookies\\me@ad[1].txt"));
   EXPECT_EQ(Texts(deleteFailed.lstProblem), std::vector<std::string>{"C:\\A\\x.dat"});
-}
-
-TEST_F(RemovalTest, WhatWindowsAndTheProgramNeedIsRefusedAndListedWithWhy) {
-  const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  machine.registry.SetValue(kCurrentUser, "Software\\Microsoft", "Spy", platform::RegistryValue::String("x"));
-  machine.registry.SetValue(kCurrentUser, shellFolders, "Desktop", platform::RegistryValue::String("C:\\D"));
-  AddKey("Software\\Microsoft", "", "Protected");
-  AddKey("Software\\Microsoft", "Spy", "Value Under It");
-  AddKey(shellFolders, "Desktop", "Shell Folder");
-  AddFile("C:\\Kestrian\\ENoSignature.txt", "Own File");
-  AddFile("Kestrian.exe", "Relative");  // where a missing special folder leaves a definition
-  machine.files.PutFile("C:\\Kestrian\\Kestrian.exe", "MZ");
-  CheckAll();
-  removal.DeleteCommand();
-  EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Microsoft"));
-  EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Microsoft", "Spy").has_value());
-  EXPECT_TRUE(machine.registry.StringValue(kCurrentUser, shellFolders, "Desktop").has_value());
-  EXPECT_TRUE(machine.files.Exists("C:\\Kestrian\\ENoSignature.txt") && machine.files.Exists("C:\\Kestrian\\Kestrian.exe"));
-  EXPECT_EQ(Texts(deleteFailed.lstProblem),
-            (std::vector<std::string>{"C:\\Kestrian\\ENoSignature.txt", "Kestrian.exe",
-                                      "HKEY_CURRENT_USER\\Software\\Microsoft",
-                                      "HKEY_CURRENT_USER\\" + shellFolders + "\\Desktop"}));
-  EXPECT_EQ(Column(deleteFailed.lstProblem, 1),
-            (std::vector<std::string>{"part of this program", "part of this program",
-                                      "a registry key Windows needs", "a registry value Windows needs"}));
-  EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
-            (std::vector<std::string>{"Protected", "Shell Folder", "Own File", "Relative"}));
-  for (const auto& item : form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Items()) EXPECT_FALSE(item.checked);
 }
 
 // A standard user may not change HKEY_LOCAL_MACHINE: its items are neither backed up nor
@@ -290,6 +230,9 @@ TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
   }
   EXPECT_EQ(Texts(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved),
             (std::vector<std::string>{"Machine Value", "Machine Key", "Guarded Key", "Held"}));
+  // The logon tries the held file once.
+  EXPECT_EQ(FinishRemoval(machine.Get(), folder).lines.size(), userRunOnceRefused ? 0u : 1u);
+  EXPECT_TRUE(FinishRemoval(machine.Get(), folder).lines.empty());
 }
 INSTANTIATE_TEST_SUITE_P(UserRunOnce, RemovalRightsTest, ::testing::Bool());
 
@@ -334,7 +277,6 @@ TEST_F(RemovalTest, BackupsComeFirstAndOnlyTheFilesOwnProcessesAreStopped) {
 TEST_F(RemovalTest, NoOtherWorkStartsWhileARemovalRuns) {
   AddFile("C:\\A\\x.dat", "X");
   CheckAll();
-  core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
   form.timUpdate.SetEnabled(true);
   form.cmdLiveUpdate.SetEnabled(false);  // as the settings page may hold it
   std::vector<bool> during;
@@ -385,6 +327,10 @@ TEST_F(RemovalTest, TracesStillThereAfterTheRemovalAreListed) {
 // A scheduled scan's removal asks nothing.
 TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   AddFile("C:\\A\\x.dat", "X");
+  AddFile("C:\\A\\y.dat", "Y");
+  machine.registry.SetValue(kCurrentUser, "Software\\Gone", "", platform::RegistryValue::String("d"));
+  AddKey("Software\\Gone", "", "Gone");
+  AddCookie("C:\\Cookies\\me@ad[1].txt");
   state.session.autoDeleteAfterScan = true;
   state.session.spywareFound = 3;
   form.lblRemovePicSoftwareFound.SetCaption("0");  // the label may lag behind the count
@@ -402,8 +348,88 @@ TEST_F(RemovalTest, ARestorePointSurroundsTheTwoPassesAndTheTotalGrows) {
   EXPECT_GT(host.Yields() - yieldsBefore, 20001);
   EXPECT_EQ(settings.Get(core::settings::kDefinitionsRemoved), "18");
   EXPECT_EQ(form.lblDefRemoved.Caption(), "18");
-  EXPECT_FALSE(machine.files.Exists("C:\\A\\x.dat"));
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\x.dat") || machine.files.Exists("C:\\A\\y.dat"));
   EXPECT_TRUE(host.Messages().empty());
+  EXPECT_TRUE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Empty() && form.lvwFilesToBeDeleted.Empty() &&
+              form.lvwRegistryToBeDeleted.Empty());
+  EXPECT_EQ(form.lvwCookiesToDelete.Count(), 1u);  // the cookie list keeps its rows
+  EXPECT_FALSE(deleteFailed.Visible() || form.pgbDeleteSpywaresFound.Visible());
+  EXPECT_EQ(form.lblDeletingPercentageCompleted.Caption(), "100% complete");
+}
+
+// A key with a sub-key, another key's value and a file, removed by a scheduled scan.
+class RestoreTest : public RemovalTest {
+ protected:
+  RestoreTest() {
+    machine.registry.SetValue(kCurrentUser, "Software\\Spy", "", platform::RegistryValue::String("default"));
+    machine.registry.SetValue(kCurrentUser, "Software\\Spy\\Deep", "Count", platform::RegistryValue::Dword(3));
+    machine.registry.SetValue(kCurrentUser, "Software\\Other", "Tracker", {3, "\x01\x02"s});
+    AddKey("Software\\Spy", "", "Spy Key");
+    AddKey("Software\\Other", "Tracker", "Other Value");
+    AddFile("C:\\A\\tool.dat", "Tool", "tool bytes");
+    CheckAll();
+    state.session.autoDeleteAfterScan = true;
+    removal.DeleteCommand();
+  }
+  // The planted keys with their values and sub-keys, as one comparable text.
+  std::string RegistryText() {
+    std::string text;
+    for (const char* key : {"Software\\Spy", "Software\\Other"}) {
+      bool missing = false;
+      const auto keys = ReadKeyTree(machine.registry, kCurrentUser, key, missing);
+      text += keys ? WriteRegFile(*keys).value_or("?") : missing ? "<missing>" : "<unreadable>";
+    }
+    return text;
+  }
+  QuarantineRestore Restorer() {
+    QuarantineRestore restore({machine.Get(), folder, host, exclusions, "Kestrian"});
+    EXPECT_EQ(restore.Load(), "");
+    return restore;
+  }
+  std::uint64_t IdOf(std::string_view threat) {
+    for (const auto& record : LoadIndex(machine.files, folder).records) {
+      if (record.threat == threat) return record.id;
+    }
+    return 0;
+  }
+};
+
+TEST_F(RestoreTest, AChangedBackupOrAnOccupiedPlaceIsNotRestored) {
+  machine.files.PutFile("C:\\Kestrian\\quarantine\\tool.dat", "tool bytes, changed");
+  auto restore = Restorer();
+  const auto changed = restore.Restore(IdOf("Tool"));
+  EXPECT_EQ(changed.result, RestoreResult::Failed);
+  EXPECT_EQ(changed.reason, "the backup tool.dat has been changed since it was made");
+  EXPECT_FALSE(machine.files.Exists("C:\\A\\tool.dat"));
+  // A value that has other data now is replaced only on Yes; restored, it is excluded from scans.
+  machine.registry.SetValue(kCurrentUser, "Software\\Other", "Tracker", platform::RegistryValue::Dword(9));
+  host.Answer(ui::MessageAnswer::No);
+  EXPECT_EQ(restore.Restore(IdOf("Other Value")).result, RestoreResult::Declined);
+  EXPECT_EQ(restore.Restore(IdOf("Other Value"), false).result, RestoreResult::Declined);
+  EXPECT_EQ(host.Messages().size(), 1u);  // the console is never asked
+  EXPECT_FALSE(exclusions.IsExcluded("HKEY_CURRENT_USER\\Software\\OtherTracker"));
+  host.Answer(ui::MessageAnswer::Yes);
+  EXPECT_EQ(restore.Restore(IdOf("Other Value")).result, RestoreResult::Done);
+  EXPECT_TRUE(exclusions.IsExcluded("HKEY_CURRENT_USER\\Software\\OtherTracker"));
+  EXPECT_TRUE(LoadIndex(machine.files, folder).records[2].restored);
+}
+
+TEST_F(RestoreTest, ARegistryRestoreThatFailsHalfWayLeavesNothingBehind) {
+  // The key is back with a value of its own and another the backup also has; its sub-key
+  // cannot be written.
+  machine.registry.SetValue(kCurrentUser, "Software\\Spy", "", platform::RegistryValue::String("new default"));
+  machine.registry.SetValue(kCurrentUser, "Software\\Spy", "Mine", platform::RegistryValue::Dword(1));
+  machine.registry.MakeReadOnly(kCurrentUser, "Software\\Spy\\Deep");
+  const std::string before = RegistryText();
+  host.Answer(ui::MessageAnswer::Yes);  // replace the default value
+  const auto outcome = Restorer().Restore(IdOf("Spy Key"));
+  EXPECT_EQ(outcome.result, RestoreResult::Failed);
+  EXPECT_EQ(outcome.reason,
+            "the registry refused to write HKEY_CURRENT_USER\\Software\\Spy\\Deep (error 5); nothing was changed");
+  EXPECT_EQ(RegistryText(), before);
+  const auto records = LoadIndex(machine.files, folder).records;
+  EXPECT_FALSE(records[1].restored);
+  EXPECT_EQ(records[0].time, "2026-12-06T08:30:00Z");
 }
 
 }  // namespace

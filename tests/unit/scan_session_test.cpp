@@ -65,22 +65,10 @@ class ScanSessionTest : public ScanFixture {
   }
 
   CountingScanners scanners{context};
-  ScanSession session{context, {scanners, scanners, scanners, scanners}};
+  int logs = 0;     // scan logs written
+  int deletes = 0;  // automatic removals started
+  ScanSession session{context, {scanners, scanners, scanners, scanners}, {[this] { ++logs; }, [this] { ++deletes; }}};
 };
-
-TEST_F(ScanSessionTest, TheSessionEndsCompleteWithItsCommandsBack) {
-  scanners.registryItems = 3;
-  session.Start();
-  EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
-  EXPECT_EQ(form.pb1.Value(), 100);
-  EXPECT_EQ(form.pb2.Value(), 100);
-  EXPECT_EQ(form.lblPercentageCompleted.Caption(), "Scanning known Spyware/Adware...");
-  EXPECT_EQ(state.session.statusPrefix, "Scanning Known Spyware/Adware: ");
-  EXPECT_TRUE(form.cmdScan.Enabled() && form.cmdScanNow.Enabled());
-  EXPECT_FALSE(form.cmdStop.Enabled() || form.cmdPause.Enabled());
-  EXPECT_TRUE(form.cmdRemove.Visible() && form.frmScan.Visible());
-  EXPECT_FALSE(form.frmStatus.Visible() || host.DrawingSuspended());
-}
 
 TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePercents) {
   form.pb1.SetValue(40);
@@ -129,8 +117,10 @@ TEST_F(ScanSessionTest, StopDuringARegistryPhaseCancelsAndStoresTheDate) {
   EXPECT_EQ(host.pointerResets, 1);
 }
 
-TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
+// Paused, the scan waits for the message; then it ends complete, with its commands back.
+TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosedAndTheSessionEndsComplete) {
   scanners.fileItems = 50;
+  form.chkMakeLog.SetValue(1);
   int yieldsWhilePaused = -1;
   host.whileMessageOpen = [&](const testing::ShownMessage&) {
     yieldsWhilePaused = host.Yields();
@@ -144,7 +134,16 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosed) {
   EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
   EXPECT_EQ(yieldsWhilePaused, 5);
   EXPECT_EQ(scanners.inspected.back(), 50);  // resumed and finished
+  EXPECT_EQ(logs, 1);
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
+  EXPECT_EQ(form.pb1.Value(), 100);
+  EXPECT_EQ(form.pb2.Value(), 100);
+  EXPECT_EQ(form.lblPercentageCompleted.Caption(), "Scanning known Spyware/Adware...");
+  EXPECT_EQ(state.session.statusPrefix, "Scanning Known Spyware/Adware: ");
+  EXPECT_TRUE(form.cmdScan.Enabled() && form.cmdScanNow.Enabled());
+  EXPECT_FALSE(form.cmdStop.Enabled() || form.cmdPause.Enabled());
+  EXPECT_TRUE(form.cmdRemove.Visible() && form.frmScan.Visible());
+  EXPECT_FALSE(form.frmStatus.Visible() || host.DrawingSuspended());
 }
 
 // A counter shows "Not Selected" only when none of its phases ran, and a cancelled scan
@@ -183,23 +182,6 @@ TEST_F(ScanSessionTest, TheEndOfAScanShowsWhatRanAndWhereItStopped) {
   }
 }
 
-TEST_F(ScanSessionTest, CookiePhaseEndsWithItsOwnStatusAndShare) {
-  state.definitionCounts = {1, 1, 1, 1, 4};
-  settings.Save("OptionAndSettings", "chkSweepMemory", "0");
-  settings.Save("OptionAndSettings", "chkScanRegistry", "0");
-  // Watch the cookie phase's end from inside the file phase.
-  std::string statusAtFiles;
-  double pb2AtFiles = -1;
-  scanners.fileItems = 1;
-  host.AtYield(1, [&] {
-    statusAtFiles = form.lblStatus.Caption();
-    pb2AtFiles = form.pb2.Value();
-  });
-  session.Start();
-  EXPECT_EQ(statusAtFiles, "Finished Inpecting Cookies");
-  EXPECT_EQ(pb2AtFiles, 25);
-}
-
 // The dates are stored all the same, the full scan's only for a complete scan.
 TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
   machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
@@ -215,7 +197,12 @@ TEST_F(ScanSessionTest, MissingDefinitionsEndThePhasesWithAMessage) {
   EXPECT_EQ(form.lblLastScan.Caption(), "12/6/2026 9:30:00 AM");
 }
 
+// The first yield comes in the file phase: the timers are off, and the cookie phase ended with
+// its own status and share.
 TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
+  state.definitionCounts = {1, 1, 1, 1, 4};
+  settings.Save("OptionAndSettings", "chkSweepMemory", "0");
+  settings.Save("OptionAndSettings", "chkScanRegistry", "0");
   form.lvwSpywareFound.Add("old - Found");
   form.lvwCookiesToDelete.Add("old");
   form.lvwBlockedCookies.Add("*pattern*");
@@ -224,15 +211,21 @@ TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
   state.session.spywareFound = 4;
   settings.Save("OptionAndSettings", "optMemorySheildOn", "False");
   bool timersOffDuringScan = false;
+  std::string statusAtFiles;
+  double pb2AtFiles = -1;
   scanners.fileItems = 1;
   host.AtYield(1, [&] {
     timersOffDuringScan = !form.tmrMemoryInspected.Enabled() && !form.tmrCheckHomePage.Enabled() &&
                           !form.tmrScheduler.Enabled() && !form.tmrTimeOut.Enabled() &&
                           !form.cmdScan.Enabled() && !form.cmdResults.Enabled() &&
                           state.session.running;
+    statusAtFiles = form.lblStatus.Caption();
+    pb2AtFiles = form.pb2.Value();
   });
   session.Start();
   EXPECT_TRUE(timersOffDuringScan);
+  EXPECT_EQ(statusAtFiles, "Finished Inpecting Cookies");
+  EXPECT_EQ(pb2AtFiles, 25);
   EXPECT_FALSE(state.session.running);
   EXPECT_TRUE(form.lvwSpywareFound.Empty() && form.lvwCookiesToDelete.Empty() && deleteFailed.lstProblem.Empty());
   EXPECT_EQ(form.lvwBlockedCookies.Count(), 1u);  // not a results list
@@ -243,13 +236,12 @@ TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
   EXPECT_TRUE(form.tmrCheckHomePage.Enabled() && form.tmrTimeOut.Enabled());
 }
 
+// With the log box unchecked, no scan log.
 TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
   std::vector<std::size_t> handled;
   form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.SetItemCheckHandler(
       [&](std::size_t row) { handled.push_back(row); });
-  int deletes = 0;
-  ScanSession automatic{context, {scanners, scanners, scanners, scanners},
-                        {nullptr, [&] { ++deletes; }}};
+  form.chkMakeLog.SetValue(0);
   state.session.autoDeleteAfterScan = true;
   scanners.fileItems = 1;
   host.AtYield(1, [&] {
@@ -258,21 +250,11 @@ TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
     results.SetChecked(results.Add("b"), true);
     results.Add("c");
   });
-  automatic.Start();
+  session.Start();
   EXPECT_EQ(handled, (std::vector<std::size_t>{0, 2}));
   EXPECT_EQ(deletes, 1);
   EXPECT_TRUE(form.frmResults.Visible());
-}
-
-TEST_F(ScanSessionTest, TheScanLogIsWrittenWhenTheBoxIsChecked) {
-  int logs = 0;
-  ScanSession logging{context, {scanners, scanners, scanners, scanners}, {[&] { ++logs; }, nullptr}};
-  form.chkMakeLog.SetValue(0);
-  logging.Start();
   EXPECT_EQ(logs, 0);
-  form.chkMakeLog.SetValue(1);
-  logging.Start();
-  EXPECT_EQ(logs, 1);
 }
 
 TEST(DriveList, ListsTheDrivesAScanCanUse) {
