@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,45 +57,16 @@ class NoPhases final : public scan::CookieScan, public scan::ProcessScan,
   void ScanFileDefinitions() override {}
 };
 
-// The one modal visit under way: a timer procedure takes no context of its own.
-struct ModalVisit {
-  const char* title;
-  int closeCommand;
-  const Visit& visit;
-  bool done = false;
-};
-ModalVisit* modalVisit = nullptr;
-
-void CALLBACK VisitModalWindow(HWND, UINT, UINT_PTR timer, DWORD) {
-  const HWND window = ::FindWindowA(nullptr, modalVisit->title);
-  if (window == nullptr || !::IsWindowVisible(window) || modalVisit->done) return;
-  modalVisit->done = true;
-  ::KillTimer(nullptr, timer);
-  modalVisit->visit(window);
-  ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(modalVisit->closeCommand), 0);
-}
-
 // Runs `show`, which opens a modal window titled `title` and returns once it is closed; the
-// window is visited from inside its own message loop and then closed with `closeCommand`.
+// window is visited from a thread beside it and then closed with `closeCommand`.
 void WhileModal(const char* title, int closeCommand, const Visit& visit, const std::function<void()>& show) {
-  ModalVisit visitNow{title, closeCommand, visit};
-  modalVisit = &visitNow;
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &VisitModalWindow);
+  testing::DialogUser user(title, [&](HWND window) {
+    visit(window);
+    ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(closeCommand), 0);
+  });
   show();
-  ::KillTimer(nullptr, timer);
-  modalVisit = nullptr;
-  EXPECT_TRUE(visitNow.done) << "no window \"" << title << "\"";
-}
-
-std::string TempFolder() {
-  char temp[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  return temp;
-}
-
-platform::VersionResource ThisProgramsVersion() {
-  platform::win32::Win32Environment environment;
-  return core::ProgramVersion(environment);
+  user.Join();
+  EXPECT_TRUE(user.found) << "no window \"" << title << "\"";
 }
 
 // The program's windows, made as the program makes them (with its version resource), over a
@@ -141,24 +113,13 @@ struct ProgramWindows {
     form.TabStrip1.Select(tab);
     core::ShowSelectedTab(form);
   }
-  void ViewLog() {
-    report::ViewLog(machine.Get().files, folder, host, form, report, version.productName);
-  }
-  void AskAboutHomePage() {
-    homePageAlert.Ask(protect::HomePageChangedMessage(version.productName, "http://www.kestrian.example/",
-                                                       "http://search.toolbar.example/home?id=7"));
-  }
-  void AskReallyDelete() {
-    host.ShowMessage(removal.ConfirmationText(), "Really Delete?", ui::MessageButtons::YesNo,
-                     ui::MessageIcon::None);
-  }
   // Runs the message loop until `done`, as the program does between messages.
   void RunUntil(const std::function<bool()>& done) {
     EXPECT_TRUE(testing::PumpUntil(host, done, 10000));
   }
 
   std::string app = "kestrian_fit" + std::to_string(::GetCurrentProcessId());
-  std::string folderPath = TempFolder() + app;
+  std::string folderPath = (std::filesystem::temp_directory_path() / app).string();
   platform::win32::Win32Machine machine;
   core::ApplicationFolder folder{folderPath};
   core::SettingsStore settings{machine.Get().registry, app};
@@ -166,7 +127,7 @@ struct ProgramWindows {
   ui::FrmMain form;
   ui::FrmDelete deleteFailed;
   app::Win32Host host;
-  platform::VersionResource version = ThisProgramsVersion();
+  platform::VersionResource version = core::ProgramVersion(machine.Get().environment);
   scan::ScanContext context{form, deleteFailed, host, state, settings, machine.Get(), folder, version};
   core::StartupEntry startup{machine.Get().registry, machine.Get().environment};
   core::OptionsPage options{form, settings, host, startup, version.productName, [] {}};
@@ -180,7 +141,8 @@ struct ProgramWindows {
   app::MainWindow main{form, host};
   app::DeleteFailedWindow deleteFailedWindow{deleteFailed, host, Main()};
   app::ReportWindow report{host, Main()};
-  app::AboutBox about{host, Main(), version, [] {}};
+  int websiteOpened = 0;
+  app::AboutBox about{host, Main(), version, [this] { ++websiteOpened; }};
   app::RestoreWindow restoreWindow{
       host, Main(), removal::RestoreContext{machine.Get(), folder, host, exclusions, version.productName}};
   app::TrayMenuPopup tray{host, Main(), version.productName, [] {}, [] {}};
@@ -216,8 +178,44 @@ const Opening kWindows[] = {
     Page("options-update", [](ProgramWindows& p) { p.ShowTab(4); }),
     {"about-box", [](ProgramWindows& p, const Visit& visit) {
        p.about.Show();
-       visit(p.about.Handle());
-       ::SendMessageA(p.about.Handle(), WM_COMMAND, IDOK, 0);
+       const HWND box = p.about.Handle();
+       visit(box);
+       const std::string versionLine =
+           "Version " + std::to_string(p.version.major) + "." + std::to_string(p.version.minor);
+       for (const std::string& text : {p.version.productName, versionLine, p.version.companyName}) {
+         EXPECT_NE(testing::ChildOf(box, "Static", text.c_str()), nullptr) << text;
+       }
+       // OK focused and the default; Enter, Escape and the close box each hide the box.
+       for (const std::function<void()>& close : std::initializer_list<std::function<void()>>{
+                [&] { testing::PressKey(p.host, ::GetFocus(), VK_RETURN); },
+                [&] { testing::PressKey(p.host, ::GetFocus(), VK_ESCAPE); },
+                [&] { ::SendMessageA(box, WM_CLOSE, 0, 0); }}) {
+         EXPECT_TRUE(::IsWindowVisible(box));
+         EXPECT_EQ(::GetFocus(), ::GetDlgItem(box, IDOK));
+         EXPECT_EQ(LOWORD(::SendMessageA(box, DM_GETDEFID, 0, 0)), IDOK);
+         close();
+         EXPECT_FALSE(::IsWindowVisible(box));
+         p.about.Show();
+         EXPECT_EQ(p.about.Handle(), box);
+       }
+       // Enter on the link opens the website; shown from behind another window, the box comes
+       // to the front.
+       const HWND link = testing::ChildOf(box, "SysLink", ("<a>" + p.version.comments + "</a>").c_str());
+       ::SetFocus(link);
+       testing::PressKey(p.host, link, VK_RETURN);
+       EXPECT_EQ(p.websiteOpened, 1);
+       ::SetForegroundWindow(p.Main());
+       p.about.Show();
+       EXPECT_EQ(::GetActiveWindow(), box);
+       ::SendMessageA(box, WM_COMMAND, IDOK, 0);
+     }},
+    {"about-box-without-website", [](ProgramWindows& p, const Visit& visit) {
+       app::AboutBox plain(p.host, p.Main(), p.version);
+       plain.Show();
+       visit(plain.Handle());
+       EXPECT_NE(testing::ChildOf(plain.Handle(), "Static", p.version.comments.c_str()), nullptr);
+       EXPECT_EQ(testing::ChildOf(plain.Handle(), "SysLink", nullptr), nullptr);
+       EXPECT_EQ(::GetWindow(plain.Handle(), GW_OWNER), p.Main());
      }},
     {"delete-failed", [](ProgramWindows& p, const Visit& visit) {
        p.deleteFailed.lstProblem.Add("C:\\Program Files\\Search Toolbar\\toolbarhelper.dll");
@@ -231,10 +229,15 @@ const Opening kWindows[] = {
        ::SendMessageA(p.restoreWindow.Handle(), WM_COMMAND, IDCANCEL, 0);
      }},
     {"report-viewer", [](ProgramWindows& p, const Visit& visit) {
-       WhileModal("Kestrian Log", IDCANCEL, visit, [&] { p.ViewLog(); });
+       WhileModal("Kestrian Log", IDCANCEL, visit, [&] {
+         report::ViewLog(p.machine.Get().files, p.folder, p.host, p.form, p.report, p.version.productName);
+       });
      }},
     {"really-delete", [](ProgramWindows& p, const Visit& visit) {
-       WhileModal("Really Delete?", IDNO, visit, [&] { p.AskReallyDelete(); });
+       WhileModal("Really Delete?", IDNO, visit, [&] {
+         p.host.ShowMessage(p.removal.ConfirmationText(), "Really Delete?", ui::MessageButtons::YesNo,
+                            ui::MessageIcon::None);
+       });
      }},
     {"tray-popup", [](ProgramWindows& p, const Visit& visit) {
        p.tray.Open(true, false);
@@ -267,7 +270,10 @@ const Opening kWindows[] = {
        p.RunUntil([&] { return p.spywareAlert.Handle() == nullptr; });
      }},
     {"home-page-alert", [](ProgramWindows& p, const Visit& visit) {
-       WhileModal("Kestrian Home Page Protection", IDCANCEL, visit, [&] { p.AskAboutHomePage(); });
+       WhileModal("Kestrian Home Page Protection", IDCANCEL, visit, [&] {
+         p.homePageAlert.Ask(protect::HomePageChangedMessage(p.version.productName, "http://www.kestrian.example/",
+                                                             "http://search.toolbar.example/home?id=7"));
+       });
      }},
 };
 
