@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include "app/dialog_support.h"
@@ -21,96 +20,39 @@ std::string ClassOf(HWND window) {
 
 int Scaled(int pixels) { return ::MulDiv(pixels, app::ScreenDpi(), 96); }
 
-// What a control draws of its text: a mnemonic's "&" is not drawn, "&&" is one "&"; a link
-// draws no markup.
-std::string Shown(std::string_view text, bool mnemonics, bool markup = false) {
+// What a link draws of its text: no markup.
+std::string WithoutMarkup(std::string_view text) {
   std::string shown;
   bool inTag = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (markup && (text[i] == '<' || text[i] == '>')) {
-      inTag = text[i] == '<';
-      continue;
-    }
-    if (mnemonics && text[i] == '&' && i + 1 < text.size()) ++i;
-    if (!inTag) shown += text[i];
+  for (const char c : text) {
+    if (c == '<' || c == '>') inTag = c == '<';
+    else if (!inTag) shown += c;
   }
   return shown;
 }
 
-enum class Wrap { None, AtSpaces, AlsoInWords };
+// The size DrawText gives `text` in `width` pixels with `format` (the control's own line
+// breaking), in the font `control` draws with.
+SIZE Drawn(HWND control, std::string_view text, int width, UINT format) {
+  const app::ScreenDc screen;
+  const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
+  const HGDIOBJ previous = ::SelectObject(screen.Get(), font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
+  RECT room{0, 0, width, 0};
+  ::DrawTextA(screen.Get(), text.data(), static_cast<int>(text.size()), &room, format | DT_CALCRECT);
+  ::SelectObject(screen.Get(), previous);
+  return {room.right, room.bottom};
+}
 
-// A text and the room, in pixels, a control draws it in.
+int Width(HWND control, std::string_view text, UINT format = 0) {
+  return Drawn(control, text, 0, format | DT_SINGLELINE).cx;
+}
+
+// A text, the room in pixels a control draws it in, and how it draws it.
 struct Caption {
   std::string text;
   int width;
   int height;
-  Wrap wrap;
-};
-
-// Measures in the font `control` draws with.
-class Measure {
- public:
-  explicit Measure(HWND control) {
-    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
-    previous_ = ::SelectObject(screen_.Get(), font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(screen_.Get(), &metrics);
-    lineHeight_ = metrics.tmHeight;
-  }
-  ~Measure() { ::SelectObject(screen_.Get(), previous_); }
-  Measure(const Measure&) = delete;
-  Measure& operator=(const Measure&) = delete;
-
-  int Width(std::string_view text) const {
-    SIZE size{};
-    ::GetTextExtentPoint32A(screen_.Get(), text.data(), static_cast<int>(text.size()), &size);
-    return size.cx;
-  }
-  int LineHeight() const { return lineHeight_; }
-
-  // The lines the text takes in `width` pixels; 0 when a line cannot be made to fit.
-  int Lines(std::string_view text, int width, Wrap wrap) const {
-    int lines = 0;
-    std::istringstream paragraphs{std::string(text)};
-    for (std::string paragraph; std::getline(paragraphs, paragraph);) {
-      if (!paragraph.empty() && paragraph.back() == '\r') paragraph.pop_back();
-      const int taken = wrap == Wrap::None ? (Width(paragraph) <= width ? 1 : 0)
-                                           : Wrapped(paragraph, width, wrap == Wrap::AlsoInWords);
-      if (taken == 0) return 0;
-      lines += taken;
-    }
-    return lines;
-  }
-
- private:
-  // Greedy breaking at spaces, as DrawText's word break does; a word wider than a line is
-  // broken only where the control breaks words too.
-  int Wrapped(const std::string& paragraph, int width, bool breakWords) const {
-    int lines = 1;
-    std::string line;
-    std::istringstream words(paragraph);
-    for (std::string word; std::getline(words, word, ' ');) {
-      const std::string joined = line.empty() ? word : line + ' ' + word;
-      if (Width(joined) <= width) {
-        line = joined;
-        continue;
-      }
-      if (!line.empty()) ++lines;
-      while (Width(word) > width) {
-        if (!breakWords) return 0;
-        std::size_t fit = 1;
-        while (fit < word.size() && Width(std::string_view(word).substr(0, fit + 1)) <= width) ++fit;
-        word.erase(0, fit);
-        ++lines;
-      }
-      line = word;
-    }
-    return lines;
-  }
-
-  app::ScreenDc screen_;
-  HGDIOBJ previous_;
-  int lineHeight_ = 0;
+  UINT format;
 };
 
 // The caption of a button, label or link and its room; none for other controls.
@@ -119,41 +61,37 @@ std::optional<Caption> CaptionOf(HWND control, const std::string& className) {
   const LONG style = ::GetWindowLongA(control, GWL_STYLE);
   const RECT client = [&] { RECT r{}; ::GetClientRect(control, &r); return r; }();
   if (text.empty()) return std::nullopt;
-  if (className == "SysLink") return Caption{Shown(text, false, true), client.right, client.bottom, Wrap::AtSpaces};
+  if (className == "SysLink") return Caption{WithoutMarkup(text), client.right, client.bottom, DT_WORDBREAK | DT_NOPREFIX};
   if (className == "Static") {
     const LONG type = style & SS_TYPEMASK;
     const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
     if (!wraps && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP) return std::nullopt;  // pictures
-    const Wrap wrap = !wraps ? Wrap::None : (style & SS_EDITCONTROL) != 0 ? Wrap::AlsoInWords : Wrap::AtSpaces;
-    return Caption{Shown(text, (style & SS_NOPREFIX) == 0), client.right, client.bottom, wrap};
+    const UINT format = (wraps ? DT_WORDBREAK : DT_SINGLELINE) | ((style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0) |
+                        ((style & SS_EDITCONTROL) != 0 ? DT_EDITCONTROL : 0);
+    return Caption{text, client.right, client.bottom, format};
   }
   if (className != "Button") return std::nullopt;
   const LONG type = style & BS_TYPEMASK;
-  const Wrap wrap = (style & BS_MULTILINE) != 0 ? Wrap::AtSpaces : Wrap::None;
+  const UINT format = (style & BS_MULTILINE) != 0 ? DT_WORDBREAK : DT_SINGLELINE;
   if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
     const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Scaled(4);
-    return Caption{Shown(text, true), client.right - box, client.bottom, wrap};
+    return Caption{text, client.right - box, client.bottom, format};
   }
   if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) return std::nullopt;
   const int inset = Scaled(3);  // the edge and the focus rectangle
-  return Caption{Shown(text, true), client.right - 2 * inset, client.bottom - 2 * inset, wrap};
+  return Caption{text, client.right - 2 * inset, client.bottom - 2 * inset, format};
 }
 
 std::string CaptionProblem(HWND control, const Caption& caption) {
-  const Measure measure(control);
-  const int lines = measure.Lines(caption.text, caption.width, caption.wrap);
-  if (lines > 0 && lines * measure.LineHeight() <= caption.height) return {};
-  std::ostringstream problem;
-  problem << "needs " << (lines > 0 ? lines * measure.LineHeight() : measure.Width(caption.text))
-          << (lines > 0 ? " px of height" : " px of width") << ", has " << caption.width << "x"
-          << caption.height;
-  return problem.str();
+  const SIZE needed = Drawn(control, caption.text, caption.width, caption.format);
+  if (needed.cx <= caption.width && needed.cy <= caption.height) return {};
+  return "needs " + std::to_string(needed.cx) + "x" + std::to_string(needed.cy) + " px, has " +
+         std::to_string(caption.width) + "x" + std::to_string(caption.height);
 }
 
 // Texts of a control's items (tabs, list entries, column headers), each with the room it
 // has; a tab outside the strip needs scroll arrows and counts as not fitting.
 std::string ItemsProblem(HWND control, const std::string& className) {
-  const Measure measure(control);
   RECT client{};
   ::GetClientRect(control, &client);
   char text[256] = {};
@@ -163,7 +101,7 @@ std::string ItemsProblem(HWND control, const std::string& className) {
       RECT bounds{};
       ::SendMessageA(control, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
       TabCtrl_GetItemRect(control, i, &bounds);
-      if (bounds.left < 0 || bounds.right > client.right || measure.Width(Shown(text, true)) > bounds.right - bounds.left) {
+      if (bounds.left < 0 || bounds.right > client.right || Width(control, text) > bounds.right - bounds.left) {
         return std::string("tab \"") + text + "\" does not fit";
       }
     }
@@ -172,7 +110,7 @@ std::string ItemsProblem(HWND control, const std::string& className) {
     const int room = client.right - ::GetSystemMetrics(SM_CXVSCROLL) - Scaled(4);
     for (LRESULT i = 0; i < ::SendMessageA(control, CB_GETCOUNT, 0, 0); ++i) {
       ::SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-      if (measure.Width(text) > room) return std::string("item \"") + text + "\" does not fit";
+      if (Width(control, text, DT_NOPREFIX) > room) return std::string("item \"") + text + "\" does not fit";
     }
   }
   const HWND header = className == WC_LISTVIEWA ? ListView_GetHeader(control) : nullptr;
@@ -184,7 +122,7 @@ std::string ItemsProblem(HWND control, const std::string& className) {
     RECT bounds{};
     ::SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
     Header_GetItemRect(header, i, &bounds);
-    if (Measure(header).Width(text) + Scaled(12) > bounds.right - bounds.left) {
+    if (Width(header, text, DT_NOPREFIX) + Scaled(12) > bounds.right - bounds.left) {
       return std::string("column \"") + text + "\" does not fit";
     }
   }
