@@ -31,7 +31,6 @@ KESTRIAN_SHOTS="Z:$(printf '%s' "$out" | tr / '\\')" "$wine_run" "$@" >"$out/tes
 cat "$out/test.log"
 
 shopt -s nullglob
-for bitmap in "$out"/*.bmp; do
-  convert "$bitmap" "${bitmap%.bmp}.png" && rm -f "$bitmap"
-done
+bitmaps=("$out"/*.bmp)
+[ ${#bitmaps[@]} -eq 0 ] || { mogrify -format png "${bitmaps[@]}" && rm -f "${bitmaps[@]}"; }
 exit $status

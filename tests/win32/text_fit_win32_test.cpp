@@ -1,5 +1,6 @@
 // Every window of the program, opened one after the other as the program opens it, with each
-// caption measured in its control's own font: a text that does not fit its control fails.
+// caption measured in its control's own font and format (DrawText, as the control draws it):
+// a text that does not fit its control fails, as does a control outside its window.
 // tests/win32/at_dpi.sh runs it at 96 and at 144 DPI; with KESTRIAN_SHOTS naming a folder,
 // each window is also kept there as a bitmap. A window added to the program is added to
 // kWindows with one line.
@@ -74,50 +75,41 @@ SIZE Drawn(HWND control, std::string_view text, int width, UINT format) {
   return {room.right, room.bottom};
 }
 
-int Width(HWND control, std::string_view text, UINT format = 0) {
-  return Drawn(control, text, 0, format | DT_SINGLELINE).cx;
+// What keeps `text` from fitting `width` x `height` pixels as `control` draws it with `format`.
+std::string FitProblem(HWND control, const std::string& text, int width, int height, UINT format) {
+  const SIZE needed = Drawn(control, text, width, format);
+  if (needed.cx <= width && needed.cy <= height) return {};
+  return "needs " + std::to_string(needed.cx) + "x" + std::to_string(needed.cy) + " px, has " +
+         std::to_string(width) + "x" + std::to_string(height);
 }
 
-// A text, the room in pixels a control draws it in, and how it draws it.
-struct Caption {
-  std::string text;
-  int width;
-  int height;
-  UINT format;
-};
-
-// The caption of a button, label or link and its room; none for other controls.
-std::optional<Caption> CaptionOf(HWND control, const std::string& className) {
+// What keeps the caption of a button, label or link from fitting; none for other controls.
+std::optional<std::string> CaptionProblem(HWND control, const std::string& className) {
   const std::string text = testing::TextOf(control);
   const LONG style = ::GetWindowLongA(control, GWL_STYLE);
   const RECT client = [&] { RECT r{}; ::GetClientRect(control, &r); return r; }();
   if (text.empty()) return std::nullopt;
-  if (className == "SysLink") return Caption{WithoutMarkup(text), client.right, client.bottom, DT_WORDBREAK | DT_NOPREFIX};
+  if (className == "SysLink") {
+    return FitProblem(control, WithoutMarkup(text), client.right, client.bottom, DT_WORDBREAK | DT_NOPREFIX);
+  }
   if (className == "Static") {
     const LONG type = style & SS_TYPEMASK;
     const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
     if (!wraps && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP) return std::nullopt;  // pictures
     const UINT format = (wraps ? DT_WORDBREAK : DT_SINGLELINE) | ((style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0) |
                         ((style & SS_EDITCONTROL) != 0 ? DT_EDITCONTROL : 0);
-    return Caption{text, client.right, client.bottom, format};
+    return FitProblem(control, text, client.right, client.bottom, format);
   }
   if (className != "Button") return std::nullopt;
   const LONG type = style & BS_TYPEMASK;
   const UINT format = (style & BS_MULTILINE) != 0 ? DT_WORDBREAK : DT_SINGLELINE;
   if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
     const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Scaled(4);
-    return Caption{text, client.right - box, client.bottom, format};
+    return FitProblem(control, text, client.right - box, client.bottom, format);
   }
   if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) return std::nullopt;
   const int inset = Scaled(3);  // the edge and the focus rectangle
-  return Caption{text, client.right - 2 * inset, client.bottom - 2 * inset, format};
-}
-
-std::string CaptionProblem(HWND control, const Caption& caption) {
-  const SIZE needed = Drawn(control, caption.text, caption.width, caption.format);
-  if (needed.cx <= caption.width && needed.cy <= caption.height) return {};
-  return "needs " + std::to_string(needed.cx) + "x" + std::to_string(needed.cy) + " px, has " +
-         std::to_string(caption.width) + "x" + std::to_string(caption.height);
+  return FitProblem(control, text, client.right - 2 * inset, client.bottom - 2 * inset, format);
 }
 
 // Texts of a control's items (tabs, list entries, column headers), each with the room it
@@ -132,7 +124,8 @@ std::string ItemsProblem(HWND control, const std::string& className) {
       RECT bounds{};
       ::SendMessageA(control, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
       TabCtrl_GetItemRect(control, i, &bounds);
-      if (bounds.left < 0 || bounds.right > client.right || Width(control, text) > bounds.right - bounds.left) {
+      const int width = Drawn(control, text, 0, DT_SINGLELINE).cx;
+      if (bounds.left < 0 || bounds.right > client.right || width > bounds.right - bounds.left) {
         return std::string("tab \"") + text + "\" does not fit";
       }
     }
@@ -141,7 +134,9 @@ std::string ItemsProblem(HWND control, const std::string& className) {
     const int room = client.right - ::GetSystemMetrics(SM_CXVSCROLL) - Scaled(4);
     for (LRESULT i = 0; i < ::SendMessageA(control, CB_GETCOUNT, 0, 0); ++i) {
       ::SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-      if (Width(control, text, DT_NOPREFIX) > room) return std::string("item \"") + text + "\" does not fit";
+      if (Drawn(control, text, 0, DT_SINGLELINE | DT_NOPREFIX).cx > room) {
+        return std::string("item \"") + text + "\" does not fit";
+      }
     }
   }
   const HWND header = className == WC_LISTVIEWA ? ListView_GetHeader(control) : nullptr;
@@ -153,7 +148,7 @@ std::string ItemsProblem(HWND control, const std::string& className) {
     RECT bounds{};
     ::SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
     Header_GetItemRect(header, i, &bounds);
-    if (Width(header, text, DT_NOPREFIX) + Scaled(12) > bounds.right - bounds.left) {
+    if (Drawn(header, text, 0, DT_SINGLELINE | DT_NOPREFIX).cx + Scaled(12) > bounds.right - bounds.left) {
       return std::string("column \"") + text + "\" does not fit";
     }
   }
@@ -183,7 +178,7 @@ std::vector<std::string> TextFitProblems(HWND window, const std::string& name) {
     std::string problem;
     // The parts common controls make of themselves (a picker's arrows) are theirs to place.
     if (::GetParent(child) == found.window && !InsideItsWindow(child)) problem = "lies outside its window";
-    else if (const auto caption = CaptionOf(child, className)) problem = CaptionProblem(child, *caption);
+    else if (const auto caption = CaptionProblem(child, className)) problem = *caption;
     else problem = ItemsProblem(child, className);
     if (!problem.empty()) {
       found.problems.push_back(found.name + ": " + className + " \"" + testing::TextOf(child) + "\" " + problem);
@@ -233,18 +228,6 @@ class NoPhases final : public scan::CookieScan, public scan::ProcessScan,
   void ScanFileDefinitions() override {}
 };
 
-// Runs `show`, which opens a modal window titled `title` and returns once it is closed; the
-// window is visited from a thread beside it and then closed with `closeCommand`.
-void WhileModal(const char* title, int closeCommand, const Visit& visit, const std::function<void()>& show) {
-  testing::DialogUser user(title, [&](HWND window) {
-    visit(window);
-    ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(closeCommand), 0);
-  });
-  show();
-  user.Join();
-  EXPECT_TRUE(user.found) << "no window \"" << title << "\"";
-}
-
 // The program's windows, made as the program makes them (with its version resource), over a
 // scratch application folder holding the four definition files (one line each) and a scratch
 // application in the settings store, whose settings hold the longest texts the status and
@@ -288,10 +271,6 @@ struct ProgramWindows {
     core::ShowPage(form, form.frmOptions);
     form.TabStrip1.Select(tab);
     core::ShowSelectedTab(form);
-  }
-  // Runs the message loop until `done`, as the program does between messages.
-  void RunUntil(const std::function<bool()>& done) {
-    EXPECT_TRUE(testing::PumpUntil(host, done, 10000));
   }
 
   std::string app = "kestrian_fit" + std::to_string(::GetCurrentProcessId());
@@ -339,6 +318,20 @@ Opening Page(const char* name, void (*show)(ProgramWindows&)) {
   return {name, [show](ProgramWindows& p, const Visit& visit) { show(p), visit(p.Main()); }};
 }
 
+// A modal window titled `title`, opened by `show`: visited from a thread beside it and then
+// closed with `closeCommand`.
+Opening Modal(const char* name, const char* title, int closeCommand, void (*show)(ProgramWindows&)) {
+  return {name, [=](ProgramWindows& p, const Visit& visit) {
+            testing::DialogUser user(title, [&](HWND window) {
+              visit(window);
+              ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(closeCommand), 0);
+            });
+            show(p);
+            user.Join();
+            EXPECT_TRUE(user.found) << "no window \"" << title << "\"";
+          }};
+}
+
 const Opening kWindows[] = {
     {"splash", [](ProgramWindows& p, const Visit& visit) {
        app::SplashWindow splash(::GetModuleHandleA(nullptr), p.version);
@@ -374,8 +367,7 @@ const Opening kWindows[] = {
          p.about.Show();
          EXPECT_EQ(p.about.Handle(), box);
        }
-       // Enter on the link opens the website; shown from behind another window, the box comes
-       // to the front.
+       // Enter on the link opens the website; a Show from behind another window raises the box.
        const HWND link = testing::ChildOf(box, "SysLink", ("<a>" + p.version.comments + "</a>").c_str());
        ::SetFocus(link);
        testing::PressKey(p.host, link, VK_RETURN);
@@ -404,27 +396,24 @@ const Opening kWindows[] = {
        visit(p.restoreWindow.Handle());
        ::SendMessageA(p.restoreWindow.Handle(), WM_COMMAND, IDCANCEL, 0);
      }},
-    {"report-viewer", [](ProgramWindows& p, const Visit& visit) {
-       WhileModal("Kestrian Log", IDCANCEL, visit, [&] {
-         report::ViewLog(p.machine.Get().files, p.folder, p.host, p.form, p.report, p.version.productName);
-       });
-     }},
-    {"really-delete", [](ProgramWindows& p, const Visit& visit) {
-       WhileModal("Really Delete?", IDNO, visit, [&] {
-         p.host.ShowMessage(p.removal.ConfirmationText(), "Really Delete?", ui::MessageButtons::YesNo,
-                            ui::MessageIcon::None);
-       });
-     }},
+    Modal("report-viewer", "Kestrian Log", IDCANCEL, [](ProgramWindows& p) {
+      report::ViewLog(p.machine.Get().files, p.folder, p.host, p.form, p.report, p.version.productName);
+    }),
+    Modal("really-delete", "Really Delete?", IDNO, [](ProgramWindows& p) {
+      p.host.ShowMessage(p.removal.ConfirmationText(), "Really Delete?", ui::MessageButtons::YesNo,
+                         ui::MessageIcon::None);
+    }),
     {"tray-popup", [](ProgramWindows& p, const Visit& visit) {
        p.tray.Open(true, false);
-       p.RunUntil([&, top = LONG{-1}, since = ::GetTickCount()]() mutable {  // slid up
+       const auto slidUp = [&, top = LONG{-1}, since = ::GetTickCount()]() mutable {
          const LONG now = testing::BoundsOf(p.tray.Handle()).top;
          if (now != top) top = now, since = ::GetTickCount();
          return ::GetTickCount() - since > 200;
-       });
+       };
+       EXPECT_TRUE(testing::PumpUntil(p.host, slidUp, 10000));
        visit(p.tray.Handle());
        ::PostMessageA(p.tray.Handle(), WM_COMMAND, IDCANCEL, 0);
-       p.RunUntil([&] { return !p.tray.IsOpen(); });
+       EXPECT_TRUE(testing::PumpUntil(p.host, [&] { return !p.tray.IsOpen(); }, 10000));
      }},
     {"download-window", [](ProgramWindows& p, const Visit& visit) {
        p.download.Show();
@@ -434,7 +423,8 @@ const Opening kWindows[] = {
      }},
     {"update-notice", [](ProgramWindows& p, const Visit& visit) {
        p.notice.Show();
-       p.RunUntil([&] { return !p.notice.Form().tmrPopupSignatureUpdate.Enabled(); });  // risen
+       const auto risen = [&] { return !p.notice.Form().tmrPopupSignatureUpdate.Enabled(); };
+       EXPECT_TRUE(testing::PumpUntil(p.host, risen, 10000));
        visit(p.notice.Handle());
        p.notice.Close();
      }},
@@ -443,14 +433,12 @@ const Opening kWindows[] = {
                            {4242, "C:\\Toolbar\\toolbarhelper.exe"});
        visit(p.spywareAlert.Handle());
        ::PostMessageA(p.spywareAlert.Handle(), WM_COMMAND, IDCANCEL, 0);
-       p.RunUntil([&] { return p.spywareAlert.Handle() == nullptr; });
+       EXPECT_TRUE(testing::PumpUntil(p.host, [&] { return p.spywareAlert.Handle() == nullptr; }, 10000));
      }},
-    {"home-page-alert", [](ProgramWindows& p, const Visit& visit) {
-       WhileModal("Kestrian Home Page Protection", IDCANCEL, visit, [&] {
-         p.homePageAlert.Ask(protect::HomePageChangedMessage(p.version.productName, "http://www.kestrian.example/",
-                                                             "http://search.toolbar.example/home?id=7"));
-       });
-     }},
+    Modal("home-page-alert", "Kestrian Home Page Protection", IDCANCEL, [](ProgramWindows& p) {
+      p.homePageAlert.Ask(protect::HomePageChangedMessage(p.version.productName, "http://www.kestrian.example/",
+                                                          "http://search.toolbar.example/home?id=7"));
+    }),
 };
 
 TEST(TextFit, EveryCaptionFitsItsControl) {
@@ -473,9 +461,7 @@ TEST(TextFit, EveryCaptionFitsItsControl) {
       }
     });
   }
-  std::string report;
-  for (const std::string& problem : problems) report += problem + "\n";
-  EXPECT_TRUE(problems.empty()) << report;
+  EXPECT_EQ(problems, std::vector<std::string>{});
 }
 
 }  // namespace
