@@ -217,7 +217,6 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   return copied && out.good();
 }
 
-
 // A scan that finds nothing, for the pages after a session.
 class NoPhases final : public scan::CookieScan, public scan::ProcessScan,
                        public scan::RegistryScan, public scan::FileScan {
