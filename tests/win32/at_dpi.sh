@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Wine program (the text-fit walk) with the prefix's screen at DPI dots per inch, the
-# prefix's LogPixels, which every Wine program reads as it starts; the value is put back
-# afterwards. The windows the program saves become PNG files in OUT_DIR, and the contact
-# sheet beside it (OUT_DIR/../contact-sheet.png) shows every window of every DPI run so far.
-# A GoogleTest report asked for as a folder is named after OUT_DIR, which is the test's name.
+# prefix's LogPixels, which every Wine program reads as it starts; it is unset afterwards.
+# The windows the program saves become PNG files in OUT_DIR. A GoogleTest report asked for
+# as a folder is named after OUT_DIR, which is the test's name.
 # usage: at_dpi.sh DPI OUT_DIR WINE_RUN PROGRAM [ARGS...]
 set -eu
 dpi=$1 out=$2 wine_run=$3
@@ -15,16 +14,9 @@ case ${GTEST_OUTPUT:-} in
   */ | *\\) export GTEST_OUTPUT="$GTEST_OUTPUT$(basename "$out").xml" ;;
 esac
 
-"$wine_run" reg query "$desktop" /v LogPixels >"$out/logpixels.txt" 2>&1 || true
-previous=$(tr -d '\r' <"$out/logpixels.txt" | awk '$1 == "LogPixels" { print $3 }')
-restore() {
-  if [ -n "$previous" ]; then
-    "$wine_run" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$previous" /f
-  else
-    "$wine_run" reg delete "$desktop" /v LogPixels /f
-  fi >>"$out/wine.log" 2>&1 || echo "at_dpi: LogPixels could not be put back"
-}
-trap restore EXIT
+# The prefix is the build's own, where LogPixels is unset until this run sets it.
+trap '"$wine_run" reg delete "$desktop" /v LogPixels /f >>"$out/wine.log" 2>&1 ||
+  echo "at_dpi: LogPixels could not be put back"' EXIT
 "$wine_run" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >>"$out/wine.log" 2>&1 ||
   { echo "at_dpi: cannot set LogPixels"; exit 1; }
 
@@ -39,18 +31,6 @@ KESTRIAN_SHOTS="Z:$(printf '%s' "$out" | tr / '\\')" "$wine_run" "$@" >"$out/tes
 cat "$out/test.log"
 
 shopt -s nullglob
-for bitmap in "$out"/*.bmp; do
-  convert "$bitmap" "${bitmap%.bmp}.png" && rm -f "$bitmap"
-done
-sheet=()
-for folder in $(ls -d "$(dirname "$out")"/windows_at_*dpi | sort -V); do
-  for png in "$folder"/*.png; do
-    sheet+=(-label "$(basename "$folder")/$(basename "$png" .png)" "$png")
-  done
-done
-if [ ${#sheet[@]} -gt 0 ]; then
-  montage -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -pointsize 11 -background '#404040' \
-    -fill white "${sheet[@]}" -tile 6x -geometry '320x240>+6+6' "$(dirname "$out")/contact-sheet.png" ||
-    { echo "at_dpi: no contact sheet"; status=1; }
-fi
+bitmaps=("$out"/*.bmp)
+[ ${#bitmaps[@]} -eq 0 ] || { mogrify -format png "${bitmaps[@]}" && rm -f "${bitmaps[@]}"; }
 exit $status
