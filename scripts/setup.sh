@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
-  xvfb xauth x11-apps imagemagick fonts-dejavu-core  # montage labels the contact sheet
+  xvfb xauth x11-apps imagemagick  # screenshots (import) and their PNG files (mogrify)
   nlohmann-json3-dev
   libssl-dev  # the native build's hashes and signatures
   fp-utils  # chmcmd, which compiles the help file
