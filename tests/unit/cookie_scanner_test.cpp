@@ -43,8 +43,12 @@ TEST_F(CookieScannerTest, CookiesOfBlockedSitesAreFindings) {
   PutCookie("me@WWW.bounter.net[1].txt", "WWW.bounter.net");  // in any case
   PutCookie("you@ADSITE[1].txt", "ADSITE");                // patterns are case-sensitive
   PutCookie("me@news[1].txt", "news.example");
+  PutCookie("me@adsite[9].txt", "adsite");  // excluded: no row at all
+  PutExclusions("C:\\DOCUMENTS AND SETTINGS\\USER\\COOKIES\\ME@ADSITE[9].TXT\r\n");
   machine.files.PutFolder(std::string(kCookies) + "\\sub@adsite[1].txt");  // folders are not cookies
-  EXPECT_EQ(Scan(), 6);
+  form.pbgMain.SetValue(99);
+  EXPECT_EQ(Scan(), 7);
+  EXPECT_DOUBLE_EQ(form.pbgMain.Value(), 30.02);  // the patterns load: 99 wraps to 30, then two small steps
   const std::vector<std::string> found = {"me@adsite[1].txt", "me@track7.com[1].txt", "me@WWW.bounter.net[1].txt",
                                           "me@www.counter.net[2].txt"};
   EXPECT_EQ(Texts(form.lvwSpywareFound), Prefixed("Cookie Found: ", found));
@@ -53,23 +57,8 @@ TEST_F(CookieScannerTest, CookiesOfBlockedSitesAreFindings) {
   EXPECT_EQ(Column(Results(), 1), Texts(form.lvwCookiesToDelete));
   EXPECT_EQ(Results().Item(0).smallIcon, 1);
   EXPECT_EQ(state.session.spywareFound, 4);
-  EXPECT_EQ(state.session.cookiesProcessesInspected, 6);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 7);
   EXPECT_EQ(Texts(form.lvwBlockedCookies), (std::vector<std::string>{"*adsite*", "track#.com", "[a-c]ounter.net"}));
-}
-
-TEST_F(CookieScannerTest, FilesWithoutASiteAreComparedAsFalse) {
-  PutDefinitions("BlockedCookies.dat", {"F*"});
-  PutCookie("noatsign.txt", "adsite");
-  Scan();
-  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Cookie: noatsign.txt"});
-}
-
-TEST_F(CookieScannerTest, ExcludedCookiesGiveNoRowAtAll) {
-  PutCookie("me@adsite[1].txt", "adsite");
-  PutExclusions(std::string("C:\\DOCUMENTS AND SETTINGS\\USER\\COOKIES\\ME@ADSITE[1].TXT\r\n"));
-  Scan();
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
-  EXPECT_TRUE(Results().Empty());
 }
 
 TEST_F(CookieScannerTest, OutsideASessionTheFirstFindingEndsTheScan) {
@@ -93,11 +82,16 @@ TEST_F(CookieScannerTest, AMissingPatternFileKeepsThePatternsOfTheLastLoad) {
   EXPECT_EQ(form.lvwBlockedCookies.Count(), 3u);
 }
 
-TEST_F(CookieScannerTest, NoCookieFolderOrNoPatternsFindNothing) {
+TEST_F(CookieScannerTest, NoCookieFolderOrNoPatternsFindNothingAndFilesWithoutASiteAreFalse) {
   PutCookie("me@adsite[1].txt", "adsite");
   PutDefinitions("BlockedCookies.dat", {});
   Scan();
   EXPECT_TRUE(form.lvwSpywareFound.Empty());
+  PutDefinitions("BlockedCookies.dat", {"F*"});
+  PutCookie("noatsign.txt", "adsite");
+  Scan();
+  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Cookie: noatsign.txt"});
+  form.lvwSpywareFound.Clear();
   machine.environment.specialFolders.erase(platform::special_folders::kCookies);
   PutDefinitions("BlockedCookies.dat", {"*"});
   EXPECT_EQ(Scan(), 0);
@@ -111,17 +105,10 @@ TEST_F(CookieScannerTest, StopEndsThePhaseBeforeTheNextFile) {
   EXPECT_EQ(Scan(), 1);
 }
 
-TEST_F(CookieScannerTest, PatternsLoadWhileTheMainBarCreepsForward) {
-  form.pbgMain.SetValue(99);
-  Scan();
-  EXPECT_DOUBLE_EQ(form.pbgMain.Value(), 30.02);  // 99 wraps to 30, then two small steps
-}
-
-// Reporting a run of calls at once leaves the window and the counter as the single calls do.
 TEST_F(CookieScannerTest, AReportedRunOfCallsEqualsTheCallsOneByOne) {
   for (const int start : {0, 37, 98, 99}) {
     for (const int calls : {1, 2, 62, 63, 64, 163, 250}) {
-      ScanFixture::state.session.progressRefreshCounter = start;
+      state.session.progressRefreshCounter = start;
       form.lblStatus.SetCaption("");
       for (int i = 0; i < calls; ++i) {
         ReportScanProgress(context, "call " + std::to_string(i), 10, -1);
@@ -151,7 +138,7 @@ TEST(CookieFileTest, KeyLiesBetweenUserNameAndCopyCounter) {
   for (const auto& [path, key] : cases) EXPECT_EQ(CookieKeyFromPath(path), key) << path;
 }
 
-TEST(CookieFileTest, SiteIsTheHostOfTheFirstFieldHoldingTheKey) {
+TEST(CookieFileTest, SiteIsTheHostOfTheFirstFieldHoldingTheKeyIfAny) {
   const struct {
     const char* content;
     const char* key;
@@ -167,9 +154,7 @@ TEST(CookieFileTest, SiteIsTheHostOfTheFirstFieldHoldingTheKey) {
       {"ADSITE.com/\n", "adsite", "False"},  // the key is found case-sensitively
   };
   for (const auto& c : cases) EXPECT_EQ(CookieSiteFromContent(c.content, c.key), c.site) << c.content;
-}
-
-TEST(CookieFileTest, UnreadableOrMissingFilesHaveNoSite) {
+  // Unreadable or missing files have no site.
   testing::FakeMachine machine;
   machine.files.PutFile("C:\\Cookies\\me@adsite[1].txt", "id\nv\nadsite.com/\n");
   machine.files.PutFile("C:\\Cookies\\noatsign.txt", "adsite.com/\n");
@@ -189,7 +174,7 @@ TEST(CookiePatternSetTest, LongestLiteralSkipsWildcardsAndLists) {
   for (const auto& [pattern, literal] : cases) EXPECT_EQ(LongestLiteral(pattern), literal) << pattern;
 }
 
-TEST(CookiePattern, WildcardRules) {
+TEST(CookiePattern, WildcardRulesAndManyStarsAgainstALongSiteEndAtOnce) {
   const struct {
     const char* site;
     const char* pattern;
@@ -226,11 +211,8 @@ TEST(CookiePattern, WildcardRules) {
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesCookiePattern(c.site, c.pattern), c.matches) << c.site << " ~ " << c.pattern;
   }
-}
-
-// Patterns come from the network: a matcher that tries every way to place each star would
-// not finish these in a lifetime.
-TEST(CookiePattern, ManyStarsAgainstALongSiteEndAtOnce) {
+  // Patterns come from the network: a matcher that tries every way to place each star would
+  // not finish these in a lifetime.
   const std::string site(20000, 'a');
   EXPECT_FALSE(MatchesCookiePattern(site, "*a*a*a*a*a*a*a*b"));
   EXPECT_TRUE(MatchesCookiePattern(site + "b", "*a*a*a*a*a*a*a*b"));

@@ -1,18 +1,15 @@
 #include "removal/exclusion_commands.h"
 
-#include <gtest/gtest.h>
-
-#include "support/fake_machine.h"
-#include "support/scripted_host.h"
+#include "scan_fixture.h"
 
 namespace kestrian::removal {
 namespace {
 
 constexpr char kExclusionFile[] = "C:\\Kestrian\\ENoSignature.txt";
 
-class ExclusionFixture : public ::testing::Test {
+class ExclusionListTest : public ::testing::Test {
  protected:
-  ExclusionFixture() { machine.files.PutFolder("C:\\Kestrian"); }
+  ExclusionListTest() { machine.files.PutFolder("C:\\Kestrian"); }
   void AddResult(const std::string& name, const std::string& location, bool checked) {
     auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
     const auto row = results.Add(name);
@@ -31,8 +28,7 @@ class ExclusionFixture : public ::testing::Test {
   std::string product = "Kestrian";
 };
 
-class ExclusionListTest : public ExclusionFixture {};
-class ExclusionCommandsTest : public ExclusionFixture {};
+using ExclusionCommandsTest = ExclusionListTest;
 
 TEST_F(ExclusionListTest, IsExcludedComparesWholeEntriesIgnoringCase) {
   const std::string entries = "C:\\TEMP\\X.DLL\r\nAcme Toolbar\r\n";
@@ -104,13 +100,11 @@ TEST_F(ExclusionCommandsTest, CheckedResultsGiveTheirLocationThenTheirName) {
   form.lblDeletingCaption.SetCaption("Deleting...");
   Exclude();
   ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "Are you sure you want to exclude the selected files?\r\n\r\n"
-            "Excluded files will not show up as Adware/Spyware on future scans.\r\n\r\n"
-            "You can edit the list of excluded files through the Quarantine menu.");
-  EXPECT_EQ(host.Messages()[0].title, "Really Exclude?");
-  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
+  EXPECT_EQ(scan::PartsOf(host.Messages()[0]),
+            (scan::MessageParts{"Are you sure you want to exclude the selected files?\r\n\r\n"
+                                "Excluded files will not show up as Adware/Spyware on future scans.\r\n\r\n"
+                                "You can edit the list of excluded files through the Quarantine menu.",
+                                "Really Exclude?", ui::MessageButtons::YesNo, ui::MessageIcon::None}));
   EXPECT_EQ(File(), "C:\\WINDOWS\\acme.dll\r\nAcme\r\nC:\\Cookies\\me@adsite[1].txt\r\nme@adsite[1].txt\r\n");
   EXPECT_EQ(text, "me@adsite[1].txt\r\nC:\\Cookies\\me@adsite[1].txt\r\nAcme\r\nC:\\WINDOWS\\acme.dll\r\n");
   ASSERT_EQ(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 1u);
@@ -120,33 +114,29 @@ TEST_F(ExclusionCommandsTest, CheckedResultsGiveTheirLocationThenTheirName) {
   EXPECT_EQ(form.lblDeletingCaption.Caption(), "");
 }
 
-TEST_F(ExclusionCommandsTest, NothingIsExcludedWithoutAYes) {
-  AddResult("Acme", "C:\\acme.dll", true);
+TEST_F(ExclusionCommandsTest, EmptyListsAreReportedAndUncheckedRowsOrNoChangeNothing) {
+  Exclude();
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(scan::PartsOf(host.Messages()[0]), (scan::MessageParts{"Sorry, there are no entries to be excluded.",
+                                                                  "Kestrian", ui::MessageButtons::Ok,
+                                                                  ui::MessageIcon::Information}));
+  form.lvwRegistryToBeDeleted.Add("-2147483647");  // any list with rows lets the command go on
+  Exclude();
+  EXPECT_EQ(host.Messages().size(), 2u);
+  EXPECT_EQ(host.Messages()[1].title, "Really Exclude?");
+  EXPECT_FALSE(File().has_value());
+  AddResult("Acme", "C:\\acme.dll", true);  // nothing is excluded without a Yes
   host.Answer(ui::MessageAnswer::No);
   Exclude();
   EXPECT_FALSE(File().has_value());
   EXPECT_EQ(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Count(), 1u);
 }
 
-TEST_F(ExclusionCommandsTest, EmptyListsAreReportedAndUncheckedRowsChangeNothing) {
-  Exclude();
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "Sorry, there are no entries to be excluded.");
-  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
-  form.lvwRegistryToBeDeleted.Add("-2147483647");  // any list with rows lets the command go on
-  Exclude();
-  EXPECT_EQ(host.Messages().size(), 2u);
-  EXPECT_EQ(host.Messages()[1].title, "Really Exclude?");
-  EXPECT_FALSE(File().has_value());
-}
-
 TEST_F(ExclusionCommandsTest, ViewExclusionsOpensTheFileInNotepad) {
   ViewExclusions(machine.files, folder, host, machine.desktop);
   ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "No exclusion file exists yet.");
-  EXPECT_EQ(host.Messages()[0].title, "No Exclusion File");
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
+  EXPECT_EQ(scan::PartsOf(host.Messages()[0]), (scan::MessageParts{"No exclusion file exists yet.", "No Exclusion File",
+                                                                  ui::MessageButtons::Ok, ui::MessageIcon::None}));
   EXPECT_TRUE(machine.desktop.commands.empty());
   machine.files.PutFile(kExclusionFile, "x\r\n");
   ViewExclusions(machine.files, folder, host, machine.desktop);

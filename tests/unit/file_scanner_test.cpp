@@ -74,52 +74,42 @@ TEST_F(FileScannerTest, EachFolderIsListedOnceAndOnlyWildcardsAreSearched) {
   EXPECT_EQ(machine.files.searches, 2);  // the definition file and the wildcard
 }
 
-TEST_F(FileScannerTest, MicrosoftFilesAreNeverReported) {
-  machine.files.PutFile("C:\\WINDOWS\\system32\\ms.dll",
-                        "StringFileInfo CompanyName\0  MICROSOFT Corporation \0\0\0"s);
-  machine.files.PutFile("C:\\WINDOWS\\system32\\other.dll", "CompanyName\0Other Ltd\0\0\0"s);
-  PutDefinitions("FileDefinition.dat", {"ms.dll=MS", "other.dll=Other"});
-  Scan();
-  EXPECT_EQ(Texts(Results()), std::vector<std::string>{"Other"});
-  EXPECT_TRUE(form.lvwFileNotFounds.Empty());
-}
-
+// Microsoft files are never reported either.
 TEST_F(FileScannerTest, ExcludedDefinitionsAreNeitherTestedNorListed) {
   for (const char* name : {"a.dll", "b.dll", "c.dll", "d.dll", "e.dll"}) {
     machine.files.PutFile("C:\\WINDOWS\\system32\\"s + name, "MZ");
   }
+  machine.files.PutFile("C:\\WINDOWS\\system32\\ms.dll",
+                        "StringFileInfo CompanyName\0  MICROSOFT Corporation \0\0\0"s);
+  machine.files.PutFile("C:\\WINDOWS\\system32\\other.dll", "CompanyName\0Other Ltd\0\0\0"s);
   // As the Exclude command stores a file finding: its location, then its name. The blank
   // line gives an empty entry, which excludes no empty threat name.
   PutExclusions("Name Excluded\r\nc:\\windows\\system32\\b.dll\r\na.dll\r\n\r\n");
   PutDefinitions("FileDefinition.dat", {"a.dll=A", "b.dll=B", "c.dll=Name Excluded", "d.dll=D",
-                                        "gone.dll=Name Excluded", "e.dll="});
+                                        "gone.dll=Name Excluded", "e.dll=", "ms.dll=MS", "other.dll=Other"});
   Scan();
   EXPECT_EQ(Texts(form.lvwFilesToBeDeleted),
-            (std::vector<std::string>{"C:\\WINDOWS\\system32\\d.dll", "C:\\WINDOWS\\system32\\e.dll"}));
-  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"D", ""}));
+            (std::vector<std::string>{"C:\\WINDOWS\\system32\\d.dll", "C:\\WINDOWS\\system32\\e.dll",
+                                      "C:\\WINDOWS\\system32\\other.dll"}));
+  EXPECT_EQ(Texts(Results()), (std::vector<std::string>{"D", "", "Other"}));
   EXPECT_TRUE(form.lvwFileNotFounds.Empty());
 }
 
-TEST_F(FileScannerTest, StopEndsThePhaseBeforeTheNextDefinition) {
+TEST_F(FileScannerTest, AnUnreadableDefinitionFileSkipsThePhaseAndStopEndsItBeforeTheNextDefinition) {
   machine.files.PutFile("C:\\WINDOWS\\system32\\a.dll", "MZ");
   machine.files.PutFile("C:\\WINDOWS\\system32\\b.dll", "MZ");
   PutDefinitions("FileDefinition.dat", {"a.dll=A", "b.dll=B"});
-  host.AtYield(1, [&] { state.session.stopRequested = true; });
+  machine.files.Lock(folder.FilePath("FileDefinition.dat"));
+  Scan();
+  EXPECT_EQ(state.session.filesFoldersInspected, 0);
+  EXPECT_TRUE(Results().Empty());
+  machine.files.Lock(folder.FilePath("FileDefinition.dat"), false);
+  host.AtYield(host.Yields() + 1, [&] { state.session.stopRequested = true; });
   Scan();
   EXPECT_EQ(Texts(Results()), std::vector<std::string>{"A"});
   EXPECT_EQ(state.session.filesFoldersInspected, 1);
 }
 
-TEST_F(FileScannerTest, AnUnreadableDefinitionFileSkipsThePhase) {
-  machine.files.PutFile("C:\\WINDOWS\\system32\\a.dll", "MZ");
-  PutDefinitions("FileDefinition.dat", {"a.dll=A"});
-  machine.files.Lock(folder.FilePath("FileDefinition.dat"));
-  Scan();
-  EXPECT_EQ(state.session.filesFoldersInspected, 0);
-  EXPECT_TRUE(Results().Empty());
-}
-
-// A key or value two bytes per character.
 std::string Wide(std::string_view text) {
   std::string out;
   for (char c : text) {
@@ -140,7 +130,7 @@ std::string WideBlock(std::string_view company) {
          WideRecord("CompanyName", company) + "\0\0"s + WideRecord("FileDescription", "Tool");
 }
 
-TEST(CompanyNameTest, FindsTheValueInTheRawBytes) {
+TEST(CompanyNameTest, FindsTheValueInTheRawBytesAndKnowsMicrosoft) {
   const struct {
     const char* name;
     std::string bytes;
@@ -162,9 +152,7 @@ TEST(CompanyNameTest, FindsTheValueInTheRawBytes) {
       {"value running into the next key", "CompanyName\0Acme\x01" "FileDescription\0\0\0"s, "Acme"},
   };
   for (const auto& c : cases) EXPECT_EQ(CompanyNameFromBytes(c.bytes), c.expected) << c.name;
-}
-
-TEST(CompanyNameTest, MicrosoftInAnyCaseWithSpacesIsMicrosoft) {
+  // Microsoft in any case, with spaces around, is Microsoft.
   EXPECT_TRUE(IsMicrosoftCompany("Microsoft Corporation"));
   EXPECT_TRUE(IsMicrosoftCompany("  MICROSOFT corporation "));
   EXPECT_FALSE(IsMicrosoftCompany("Microsoft Corp"));
@@ -187,7 +175,7 @@ TEST(RegistryDefinitionTest, SplitsAtTheLastEqualsAndEveryCaret) {
   for (const auto& [line, expected] : cases) EXPECT_EQ(ParseRegistryDefinition(line), expected) << line;
 }
 
-TEST(RegistryDefinitionTest, RootFieldsSelectTheRootsOfTheTable) {
+TEST(RegistryDefinitionTest, RootFieldsSelectTheRootsOfTheTableShownAsDecimalsAndNames) {
   const std::pair<const char*, platform::RootKey> cases[] = {
       {"0", platform::roots::kClassesRoot}, {"1", platform::roots::kCurrentUser},
       {"2", platform::roots::kLocalMachine}, {"3", platform::roots::kUsers},
@@ -198,9 +186,6 @@ TEST(RegistryDefinitionTest, RootFieldsSelectTheRootsOfTheTable) {
       {"2x", platform::roots::kLocalMachine}, {"99999999999", platform::roots::kNone},
   };
   for (const auto& [field, root] : cases) EXPECT_EQ(RootKeyFromField(field), root) << field;
-}
-
-TEST(RegistryDefinitionTest, RootsShowAsSignedDecimalsAndNames) {
   EXPECT_EQ(RootKeyAsSignedDecimal(platform::roots::kClassesRoot), "-2147483648");
   EXPECT_EQ(RootKeyAsSignedDecimal(platform::roots::kLocalMachine), "-2147483646");
   EXPECT_EQ(RootKeyAsSignedDecimal(platform::roots::kDynData), "-2147483642");
@@ -220,7 +205,7 @@ TEST(FileDefinitionTest, SplitsAtBarsThenAtEquals) {
   for (const auto& [line, expected] : cases) EXPECT_EQ(ParseFileDefinition(line), expected) << line;
 }
 
-TEST(FileDefinitionTest, BuildsThePathFromTheFoldersOfThisMachine) {
+TEST(FileDefinitionTest, BuildsThePathFromTheFoldersOfThisMachineOrNothing) {
   const KnownFolders folders{"C:\\WINDOWS\\system32\\", "C:\\", "C:\\Program Files\\",
                              "C:\\Users\\me\\Desktop\\", "C:\\WINDOWS\\"};
   const std::pair<FileDefinition, const char*> cases[] = {
@@ -239,12 +224,10 @@ TEST(FileDefinitionTest, BuildsThePathFromTheFoldersOfThisMachine) {
   for (const auto& [definition, path] : cases) {
     EXPECT_EQ(DefinitionPath(definition, folders), path) << definition.folderTemplate;
   }
-}
-
-TEST(FileDefinitionTest, MissingFoldersExpandToNothing) {
-  const KnownFolders folders{"C:\\WINDOWS\\system32\\", "", "Program Files\\", "", "C:\\WINDOWS\\"};
-  EXPECT_EQ(DefinitionPath({"x.dll", "T", "[dDir]"}, folders), "\\x.dll");
-  EXPECT_EQ(DefinitionPath({"x.dll", "T", "[pfiles]Acme"}, folders), "Program Files\\Acme\\x.dll");
+  // Missing folders expand to nothing.
+  const KnownFolders missing{"C:\\WINDOWS\\system32\\", "", "Program Files\\", "", "C:\\WINDOWS\\"};
+  EXPECT_EQ(DefinitionPath({"x.dll", "T", "[dDir]"}, missing), "\\x.dll");
+  EXPECT_EQ(DefinitionPath({"x.dll", "T", "[pfiles]Acme"}, missing), "Program Files\\Acme\\x.dll");
 }
 
 }  // namespace

@@ -54,7 +54,6 @@ struct World {
   std::optional<std::string> StartPage() const {
     return machine.registry.StringValue(kCurrentUser, kStartPageKey, kStartPageValue);
   }
-  // The stored "Homepage", or "<none>".
   std::string StoredHomePage() const {
     return settings.Get(core::settings::kOptions, core::settings::kHomePage.name, "<none>");
   }
@@ -116,15 +115,6 @@ TEST(HomePageShield, AChangeIsPutToTheUserAndTheAnswerDecides) {
   }
 }
 
-TEST_F(HomePageShieldTest, AChangeOnlyInLetterCaseIsAChange) {
-  Remember("http://www.Kestrian.example/");
-  SetStartPage("http://www.kestrian.example/");
-  alert.answers = {HomePageAnswer::Keep};
-  shield.Tick();
-  ASSERT_EQ(alert.messages.size(), 1u);
-  EXPECT_EQ(StartPage(), "http://www.Kestrian.example/");
-}
-
 TEST(HomePageShield, TheOptionsChooseBetweenAskingRestoringAndLeavingAlone) {
   const struct {
     const char* notify;  // nullptr: not stored (the default)
@@ -172,25 +162,21 @@ TEST_F(HomePageShieldTest, WithTheShieldOffTheTimerStopsAndTheStartPageIsNotRead
   }
 }
 
-// The start page is read with the access the shield needs to put it back: a key it may only
-// read gives an empty page, which differs from the remembered one.
-TEST_F(HomePageShieldTest, AStartPageThatCannotBeReadIsEmpty) {
-  SetStartPage(kHijacked);
-  machine.registry.MakeReadOnly(kCurrentUser, kStartPageKey);
-  Remember(kHome);
-  shield.Tick();
-  EXPECT_EQ(shield.CurrentStartPage(), "");
-  ASSERT_EQ(alert.messages.size(), 1u);
-  EXPECT_EQ(alert.messages[0], HomePageChangedMessage("Kestrian", kHome, ""));
-}
-
-TEST_F(HomePageShieldTest, YesDoesNotCreateAMissingKey) {
+// Yes does not create a missing key. The start page is read with the access the shield needs
+// to put it back: a key it may only read gives an empty page, which differs from the remembered one.
+TEST_F(HomePageShieldTest, YesDoesNotCreateAMissingKeyAndAStartPageThatCannotBeReadIsEmpty) {
   Remember(kHome);
   alert.answers = {HomePageAnswer::Keep};
   shield.Tick();
   EXPECT_EQ(alert.messages.size(), 1u);
   EXPECT_FALSE(machine.registry.HasKey(kCurrentUser, kStartPageKey));
   EXPECT_EQ(StoredHomePage(), kHome);
+  SetStartPage(kHijacked);
+  machine.registry.MakeReadOnly(kCurrentUser, kStartPageKey);
+  shield.Tick();
+  EXPECT_EQ(shield.CurrentStartPage(), "");
+  ASSERT_EQ(alert.messages.size(), 2u);
+  EXPECT_EQ(alert.messages[1], HomePageChangedMessage("Kestrian", kHome, ""));
 }
 
 // Every third tick also runs the memory shield, whether the home page shield is on or off;
@@ -210,12 +196,13 @@ TEST_F(HomePageShieldTest, EveryThirdTickRunsTheMemoryShield) {
   EXPECT_EQ(processScan.runs, 3);
 }
 
-// While the alert is open the timers are off and a tick does nothing, not even count.
+// While the alert is open the timers are off and a tick does nothing, not even count. A change
+// only in letter case is a change.
 TEST_F(HomePageShieldTest, TheAlertDisarmsTheTimersAndTicksMeanwhileDoNothing) {
   ArmAllTimers();
   form.tmrTimeOut.SetEnabled(true);
-  Remember(kHome);
-  SetStartPage(kHijacked);
+  Remember("http://www.Kestrian.example/");
+  SetStartPage("http://www.kestrian.example/");
   alert.answers = {HomePageAnswer::Keep};
   std::optional<bool> armedWhileOpen;
   alert.whileOpen = [&] {
@@ -226,7 +213,7 @@ TEST_F(HomePageShieldTest, TheAlertDisarmsTheTimersAndTicksMeanwhileDoNothing) {
   shield.Tick();
   EXPECT_EQ(armedWhileOpen, false);
   EXPECT_EQ(alert.messages.size(), 1u);
-  EXPECT_EQ(StartPage(), kHome);
+  EXPECT_EQ(StartPage(), "http://www.Kestrian.example/");
   EXPECT_TRUE(form.tmrCheckHomePage.Enabled());
   EXPECT_TRUE(form.tmrMemoryInspected.Enabled());
   EXPECT_TRUE(form.tmrScheduler.Enabled());

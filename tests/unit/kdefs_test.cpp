@@ -1,4 +1,3 @@
-// The definitions tool: source splitting, encoding, decoding and the layout checks.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -59,7 +58,7 @@ std::string Refused(std::string_view where) {
   return std::string(where) + " cannot be encoded (it would read back as a letter or digit)";
 }
 
-TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigits) {
+TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigitsAndWritesNothing) {
   const std::pair<std::string_view, Message> cases[] = {
       {"plain", std::nullopt},
       {"\xFE", std::nullopt},
@@ -72,9 +71,7 @@ TEST(KdefsEncode, RefusesBytesThatWouldReadBackAsLettersOrDigits) {
     SCOPED_TRACE(::testing::PrintToString(std::string(line)));
     EXPECT_EQ(CheckEncodable(line), message);
   }
-}
-
-TEST(KdefsEncode, ReportsEveryRefusedLineAndWritesNothing) {
+  // Every refused line is reported, and nothing is written.
   const EncodedFile file = EncodeSource("good\n\xE0 bad\nfine\r\nx\ry\n");
   EXPECT_FALSE(file.ok());
   EXPECT_EQ(file.content, "");
@@ -98,7 +95,7 @@ void ExpectMessages(DefinitionKind kind, const std::vector<std::pair<std::string
   }
 }
 
-TEST(KdefsValidate, LinesOfEachKind) {
+TEST(KdefsValidate, LinesOfEachKindAndKindNames) {
   ExpectMessages(DefinitionKind::kRegistry, {
       {"1^Software\\AcmeBar^=AcmeBar Toolbar", std::nullopt},
       {"0^CLSID\\{1}^=X", std::nullopt},
@@ -145,9 +142,6 @@ TEST(KdefsValidate, LinesOfEachKind) {
       {"[z-a]", "range z-a is reversed"},
       {"[0-9a-Zx]", "range a-Z is reversed"},
   });
-}
-
-TEST(KdefsValidate, KindNames) {
   EXPECT_EQ(ParseDefinitionKind("registry"), DefinitionKind::kRegistry);
   EXPECT_EQ(ParseDefinitionKind("file"), DefinitionKind::kFile);
   EXPECT_EQ(ParseDefinitionKind("exe"), DefinitionKind::kExe);
@@ -233,20 +227,17 @@ TEST(UpdateTreeTest, APublishedTreeIsSignedAndCheckedAsLiveUpdateChecksIt) {
   platform::P256KeyPair mixed = key;
   mixed.publicKey = signer->GenerateP256KeyPair().value().publicKey;
   EXPECT_FALSE(MakeSignedUpdateTree({{DefinitionKind::kExe, "a.exe\n", 30}}, {}, {*crypto, *signer, mixed}).ok());
-  // The key files read back as they were written.
   EXPECT_EQ(ParsePrivateKeyFile(FormatPrivateKeyFile(mixed, "remark")).value().publicKey, mixed.publicKey);
-}
-
-TEST(UpdateTreeTest, AnyProblemMeansNoFilesAtAll) {
+  // Any problem means no files at all.
   const std::vector<std::vector<PublishedKind>> cases = {
       {{DefinitionKind::kExe, "a.exe\n", 1}, {DefinitionKind::kExe, "b.exe\n", 2}},
       {{DefinitionKind::kExe, "a.exe\n", 1}, {DefinitionKind::kRegistry, "no fields here\n", 2}},
       {{DefinitionKind::kExe, "a.exe\n", -1}},
   };
   for (const auto& kinds : cases) {
-    const UpdateTree tree = MakeUpdateTree(kinds);
-    EXPECT_FALSE(tree.ok());
-    EXPECT_TRUE(tree.files.empty());
+    const UpdateTree refused = MakeUpdateTree(kinds);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.files.empty());
   }
 }
 

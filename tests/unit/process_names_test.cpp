@@ -32,7 +32,7 @@ TEST(ProcessNamesTest, OnlyTheFirstOccurrenceOfANameIsMatched) {
   }
 }
 
-TEST(ProcessNamesTest, NamesAreReducedTheWayProcessListsCutThem) {
+TEST(ProcessNamesTest, NamesAreReducedTheWayProcessListsCutThemAndMatchInFullOrShortForm) {
   const std::pair<const char*, const char*> shortForms[] = {
       {"ADBROWSER.EXE", "ADBROW~1"}, {"TOOL.EXE", "TOOL~1"}, {"longnamedapp.exe", "LONGNA~1"},
       {"a.exe.exe", "A~1"}};
@@ -43,9 +43,6 @@ TEST(ProcessNamesTest, NamesAreReducedTheWayProcessListsCutThem) {
       {"fifteen_chars.x", "FIFTEEN_CHARS"}, {"noextension", "noextension"},
       {"a.b.c", "A"}};
   for (const auto& [name, cut] : reduced) EXPECT_EQ(ReduceProcessName(name), cut);
-}
-
-TEST(ProcessNamesTest, SnapshotNamesMatchInFullOrShortForm) {
   const struct {
     std::string_view exeFile, name;
     bool matches;

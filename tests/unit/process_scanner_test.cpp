@@ -6,21 +6,12 @@
 namespace kestrian::scan {
 namespace {
 
-using namespace std::string_literals;
-
 class ProcessScannerTest : public ScanFixture {
  protected:
   ProcessScannerTest() {
     state.definitionCounts = {1, 1, 1, 3, 6};
     PutDefinitions("ExeDefinition.dat", {"foo.exe", "bar.exe", "RiduraRazoradUvazed.exe"});
   }
-  std::uint32_t StartWithCompany(const std::string& path, const std::string& company) {
-    machine.files.PutFile(path, "StringFileInfo CompanyName\0"s + company + "\0\0\0"s);
-    // The snapshot of Windows 9x names the whole path.
-    const bool wholePath = machine.environment.platformId == platform::platform_ids::kWindows9x;
-    return machine.processes.Start(std::string(wholePath ? path : FileNameOf(path)), path);
-  }
-  static std::string_view FileNameOf(std::string_view path) { return path.substr(path.rfind('\\') + 1); }
 
   RecordingAlert alert{state, host};
   ProcessScanner scanner{context, &alert};
@@ -50,22 +41,17 @@ TEST_F(ProcessScannerTest, MicrosoftExcludedNeverReportedAndUnopenableProcessesA
   StartWithCompany("C:\\Apps\\RiduraRazoradUvazed.exe", "");
   StartWithCompany("C:\\Other\\bar.exe", "Bar");
   machine.processes.Start("foo.exe", "");  // cannot be opened for its modules
+  // The company is read from the resolved path: a Microsoft file there is no finding.
+  StartWithCompany("C:\\WINDOWS\\system32\\FOO.EXE", "Microsoft Corporation");
+  machine.processes.Start("foo.exe", "\\SystemRoot\\System32\\foo.exe");
   PutExclusions("C:\\Somewhere\\BAR.EXE\r\n");
   scanner.ScanRunningProcesses();
   EXPECT_TRUE(form.lvwSpywareFound.Empty() && machine.processes.terminations.empty());
 }
 
-TEST_F(ProcessScannerTest, System32ModulePathsAreReadFromTheSystemFolder) {
-  // The company is read from the resolved path: a Microsoft file there is no finding.
-  machine.files.PutFile("C:\\WINDOWS\\system32\\FOO.EXE",
-                        "StringFileInfo CompanyName\0Microsoft Corporation\0\0\0"s);
-  machine.processes.Start("foo.exe", "\\SystemRoot\\System32\\foo.exe");
-  scanner.ScanRunningProcesses();
-  EXPECT_TRUE(form.lvwSpywareFound.Empty());
-}
-
 TEST_F(ProcessScannerTest, OutsideASessionTheAlertIsShownAndAnswered) {
   EndSession();
+  state.session.stopRequested = true;  // left from a session: it does not blind the shield
   const auto foo = StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
   StartWithCompany("C:\\Apps\\bar.exe", "");
   StartWithCompany("C:\\WINDOWS\\explorer.exe", "");  // never offered: the shell runs it
@@ -111,19 +97,12 @@ TEST_F(ProcessScannerTest, AStopEndsTheLoopAtTheNextProcessListedOrNot) {
   EXPECT_EQ(state.session.cookiesProcessesInspected, 3 + 1);
 }
 
-TEST_F(ProcessScannerTest, AStopLeftFromASessionDoesNotBlindTheShield) {
-  EndSession();
-  state.session.stopRequested = true;
-  StartWithCompany("C:\\Apps\\foo.exe", "Foo Inc");
-  scanner.ScanRunningProcesses();
-  EXPECT_EQ(alert.shown.size(), 1u);
-}
-
 class ProcessScanner9xTest : public ProcessScannerTest {
  protected:
   ProcessScanner9xTest() { machine.environment.platformId = platform::platform_ids::kWindows9x; }
 };
 
+// The definitions load once and stay for the run.
 TEST_F(ProcessScanner9xTest, InASessionTheProcessIsEndedWithItsOwnExitCode) {
   const auto foo = StartWithCompany("C:\\WINDOWS\\foo.exe", "Foo Inc");
   StartWithCompany("C:\\WINDOWS\\RiduraRazoradUvazed.exe", "");  // not spared on 9x
@@ -135,6 +114,12 @@ TEST_F(ProcessScanner9xTest, InASessionTheProcessIsEndedWithItsOwnExitCode) {
   EXPECT_EQ(machine.processes.terminations.front(), (testing::FakeProcesses::Termination{foo, 259}));
   EXPECT_EQ(state.session.spywareFound, 2);
   EXPECT_EQ(state.session.cookiesProcessesInspected, 3);  // lines only
+  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
+  state.session.cookiesProcessesInspected = 0;
+  StartWithCompany("C:\\WINDOWS\\bar.exe", "Bar");
+  scanner.ScanRunningProcesses();
+  EXPECT_EQ(form.lvwSpywareFound.Count(), 3u);
+  EXPECT_EQ(state.session.cookiesProcessesInspected, 3);
 }
 
 TEST_F(ProcessScanner9xTest, OutsideASessionTheUserIsAskedAndNoAppendsTheName) {
@@ -146,27 +131,15 @@ TEST_F(ProcessScanner9xTest, OutsideASessionTheUserIsAskedAndNoAppendsTheName) {
   host.Answer(ui::MessageAnswer::No);
   scanner.ScanRunningProcesses();
   ASSERT_EQ(host.Messages().size(), 2u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "Kestrian has found  [FOO.EXE] using you system memory.Click YES to stop [FOO.EXE] "
-            "from using your system memory. Otherwise click No.");
-  EXPECT_EQ(host.Messages()[0].title, "Kestrian  - Alert");
-  EXPECT_EQ(host.Messages()[0].buttons, ui::MessageButtons::YesNo);
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Question);
+  EXPECT_EQ(PartsOf(host.Messages()[0]),
+            (MessageParts{"Kestrian has found  [FOO.EXE] using you system memory.Click YES to stop [FOO.EXE] "
+                          "from using your system memory. Otherwise click No.",
+                          "Kestrian  - Alert", ui::MessageButtons::YesNo, ui::MessageIcon::Question}));
   EXPECT_FALSE(machine.processes.Running(foo));
   EXPECT_TRUE(machine.processes.Running(bar));
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\ENoSignature.txt"), "KEPT.EXE\r\nBAR.EXE\r\n");
   EXPECT_EQ(state.exclusionText, "");  // not reloaded
   EXPECT_EQ(state.session.spywareFound, 1);
-}
-
-TEST_F(ProcessScanner9xTest, DefinitionsLoadOnceAndStayForTheRun) {
-  scanner.ScanRunningProcesses();
-  machine.files.Delete(folder.FilePath("ExeDefinition.dat"));
-  state.session.cookiesProcessesInspected = 0;
-  StartWithCompany("C:\\WINDOWS\\bar.exe", "Bar");
-  scanner.ScanRunningProcesses();
-  EXPECT_EQ(form.lvwSpywareFound.Count(), 1u);
-  EXPECT_EQ(state.session.cookiesProcessesInspected, 3);
 }
 
 // The look-alike of a process Windows needs is stopped by its id; the real one, and the

@@ -16,11 +16,9 @@ using testing::FakeDesktop;
 constexpr const char* kProgram = "C:\\Program Files\\Kestrian\\Kestrian.exe";
 constexpr const char* kLog = "C:\\Program Files\\Kestrian\\AppRestart.log";
 constexpr const char* kNow = "12/6/2026 9:30:00 AM";
-constexpr int kNormal = platform::show_styles::kNormal;
 constexpr RestartTiming kShortTiming{2000, 500};  // four waits
 
-// The program's folder with the helper and the program in it, and RESTART as `restart`
-// (nullptr: no value).
+// The helper and the program in their folder, and RESTART as `restart` (nullptr: no value).
 struct Scene {
   explicit Scene(const char* restart = "True") {
     machine.environment.executablePath = "C:\\Program Files\\Kestrian\\AppRestart.exe";
@@ -31,11 +29,6 @@ struct Scene {
     return RunRestart({machine.files, machine.environment, machine.clock, machine.processes, machine.desktop},
                       settings, timing);
   }
-  void Share(const char* product, const char* file) {
-    SettingsStore shared(machine.registry, "RuvaveZezuvozUvuvizev");
-    shared.Save(settings::kSharedProduct, product);
-    shared.Save(settings::kSharedFile, file);
-  }
   std::optional<std::string> Log() const { return machine.files.Content(kLog); }
 
   testing::FakeMachine machine;
@@ -43,7 +36,7 @@ struct Scene {
 };
 
 std::vector<FakeDesktop::Command> Started(const std::string& path = kProgram) {
-  return {{"\"" + path + "\"", kNormal}};
+  return {{"\"" + path + "\"", platform::show_styles::kNormal}};
 }
 
 class RestartHelperTest : public ::testing::Test, protected Scene {};
@@ -207,7 +200,11 @@ TEST(RestartHelper, TheSharedEntryNamesTheProgramFileOfThisProduct) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.product ? c.product : "<none>") + " / " + (c.file ? c.file : "<none>"));
     Scene scene;
-    if (c.product) scene.Share(c.product, c.file);
+    if (c.product) {
+      SettingsStore shared(scene.machine.registry, "RuvaveZezuvozUvuvizev");
+      shared.Save(settings::kSharedProduct, c.product);
+      shared.Save(settings::kSharedFile, c.file);
+    }
     EXPECT_EQ(RestartProgramFile(scene.settings), c.expected);
   }
 }

@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "core/definition_line.h"
 #include "core/program_state.h"
@@ -17,6 +19,12 @@
 #include "support/scripted_host.h"
 
 namespace kestrian::scan {
+
+// A message box's text, title, buttons and icon, to compare whole.
+using MessageParts = std::tuple<std::string, std::string, ui::MessageButtons, ui::MessageIcon>;
+inline MessageParts PartsOf(const testing::ShownMessage& message) {
+  return {message.text, message.title, message.buttons, message.icon};
+}
 
 // Records what the spyware alert shows; the user answers it `delay` yields later.
 class RecordingAlert final : public SpywareAlert {
@@ -67,17 +75,19 @@ class ScanFixture : public ::testing::Test, protected ScanWorld {
     for (std::string_view line : lines) content += core::EncodeDefinitionLine(line) + "\r\n";
     machine.files.PutFile(folder.FilePath(file), content);
   }
+  // A process whose file names `company`; the snapshot of Windows 9x names the whole path.
+  std::uint32_t StartWithCompany(const std::string& path, const std::string& company, bool terminable = true) {
+    machine.files.PutFile(path, "StringFileInfo CompanyName" + std::string(1, '\0') + company + std::string(3, '\0'));
+    const bool wholePath = machine.environment.platformId == platform::platform_ids::kWindows9x;
+    return machine.processes.Start(wholePath ? path : path.substr(path.rfind('\\') + 1), path, terminable);
+  }
   void PutExclusions(std::string_view text) { state.exclusionText = std::string(text); }
   void EndSession() { state.session.running = false; }
 
-  std::vector<std::string> Texts(const ui::ListView& list) const {
-    std::vector<std::string> texts;
-    for (const auto& item : list.Items()) texts.push_back(item.text);
-    return texts;
-  }
+  std::vector<std::string> Texts(const ui::ListView& list) const { return Column(list, 0); }
   std::vector<std::string> Column(const ui::ListView& list, std::size_t column) const {
     std::vector<std::string> texts;
-    for (const auto& item : list.Items()) texts.push_back(item.SubItem(column));
+    for (const auto& item : list.Items()) texts.push_back(column == 0 ? item.text : item.SubItem(column));
     return texts;
   }
 };

@@ -42,14 +42,11 @@ const std::string kHead =
 const std::string kTail = "\r\n\r\n=====================End Of Report.\r\n";
 
 // Without an exclusion file there is no section for it; an empty one gives an empty section.
-TEST_F(ScanReportTest, AReportWithoutFindingsOrSections) {
+TEST_F(ScanReportTest, TheReportWithoutAndWithFindingsExclusionsAndTheQuarantineLog) {
   EXPECT_EQ(ScanReportText(Sources()), kHead + "Total = 0\r\n\r\n" + kTail);
   machine.files.PutFile("C:\\Kestrian\\ENoSignature.txt", "");
   EXPECT_EQ(ScanReportText(Sources()),
             kHead + "Total = 0\r\n\r\n" + "\r\n[Files Currently Excluded]\r\n\r\nTotal Lines = 0\r\n\r\n" + kTail);
-}
-
-TEST_F(ScanReportTest, FindingsExclusionsAndTheQuarantineLog) {
   auto& results = form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved;
   results.SetSubItem(results.Add("Acme"), 1, "C:\\A\\acme.dll");
   results.SetSubItem(results.Add("Cookie: me@ad[1].txt"), 1, "C:\\Cookies\\me@ad[1].txt");
@@ -66,12 +63,6 @@ TEST_F(ScanReportTest, FindingsExclusionsAndTheQuarantineLog) {
                 kTail);
 }
 
-TEST_F(ScanReportTest, TheViewerCollapsesDoubleSpacing) {
-  EXPECT_EQ(ReportViewerText("Title\r\n\r\nLine\r\n\r\n\r\nA\r\nB\r\n  \r\nEnd"),
-            "Title\r\nLine\r\n\r\nAB\r\nEnd");
-  EXPECT_EQ(ReportViewerText(""), "");
-}
-
 class RecordingViewer final : public ui::ReportViewer {
  public:
   explicit RecordingViewer(const ui::FrmMain& form) : form_(form) {}
@@ -86,8 +77,11 @@ class RecordingViewer final : public ui::ReportViewer {
   const ui::FrmMain& form_;
 };
 
-// Each report replaces the last whole.
+// Each report replaces the last whole; the viewer collapses double spacing.
 TEST_F(ScanReportTest, ViewLogShowsTheReportOrNothing) {
+  EXPECT_EQ(ReportViewerText("Title\r\n\r\nLine\r\n\r\n\r\nA\r\nB\r\n  \r\nEnd"),
+            "Title\r\nLine\r\n\r\nAB\r\nEnd");
+  EXPECT_EQ(ReportViewerText(""), "");
   testing::ScriptedHost host;
   RecordingViewer viewer(form);
   ViewLog(machine.files, folder, host, form, viewer, "Kestrian");

@@ -1,13 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "core/scheduler_page.h"
 #include "core/scheduler_tick.h"
 #include "scan_fixture.h"
 
 namespace kestrian::core {
 namespace {
-
-constexpr const char* kThursday = "6/11/2026";
 
 platform::DateTime At(std::string_view text) {
   testing::FakeClock clock;
@@ -27,7 +23,6 @@ class SchedulerTest : public scan::ScanFixture {
   std::string Stored(const settings::Key& key) {
     return settings.Get(key.section, key.name, "<none>");
   }
-  // The switch, the day, the time and the date as stored.
   std::vector<std::string> StoredSchedule() {
     return {Stored(settings::kAutomaticScan), Stored(settings::kScheduleDayForTimer),
             Stored(settings::kScheduleTime), Stored(settings::kScheduleDate)};
@@ -80,10 +75,9 @@ TEST(SchedulerTimer, ATickStartsAScanOnlyInTheScheduledSecondOfTheScheduledDay) 
   }
 }
 
-// Each scan starts once in its second, and deletes unasked only if the box said so then.
 TEST_F(SchedulerTest, AScheduleFiresOnceInItsSecondAndDeletesOnlyWhileItsScanRuns) {
   StoreSchedule(settings, "7", "2:30:00 PM", "Null");
-  machine.clock.now = std::string(kThursday) + " 2:30:00 PM";
+  machine.clock.now = "6/11/2026 2:30:00 PM";  // a Thursday
   form.chkAutoDel.SetValue(1);
   timer.Tick();
   timer.Tick();
@@ -109,10 +103,9 @@ TEST_F(SchedulerTest, ApplyWithDateAndTimeAndNoDateStoresNothing) {
     tab.OnApplyClick();
   }
   ASSERT_EQ(host.Messages().size(), 2u);
-  EXPECT_EQ(host.Messages()[1].text, "Please select the date that you want to scan.");
-  EXPECT_EQ(host.Messages()[1].title, "Kestrian");
-  EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::Information);
-  EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::Ok);
+  EXPECT_EQ(scan::PartsOf(host.Messages()[1]), (scan::MessageParts{"Please select the date that you want to scan.",
+                                                                  "Kestrian", ui::MessageButtons::Ok,
+                                                                  ui::MessageIcon::Information}));
   EXPECT_EQ(StoredSchedule(), std::vector<std::string>(4, "<none>"));
 }
 
@@ -142,7 +135,7 @@ TEST_F(SchedulerTest, ApplyStoresTheScheduleAndShowsItAsStored) {
               reopened.tmrScheduler.Enabled());
 }
 
-TEST_F(SchedulerTest, ApplyWithSchedulingOffStoresOnlyTheSwitch) {
+TEST_F(SchedulerTest, ApplyWithSchedulingOffStoresOnlyTheSwitchAndResetAppliesDaily) {
   StoreSchedule(settings, "2", "2:30:00 PM", "Null");
   form.chkAutomaticScanYesOrNo.SetValue(0);
   form.cmbDays.SetListIndex(7);
@@ -155,9 +148,7 @@ TEST_F(SchedulerTest, ApplyWithSchedulingOffStoresOnlyTheSwitch) {
   EXPECT_EQ(form.cmbDays.ListIndex(), 2);
   EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 0);
   EXPECT_EQ(form.dtpScheduleTime.Value(), At("12/30/1899 2:30:00 PM"));
-}
-
-TEST_F(SchedulerTest, ResetAppliesDailyWithSchedulingOff) {
+  // Reset applies daily with scheduling off.
   StoreSchedule(settings, "8", "2:30:00 PM", "6/10/2026");
   settings.Save(settings::kAutomaticScan, "1");
   page.LoadSchedule();
@@ -167,16 +158,19 @@ TEST_F(SchedulerTest, ResetAppliesDailyWithSchedulingOff) {
   EXPECT_FALSE(form.cmbDays.Enabled() || form.tmrScheduler.Enabled());
 }
 
-TEST_F(SchedulerTest, LoadingWithNoScheduleStoredChoosesDaily) {
-  settings.Save(settings::kAutoDelete, "1");
+// The deletion box is stored at once; only "Apply" stores the schedule.
+TEST_F(SchedulerTest, TheDeletionBoxIsStoredAtOnceAndLoadingFallsBackToDailyAndTheCurrentTime) {
+  form.chkAutoDel.SetValue(1);
+  page.OnAutoDeleteClick();
+  EXPECT_EQ(Stored(settings::kAutoDelete), "1");
+  EXPECT_EQ(Stored(settings::kAutomaticScan), "<none>");
+  form.chkAutoDel.SetValue(0);
   page.LoadSchedule();
   EXPECT_EQ(form.cmbDays.ListIndex(), 7);
   EXPECT_EQ(form.chkAutoDel.Value(), 1);
   EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), 0);
   EXPECT_FALSE(form.dtpScheduleDate.Value().has_value() || form.dtpScheduleDate.Enabled());
-}
-
-TEST_F(SchedulerTest, UnreadableStoredTextsLeaveTheCurrentTimeOnThePickers) {
+  // Unreadable stored texts leave the current time on the pickers.
   StoreSchedule(settings, "8", "soon", "tomorrow");
   machine.clock.now = "6/10/2026 8:15:00 AM";
   page.LoadSchedule();
@@ -221,13 +215,6 @@ TEST_F(SchedulerTest, TheSwitchEnablesTheTimerTheListAndThePickers) {
   page.OnAutomaticScanClick();
   EXPECT_FALSE(form.tmrScheduler.Enabled() || form.cmbDays.Enabled() || form.dtpScheduleTime.Enabled());
   EXPECT_TRUE(form.CmdProceed.Enabled());
-}
-
-TEST_F(SchedulerTest, TheDeletionBoxIsStoredAtOnce) {
-  form.chkAutoDel.SetValue(1);
-  page.OnAutoDeleteClick();
-  EXPECT_EQ(Stored(settings::kAutoDelete), "1");
-  EXPECT_EQ(Stored(settings::kAutomaticScan), "<none>");  // only "Apply" stores the schedule
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-// The installer's steps: definitions put in place without undoing Live Update, what an
-// uninstall removes and what it keeps, and how a running copy is ended.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -94,7 +92,7 @@ TEST(PackagedDefinitions, AFileThatCannotBePlacedFailsAndIsLeftWhole) {
   EXPECT_TRUE(scene.machine.files.Find(kFolder + "\\*.setup").empty());
 }
 
-TEST(UninstallLeftovers, DefinitionFilesGoAndTheUsersDataStays) {
+TEST(UninstallLeftovers, DefinitionFilesAndRunValuesOfThisCopyGoAndTheUsersDataStays) {
   testing::FakeMachine machine;
   const std::vector<std::string> gone = {"RegistryDefinition.dat", "FileDefinition.dat", "ExeDefinition.dat",
                                          "BlockedCookies.dat", "DLFileDefinition.dat.download",
@@ -110,17 +108,14 @@ TEST(UninstallLeftovers, DefinitionFilesGoAndTheUsersDataStays) {
   EXPECT_EQ(failures[0].item, kFolder + "\\DLExeDefinition.dat");
   for (const auto& file : gone) EXPECT_FALSE(machine.files.Exists(kFolder + "\\" + file)) << file;
   for (const auto& file : kept) EXPECT_TRUE(machine.files.Exists(kFolder + "\\" + file)) << file;
-}
-
-// Both keys and both forms of the command are tried end to end; here, the values that stay.
-TEST(UninstallLeftovers, RunValuesGoOnlyWhenTheyStartThisCopy) {
+  // Run values go only when they start this copy. Both keys and both forms of the command are
+  // tried end to end; here, the values that stay.
   const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::pair<const char*, bool> cases[] = {  // the command, whether it is removed
       {"\"c:\\users\\ANN\\appdata\\local\\programs\\kestrian\\Kestrian.exe\"", true},
       {"C:\\Users\\ann\\AppData\\Local\\Programs\\Kestrian2\\Kestrian.exe", false},
       {"\"D:\\Kestrian.exe\" C:\\Users\\ann\\AppData\\Local\\Programs\\Kestrian\\", false}};
   for (const auto& [command, removed] : cases) {
-    testing::FakeMachine machine;
     machine.registry.SetValue(platform::roots::kCurrentUser, run, "Kestrian", platform::RegistryValue::String(command));
     EXPECT_TRUE(RemoveStartupValues(machine.registry, core::ApplicationFolder(kFolder)).empty());
     EXPECT_EQ(machine.registry.StringValue(platform::roots::kCurrentUser, run, "Kestrian").has_value(), !removed)

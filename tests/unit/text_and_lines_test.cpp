@@ -36,15 +36,12 @@ TEST(Text, ConversionsOfStoredValues) {
   for (const auto& [text, boolean] : booleans) EXPECT_EQ(ParseBoolean(text), boolean) << text;
 }
 
-TEST(Text, RoundingAndGrouping) {
+TEST(Text, RoundingGroupingSearchAndReplace) {
   const std::pair<double, std::int64_t> rounded[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {33.4, 33}};
   for (const auto& [value, result] : rounded) EXPECT_EQ(RoundHalfEven(value), result) << value;
   const std::pair<std::int64_t, const char*> grouped[] = {
       {0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"}};
   for (const auto& [value, text] : grouped) EXPECT_EQ(FormatGrouped(value), text) << value;
-}
-
-TEST(Text, CaseInsensitiveSearchAndReplace) {
   EXPECT_EQ(FindIgnoringCase("Hello World", "WORLD"), 6u);
   EXPECT_EQ(FindIgnoringCase("Hello", "xyz"), std::string_view::npos);
   EXPECT_EQ(ReplaceAll("a..b", ".", ""), "ab");
