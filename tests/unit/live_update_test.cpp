@@ -18,35 +18,33 @@ namespace {
 constexpr const char* kBase = "http://www.kestrian.example";
 constexpr char kDownloadFailed[] = "Definitions could not be downloaded.  Please check your internet connection.";
 
-class RecordingProgressWindow final : public ProgressWindow {
+template <class Window, class WindowForm>
+class RecordingWindow : public Window {
  public:
   void Show() override { events.push_back("show"); }
-  void LoadHidden() override { events.push_back("load hidden"); }
   void Close() override { events.push_back("close"); }
-  ui::FrmDownload& Form() override { return form; }
-  ui::FrmDownload form;
+  WindowForm& Form() override { return form; }
+  WindowForm form;
   std::vector<std::string> events;
 };
 
-class RecordingNoticeWindow final : public NoticeWindow {
+class RecordingProgressWindow final : public RecordingWindow<ProgressWindow, ui::FrmDownload> {
  public:
-  void Show() override { events.push_back("show"); }
-  void Close() override { events.push_back("close"); }
-  ui::FrmSignatureUpdated& Form() override { return form; }
-  ui::FrmSignatureUpdated form;
-  std::vector<std::string> events;
+  void LoadHidden() override { events.push_back("load hidden"); }
 };
+using RecordingNoticeWindow = RecordingWindow<NoticeWindow, ui::FrmSignatureUpdated>;
 
 std::string VersionPage(int version) {
   return "<html><body><p>Defination version : " + std::to_string(version) + "</p></body></html>";
 }
 
-// A machine whose host announces R 12, F 7, E 30, C 5, with the program's old files: its
-// executable definitions are one version behind.
+// The versions the host announces, kind by kind, in the order of kDefinitionKinds.
+constexpr std::pair<const char*, int> kAnnounced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
+
+// A machine with the program's old files: its executable definitions are one version behind.
 struct LiveUpdateWorld {
   LiveUpdateWorld() {
-    const std::pair<const char*, int> announced[] = {{"R", 12}, {"F", 7}, {"E", 30}, {"C", 5}};
-    for (const auto& [letter, number] : announced) {
+    for (const auto& [letter, number] : kAnnounced) {
       machine.web.ServePage(std::string(kBase) + "/definitions/version/" + letter + ".HTM", VersionPage(number));
     }
     for (const DefinitionKind& kind : kDefinitionKinds) {
@@ -54,17 +52,16 @@ struct LiveUpdateWorld {
           "new " + std::string(kind.localFile), true};
       machine.files.PutFile(folder.FilePath(kind.localFile), "old");
     }
-    StoreVersions("12", "7", "29", "5");
+    testing::StoreDefinitionVersions(settings, "12", "7", "29", "5");
     ServeManifest(Manifest());
   }
 
   // The manifest of what the host serves: each data file with the version its page announces.
   update::Manifest Manifest() const {
-    const int versions[] = {12, 7, 30, 5};
     update::Manifest manifest;
     for (std::size_t i = 0; i < kDefinitionKinds.size(); ++i) {
       const std::string file(kDefinitionKinds[i].localFile);
-      manifest.entries.push_back(testing::EntryFor(file, versions[i], "new " + file));
+      manifest.entries.push_back(testing::EntryFor(file, kAnnounced[i].second, "new " + file));
     }
     return manifest;
   }
@@ -75,9 +72,6 @@ struct LiveUpdateWorld {
                           signature != nullptr ? *signature : testing::Sign(text));
   }
 
-  void StoreVersions(const char* registry, const char* file, const char* exe, const char* cookie) {
-    testing::StoreDefinitionVersions(settings, registry, file, exe, cookie);
-  }
   std::string Setting(const char* key) { return settings.Get("OptionAndSettings", key, "<none>"); }
   std::vector<std::string> Downloads() const {
     std::vector<std::string> files;
@@ -86,11 +80,7 @@ struct LiveUpdateWorld {
     }
     return files;
   }
-  std::optional<std::string> File(std::string_view name) {
-    const auto content = machine.files.ReadAll(folder.FilePath(name));
-    if (!content.ok()) return std::nullopt;
-    return content.value();
-  }
+  std::optional<std::string> File(std::string_view name) { return machine.files.Content(folder.FilePath(name)); }
 
   testing::FakeMachine machine;
   testing::ScriptedHost host;
@@ -123,7 +113,7 @@ TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDow
   };
   for (const auto& c : cases) {
     machine.web.requests.clear();
-    StoreVersions("12", "7", c.exeVersion, "5");
+    testing::StoreDefinitionVersions(settings, "12", "7", c.exeVersion, "5");
     if (!c.cookieFilePresent) machine.files.Delete(folder.FilePath("BlockedCookies.dat"));
     form.cmdLiveUpdate.SetEnabled(false);
     EXPECT_EQ(update.CheckForUpdates(), !c.downloads.empty()) << c.exeVersion;
@@ -134,7 +124,7 @@ TEST_F(LiveUpdateTest, OnlyTheKindsWhoseVersionDiffersOrWhoseFileIsMissingAreDow
 
 // Two kinds changed: the signed manifest is fetched once for both.
 TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenTheProgramRestarts) {
-  StoreVersions("11", "7", "29", "5");
+  testing::StoreDefinitionVersions(settings, "11", "7", "29", "5");
   form.tmrCheckHomePage.SetEnabled(true);
   update.RunLiveUpdate();
 
@@ -162,7 +152,7 @@ TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenThePr
 
 // Neither a scan that runs nor a check that runs lets another check start.
 TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutableVersion) {
-  StoreVersions("12", "7", "30", "5");
+  testing::StoreDefinitionVersions(settings, "12", "7", "30", "5");
   settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
   form.cmdScanNow.SetEnabled(false);
   update.RunLiveUpdate();

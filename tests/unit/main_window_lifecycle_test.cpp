@@ -40,7 +40,8 @@ class MainWindowLifecycleTest : public scan::ScanFixture {
   MainWindowLifecycle lifecycle{form, settings, state, machine.Get(), folder, version, host, Services()};
 };
 
-TEST_F(MainWindowLifecycleTest, AFirstStartRunsItsStepsInOrder) {
+TEST_F(MainWindowLifecycleTest, AFirstStartRunsItsStepsInOrderAndOpensTheHelpOnce) {
+  machine.files.PutFile(folder.FilePath("Help.chm"), "ITSF");
   ASSERT_TRUE(lifecycle.Load());
   EXPECT_EQ(steps, (std::vector<std::string>{"instance test", "instance test",
                                              "caption Kestrian by Kestrian Software", "task list off",
@@ -51,22 +52,21 @@ TEST_F(MainWindowLifecycleTest, AFirstStartRunsItsStepsInOrder) {
   EXPECT_EQ(Setting(settings::kStatus), "RUNNING");
   EXPECT_EQ(Setting(settings::kRestart), "False");
   EXPECT_EQ(state.definitionCounts.total, 8);
-  EXPECT_EQ(form.lblDefCount.Caption(), "8");
-  EXPECT_TRUE(form.frmStatus.Visible());
-  EXPECT_FALSE(form.frmScan.Visible());
-  EXPECT_EQ(form.frmStatus.Caption(), "Kestrian Status");
-  EXPECT_EQ(form.cmdWebsite.Caption(), "Visit www.kestrian.example");
-  EXPECT_EQ(form.Label22.Caption(), "Welcome to Kestrian");
-  EXPECT_TRUE(form.cmdScan.Enabled());
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());  // armed again after the options load
-  EXPECT_FALSE(form.tmrScroll.Enabled());
-  EXPECT_FALSE(form.timUpdate.Enabled());
+  EXPECT_EQ((std::vector{form.lblDefCount.Caption(), form.frmStatus.Caption(), form.cmdWebsite.Caption(),
+                         form.Label22.Caption()}),
+            (std::vector<std::string>{"8", "Kestrian Status", "Visit www.kestrian.example", "Welcome to Kestrian"}));
+  // The home page timer is armed again after the options load.
+  EXPECT_TRUE(form.frmStatus.Visible() && form.cmdScan.Enabled() && form.tmrCheckHomePage.Enabled());
+  EXPECT_FALSE(form.frmScan.Visible() || form.tmrScroll.Enabled() || form.timUpdate.Enabled());
   EXPECT_TRUE(host.Messages().empty());
   // An orderly end leaves STOPPED and withdraws a restart.
   settings.Save(settings::kRestart, "True");
   lifecycle.QueryUnload();
   EXPECT_EQ(Setting(settings::kStatus), "STOPPED");
   EXPECT_EQ(Setting(settings::kRestart), "False");
+  lifecycle.Load();
+  EXPECT_EQ(machine.desktop.opened, std::vector<std::string>{"C:\\Kestrian\\Help.chm"});
+  EXPECT_EQ(Setting(settings::kShowHelp), "0");
 }
 
 TEST_F(MainWindowLifecycleTest, ASecondInstanceEndsWithoutWritingItsState) {
@@ -155,14 +155,6 @@ TEST_F(MainWindowLifecycleTest, TheRollBackCommandAsksAndIsIgnoredWhileAScanRuns
   EXPECT_EQ(machine.files.Content(folder.FilePath("RegistryDefinition.dat")), "older\r\n");
   EXPECT_FALSE(machine.files.Exists(folder.FilePath("DLRegistryDefinition.dat")));  // it would undo the rollback
   EXPECT_EQ(host.Messages().back().text, "The previous registry definitions are back in use.");
-}
-
-TEST_F(MainWindowLifecycleTest, TheHelpOpensAtTheFirstStartOnly) {
-  machine.files.PutFile(folder.FilePath("Help.chm"), "ITSF");
-  lifecycle.Load();
-  lifecycle.Load();
-  EXPECT_EQ(machine.desktop.opened, std::vector<std::string>{"C:\\Kestrian\\Help.chm"});
-  EXPECT_EQ(Setting(settings::kShowHelp), "0");
 }
 
 TEST_F(MainWindowLifecycleTest, TheNormalWindowIdlesTheSchedulerAndTheMemoryShield) {

@@ -9,45 +9,37 @@
 namespace kestrian::scan {
 namespace {
 
-using testing::FakeMachine;
-using testing::ScriptedHost;
-
 // A phase that inspects `items` items: one progress call and one yield each, stopping at
 // the flag as every scanner does.
 class CountingScanners final : public CookieScan, public ProcessScan, public RegistryScan,
                                public FileScan {
  public:
-  explicit CountingScanners(ScanContext& context) : context_(context) {}
+  explicit CountingScanners(ScanContext& context) : context_(context), session_(context.state.session) {}
   int cookieItems = 0, processItems = 0, registryItems = 0, fileItems = 0;
   std::vector<std::string> ran;
   std::vector<int> inspected;  // items each phase got through
 
   void ScanCookies(std::int32_t& count) override {
-    count += Walk("cookies", cookieItems, context_.state.session.cookiesProcessesInspected);
+    count += Walk("cookies", cookieItems, session_.cookiesProcessesInspected);
   }
-  void ScanRunningProcesses() override {
-    Walk("processes", processItems, context_.state.session.cookiesProcessesInspected);
-  }
-  void ScanRegistryDefinitions() override {
-    Walk("registry", registryItems, context_.state.session.registryEntriesInspected);
-  }
-  void ScanFileDefinitions() override {
-    Walk("files", fileItems, context_.state.session.filesFoldersInspected);
-  }
+  void ScanRunningProcesses() override { Walk("processes", processItems, session_.cookiesProcessesInspected); }
+  void ScanRegistryDefinitions() override { Walk("registry", registryItems, session_.registryEntriesInspected); }
+  void ScanFileDefinitions() override { Walk("files", fileItems, session_.filesFoldersInspected); }
 
  private:
   int Walk(const char* phase, int items, std::int32_t& counter) {
     ran.push_back(phase);
     int done = 0;
-    for (; done < items && !context_.state.session.stopRequested; ++done) {
+    for (; done < items && !session_.stopRequested; ++done) {
       ++counter;
-      ReportScanProgress(context_, context_.state.session.statusPrefix + "item", 50, 60);
+      ReportScanProgress(context_, session_.statusPrefix + "item", 50, 60);
       context_.host.DoEvents();
     }
     inspected.push_back(done);
     return done;
   }
   ScanContext& context_;
+  core::ScanSessionState& session_;
 };
 
 class ScanSessionTest : public ScanFixture {
@@ -258,8 +250,8 @@ TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
 }
 
 TEST(DriveList, ListsTheDrivesAScanCanUse) {
-  FakeMachine machine;
-  ScriptedHost host;
+  testing::FakeMachine machine;
+  testing::ScriptedHost host;
   using platform::DriveType;
   machine.environment.drives = {{'A', DriveType::Removable, false}, {'C', DriveType::Fixed, true},
                                 {'D', DriveType::Fixed, false},     {'E', DriveType::CdRom, false},
