@@ -166,10 +166,8 @@ TEST_F(LiveUpdateTest, NothingNewGivesTheMostRecentMessageWithTheStoredExecutabl
   EXPECT_EQ(host.Messages()[0].text, "You are using the most recent definition list (version 30).");
   EXPECT_EQ(host.Messages()[0].title, "Kestrian Demo");
   EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::None);
-  EXPECT_TRUE(machine.desktop.commands.empty());
-  EXPECT_TRUE(programEvents.empty());
-  EXPECT_TRUE(form.cmdLiveUpdate.Enabled());
-  EXPECT_TRUE(form.tmrCheckHomePage.Enabled());  // armed again
+  EXPECT_TRUE(machine.desktop.commands.empty() && programEvents.empty());
+  EXPECT_TRUE(form.cmdLiveUpdate.Enabled() && form.tmrCheckHomePage.Enabled());  // armed again
   EXPECT_EQ(Setting("RESTART"), "<none>");
   EXPECT_EQ(machine.web.requests.size(), 4u);  // the four pages, no manifest
   update.AutoUpdate();
@@ -308,8 +306,7 @@ TEST_F(LiveUpdateTest, WhatTheSignedManifestDoesNotVouchForIsNotDownloaded) {
     EXPECT_EQ(world.Setting("EXEDefinition"), "29") << c.what;
     EXPECT_EQ(world.Setting("EXEDefinition.installed"), "29") << c.what;
     EXPECT_EQ(world.File("ExeDefinition.dat"), "old") << c.what;
-    EXPECT_FALSE(world.File("DLExeDefinition.dat")) << c.what;
-    EXPECT_FALSE(world.File("DLExeDefinition.dat.download")) << c.what;
+    EXPECT_FALSE(world.File("DLExeDefinition.dat") || world.File("DLExeDefinition.dat.download")) << c.what;
   }
 }
 
@@ -389,44 +386,32 @@ TEST_F(LiveUpdateTest, AnUnattendedUpdateRunsAfterThreeHundredIdleSecondsAndItsN
 // A program that cannot hand over to its restart helper must not end: nothing would start
 // it again. It says so and goes on; the downloads stay as holding files for the next start.
 TEST(LiveUpdateRestartTest, AnUpdateThatCannotRestartTheProgramSaysSoAndGoesOnRunning) {
-  const struct {
-    const char* name;
-    bool helperStarts;      // else the helper cannot be started
-    bool settingsWritable;  // else RESTART cannot be written
-    bool unattended;        // the notice's OK rather than "Live Update"
-  } cases[] = {
-      {"helper missing, Live Update", false, true, false},
-      {"settings read-only, notice", true, false, true},
-  };
-  for (const auto& c : cases) {
-    LiveUpdateWorld world;
-    world.settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
-    if (!c.helperStarts) world.machine.desktop.runStatus = platform::kFileNotFound;
-    if (c.unattended) {
-      world.update.AutoUpdate();
-      ASSERT_EQ(world.notice.events, std::vector<std::string>{"show"}) << c.name;
-      EXPECT_FALSE(world.form.tmrCheckHomePage.Enabled()) << c.name << ": no shield run before the OK";
-    }
-    if (!c.settingsWritable) {
-      world.machine.registry.MakeReadOnly(platform::roots::kCurrentUser,
-                                          "Software\\VB and VBA Program Settings\\Kestrian\\OptionAndSettings");
-    }
-    if (c.unattended) {
-      world.update.NoticeOk();
-      EXPECT_EQ(world.notice.events, (std::vector<std::string>{"show", "close"})) << c.name;
-    } else {
-      world.update.RunLiveUpdate();
-      EXPECT_TRUE(world.form.cmdLiveUpdate.Enabled()) << c.name;
-    }
-    EXPECT_EQ(std::count(world.programEvents.begin(), world.programEvents.end(), "ended"), 0) << c.name;
-    ASSERT_EQ(world.host.Messages().size(), 1u) << c.name;
+  const auto expectGoesOn = [](LiveUpdateWorld& world, const char* name) {
+    EXPECT_EQ(std::count(world.programEvents.begin(), world.programEvents.end(), "ended"), 0) << name;
+    ASSERT_EQ(world.host.Messages().size(), 1u) << name;
     EXPECT_EQ(world.host.Messages()[0].text,
               "Kestrian could not restart itself to install the new definitions. They will be "
-              "installed the next time Kestrian starts.") << c.name;
-    EXPECT_NE(world.Setting("RESTART"), "True") << c.name << ": the helper must not restart later";
-    EXPECT_EQ(world.File("DLExeDefinition.dat"), "new ExeDefinition.dat") << c.name;
-    EXPECT_TRUE(world.form.tmrCheckHomePage.Enabled()) << c.name << ": the shields run again";
-  }
+              "installed the next time Kestrian starts.") << name;
+    EXPECT_NE(world.Setting("RESTART"), "True") << name << ": the helper must not restart later";
+    EXPECT_EQ(world.File("DLExeDefinition.dat"), "new ExeDefinition.dat") << name;
+    EXPECT_TRUE(world.form.tmrCheckHomePage.Enabled()) << name << ": the shields run again";
+  };
+  LiveUpdateWorld helperMissing;
+  helperMissing.settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
+  helperMissing.machine.desktop.runStatus = platform::kFileNotFound;
+  helperMissing.update.RunLiveUpdate();
+  EXPECT_TRUE(helperMissing.form.cmdLiveUpdate.Enabled());
+  expectGoesOn(helperMissing, "helper missing, Live Update");
+  LiveUpdateWorld readOnly;  // the notice's OK cannot write RESTART
+  readOnly.settings.Save("OptionAndSettings", "optIEHomePageSheildOn", "True");
+  readOnly.update.AutoUpdate();
+  ASSERT_EQ(readOnly.notice.events, std::vector<std::string>{"show"});
+  EXPECT_FALSE(readOnly.form.tmrCheckHomePage.Enabled()) << "no shield run before the OK";
+  readOnly.machine.registry.MakeReadOnly(platform::roots::kCurrentUser,
+                                         "Software\\VB and VBA Program Settings\\Kestrian\\OptionAndSettings");
+  readOnly.update.NoticeOk();
+  EXPECT_EQ(readOnly.notice.events, (std::vector<std::string>{"show", "close"}));
+  expectGoesOn(readOnly, "settings read-only, notice");
 }
 
 TEST(UpdateNoticeTest, RisesFromBehindTheTaskbarToRestAboveItThenSinksOutOfSight) {
