@@ -1,6 +1,5 @@
 #include "core/main_window_lifecycle.h"
 #include "core/definition_rollback.h"
-#include "core/main_window_pages.h"
 
 #include "scan_fixture.h"
 

@@ -93,9 +93,8 @@ TEST_F(OptionsPageTest, StoredValuesAreShownAndUnreadableOnesLeaveTheControl) {
   EXPECT_EQ(form.tmrMemoryInspected.Enabled(), designed.tmrMemoryInspected.Enabled());
   EXPECT_EQ(form.tmrScheduler.Enabled(), designed.tmrScheduler.Enabled());
   EXPECT_EQ(form.cmbDays.Enabled(), designed.cmbDays.Enabled());
-  EXPECT_TRUE(form.lvwHardDrives.Item(0).checked);
+  EXPECT_TRUE(form.lvwHardDrives.Item(0).checked && form.lvwHardDrives.Item(2).checked);
   EXPECT_FALSE(form.lvwHardDrives.Item(1).checked);
-  EXPECT_TRUE(form.lvwHardDrives.Item(2).checked);
 }
 
 TEST_F(OptionsPageTest, StoredProtectionChoicesAreShownWithTheirSideEffects) {
