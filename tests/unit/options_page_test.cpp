@@ -137,10 +137,8 @@ TEST_F(OptionsPageTest, AStoredScheduleSwitchesTheTimerTheListAndTheTimePicker) 
     page.LoadOptionsPage();
     EXPECT_EQ(form.chkAutomaticScanYesOrNo.Value(), stored);
     EXPECT_EQ(automaticScanClicks, 1);
-    EXPECT_EQ(form.tmrScheduler.Enabled(), stored == 1);
-    EXPECT_EQ(form.cmbDays.Enabled(), stored == 1);
+    ExpectEnabled({&form.tmrScheduler, &form.cmbDays, &form.dtpScheduleTime}, stored == 1);
     EXPECT_FALSE(form.dtpScheduleDate.Enabled());
-    EXPECT_EQ(form.dtpScheduleTime.Enabled(), stored == 1);
   }
 }
 

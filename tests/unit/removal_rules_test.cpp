@@ -130,7 +130,7 @@ TEST(RemovalRulesTest, TheProgramsAndWindowsOwnFilesStayWhateverThePathForm) {
   }
 }
 
-TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapable) {
+TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapableAndOnlyOneIsOpen) {
   testing::FakeEnvironment environment;
   const struct {
     std::optional<std::uint32_t> platformId;
@@ -146,11 +146,8 @@ TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapable) {
     environment.minorVersion = c.minor;
     EXPECT_EQ(IsRestoreCapable(environment), c.capable) << c.major << "." << c.minor;
   }
-}
-
-// An end passes back the sequence of its begin (64 bits of it); a begin while one is open is
-// refused, and a long description is cut.
-TEST(RestorePointsTest, AnEndPassesBackTheSequenceOfItsBeginAndOnlyOneIsOpen) {
+  // An end passes back the sequence of its begin (64 bits of it); a begin while one is open is
+  // refused, and a long description is cut.
   testing::FakeSystemRestore system;
   system.nextSequence = 0x1234567890LL;
   std::int64_t open = 0;

@@ -114,8 +114,7 @@ TEST_F(RemovalTest, TheUserIsToldAndAskedAndOnlyYesDeletes) {
   EXPECT_EQ(host.Messages()[1].title, "Really Delete?");
   EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::YesNo);
   EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::None);
-  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll"));
-  EXPECT_TRUE(machine.systemRestore.requests.empty());
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll") && machine.systemRestore.requests.empty());
   machine.environment.minorVersion = 0;  // Windows 2000
   EXPECT_EQ(removal.ConfirmationText(), base);
 }
@@ -373,11 +372,7 @@ class RestoreTest : public RemovalTest {
     }
     return text;
   }
-  QuarantineRestore Restorer() {
-    QuarantineRestore restore({machine.Get(), folder, host, exclusions, "Kestrian"});
-    EXPECT_EQ(restore.Load(), "");
-    return restore;
-  }
+  QuarantineRestore restore{{machine.Get(), folder, host, exclusions, "Kestrian"}};
   std::uint64_t IdOf(std::string_view threat) {
     for (const auto& record : LoadIndex(machine.files, folder).records) {
       if (record.threat == threat) return record.id;
@@ -388,7 +383,7 @@ class RestoreTest : public RemovalTest {
 
 TEST_F(RestoreTest, AChangedBackupOrAnOccupiedPlaceIsNotRestored) {
   machine.files.PutFile("C:\\Kestrian\\quarantine\\tool.dat", "tool bytes, changed");
-  auto restore = Restorer();
+  EXPECT_EQ(restore.Load(), "");
   const auto changed = restore.Restore(IdOf("Tool"));
   EXPECT_EQ(changed.result, RestoreResult::Failed);
   EXPECT_EQ(changed.reason, "the backup tool.dat has been changed since it was made");
@@ -414,7 +409,8 @@ TEST_F(RestoreTest, ARegistryRestoreThatFailsHalfWayLeavesNothingBehind) {
   machine.registry.MakeReadOnly(kCurrentUser, "Software\\Spy\\Deep");
   const std::string before = RegistryText();
   host.Answer(ui::MessageAnswer::Yes);  // replace the default value
-  const auto outcome = Restorer().Restore(IdOf("Spy Key"));
+  EXPECT_EQ(restore.Load(), "");
+  const auto outcome = restore.Restore(IdOf("Spy Key"));
   EXPECT_EQ(outcome.result, RestoreResult::Failed);
   EXPECT_EQ(outcome.reason,
             "the registry refused to write HKEY_CURRENT_USER\\Software\\Spy\\Deep (error 5); nothing was changed");
