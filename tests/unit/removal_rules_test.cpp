@@ -18,16 +18,14 @@ using platform::RegistryValue;
 using platform::roots::kCurrentUser;
 using platform::roots::kLocalMachine;
 
-TEST(RemovalRulesTest, FileExtensionIsTheTextAfterTheLastDotOfTheName) {
+TEST(RemovalRulesTest, FileExtensionIsTheTextAfterTheLastDotAndBackupsAreNumberedBeforeIt) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\A\\tool.EXE", "exe"},    {"C:\\A\\lib.Dll ", "dll"},    {"C:\\A.B\\noext", ""},
       {"C:\\A\\archive.tar.gz", "gz"}, {"C:file", ""},              {"C:\\A\\trailing.", ""},
       {"name. OCX", "ocx"},          {"", ""},
   };
   for (const auto& [path, extension] : cases) EXPECT_EQ(FileExtensionPart(path), extension) << path;
-}
-
-TEST(RemovalRulesTest, FreeBackupNamesAreNumberedBeforeTheExtension) {
+  // Free backup names are numbered before it.
   EXPECT_EQ(NumberedFileName("tool.exe", 2), "tool (2).exe");
   EXPECT_EQ(NumberedFileName("archive.tar.gz", 3), "archive.tar (3).gz");
   EXPECT_EQ(NumberedFileName("README", 2), "README (2)");

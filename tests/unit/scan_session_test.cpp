@@ -246,9 +246,7 @@ TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
   EXPECT_EQ(logs, 0);
 }
 
-TEST(DriveList, ListsTheDrivesAScanCanUse) {
-  testing::FakeMachine machine;
-  testing::ScriptedHost host;
+TEST_F(ScanSessionTest, TheDriveListHoldsTheDrivesAScanCanUse) {
   using platform::DriveType;
   machine.environment.drives = {{'A', DriveType::Removable, false}, {'C', DriveType::Fixed, true},
                                 {'D', DriveType::Fixed, false},     {'E', DriveType::CdRom, false},
@@ -256,9 +254,7 @@ TEST(DriveList, ListsTheDrivesAScanCanUse) {
                                 {'H', DriveType::Unknown, true},    {'I', DriveType::NoRootDirectory, true}};
   ui::ListView drives("lvwHardDrives", {}, true);
   FillDriveList(drives, machine.environment, host);
-  std::string letters;
-  for (const auto& item : drives.Items()) letters += item.text;
-  EXPECT_EQ(letters, "ACEF");
+  EXPECT_EQ(Texts(drives), (std::vector<std::string>{"A", "C", "E", "F"}));
   EXPECT_EQ(host.Yields(), 8);
 }
 
