@@ -73,6 +73,11 @@ TEST_F(OptionsPageTest, AFreshProfileOpensWithTheDefaults) {
   }
   EXPECT_EQ(form.lblLastUpdate.Caption(), "Signatures Last Updated On 0");
   EXPECT_EQ(host.pointerResets, 1);
+  // Run at Startup follows the value read back, 1 when the store cannot be written and holds none.
+  machine.registry.MakeReadOnly(platform::roots::kCurrentUser, SettingsStore::SectionPath("Kestrian", kOptions));
+  form.chkRunAtStartup.SetValue(0);
+  page.ApplyRunAtStartup();
+  EXPECT_EQ(RunValue(), kQuotedCommand);
 }
 
 TEST_F(OptionsPageTest, StoredValuesAreShownAndUnreadableOnesLeaveTheControl) {
@@ -273,16 +278,6 @@ TEST(RunAtStartupRights, TheEntryGoesWhereItMayBeWrittenAndTheBoxTellsTheTruth) 
     EXPECT_EQ(host.Messages()[0].title, "Kestrian");
     EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
   }
-}
-
-TEST_F(OptionsPageTest, RunAtStartupFollowsTheStoredValueReadBackWithDefaultOne) {
-  // The store cannot be written and holds no value: the read-back gives 1.
-  const std::string section = SettingsStore::SectionPath("Kestrian", kOptions);
-  machine.registry.CreateKey(platform::roots::kCurrentUser, section);
-  machine.registry.MakeReadOnly(platform::roots::kCurrentUser, section);
-  form.chkRunAtStartup.SetValue(0);
-  page.ApplyRunAtStartup();
-  EXPECT_EQ(RunValue(), kQuotedCommand);
 }
 
 // Named after the executable without its extension; the command is its whole path, quoted.
