@@ -18,16 +18,14 @@ using platform::RegistryValue;
 using platform::roots::kCurrentUser;
 using platform::roots::kLocalMachine;
 
-TEST(RemovalRulesTest, FileExtensionIsTheTextAfterTheLastDotOfTheName) {
+TEST(RemovalRulesTest, FileExtensionIsTheTextAfterTheLastDotAndBackupsAreNumberedBeforeIt) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\A\\tool.EXE", "exe"},    {"C:\\A\\lib.Dll ", "dll"},    {"C:\\A.B\\noext", ""},
       {"C:\\A\\archive.tar.gz", "gz"}, {"C:file", ""},              {"C:\\A\\trailing.", ""},
       {"name. OCX", "ocx"},          {"", ""},
   };
   for (const auto& [path, extension] : cases) EXPECT_EQ(FileExtensionPart(path), extension) << path;
-}
-
-TEST(RemovalRulesTest, FreeBackupNamesAreNumberedBeforeTheExtension) {
+  // Free backup names are numbered before it.
   EXPECT_EQ(NumberedFileName("tool.exe", 2), "tool (2).exe");
   EXPECT_EQ(NumberedFileName("archive.tar.gz", 3), "archive.tar (3).gz");
   EXPECT_EQ(NumberedFileName("README", 2), "README (2)");
@@ -130,7 +128,7 @@ TEST(RemovalRulesTest, TheProgramsAndWindowsOwnFilesStayWhateverThePathForm) {
   }
 }
 
-TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapable) {
+TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapableAndOnlyOneIsOpen) {
   testing::FakeEnvironment environment;
   const struct {
     std::optional<std::uint32_t> platformId;
@@ -146,11 +144,8 @@ TEST(RestorePointsTest, OnlySystemsWithSystemRestoreAreCapable) {
     environment.minorVersion = c.minor;
     EXPECT_EQ(IsRestoreCapable(environment), c.capable) << c.major << "." << c.minor;
   }
-}
-
-// An end passes back the sequence of its begin (64 bits of it); a begin while one is open is
-// refused, and a long description is cut.
-TEST(RestorePointsTest, AnEndPassesBackTheSequenceOfItsBeginAndOnlyOneIsOpen) {
+  // An end passes back the sequence of its begin (64 bits of it); a begin while one is open is
+  // refused, and a long description is cut.
   testing::FakeSystemRestore system;
   system.nextSequence = 0x1234567890LL;
   std::int64_t open = 0;

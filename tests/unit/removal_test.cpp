@@ -20,15 +20,7 @@ namespace {
 using namespace std::string_literals;
 using platform::roots::kCurrentUser;
 
-constexpr const char* kLogPath = "C:\\Kestrian\\quarantine\\QuarantineLog.txt";
 constexpr const char* kNow = "12/6/2026 9:30:00 AM";
-
-std::string FileEntry(const std::string& backup, const std::string& location) {
-  return std::string(kNow) + " - File: " + backup + "\r\nLocation: " + location + "\r\n\r\n\r\n";
-}
-std::string KeyEntry(const std::string& key, const std::string& value) {
-  return std::string(kNow) + " - Key: " + key + "\r\nValue: " + value + "\r\n\r\n\r\n";
-}
 
 class RemovalTest : public scan::ScanFixture {
  protected:
@@ -71,7 +63,6 @@ class RemovalTest : public scan::ScanFixture {
       results.RaiseItemCheck(row);
     }
   }
-  std::string Log() { return machine.files.Content(kLogPath).value_or("<none>"); }
 
   Removal removal{context};
   core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
@@ -123,8 +114,7 @@ TEST_F(RemovalTest, TheUserIsToldAndAskedAndOnlyYesDeletes) {
   EXPECT_EQ(host.Messages()[1].title, "Really Delete?");
   EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::YesNo);
   EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::None);
-  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll"));
-  EXPECT_TRUE(machine.systemRestore.requests.empty());
+  EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll") && machine.systemRestore.requests.empty());
   machine.environment.minorVersion = 0;  // Windows 2000
   EXPECT_EQ(removal.ConfirmationText(), base);
 }
@@ -223,7 +213,9 @@ TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
   QuarantineLog log(machine.Get(), folder, logging);
   EXPECT_EQ(DeleteRegistryValue(machine.registry, log, kLocalMachine, "Software\\Acme", "Spy"),
             platform::kAccessDenied);
-  EXPECT_EQ(Log(), FileEntry("held.dat", "C:\\A\\held.dat") + KeyEntry("HKEY_CURRENT_USER\\Software\\Guarded", ""));
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\QuarantineLog.txt"),
+            kNow + " - File: held.dat\r\nLocation: C:\\A\\held.dat\r\n\r\n\r\n"s + kNow +
+                " - Key: HKEY_CURRENT_USER\\Software\\Guarded\r\nValue: \r\n\r\n\r\n");
   // The machine's items are not even backed up.
   for (const auto& backup : machine.files.Find("C:\\Kestrian\\quarantine\\*.reg")) {
     EXPECT_TRUE(backup.name.starts_with("Guarded")) << backup.name;
@@ -256,8 +248,7 @@ TEST_F(RemovalTest, BackupsComeFirstAndOnlyTheFilesOwnProcessesAreStopped) {
   const auto lookAlike = machine.processes.Start("tool.exe", "C:\\B\\tool.exe");
   CheckAll();
   removal.DeleteCommand();
-  EXPECT_TRUE(machine.libraries.calls.empty());
-  EXPECT_TRUE(machine.files.Exists("C:\\A\\nobackup.dll"));
+  EXPECT_TRUE(machine.libraries.calls.empty() && machine.files.Exists("C:\\A\\nobackup.dll"));
   EXPECT_FALSE(machine.files.Exists("C:\\A\\back.dat"));
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\back.dat"), "first");
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\back (2).dat"), "second");
@@ -381,11 +372,7 @@ class RestoreTest : public RemovalTest {
     }
     return text;
   }
-  QuarantineRestore Restorer() {
-    QuarantineRestore restore({machine.Get(), folder, host, exclusions, "Kestrian"});
-    EXPECT_EQ(restore.Load(), "");
-    return restore;
-  }
+  QuarantineRestore restore{{machine.Get(), folder, host, exclusions, "Kestrian"}};
   std::uint64_t IdOf(std::string_view threat) {
     for (const auto& record : LoadIndex(machine.files, folder).records) {
       if (record.threat == threat) return record.id;
@@ -396,7 +383,7 @@ class RestoreTest : public RemovalTest {
 
 TEST_F(RestoreTest, AChangedBackupOrAnOccupiedPlaceIsNotRestored) {
   machine.files.PutFile("C:\\Kestrian\\quarantine\\tool.dat", "tool bytes, changed");
-  auto restore = Restorer();
+  EXPECT_EQ(restore.Load(), "");
   const auto changed = restore.Restore(IdOf("Tool"));
   EXPECT_EQ(changed.result, RestoreResult::Failed);
   EXPECT_EQ(changed.reason, "the backup tool.dat has been changed since it was made");
@@ -422,7 +409,8 @@ TEST_F(RestoreTest, ARegistryRestoreThatFailsHalfWayLeavesNothingBehind) {
   machine.registry.MakeReadOnly(kCurrentUser, "Software\\Spy\\Deep");
   const std::string before = RegistryText();
   host.Answer(ui::MessageAnswer::Yes);  // replace the default value
-  const auto outcome = Restorer().Restore(IdOf("Spy Key"));
+  EXPECT_EQ(restore.Load(), "");
+  const auto outcome = restore.Restore(IdOf("Spy Key"));
   EXPECT_EQ(outcome.result, RestoreResult::Failed);
   EXPECT_EQ(outcome.reason,
             "the registry refused to write HKEY_CURRENT_USER\\Software\\Spy\\Deep (error 5); nothing was changed");

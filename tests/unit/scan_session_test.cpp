@@ -9,45 +9,37 @@
 namespace kestrian::scan {
 namespace {
 
-using testing::FakeMachine;
-using testing::ScriptedHost;
-
 // A phase that inspects `items` items: one progress call and one yield each, stopping at
 // the flag as every scanner does.
 class CountingScanners final : public CookieScan, public ProcessScan, public RegistryScan,
                                public FileScan {
  public:
-  explicit CountingScanners(ScanContext& context) : context_(context) {}
+  explicit CountingScanners(ScanContext& context) : context_(context), session_(context.state.session) {}
   int cookieItems = 0, processItems = 0, registryItems = 0, fileItems = 0;
   std::vector<std::string> ran;
   std::vector<int> inspected;  // items each phase got through
 
   void ScanCookies(std::int32_t& count) override {
-    count += Walk("cookies", cookieItems, context_.state.session.cookiesProcessesInspected);
+    count += Walk("cookies", cookieItems, session_.cookiesProcessesInspected);
   }
-  void ScanRunningProcesses() override {
-    Walk("processes", processItems, context_.state.session.cookiesProcessesInspected);
-  }
-  void ScanRegistryDefinitions() override {
-    Walk("registry", registryItems, context_.state.session.registryEntriesInspected);
-  }
-  void ScanFileDefinitions() override {
-    Walk("files", fileItems, context_.state.session.filesFoldersInspected);
-  }
+  void ScanRunningProcesses() override { Walk("processes", processItems, session_.cookiesProcessesInspected); }
+  void ScanRegistryDefinitions() override { Walk("registry", registryItems, session_.registryEntriesInspected); }
+  void ScanFileDefinitions() override { Walk("files", fileItems, session_.filesFoldersInspected); }
 
  private:
   int Walk(const char* phase, int items, std::int32_t& counter) {
     ran.push_back(phase);
     int done = 0;
-    for (; done < items && !context_.state.session.stopRequested; ++done) {
+    for (; done < items && !session_.stopRequested; ++done) {
       ++counter;
-      ReportScanProgress(context_, context_.state.session.statusPrefix + "item", 50, 60);
+      ReportScanProgress(context_, session_.statusPrefix + "item", 50, 60);
       context_.host.DoEvents();
     }
     inspected.push_back(done);
     return done;
   }
   ScanContext& context_;
+  core::ScanSessionState& session_;
 };
 
 class ScanSessionTest : public ScanFixture {
@@ -136,8 +128,7 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosedAndTheSessionEnd
   EXPECT_EQ(scanners.inspected.back(), 50);  // resumed and finished
   EXPECT_EQ(logs, 1);
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning complete.");
-  EXPECT_EQ(form.pb1.Value(), 100);
-  EXPECT_EQ(form.pb2.Value(), 100);
+  EXPECT_TRUE(form.pb1.Value() == 100 && form.pb2.Value() == 100);
   EXPECT_EQ(form.lblPercentageCompleted.Caption(), "Scanning known Spyware/Adware...");
   EXPECT_EQ(state.session.statusPrefix, "Scanning Known Spyware/Adware: ");
   EXPECT_TRUE(form.cmdScan.Enabled() && form.cmdScanNow.Enabled());
@@ -226,13 +217,11 @@ TEST_F(ScanSessionTest, StartResetsListsCountersAndTimers) {
   EXPECT_TRUE(timersOffDuringScan);
   EXPECT_EQ(statusAtFiles, "Finished Inpecting Cookies");
   EXPECT_EQ(pb2AtFiles, 25);
-  EXPECT_FALSE(state.session.running);
   EXPECT_TRUE(form.lvwSpywareFound.Empty() && form.lvwCookiesToDelete.Empty() && deleteFailed.lstProblem.Empty());
   EXPECT_EQ(form.lvwBlockedCookies.Count(), 1u);  // not a results list
-  EXPECT_FALSE(deleteFailed.Visible());
+  EXPECT_FALSE(state.session.running || deleteFailed.Visible() || form.tmrMemoryInspected.Enabled());
   EXPECT_EQ(state.session.spywareFound, 0);
   EXPECT_EQ(form.lbltracesFound.Caption(), "0");
-  EXPECT_FALSE(form.tmrMemoryInspected.Enabled());
   EXPECT_TRUE(form.tmrCheckHomePage.Enabled() && form.tmrTimeOut.Enabled());
 }
 
@@ -257,9 +246,7 @@ TEST_F(ScanSessionTest, AutomaticDeletionChecksEveryRowAndDeletes) {
   EXPECT_EQ(logs, 0);
 }
 
-TEST(DriveList, ListsTheDrivesAScanCanUse) {
-  FakeMachine machine;
-  ScriptedHost host;
+TEST_F(ScanSessionTest, TheDriveListHoldsTheDrivesAScanCanUse) {
   using platform::DriveType;
   machine.environment.drives = {{'A', DriveType::Removable, false}, {'C', DriveType::Fixed, true},
                                 {'D', DriveType::Fixed, false},     {'E', DriveType::CdRom, false},
@@ -267,9 +254,7 @@ TEST(DriveList, ListsTheDrivesAScanCanUse) {
                                 {'H', DriveType::Unknown, true},    {'I', DriveType::NoRootDirectory, true}};
   ui::ListView drives("lvwHardDrives", {}, true);
   FillDriveList(drives, machine.environment, host);
-  std::string letters;
-  for (const auto& item : drives.Items()) letters += item.text;
-  EXPECT_EQ(letters, "ACEF");
+  EXPECT_EQ(Texts(drives), (std::vector<std::string>{"A", "C", "E", "F"}));
   EXPECT_EQ(host.Yields(), 8);
 }
 

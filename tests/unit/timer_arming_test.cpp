@@ -43,9 +43,7 @@ TEST(StatusPage, ShowsCountsVersionsAndDates) {
   testing::FakeMachine machine;
   SettingsStore settings(machine.registry, "Kestrian");
   ui::FrmMain form;
-  DefinitionCounts counts;
-  counts.total = 12345;
-  UpdateStatusPage(form, settings, counts, {"Kestrian", "", "", 1, 6});
+  UpdateStatusPage(form, settings, {.total = 12345}, {"Kestrian", "", "", 1, 6});
   const std::vector<std::string> shown = {form.lblDefCount.Caption(),   form.lblVersion.Caption(),
                                           form.lblDefVersion.Caption(), form.lblDefRemoved.Caption(),
                                           form.lblLastScan.Caption(),   form.lblLastFullScan.Caption()};

@@ -61,7 +61,7 @@ TEST(ManifestTest, OnlyAManifestToTheLetterIsRead) {
   EXPECT_EQ(manifest->Find("ExeDefinition.dat")->size, 21u);
 }
 
-TEST(VersionPageTest, TheNumberAfterTheMarker) {
+TEST(VersionPageTest, TheNumberAfterTheMarkerAndTheErrorPages) {
   const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
       {"Defination version :12", 12}, {"DEFINATION VERSION : 007 \r\n", 7},
       {"Heading\nDefination version :\t45\n", 45}, {"Defination version : 12 and more", std::nullopt},
@@ -71,9 +71,7 @@ TEST(VersionPageTest, TheNumberAfterTheMarker) {
       {"Defination version : +7", 7},
   };
   for (const auto& [text, version] : cases) EXPECT_EQ(VersionOfPage(text), version) << text;
-}
-
-TEST(VersionPageTest, ErrorPagesAreRecognisedWithoutRegardToCase) {
+  // Error pages are recognised without regard to case.
   EXPECT_TRUE(IsErrorPage("Sorry - the page cannot be displayed here"));
   EXPECT_TRUE(IsErrorPage("425 http error"));
   EXPECT_TRUE(IsErrorPage("Authenticating your login. Please wait ..."));
