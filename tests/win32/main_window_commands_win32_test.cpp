@@ -148,7 +148,8 @@ TEST_F(MainWindowCommands, TheMenuBarShowsEveryItemAndTakesItsCommands) {
     const HMENU popup = ::GetSubMenu(bar, m);
     for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
       const UINT state = ::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
-      line += (state & MF_SEPARATOR) ? "|-" : "|" + MenuText(popup, index);
+      line += '|';
+      line += (state & MF_SEPARATOR) ? "-" : MenuText(popup, index);
       if (state & MF_SEPARATOR) continue;
       if (state & (MF_GRAYED | MF_DISABLED)) line += "(off)";
       post(static_cast<int>(::GetMenuItemID(popup, index)));
