@@ -29,9 +29,7 @@ class ContractWorld {
   // Holds the file open with no sharing at all, as a running program may.
   virtual void HoldOpenExclusively(std::string_view path) = 0;
   virtual void ReleaseAll() = 0;
-
-  // The process running the tests.
-  virtual std::uint32_t OwnProcessId() = 0;
+  virtual std::uint32_t OwnProcessId() = 0;  // the process running the tests
 };
 
 std::unique_ptr<ContractWorld> MakeContractWorld();

@@ -30,8 +30,6 @@ class PlatformContract : public ::testing::Test {
   }
 };
 
-// ------------------------------------------------------------------ registry
-
 // Values keep their type and bytes. The scan's value test admits strings, expandable strings
 // and double words; the string reader takes only strings that fit its buffer and leaves
 // nothing stale behind.
@@ -120,22 +118,17 @@ TEST_F(PlatformContract, TheWritersWriteTheRightTypesWhereTheyMay) {
   core::WriteUserRegistryValue(registry, Key("Write"), "NotANumber", "x", value_types::kDword);
   core::WriteUserRegistryValue(registry, Key("Write"), "Bytes", "x", value_types::kBinary);
   core::WriteUserRegistryValue(registry, Key("Missing"), "Page", "x", value_types::kString);
-  const auto read = [&](const char* name) {
+  const std::pair<const char*, std::optional<RegistryValue>> written[] = {
+      {"Count", RegistryValue::Dword(42)}, {"Path", RegistryValue::String("C:\\App\\app.exe")},
+      {"Page", RegistryValue::String("http://a.example/")}, {"Number", RegistryValue::Dword(42)},
+      {"NotANumber", std::nullopt}, {"Bytes", std::nullopt}};
+  for (const auto& [name, expected] : written) {
     RegistryValue value;
-    return registry.QueryValue(roots::kCurrentUser, Key("Write"), key_access::kRead, name, value) == kOk
-               ? std::optional(value)
-               : std::nullopt;
-  };
-  EXPECT_EQ(read("Count"), RegistryValue::Dword(42));
-  EXPECT_EQ(read("Path"), RegistryValue::String("C:\\App\\app.exe"));
-  EXPECT_EQ(read("Page"), RegistryValue::String("http://a.example/"));
-  EXPECT_EQ(read("Number"), RegistryValue::Dword(42));
-  EXPECT_EQ(read("NotANumber"), std::nullopt);
-  EXPECT_EQ(read("Bytes"), std::nullopt);
+    const bool found = registry.QueryValue(roots::kCurrentUser, Key("Write"), key_access::kRead, name, value) == kOk;
+    EXPECT_EQ(found ? std::optional(value) : std::nullopt, expected) << name;
+  }
   EXPECT_FALSE(core::KeyExists(registry, roots::kCurrentUser, Key("Missing")));
 }
-
-// ------------------------------------------------------------------ files
 
 TEST_F(PlatformContract, DirectorySearchReportsNamesAndAttributes) {
   const struct {
@@ -167,7 +160,7 @@ TEST_F(PlatformContract, DirectorySearchReportsNamesAndAttributes) {
   EXPECT_TRUE(files.Find(Path("Folder\\")).empty());
 }
 
-TEST_F(PlatformContract, ReadAllGivesTheExactBytesOrSaysWhyNot) {
+TEST_F(PlatformContract, ReadAllGivesTheExactBytesOrSaysWhyNotAndWriteAppendCopyAndDelete) {
   const std::string bytes("one\r\ntwo\rthree\nfour\x00\xc0\xfd\xff", 22);
   world->PlantFile(Path("data.dat"), bytes, attributes::kArchive);
   world->PlantFile(Path("empty.dat"), "", attributes::kArchive);
@@ -179,9 +172,7 @@ TEST_F(PlatformContract, ReadAllGivesTheExactBytesOrSaysWhyNot) {
   EXPECT_FALSE(files.ReadAll(Path("AFolder")).ok());
   world->HoldOpenExclusively(Path("data.dat"));
   EXPECT_EQ(files.ReadAll(Path("data.dat")).status(), kSharingViolation);
-}
 
-TEST_F(PlatformContract, WriteAppendAndCopy) {
   EXPECT_EQ(files.Append(Path("log.txt"), "a\r\n"), kOk);
   EXPECT_EQ(files.Append(Path("log.txt"), "b\r\n"), kOk);
   EXPECT_EQ(files.ReadAll(Path("log.txt")).value(), "a\r\nb\r\n");
@@ -230,21 +221,15 @@ TEST_F(PlatformContract, ResolvedPathsNameTheFileAsWindowsDoes) {
   EXPECT_FALSE(files.ResolvedPath(folder + "\\a|b").ok());
 }
 
-// ------------------------------------------------------------------ processes
-
-TEST_F(PlatformContract, AProcessThatDoesNotExistCannotBeEndedAndCountsAsEnded) {
+// A process that does not exist cannot be ended and counts as ended. The general date format
+// writes a date and time of exactly midnight as the date alone, and reads back what it writes.
+TEST_F(PlatformContract, AProcessThatDoesNotExistAndGeneralDatesAtMidnight) {
   constexpr std::uint32_t kNoSuchProcess = 0x7FFFFFF0;
   EXPECT_FALSE(processes.MainModulePath(kNoSuchProcess).ok());
   EXPECT_FALSE(processes.Terminate(kNoSuchProcess, 0));
   EXPECT_TRUE(processes.WaitForEnd(kNoSuchProcess, 1));
   EXPECT_FALSE(processes.WaitForEnd(world->OwnProcessId(), 1));
-}
 
-// ------------------------------------------------------------------ clock
-
-// The general date format writes a date and time of exactly midnight as the date alone, and
-// reads back what it writes.
-TEST_F(PlatformContract, GeneralDatesAtMidnightShowTheDateAlone) {
   Clock& clock = world->Machine().clock;
   const DateTime midnight{2026, 12, 6, 0, 0, 0};
   const std::string noon = clock.GeneralDateText({2026, 12, 6, 12, 0, 0});
@@ -253,8 +238,6 @@ TEST_F(PlatformContract, GeneralDatesAtMidnightShowTheDateAlone) {
     EXPECT_EQ(clock.ParseDateText(clock.GeneralDateText(value)), value);
   }
 }
-
-// ------------------------------------------------------------------ definition files
 
 class CoreOnPlatform : public PlatformContract {
  protected:
@@ -351,7 +334,8 @@ TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
   EXPECT_EQ(Read("FileDefinition.dat"), "new");
 }
 
-TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFiles) {
+// Unreadable files count as empty and the rest goes on.
+TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFilesReadableOrNot) {
   Plant("BlockedCookies.dat", "a\r\nb\r\n");
   Plant("ExeDefinition.dat", "a\rb\rc");
   Plant("RegistryDefinition.dat", "a\nb\nc\n");
@@ -366,18 +350,13 @@ TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFiles) {
   EXPECT_FALSE(core::DefinitionFilesPresent(files, folder));
   Plant("FileDefinition.dat", "x", attributes::kArchive);
   EXPECT_TRUE(core::DefinitionFilesPresent(files, folder));
-}
 
-TEST_F(CoreOnPlatform, UnreadableFilesCountAsEmptyAndTheRestGoesOn) {
-  Plant("BlockedCookies.dat", "a\r\nb\r\n");
-  Plant("ExeDefinition.dat", "a\r\n");
   Plant("ENoSignature.txt", "C:\\x.exe\r\n");
   world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
   world->HoldOpenExclusively(folder.FilePath("ENoSignature.txt"));
-  core::DefinitionCounts counts;
-  EXPECT_EQ(core::CountDefinitionLines(files, folder, counts), 1);
+  EXPECT_EQ(core::CountDefinitionLines(files, folder, counts), 5);
   EXPECT_EQ(counts.cookies, 0);
-  EXPECT_EQ(counts.executables, 1);
+  EXPECT_EQ(counts.executables, 3);
   std::string exclusions = "stale";
   Install(exclusions);
   EXPECT_EQ(exclusions, "");

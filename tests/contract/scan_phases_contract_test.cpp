@@ -44,11 +44,8 @@ auto Pick(std::mt19937& random, const Pool& pool) {
 bool OneIn(std::mt19937& random, int n) { return std::uniform_int_distribution<int>(1, n)(random) == 1; }
 
 std::string Cased(std::mt19937& random, const std::string& text) {
-  switch (std::uniform_int_distribution<int>(0, 3)(random)) {
-    case 0: return core::ToUpper(text);
-    case 1: return core::ToLower(text);
-    default: return text;
-  }
+  const int casing = std::uniform_int_distribution<int>(0, 3)(random);
+  return casing == 0 ? core::ToUpper(text) : casing == 1 ? core::ToLower(text) : text;
 }
 
 constexpr const char* kThreats[] = {"T1", "T2", "T3", " T1 ", ""};
@@ -165,12 +162,6 @@ struct PhaseRun {
   std::vector<std::string> shown;
 };
 
-void WriteDefinitions(ContractWorld& world, const std::string& path, const std::vector<std::string>& lines) {
-  std::string content;
-  for (const auto& line : lines) content += core::EncodeDefinitionLine(line) + "\r\n";
-  world.PlantFile(path, content, 0);
-}
-
 TEST(ScanPhasesContract, ListingsGiveWhatTheSearchPerDefinitionGives) {
   int traces = 0, notFound = 0;
   for (unsigned seed = 1; seed <= kMachines; ++seed) {
@@ -184,7 +175,9 @@ TEST(ScanPhasesContract, ListingsGiveWhatTheSearchPerDefinitionGives) {
     if (OneIn(random, 5)) definitions.stopAtYield = std::uniform_int_distribution<int>(1, 20)(random);
     const std::string app = base + "\\app";
     world->Machine().files.CreateFolder(app);
-    WriteDefinitions(*world, app + "\\FileDefinition.dat", definitions.files);
+    std::string content;
+    for (const auto& line : definitions.files) content += core::EncodeDefinitionLine(line) + "\r\n";
+    world->PlantFile(app + "\\FileDefinition.dat", content, 0);
 
     PhaseRun before(*world, app, definitions);
     scan::FileScanner(before.context, scan::FileSearches::EveryDefinition).ScanFileDefinitions();

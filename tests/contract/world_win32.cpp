@@ -14,12 +14,6 @@ namespace kestrian::testing {
 namespace {
 using platform::win32::UniqueFileHandle;
 
-// Distinct per world: the process id and the world's address.
-std::string UniqueSuffix(const void* world) {
-  return std::to_string(::GetCurrentProcessId()) + "_" +
-         std::to_string(reinterpret_cast<std::uintptr_t>(world) & 0xFFFFFF);
-}
-
 // Read-only and hidden files go too.
 void RemoveFolderTree(const std::string& folder) {
   std::error_code ignored;
@@ -34,7 +28,9 @@ class Win32World final : public ContractWorld {
   Win32World() {
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
-    const std::string suffix = UniqueSuffix(this);
+    // Distinct per world: the process id and the world's address.
+    const std::string suffix = std::to_string(::GetCurrentProcessId()) + "_" +
+                               std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF);
     scratch_ = std::string(temp) + "kestrian_contract_" + suffix;
     ::CreateDirectoryA(scratch_.c_str(), nullptr);
     application_ = "KestrianContract" + suffix;

@@ -1,9 +1,6 @@
-// The program's two alerts as real windows. The home page alert is modal and answered by a
-// user on another thread (what each answer and option does to the start page is the unit
-// tests'; Yes in the real program, writing the start page back, is e2e_shell's). The memory
-// shield's alert shows the finding, and each answer does its part with the process and the
-// exclusions (when the shield alerts is the unit tests' matter; STOP on a real program in
-// the tray is e2e_shell's).
+// The program's two alerts as real windows: the modal home page alert, answered by a user on
+// another thread, and the memory shield's alert, whose answers act on the process and the
+// exclusions. (What the answers mean is the unit tests'; the real program's is e2e_shell's.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,10 +28,6 @@ constexpr char kHome[] = "http://www.kestrian.example/";
 constexpr char kProduct[] = "KestrianHomeTest";
 constexpr char kTitle[] = "KestrianHomeTest Home Page Protection";
 
-void Click(HWND alert, const char* caption) {
-  ::PostMessageA(ChildOf(alert, "Button", caption), BM_CLICK, 0, 0);
-}
-
 // Keys go to the alert's focused control, which is Yes when it opens; Tab moves it to No.
 void Press(HWND alert, std::initializer_list<WPARAM> keys) {
   HWND target = ChildOf(alert, "Button", "&Yes");
@@ -44,9 +37,10 @@ void Press(HWND alert, std::initializer_list<WPARAM> keys) {
   }
 }
 
-// Every shown alert costs two seconds under Wine without a window manager: each showing
-// answers it in another way, and each is read whole.
-TEST(HomePageAlertWindowOnWindows, ShowsTheMessageModallyAboveAllAndEachAnswerIsReturned) {
+// Each showing of an alert (two seconds under Wine without a window manager) answers it in
+// another way and is read whole: the home page alert returns each answer, the spyware alert's
+// answers act on the process and the exclusions.
+TEST(AlertWindowsOnWindows, ShowTheirFindingAboveAllAndEachAnswerDoesWhatItSays) {
   const testing::UniqueWindow owner = testing::MakeOwner("Kestrian home page owner");  // in the tray
   app::Win32Host host;
   app::HomePageAlertWindow view{host, owner.get(), kProduct};
@@ -59,7 +53,7 @@ TEST(HomePageAlertWindowOnWindows, ShowsTheMessageModallyAboveAllAndEachAnswerIs
   } cases[] = {
       {"Enter", [](HWND alert) { Press(alert, {VK_RETURN}); }, HomePageAnswer::Keep},
       {"Tab, Enter", [](HWND alert) { Press(alert, {VK_TAB, VK_RETURN}); }, HomePageAnswer::Change},
-      {"No", [](HWND alert) { Click(alert, "&No"); }, HomePageAnswer::Change},
+      {"No", [](HWND alert) { ::PostMessageA(ChildOf(alert, "Button", "&No"), BM_CLICK, 0, 0); }, HomePageAnswer::Change},
       {"Escape", [](HWND alert) { Press(alert, {VK_ESCAPE}); }, HomePageAnswer::Dismissed},
       {"close box", [](HWND alert) { ::PostMessageA(alert, WM_CLOSE, 0, 0); }, HomePageAnswer::Dismissed},
   };
@@ -94,15 +88,11 @@ TEST(HomePageAlertWindowOnWindows, ShowsTheMessageModallyAboveAllAndEachAnswerIs
     EXPECT_EQ(view.Handle(), nullptr);
     EXPECT_EQ(::FindWindowA("#32770", kTitle), nullptr);
   }
-}
 
-constexpr char kPath[] = "C:\\Toolbar\\toolbar.exe";
-
-TEST(SpywareAlertWindowOnWindows, ShowsTheFindingAndEachAnswerDoesWhatItSays) {
+  constexpr char kPath[] = "C:\\Toolbar\\toolbar.exe";
   testing::FakeMachine machine;
   const core::ApplicationFolder folder{"C:\\Kestrian"};
   core::ProgramState state;
-  app::Win32Host host;
   core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
   app::SpywareAlertWindow alert{host, {state, machine.processes, exclusions, host, "Kestrian"}};
   const struct {
@@ -110,13 +100,13 @@ TEST(SpywareAlertWindowOnWindows, ShowsTheFindingAndEachAnswerDoesWhatItSays) {
     std::function<void(HWND)> answer;
     bool stopped;
     const char* excluded;
-  } cases[] = {
+  } answers[] = {
       {"STOP", [](HWND window) { ::SendMessageA(ChildOf(window, "Button", "STOP"), BM_CLICK, 0, 0); }, true, ""},
       {"ALLOW", [](HWND window) { ::SendMessageA(ChildOf(window, "Button", "ALLOW"), BM_CLICK, 0, 0); }, false, "TOOLBAR.EXE\r\n"},
       {"Escape", [&](HWND window) { testing::PressKey(host, window, VK_ESCAPE); }, false, ""},
       {"close box", [](HWND window) { ::SendMessageA(window, WM_CLOSE, 0, 0); }, false, ""},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : answers) {
     SCOPED_TRACE(c.what);
     machine.files.PutFile(folder.FilePath("ENoSignature.txt"), "");
     exclusions.Load();

@@ -1,8 +1,6 @@
-// The time limits given to Live Update are the ones it hands the web: each version page's,
-// and the data file's stall and whole-transfer limits. The web here serves the test update
-// host's tree (versions R 12, F 7, E 30, C 5, signed with the tests' key) and records what
-// it is asked. (That the real web keeps the limits it is given is web_win32_tests'; what each
-// failure means is the unit tests'; a good update on the real web is e2e_live_update's.)
+// The time limits given to Live Update are the ones it hands the web, here a fake that serves
+// the test update host's tree (R 12, F 7, E 30, C 5, signed with the tests' key). (That the real
+// web keeps them is web_win32_tests'; a good update on the real web is e2e_live_update's.)
 #include <gtest/gtest.h>
 
 #include <chrono>

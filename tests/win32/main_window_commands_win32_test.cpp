@@ -1,7 +1,5 @@
-// What the main window does with the program's own common controls (it is built with the
-// program's manifest): the "Show Report" link, the tip of "Run at Startup", the progress bar,
-// the mouse on a button, the menu bar, and the end of the Windows session. (Clicks reaching
-// a running scan are e2e_shell's and e2e_scan_page's.)
+// The main window with the program's own common controls (built with its manifest), its
+// menu bar and the end of the Windows session. (Clicks reaching a scan are the e2e runs'.)
 #include <windows.h>
 
 #include <commctrl.h>
@@ -33,24 +31,6 @@ std::string MenuText(HMENU menu, int position) {
   return text;
 }
 
-// The bar as the user reads it, a line a menu: "|" before each item, "-" a separator, "(off)"
-// after a grayed item.
-std::vector<std::string> MenuBarLines(HMENU bar) {
-  std::vector<std::string> lines;
-  for (int menu = 0; menu < ::GetMenuItemCount(bar); ++menu) {
-    std::string line = MenuText(bar, menu);
-    const HMENU popup = ::GetSubMenu(bar, menu);
-    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
-      const UINT state = ::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
-      line += '|';
-      line += (state & MF_SEPARATOR) ? "-" : MenuText(popup, index);
-      if (!(state & MF_SEPARATOR) && (state & (MF_GRAYED | MF_DISABLED))) line += "(off)";
-    }
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 class MainWindowCommands : public ::testing::Test {
  protected:
   MainWindowCommands() {
@@ -80,7 +60,10 @@ class MainWindowCommands : public ::testing::Test {
   int stopsAsked = 0;
 };
 
-TEST_F(MainWindowCommands, ShowReportIsALinkThatRunsItsCommandWhileEnabled) {
+// The link while enabled, the tip, the progress bar in hundredths, Shift alone on a button,
+// and a check box on an options tab painted on the tab's page, not in a box of the window's
+// own colour: the box's empty right end has the colour of the page just below it.
+TEST_F(MainWindowCommands, TheCommonControlsShowAndTakeWhatTheModelSays) {
   int views = 0;
   window.OnClick(form.lblViewLogFile, [&] { ++views; });
   const HWND link = window.NativeOf(form.lblViewLogFile);
@@ -90,9 +73,7 @@ TEST_F(MainWindowCommands, ShowReportIsALinkThatRunsItsCommandWhileEnabled) {
   form.lblViewLogFile.SetEnabled(false);  // while the report is shown
   Click(link);
   EXPECT_EQ(views, 1);
-}
 
-TEST_F(MainWindowCommands, RunAtStartupHasItsTip) {
   HWND tips = nullptr;
   ::EnumThreadWindows(::GetCurrentThreadId(), &FindTips, reinterpret_cast<LPARAM>(&tips));
   ASSERT_NE(tips, nullptr);
@@ -104,16 +85,10 @@ TEST_F(MainWindowCommands, RunAtStartupHasItsTip) {
   tool.lpszText = text;
   ::SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
   EXPECT_STREQ(text, "Click this option to automatically run at startup");
-}
 
-// The native bar counts hundredths.
-TEST_F(MainWindowCommands, TheProgressBarShowsItsModel) {
   form.pb2.SetValue(41);
   EXPECT_EQ(::SendMessageA(window.NativeOf(form.pb2), PBM_GETPOS, 0, 0), 4100);
-}
 
-// A mouse button going down on a button reports whether Shift alone was held.
-TEST_F(MainWindowCommands, AMouseDownReportsWhetherShiftAloneWasHeld) {
   std::vector<bool> reports;
   window.OnMouseDown(form.cmdUpdate, [&](bool shiftAlone) { reports.push_back(shiftAlone); });
   const HWND button = window.NativeOf(form.cmdUpdate);
@@ -127,11 +102,7 @@ TEST_F(MainWindowCommands, AMouseDownReportsWhetherShiftAloneWasHeld) {
     ::SendMessageA(button, message + 1, keys & ~(MK_LBUTTON | MK_RBUTTON), MAKELPARAM(5, 5));
   }
   EXPECT_EQ(reports, (std::vector<bool>{true, true, false, false}));
-}
 
-// A check box on an options tab is painted on the tab's page, not in a box of the window's
-// own colour: the box's empty right end has the colour of the page just below it.
-TEST_F(MainWindowCommands, ControlsOnTheOptionTabsStandOnThePage) {
   core::ShowPage(form, form.frmOptions);
   form.TabStrip1.Select(2);
   core::ShowSelectedTab(form);
@@ -147,9 +118,9 @@ TEST_F(MainWindowCommands, ControlsOnTheOptionTabsStandOnThePage) {
   EXPECT_EQ(insideBox, page);
 }
 
-// The bar keeps the client area and shows every item; every item's id, as the menu carries
-// it, reaches its menu's handler with its index, while other ids and button clicks reach
-// none; a close during a menu command waits for it.
+// The bar keeps the client area and shows every item; every item's id reaches its menu's
+// handler with its index, while other ids and button clicks reach none; a close during a
+// menu command waits for it.
 TEST_F(MainWindowCommands, TheMenuBarShowsEveryItemAndTakesItsCommands) {
   using app::Menu;
   app::MenuCommands commands;
@@ -164,9 +135,29 @@ TEST_F(MainWindowCommands, TheMenuBarShowsEveryItemAndTakesItsCommands) {
   ASSERT_EQ(::GetMenu(window.Handle()), bar);
   RECT client{};
   ::GetClientRect(window.Handle(), &client);
-  EXPECT_EQ(client.right, before.right);
-  EXPECT_EQ(client.bottom, before.bottom);
-  EXPECT_EQ(MenuBarLines(bar),
+  EXPECT_TRUE(::EqualRect(&client, &before));
+
+  // The bar as the user reads it, a line a menu: "|" before each item, "-" a separator,
+  // "(off)" after a grayed item; each item's id, as the menu carries it, is posted.
+  const HWND main = window.Handle();
+  const auto post = [main](int id) { ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
+  std::vector<std::string> lines;
+  std::vector<app::MenuItemId> expected;
+  for (int m = 0; m < ::GetMenuItemCount(bar); ++m) {
+    std::string line = MenuText(bar, m);
+    const HMENU popup = ::GetSubMenu(bar, m);
+    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
+      const UINT state = ::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
+      line += '|';
+      line += (state & MF_SEPARATOR) ? "-" : MenuText(popup, index);
+      if (state & MF_SEPARATOR) continue;
+      if (state & (MF_GRAYED | MF_DISABLED)) line += "(off)";
+      post(static_cast<int>(::GetMenuItemID(popup, index)));
+      expected.push_back({Menu(m), index});
+    }
+    lines.push_back(line);
+  }
+  EXPECT_EQ(lines,
             (std::vector<std::string>{
                 "&File|&Scan Now|Scan &Results|&View Log|-|Run &Live Update|Roll &Back Definitions|-|"
                 "&Minimize to Tray|-|E&xit",
@@ -174,18 +165,6 @@ TEST_F(MainWindowCommands, TheMenuBarShowsEveryItemAndTakesItsCommands) {
                 "&Quarantine|View &Quarantine|View &Exclusions|&Restore from Quarantine...",
                 "&Help|View &Help",
                 "&About|&About this software"}));
-
-  const HWND main = window.Handle();
-  const auto post = [main](int id) { ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
-  std::vector<app::MenuItemId> expected;
-  for (int m = 0; m < app::kMenuCount; ++m) {
-    const HMENU popup = ::GetSubMenu(bar, m);
-    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
-      if (::GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION) & MF_SEPARATOR) continue;
-      post(static_cast<int>(::GetMenuItemID(popup, index)));
-      expected.push_back({Menu(m), index});
-    }
-  }
   for (const int other : {1000, app::kFirstMenuCommand - 1, app::CommandOfMenuItem({Menu::File, 10}),
                           app::CommandOfMenuItem({Menu::About, 1}), app::kFirstMenuCommand + 500}) {
     post(other);

@@ -42,62 +42,55 @@ std::string ClipboardText() {
   return text;
 }
 
-class DeleteFailedWindowOnWindows : public ::testing::Test {
- protected:
-  static constexpr char kPath1[] = "C:\\Program Files\\Toolbar\\toolbar.dll";
-  static constexpr char kPath2[] = "C:\\WINDOWS\\system32\\popup.exe";
+TEST(DeleteFailedWindowOnWindows, ShowsTheProblemRowsOfEachShowingCopiesThemAndHidesAsAsked) {
+  constexpr char kPath1[] = "C:\\Program Files\\Toolbar\\toolbar.dll";
+  constexpr char kPath2[] = "C:\\WINDOWS\\system32\\popup.exe";
   // What Copy List puts on the clipboard (spelled out: gcc 12 warns on the sum of the two).
-  static constexpr char kCopied[] = "C:\\Program Files\\Toolbar\\toolbar.dll\r\nC:\\WINDOWS\\system32\\popup.exe\r\n";
-
-  DeleteFailedWindowOnWindows() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-    ::InitCommonControlsEx(&controls);
-    form.lstProblem.Add(kPath1);
-    form.lstProblem.Add(kPath2);
-  }
-  HWND Child(const char* className, const char* text) const { return testing::ChildOf(view.Handle(), className, text); }
-  HWND List() const { return Child(WC_LISTVIEWA, nullptr); }
-  void Show() {
-    form.SetVisible(true);
-    testing::DispatchPending(host);
-  }
-
+  constexpr char kCopied[] = "C:\\Program Files\\Toolbar\\toolbar.dll\r\nC:\\WINDOWS\\system32\\popup.exe\r\n";
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+  ::InitCommonControlsEx(&controls);
   testing::UniqueWindow owner = testing::MakeOwner("Kestrian delete owner");
   ui::FrmDelete form;
+  form.lstProblem.Add(kPath1);
+  form.lstProblem.Add(kPath2);
   app::Win32Host host;
   app::DeleteFailedWindow view{form, host, owner.get()};
-};
-
-TEST_F(DeleteFailedWindowOnWindows, ShowsTheProblemRowsOfEachShowingAndCopiesThem) {
+  const auto child = [&view](const char* className, const char* text) {
+    return testing::ChildOf(view.Handle(), className, text);
+  };
+  const auto list = [&child] { return child(WC_LISTVIEWA, nullptr); };
+  const auto show = [&] {
+    form.SetVisible(true);
+    testing::DispatchPending(host);
+  };
   EXPECT_EQ(view.Handle(), nullptr);
-  Show();
+  show();
   const HWND window = ::FindWindowA(nullptr, "Delete Failed");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window, view.Handle());
   EXPECT_TRUE(::IsWindowVisible(window));
   EXPECT_EQ(::GetAncestor(window, GA_PARENT), ::GetDesktopWindow());
   EXPECT_EQ(::GetWindow(window, GW_OWNER), owner.get());
-  EXPECT_EQ(RowsOf(List()), (std::vector<std::string>{kPath1, kPath2}));
+  EXPECT_EQ(RowsOf(list()), (std::vector<std::string>{kPath1, kPath2}));
   for (const char* text :
        {"The following files could not be deleted.  You should save your work, close all running programs "
         "(especially browsers) and try to delete them again.",
         "If you still cannot delete them, you should start your computer in Safe Mode and either scan again or "
         "delete them manually."}) {
-    EXPECT_NE(Child("Static", text), nullptr) << text;
+    EXPECT_NE(child("Static", text), nullptr) << text;
   }
   ASSERT_TRUE(::OpenClipboard(nullptr));  // nothing on it but what Copy List puts there
   ::EmptyClipboard();
   ::CloseClipboard();
-  ::SendMessageA(Child("Button", "&Copy List"), BM_CLICK, 0, 0);
+  ::SendMessageA(child("Button", "&Copy List"), BM_CLICK, 0, 0);
   EXPECT_EQ(ClipboardText(), kCopied);
   EXPECT_TRUE(form.Visible());
 
-  // Tab moves from the list to the buttons.
-  ::SetFocus(List());
-  testing::PressKey(host, List(), VK_TAB);
-  EXPECT_EQ(::GetFocus(), Child("Button", "&Copy List"));
+  ::SetFocus(list());
+  testing::PressKey(host, list(), VK_TAB);
+  EXPECT_EQ(::GetFocus(), child("Button", "&Copy List"));
   testing::PressKey(host, ::GetFocus(), VK_TAB);
-  EXPECT_EQ(::GetFocus(), Child("Button", "C&lose"));
+  EXPECT_EQ(::GetFocus(), child("Button", "C&lose"));
 
   form.SetVisible(false);  // hidden with its model, kept for the next time
   EXPECT_FALSE(::IsWindowVisible(window));
@@ -105,29 +98,27 @@ TEST_F(DeleteFailedWindowOnWindows, ShowsTheProblemRowsOfEachShowingAndCopiesThe
   form.lstProblem.Add("C:\\other.dll");
   form.SetVisible(true);
   EXPECT_EQ(view.Handle(), window);
-  EXPECT_EQ(RowsOf(List()), (std::vector<std::string>{"C:\\other.dll"}));
-  owner.reset();  // it goes with its owner
-  EXPECT_EQ(view.Handle(), nullptr);
-  form.SetVisible(false);
-}
+  EXPECT_EQ(RowsOf(list()), (std::vector<std::string>{"C:\\other.dll"}));
 
-TEST_F(DeleteFailedWindowOnWindows, CloseTheCloseBoxEscapeAndEnterHideTheWindowAndTheModel) {
+  // Close, the close box, Escape and Enter hide the window and the model.
   const struct {
     const char* what;
     std::function<void()> close;
   } cases[] = {
-      {"Close", [&] { ::SendMessageA(Child("Button", "C&lose"), BM_CLICK, 0, 0); }},
+      {"Close", [&] { ::SendMessageA(child("Button", "C&lose"), BM_CLICK, 0, 0); }},
       {"close box", [&] { ::SendMessageA(view.Handle(), WM_CLOSE, 0, 0); }},
-      {"Escape", [&] { testing::PressKey(host, List(), VK_ESCAPE); }},
-      {"Enter", [&] { testing::PressKey(host, List(), VK_RETURN); }},
+      {"Escape", [&] { testing::PressKey(host, list(), VK_ESCAPE); }},
+      {"Enter", [&] { testing::PressKey(host, list(), VK_RETURN); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Show();
+    show();
     c.close();
     EXPECT_FALSE(form.Visible());
     EXPECT_FALSE(::IsWindowVisible(view.Handle()));
   }
+  owner.reset();  // it goes with its owner
+  EXPECT_EQ(view.Handle(), nullptr);
 }
 
 // The report is modal: a user on another thread reads it and closes it in each way.

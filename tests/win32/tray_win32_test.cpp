@@ -44,7 +44,10 @@ void MoveMouseTo(POINT point) {
   ::SendInput(1, &input, sizeof input);
 }
 
-TEST(TrayIcon, KeepsTheTipTheShellHoldsAndKnowsItsTwoMessages) {
+// It keeps the tip the shell holds and knows its two messages. Shown twice, it is still one
+// icon, and it goes with the object. (RemoveIcon is the download window's tests'.) Under Wine
+// without a window manager, every removal takes two seconds.
+TEST(TrayIconOnWindows, KeepsItsTipKnowsItsMessagesAndIsOneIconThatGoesWithTheObject) {
   const std::string exact(63, 'x');
   EXPECT_EQ(app::TrayTipText(exact + "yz"), exact);
   EXPECT_EQ(app::TrayTipText("Kestrian"), "Kestrian");
@@ -53,11 +56,6 @@ TEST(TrayIcon, KeepsTheTipTheShellHoldsAndKnowsItsTwoMessages) {
   for (const UINT other : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK}) {
     EXPECT_EQ(app::ActionOfTrayMessage(other), app::TrayAction::None) << other;
   }
-}
-
-// Shown twice, it is still one icon, and it goes with the object. (RemoveIcon is the download
-// window's tests'.) Under Wine without a window manager, every removal takes two seconds.
-TEST(TrayIconOnWindows, ShownTwiceItIsOneIconThatGoesWithTheObject) {
   testing::UniqueWindow owner = testing::MakeOwner("Kestrian tray owner");
   {
     app::TrayIcon icon;
@@ -71,34 +69,19 @@ TEST(TrayIconOnWindows, ShownTwiceItIsOneIconThatGoesWithTheObject) {
   EXPECT_FALSE(ShellHoldsIcon(owner.get()));
 }
 
-class TrayMenuPopupOnWindows : public ::testing::Test {
- protected:
-  TrayMenuPopupOnWindows() { ::SetCursorPos(0, 0); }
-
-  bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
-    return testing::PumpUntil(host, done, timeoutMs);
-  }
-  void PumpFor(DWORD milliseconds) { PumpUntil([] { return false; }, milliseconds); }
-  bool WaitClosed() { return PumpUntil([this] { return !popup.IsOpen(); }); }
-  // Until it has slid up to where it stays: above the taskbar, no longer moving.
-  bool WaitSlidUp() {
-    return PumpUntil([&, top = LONG{-1}, since = ::GetTickCount()]() mutable {
-      const RECT bounds = BoundsOf(popup.Handle());
-      if (bounds.top != top) top = bounds.top, since = ::GetTickCount();
-      return bounds.bottom <= TaskbarTop() && ::GetTickCount() - since > 300;
-    });
-  }
-  HWND Item(const char* caption) const { return testing::ChildOf(popup.Handle(), "Button", caption); }
-
+// Under Wine without a window manager, the popup takes two more seconds to go once shown.
+TEST(TrayMenuPopupOnWindows, SlidesUpWithItsItemsStaysWhileTheMouseMovesAndEachItemRunsItsAction) {
+  ::SetCursorPos(0, 0);
   testing::UniqueWindow owner = testing::MakeOwner("Kestrian tray owner");
   app::Win32Host host;
   int shown = 0;
   int exited = 0;
-  app::TrayMenuPopup popup{host, owner.get(), "Kestrian", [this] { ++shown; }, [this] { ++exited; }};
-};
-
-// Under Wine without a window manager, the popup takes two more seconds to go once shown.
-TEST_F(TrayMenuPopupOnWindows, SlidesUpAboveTheTaskbarWithItsItemsAsAskedAndStaysWhileTheMouseMoves) {
+  app::TrayMenuPopup popup{host, owner.get(), "Kestrian", [&shown] { ++shown; }, [&exited] { ++exited; }};
+  const auto pumpUntil = [&host](const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+    return testing::PumpUntil(host, done, timeoutMs);
+  };
+  const auto waitClosed = [&] { return pumpUntil([&] { return !popup.IsOpen(); }); };
+  const auto item = [&popup](const char* caption) { return testing::ChildOf(popup.Handle(), "Button", caption); };
   popup.Open(false, true);
   ASSERT_TRUE(popup.IsOpen());
   const HWND window = popup.Handle();
@@ -108,26 +91,30 @@ TEST_F(TrayMenuPopupOnWindows, SlidesUpAboveTheTaskbarWithItsItemsAsAskedAndStay
   const LONG_PTR exStyle = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
   EXPECT_TRUE((exStyle & WS_EX_TOPMOST) && (exStyle & WS_EX_TOOLWINDOW));
   EXPECT_GE(BoundsOf(window).top, TaskbarTop() - 1);  // starts behind the taskbar
-  ASSERT_TRUE(WaitSlidUp());
+  // Until it has slid up to where it stays: above the taskbar, no longer moving.
+  ASSERT_TRUE(pumpUntil([&, top = LONG{-1}, since = ::GetTickCount()]() mutable {
+    const RECT now = BoundsOf(popup.Handle());
+    if (now.top != top) top = now.top, since = ::GetTickCount();
+    return now.bottom <= TaskbarTop() && ::GetTickCount() - since > 300;
+  }));
   const RECT bounds = BoundsOf(window);
   EXPECT_EQ(bounds.right, Screen().right);
   EXPECT_GT(bounds.bottom, TaskbarTop() - 20);
   EXPECT_LT(bounds.top, TaskbarTop() - 40);
 
-  for (const char* item : {"Show Program", "Exit Program", "Close This Menu"}) {
-    ASSERT_NE(Item(item), nullptr) << item;
-    EXPECT_TRUE(::IsWindowVisible(Item(item))) << item;
+  for (const char* caption : {"Show Program", "Exit Program", "Close This Menu"}) {
+    ASSERT_NE(item(caption), nullptr) << caption;
+    EXPECT_TRUE(::IsWindowVisible(item(caption))) << caption;
   }
-  EXPECT_TRUE(::IsWindowEnabled(Item("Show Program")));
-  EXPECT_FALSE(::IsWindowEnabled(Item("Exit Program")));
-  EXPECT_TRUE(::IsWindowEnabled(Item("Close This Menu")));
+  EXPECT_TRUE(::IsWindowEnabled(item("Show Program")));
+  EXPECT_FALSE(::IsWindowEnabled(item("Exit Program")));
+  EXPECT_TRUE(::IsWindowEnabled(item("Close This Menu")));
   popup.Open(true, false);  // open already: only the items change
   EXPECT_EQ(popup.Handle(), window);
-  EXPECT_FALSE(::IsWindowEnabled(Item("Show Program")));
-  EXPECT_TRUE(::IsWindowEnabled(Item("Exit Program")));
-  EXPECT_EQ(::GetFocus(), Item("Exit Program"));
-  // A disabled item's command does nothing.
-  const HWND disabled = Item("Show Program");
+  EXPECT_FALSE(::IsWindowEnabled(item("Show Program")));
+  EXPECT_TRUE(::IsWindowEnabled(item("Exit Program")));
+  EXPECT_EQ(::GetFocus(), item("Exit Program"));
+  const HWND disabled = item("Show Program");
   ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(disabled), BN_CLICKED), reinterpret_cast<LPARAM>(disabled));
   EXPECT_EQ(shown, 0);
   EXPECT_TRUE(popup.IsOpen());
@@ -136,7 +123,7 @@ TEST_F(TrayMenuPopupOnWindows, SlidesUpAboveTheTaskbarWithItsItemsAsAskedAndStay
   const POINT middle{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
   for (int step = 0; step < 30 && popup.IsOpen(); ++step) {  // 3 seconds of small moves
     MoveMouseTo({middle.x + step % 2 * 3, middle.y});
-    PumpFor(100);
+    pumpUntil([] { return false; }, 100);
   }
   ASSERT_TRUE(popup.IsOpen());
   EXPECT_EQ(BoundsOf(window).top, bounds.top);
@@ -150,27 +137,26 @@ TEST_F(TrayMenuPopupOnWindows, SlidesUpAboveTheTaskbarWithItsItemsAsAskedAndStay
     while (::GetWindowRect(window, &now) && now.top <= bounds.top && ::GetTickCount() - still < 30000) ::Sleep(5);
     movedAt = ::GetTickCount();
   });
-  EXPECT_TRUE(WaitClosed());
+  EXPECT_TRUE(waitClosed());
   watcher.join();
   EXPECT_GE(movedAt - still, 1900u);  // a slow machine only makes it later,
   EXPECT_LT(movedAt - still, 5000u);  // yet its ticks are tenths of a second, not more
   EXPECT_EQ(shown + exited, 0);
-}
 
-TEST_F(TrayMenuPopupOnWindows, EachItemByClickOrKeyRunsItsActionAndTheMenuSlidesAway) {
+  // Each item, by click or key, runs its action and the menu slides away.
   const struct {
     const char* what;
     std::function<void()> choose;
     int shown;
     int exited;
   } cases[] = {
-      {"Close This Menu", [&] { ::SendMessageA(Item("Close This Menu"), BM_CLICK, 0, 0); }, 0, 0},
-      {"Show Program", [&] { ::SendMessageA(Item("Show Program"), BM_CLICK, 0, 0); }, 1, 0},
-      {"Exit Program", [&] { ::SendMessageA(Item("Exit Program"), BM_CLICK, 0, 0); }, 0, 1},
+      {"Close This Menu", [&] { ::SendMessageA(item("Close This Menu"), BM_CLICK, 0, 0); }, 0, 0},
+      {"Show Program", [&] { ::SendMessageA(item("Show Program"), BM_CLICK, 0, 0); }, 1, 0},
+      {"Exit Program", [&] { ::SendMessageA(item("Exit Program"), BM_CLICK, 0, 0); }, 0, 1},
       {"Escape", [&] { testing::PostKey(::GetFocus(), VK_ESCAPE); }, 0, 0},
       {"Tab, Enter", [&] {
          testing::PostKey(::GetFocus(), VK_TAB);
-         ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == Item("Exit Program"); }));
+         ASSERT_TRUE(pumpUntil([&] { return ::GetFocus() == item("Exit Program"); }));
          testing::PostKey(::GetFocus(), VK_RETURN);
        }, 0, 1},
   };
@@ -178,9 +164,9 @@ TEST_F(TrayMenuPopupOnWindows, EachItemByClickOrKeyRunsItsActionAndTheMenuSlides
     SCOPED_TRACE(c.what);
     shown = exited = 0;
     popup.Open(true, true);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == Item("Show Program"); }));
+    ASSERT_TRUE(pumpUntil([&] { return ::GetFocus() == item("Show Program"); }));
     c.choose();
-    EXPECT_TRUE(WaitClosed());
+    EXPECT_TRUE(waitClosed());
     EXPECT_EQ(shown, c.shown);
     EXPECT_EQ(exited, c.exited);
     EXPECT_EQ(popup.Handle(), nullptr);

@@ -1,6 +1,5 @@
-// The Live Update windows as real windows: the progress window and the notice of an automatic
-// update, loaded through the interfaces the update code uses, driven with clicks, keys and
-// timers, and read back through the window manager and the shell.
+// The Live Update windows as real windows, loaded through the interfaces the update code uses,
+// driven with clicks, keys and timers, and read back through the window manager and the shell.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -23,8 +22,7 @@ using testing::ShellHoldsIcon;
 
 // A shown text label of `window` with exactly `text`.
 bool ShowsLabel(HWND window, const std::string& text) {
-  const HWND label = testing::ChildOf(window, "Static", text.c_str());
-  return label != nullptr && ::IsWindowVisible(label);
+  return ::IsWindowVisible(testing::ChildOf(window, "Static", text.c_str())) != FALSE;
 }
 
 // How many of `window`'s drawn images are on screen.
@@ -36,26 +34,20 @@ int ShownImages(HWND window) {
   return shown;
 }
 
-class DownloadWindowOnWindows : public ::testing::Test {
- protected:
-  HWND Cancel() const { return testing::ChildOf(view.Handle(), "Button", "Cancel"); }
-  // The window is gone, and its icon with it.
-  void ExpectGone(HWND window) {
-    EXPECT_EQ(view.Handle(), nullptr);
-    EXPECT_FALSE(::IsWindow(window));
-    EXPECT_FALSE(view.InTray());
-    EXPECT_FALSE(ShellHoldsIcon(window));
-  }
-
+// Under Wine without a window manager, closing a shown window takes two seconds: one test
+// follows the shown window from its start to its Cancel, then the hidden one.
+TEST(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCancelOrLoadsHidden) {
   app::Win32Host host;
   testing::UniqueWindow owner = testing::MakeOwner("Kestrian update owner");
   app::DownloadWindow view{host, owner.get(), "Kestrian"};
   ui::FrmDownload& form = view.Form();
-};
-
-// Under Wine without a window manager, closing a shown window takes two seconds: one test
-// follows the shown window from its start to its Cancel.
-TEST_F(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCancel) {
+  const auto cancel = [&view] { return testing::ChildOf(view.Handle(), "Button", "Cancel"); };
+  const auto expectGone = [&view](HWND window) {  // and its icon with it
+    EXPECT_EQ(view.Handle(), nullptr);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_FALSE(view.InTray());
+    EXPECT_FALSE(ShellHoldsIcon(window));
+  };
   view.Show();
   const HWND window = view.Handle();
   ASSERT_NE(window, nullptr);
@@ -63,8 +55,8 @@ TEST_F(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCa
   EXPECT_EQ(testing::TextOf(window), "Kestrian Live Update");
   EXPECT_EQ(::GetWindow(window, GW_OWNER), owner.get());
   EXPECT_TRUE(::GetWindowLongPtrA(window, GWL_STYLE) & WS_SYSMENU);
-  ASSERT_NE(Cancel(), nullptr);
-  EXPECT_TRUE(::IsWindowVisible(Cancel()));
+  ASSERT_NE(cancel(), nullptr);
+  EXPECT_TRUE(::IsWindowVisible(cancel()));
   EXPECT_TRUE(view.InTray());
   EXPECT_TRUE(ShellHoldsIcon(window));
   // The animation has started: its first text, the up image alone, the blink timer running.
@@ -79,59 +71,54 @@ TEST_F(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCa
   EXPECT_TRUE(form.picDown.Visible());
   EXPECT_EQ(ShownImages(window), 1);
 
-  ::SendMessageA(Cancel(), BM_CLICK, 0, 0);
-  ExpectGone(window);
+  ::SendMessageA(cancel(), BM_CLICK, 0, 0);
+  expectGone(window);
   // The update goes on writing to the model: no window comes back, no harm.
   form.lblStatus.SetCaption("Downloading new registry definitions...");
-  form.tmrBlink.SetEnabled(false);
   form.tmrBlink.SetEnabled(true);
+  form.tmrBlink.SetEnabled(false);
   testing::DispatchPending(host);
   EXPECT_EQ(view.Handle(), nullptr);
   EXPECT_FALSE(view.InTray());
-}
-
-// Hidden, it runs unseen until a double-click on its icon shows it; it goes with its owner.
-TEST_F(DownloadWindowOnWindows, LoadedHiddenItRunsUnseenUntilItsIconIsDoubleClicked) {
   view.Close();  // without a load: nothing
   EXPECT_EQ(view.Handle(), nullptr);
+
+  // Hidden, it runs unseen until a double-click on its icon shows it; it goes with its owner.
   view.LoadHidden();
-  const HWND window = view.Handle();
-  ASSERT_NE(window, nullptr);
-  EXPECT_FALSE(::IsWindowVisible(window));
+  const HWND hidden = view.Handle();
+  ASSERT_NE(hidden, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(hidden));
   EXPECT_TRUE(view.InTray());
-  EXPECT_TRUE(ShellHoldsIcon(window));
+  EXPECT_TRUE(ShellHoldsIcon(hidden));
   EXPECT_TRUE(form.tmrBlink.Enabled());
   form.lblStatus.SetCaption("Checking for new file definitions...");
-  EXPECT_NE(testing::ChildOf(window, "Static", "Checking for new file definitions..."), nullptr);
+  EXPECT_NE(testing::ChildOf(hidden, "Static", "Checking for new file definitions..."), nullptr);
   view.LoadHidden();  // loaded already: the same window
-  EXPECT_EQ(view.Handle(), window);
-  // Other mouse messages of the icon leave it hidden.
+  EXPECT_EQ(view.Handle(), hidden);
   for (const UINT mouse : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) {
-    ::SendMessageA(window, app::DownloadWindow::kTrayMessage, app::kTrayIconId, mouse);
+    ::SendMessageA(hidden, app::DownloadWindow::kTrayMessage, app::kTrayIconId, mouse);
   }
-  EXPECT_FALSE(::IsWindowVisible(window));
-  ::SendMessageA(window, app::DownloadWindow::kTrayMessage, app::kTrayIconId, WM_LBUTTONDBLCLK);
-  EXPECT_TRUE(::IsWindowVisible(window));
-  EXPECT_FALSE(::IsIconic(window));
+  EXPECT_FALSE(::IsWindowVisible(hidden));
+  ::SendMessageA(hidden, app::DownloadWindow::kTrayMessage, app::kTrayIconId, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(::IsWindowVisible(hidden));
+  EXPECT_FALSE(::IsIconic(hidden));
   owner.reset();
-  ExpectGone(window);
+  expectGone(hidden);
   form.lblStatus.SetCaption("after the owner");
   view.Close();
   EXPECT_EQ(view.Handle(), nullptr);
 }
 
-// The notice is an unmanaged popup: closing it costs no wait.
-class UpdateNoticeWindowOnWindows : public ::testing::Test {
- protected:
-  HWND Ok() const { return testing::ChildOf(view.Handle(), "Button", "OK"); }
-
+// The notice, an unmanaged popup (closing it costs no wait), shows where its model says and
+// follows it. OK runs once whether clicked, pressed with Enter or reached by the end of the
+// sink; each showing after a close is a new load, whose OK runs again. (The program's OK
+// closes the notice from inside its action: e2e_live_update.)
+TEST(UpdateNoticeWindowOnWindows, ShowsWhereTheModelSaysFollowsItAndRunsOkOnce) {
   app::Win32Host host;
   int oks = 0;
-  app::UpdateNoticeWindow view{host, "Kestrian", [this] { ++oks; }};
+  app::UpdateNoticeWindow view{host, "Kestrian", [&oks] { ++oks; }};
   ui::FrmSignatureUpdated& form = view.Form();
-};
-
-TEST_F(UpdateNoticeWindowOnWindows, ShowsWhereTheModelSaysAndFollowsItsModel) {
+  const auto ok = [&view] { return testing::ChildOf(view.Handle(), "Button", "OK"); };
   view.Show();
   const HWND window = view.Handle();
   ASSERT_NE(window, nullptr);
@@ -146,7 +133,7 @@ TEST_F(UpdateNoticeWindowOnWindows, ShowsWhereTheModelSaysAndFollowsItsModel) {
   EXPECT_EQ(client.bottom, ui::FrmSignatureUpdated::kHeight / 15);
   EXPECT_TRUE(ShowsLabel(window, "Automatic Update"));
   EXPECT_TRUE(ShowsLabel(window, update::NoticeText("Kestrian")));
-  ASSERT_NE(Ok(), nullptr);
+  ASSERT_NE(ok(), nullptr);
   // Placed where the load puts the model (behind a bottom taskbar at the right), it follows
   // the model's moves. (Its rise on the timer is e2e_live_update's.)
   EXPECT_EQ(BoundsOf(window).top, form.window.Top() / 15);
@@ -164,18 +151,13 @@ TEST_F(UpdateNoticeWindowOnWindows, ShowsWhereTheModelSaysAndFollowsItsModel) {
   EXPECT_FALSE(::IsWindow(window));
   form.window.Move(0, 0);  // no window, no harm
   view.Close();
-}
 
-// OK runs once whether clicked, pressed with Enter or reached by the end of the sink; each
-// showing after a close is a new load, whose OK runs again. (The program's OK closes the
-// notice from inside its action: e2e_live_update.)
-TEST_F(UpdateNoticeWindowOnWindows, OkByClickEnterOrTheEndOfTheSinkRunsOnce) {
   const struct {
     const char* what;
     std::function<void()> finish;
   } cases[] = {
-      {"click", [&] { ::SendMessageA(Ok(), BM_CLICK, 0, 0), ::SendMessageA(Ok(), BM_CLICK, 0, 0); }},
-      {"Enter", [&] { testing::PressKey(host, Ok(), VK_RETURN); }},
+      {"click", [&] { ::SendMessageA(ok(), BM_CLICK, 0, 0), ::SendMessageA(ok(), BM_CLICK, 0, 0); }},
+      {"Enter", [&] { testing::PressKey(host, ok(), VK_RETURN); }},
       {"sunk", [&] {  // rested already and nearly sunk
          form.tmrPopupSignatureUpdate.SetEnabled(false);
          form.window.Move(form.window.Left(), update::kSinkLimit - 60);
