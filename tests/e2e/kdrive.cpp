@@ -14,8 +14,9 @@
 
 namespace {
 
-constexpr char kMainClass[] = "KestrianMainWindow";
-constexpr const char* kInstanceMutex = kestrian::core::kSingleInstanceMutex;
+using kestrian::platform::win32::UniqueHandle;
+
+HWND MainWindow() { return ::FindWindowA("KestrianMainWindow", nullptr); }
 
 struct Search {
   const char* text;
@@ -42,10 +43,6 @@ HWND FindChildOf(HWND parent, const char* text, const char* className) {
   Search search{text, className, nullptr};
   ::EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
   return search.found;
-}
-
-HWND FindChild(const char* text, const char* className) {
-  return FindChildOf(::FindWindowA(kMainClass, nullptr), text, className);
 }
 
 // A visible top-level window with exactly this title.
@@ -91,10 +88,10 @@ int Result(bool ok, const std::string& failure) {
 // separated by tabs. The list view takes its item structure and returns the text by pointer,
 // and a pointer only means something in its own process: both are in a buffer made there.
 int PrintRows() {
-  const HWND list = FindChild("", WC_LISTVIEWA);
+  const HWND list = FindChildOf(MainWindow(), "", WC_LISTVIEWA);
   DWORD processId = 0;
   ::GetWindowThreadProcessId(list, &processId);
-  const kestrian::platform::win32::UniqueHandle process(
+  const UniqueHandle process(
       ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
   constexpr DWORD kTextSize = 1024;
   char* item = nullptr;
@@ -130,12 +127,7 @@ int PrintRows() {
 }
 
 // Some copy of the program runs in this session, visible or not, ending or not.
-bool ProgramRuns() {
-  const HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutex);
-  if (mutex == nullptr) return false;
-  ::CloseHandle(mutex);
-  return true;
-}
+bool ProgramRuns() { return bool(UniqueHandle(::OpenMutexA(SYNCHRONIZE, FALSE, kestrian::core::kSingleInstanceMutex))); }
 
 // Has the window and its controls painted now, and returns once its thread has taken the
 // message after it, so a screenshot taken next shows what the window holds.
@@ -158,8 +150,6 @@ int Usage() {
   return 2;
 }
 
-HWND MainWindow() { return ::FindWindowA(kMainClass, nullptr); }
-
 // Posts `count` copies of a message to the main window, if there is one.
 int PostToMain(UINT message, WPARAM wParam, int count = 1) {
   const HWND main = MainWindow();
@@ -180,7 +170,7 @@ int main(int argc, char** argv) {
   }
   if (command == "click" && argc == 3) return ClickButton(&MainWindow, argv[2]);
   if (command == "wait-text" && argc == 4) {
-    return Result(WaitFor(seconds, [&] { return FindChild(argv[2], nullptr) != nullptr; }), what + " did not show");
+    return Result(WaitFor(seconds, [&] { return FindChildOf(MainWindow(), argv[2], nullptr) != nullptr; }), what + " did not show");
   }
   if (command == "close" && argc == 2) return PostToMain(WM_CLOSE, 0);
   // The end of the Windows session as Windows, or an installer closing the program, sends it.
@@ -195,7 +185,7 @@ int main(int argc, char** argv) {
   }
   // The text beside a caption label: the control made right after it (a counter's value).
   if (command == "value-of" && argc == 3) {
-    const HWND caption = FindChild(argv[2], "Static");
+    const HWND caption = FindChildOf(MainWindow(), argv[2], "Static");
     const HWND value = caption != nullptr ? ::GetWindow(caption, GW_HWNDNEXT) : nullptr;
     char text[512] = {};
     if (value != nullptr) ::GetWindowTextA(value, text, sizeof text);

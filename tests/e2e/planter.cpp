@@ -44,7 +44,10 @@
 
 namespace {
 
+using kestrian::platform::win32::UniqueFileHandle;
+using kestrian::platform::win32::UniqueFindHandle;
 using kestrian::platform::win32::UniqueHandle;
+using kestrian::platform::win32::UniqueHkey;
 using Fields = std::vector<std::string>;
 
 bool failed = false;
@@ -55,8 +58,6 @@ void Fail(const std::string& what) {
 
 // What the planter notes for "clean": keys it made where Windows has none, the cookie folder.
 constexpr char kNotes[] = "HKCU\\Software\\KestrianE2EPlanter";
-
-// ---- Plan ----------------------------------------------------------------------------------
 
 std::string Folder(int csidl) {
   char buffer[MAX_PATH + 1] = {};
@@ -101,17 +102,11 @@ const std::string& Field(const Fields& line, size_t index) {
   return index < line.size() ? line[index] : none;
 }
 
-// ---- Files ---------------------------------------------------------------------------------
-
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool Write(const std::string& path, const std::string& content) {
-  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file && ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-      written == content.size()) {
-    return true;
-  }
+  std::ofstream file(path, std::ios::binary);
+  if (file << content && file.flush()) return true;
   Fail("cannot write " + path);
   return false;
 }
@@ -121,12 +116,11 @@ void RemoveTree(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     WIN32_FIND_DATAA entry{};
-    const HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &entry);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &entry)) {
+    const UniqueFindHandle search(::FindFirstFileA((path + "\\*").c_str(), &entry));
+    for (BOOL more = bool(search); more; more = ::FindNextFileA(search.get(), &entry)) {
       const std::string name = entry.cFileName;
       if (name != "." && name != "..") RemoveTree(path + "\\" + name);
     }
-    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
     if (!::RemoveDirectoryA(path.c_str())) Fail("cannot remove " + path);
     return;
   }
@@ -138,8 +132,6 @@ std::string Read(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(unreadable)";
 }
-
-// ---- Registry ------------------------------------------------------------------------------
 
 struct Key {
   HKEY root;
@@ -156,10 +148,8 @@ Key KeyOf(const std::string& text) {
 }
 
 bool KeyExists(const Key& key) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(opened);
-  return true;
+  UniqueHkey opened;
+  return ::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
 bool ReadValue(const Key& key, const std::string& name, DWORD& type, std::string& data) {
@@ -194,16 +184,15 @@ void SetValue(const Key& key, const std::string& name, const std::string& type, 
   if (type == "dword") kind = REG_DWORD, bytes = FromHex(data);
   if (type == "qword") kind = REG_QWORD, bytes = FromHex(data);
   if (type == "binary") kind = REG_BINARY, bytes = FromHex(data);
-  HKEY opened = nullptr;
-  if (::RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr) !=
+  UniqueHkey opened;
+  if (::RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened.put(), nullptr) !=
       ERROR_SUCCESS) {
     return Fail("cannot create key " + key.name);
   }
-  if (type != "key" && ::RegSetValueExA(opened, name.c_str(), 0, kind, reinterpret_cast<const BYTE*>(bytes.data()),
+  if (type != "key" && ::RegSetValueExA(opened.get(), name.c_str(), 0, kind, reinterpret_cast<const BYTE*>(bytes.data()),
                                         static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
     Fail("cannot set " + key.name + "\\" + name);
   }
-  ::RegCloseKey(opened);
 }
 
 void DeleteKey(const Key& key) {
@@ -228,28 +217,22 @@ bool HasValue(const Key& key, const std::string& name) { return !ValueLine(key, 
 
 // The key, each of its values and each of its sub-keys, one line each.
 void DumpKey(const Key& key, std::string& lines) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+  UniqueHkey opened;
+  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return;
   lines += "key " + key.name + "\n";
-  std::vector<std::string> children;
   char name[16384];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = sizeof name;
-    if (::RegEnumValueA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+  for (DWORD index = 0, length = sizeof name;
+       ::RegEnumValueA(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++index, length = sizeof name) {
     lines += ValueLine(key, std::string(name, length));
   }
-  for (DWORD index = 0;; ++index) {
-    DWORD length = sizeof name;
-    if (::RegEnumKeyExA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name, length);
-  }
-  ::RegCloseKey(opened);
-  for (const std::string& child : children) {
+  for (DWORD index = 0, length = sizeof name;
+       ::RegEnumKeyExA(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++index, length = sizeof name) {
+    const std::string child(name, length);
     DumpKey({key.root, key.path + "\\" + child, key.name + "\\" + child}, lines);
   }
 }
-
-// ---- Processes -----------------------------------------------------------------------------
 
 std::string ModulePath(DWORD id) {
   UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
@@ -261,7 +244,7 @@ std::string ModulePath(DWORD id) {
 // The ids of the processes running `program`.
 std::vector<DWORD> Running(const std::string& program) {
   std::vector<DWORD> ids;
-  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
@@ -279,15 +262,6 @@ void Stop(const std::string& program) {
   }
 }
 
-// Until `done` holds, for at most a minute: a loaded machine may be slow to start a program.
-template <class Done>
-bool WaitFor(Done&& done) {
-  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 60000; ::Sleep(20)) {
-    if (done()) return true;
-  }
-  return false;
-}
-
 void Start(const std::string& program, const std::string& arguments, const std::string& ready) {
   std::string commandLine = "\"" + program + "\"" + arguments;
   STARTUPINFOA startup{};
@@ -299,15 +273,14 @@ void Start(const std::string& program, const std::string& arguments, const std::
   }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  // The scan reads the program's path: a process counts once it has one.
-  if (!WaitFor([&] { return ready.empty() ? !Running(program).empty() : Exists(ready); })) {
-    Fail(program + " did not get ready");
+  // The scan reads the program's path: a process counts once it has one. A loaded machine may
+  // be slow to start a program: it has a minute.
+  for (DWORD start = ::GetTickCount(); ready.empty() ? Running(program).empty() : !Exists(ready); ::Sleep(20)) {
+    if (::GetTickCount() - start >= 60000) return Fail(program + " did not get ready");
   }
 }
 
 std::string HolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')) + "\\kse2_holder.exe"; }
-
-// ---- Commands ------------------------------------------------------------------------------
 
 int Stop(const std::vector<Fields>& plan) {
   for (const Fields& line : plan) {
