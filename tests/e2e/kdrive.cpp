@@ -52,6 +52,12 @@ HWND FindTopLevel(const char* title) {
   return search.found;
 }
 
+// 0 when `ok`; otherwise 1, saying why.
+int Result(bool ok, const std::string& failure) {
+  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
+  return ok ? 0 : 1;
+}
+
 template <class Probe>
 bool WaitFor(double seconds, Probe probe) {
   const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
@@ -67,21 +73,12 @@ bool WaitFor(double seconds, Probe probe) {
 template <class Parent>
 int ClickButton(Parent parent, const char* caption) {
   HWND button = nullptr;
-  if (!WaitFor(60, [&] {
-        button = FindChildOf(parent(), caption, "Button");
-        return button != nullptr && ::IsWindowEnabled(button);
-      })) {
-    std::fprintf(stderr, "kdrive: no enabled button \"%s\"\n", caption);
-    return 1;
-  }
-  ::PostMessageA(button, BM_CLICK, 0, 0);
-  return 0;
-}
-
-// 0 when `ok`; otherwise 1, saying why.
-int Result(bool ok, const std::string& failure) {
-  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
-  return ok ? 0 : 1;
+  const bool found = WaitFor(60, [&] {
+    button = FindChildOf(parent(), caption, "Button");
+    return button != nullptr && ::IsWindowEnabled(button);
+  });
+  if (found) ::PostMessageA(button, BM_CLICK, 0, 0);
+  return Result(found, "no enabled button \"" + std::string(caption) + "\"");
 }
 
 // Prints the rows of the list view on the main window's page, one a line, the cells
@@ -141,15 +138,6 @@ bool Paint(HWND window) {
   return false;
 }
 
-int Usage() {
-  std::fputs(
-      "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
-      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | click-heading TITLE\n"
-      "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
-      stderr);
-  return 2;
-}
-
 // Posts `count` copies of a message to the main window, if there is one.
 int PostToMain(UINT message, WPARAM wParam, int count = 1) {
   const HWND main = MainWindow();
@@ -160,8 +148,7 @@ int PostToMain(UINT message, WPARAM wParam, int count = 1) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  const std::string command = argv[1];
+  const std::string command = argc > 1 ? argv[1] : "";
   const std::string what = argc > 2 ? argv[2] : "";
   const double seconds = std::atof(argv[argc - 1]);
   const auto topLevel = [&] { return FindTopLevel(what.c_str()); };
@@ -234,5 +221,10 @@ int main(int argc, char** argv) {
   // Ticks of a window timer of the main window, by its id, as if that much time had passed
   // (the idle count before an automatic update would otherwise take minutes).
   if (command == "ticks" && argc == 4) return PostToMain(WM_TIMER, std::atoi(argv[2]), std::atoi(argv[3]));
-  return Usage();
+  std::fputs(
+      "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
+      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | click-heading TITLE\n"
+      "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
+      stderr);
+  return 2;
 }

@@ -6,8 +6,8 @@
 //   planter dump PLAN OUT  every file and cookie with its bytes, every key with its values
 //   planter stop PLAN      stops the planted processes
 //   planter clean PLAN     stops them and removes what was planted
-// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM},
-// ${WINDOWS} and ${COOKIES} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
+// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM}
+// and ${WINDOWS} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
 //   folder|PATH                          made on plant, removed with all inside on clean
 //   key|HIVE\KEY|AFTER                   removed with all inside on clean; dumped
 //   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
@@ -33,6 +33,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -78,7 +79,6 @@ std::string Expand(std::string text) {
   text = Replaced(text, "${DRIVE}", Folder(CSIDL_PROGRAMS).substr(0, 3));
   text = Replaced(text, "${SYSTEM}", Folder(CSIDL_SYSTEM));
   text = Replaced(text, "${WINDOWS}", Folder(CSIDL_WINDOWS));
-  text = Replaced(text, "${COOKIES}", Folder(CSIDL_COOKIES));
   return Replaced(Replaced(text, "<CRLF>", "\r\n"), "<LF>", "\n");
 }
 
@@ -92,14 +92,10 @@ std::vector<Fields> ReadPlan(const char* path) {
     Fields fields;
     std::istringstream parts(line);
     for (std::string field; std::getline(parts, field, '|');) fields.push_back(Expand(field));
+    fields.resize(std::max<size_t>(fields.size(), 6));  // the fields a line leaves out are empty
     plan.push_back(fields);
   }
   return plan;
-}
-
-const std::string& Field(const Fields& line, size_t index) {
-  static const std::string none;
-  return index < line.size() ? line[index] : none;
 }
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -116,11 +112,12 @@ void RemoveTree(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     WIN32_FIND_DATAA entry{};
-    const UniqueFindHandle search(::FindFirstFileA((path + "\\*").c_str(), &entry));
+    UniqueFindHandle search(::FindFirstFileA((path + "\\*").c_str(), &entry));
     for (BOOL more = bool(search); more; more = ::FindNextFileA(search.get(), &entry)) {
       const std::string name = entry.cFileName;
       if (name != "." && name != "..") RemoveTree(path + "\\" + name);
     }
+    search.reset();  // a folder being searched cannot be removed
     if (!::RemoveDirectoryA(path.c_str())) Fail("cannot remove " + path);
     return;
   }
@@ -284,8 +281,8 @@ std::string HolderOf(const std::string& path) { return path.substr(0, path.rfind
 
 int Stop(const std::vector<Fields>& plan) {
   for (const Fields& line : plan) {
-    if (line[0] == "run") Stop(Field(line, 1));
-    if (line[0] == "hold") Stop(HolderOf(Field(line, 1)));
+    if (line[0] == "run") Stop(line[1]);
+    if (line[0] == "hold") Stop(HolderOf(line[1]));
   }
   return failed ? 1 : 0;
 }
@@ -295,10 +292,10 @@ int Clean(const std::vector<Fields>& plan) {
   Stop(plan);
   for (const Fields& line : plan) {
     const std::string& kind = line[0];
-    if (kind == "folder" || kind == "file") RemoveTree(Field(line, 1));
-    if (kind == "cookie") RemoveTree(CookiePath(Field(line, 1)));
-    if (kind == "key" || (kind == "new-key" && HasValue(notes, Field(line, 1)))) DeleteKey(KeyOf(Field(line, 1)));
-    if (kind == "value" || kind == "unset") DeleteValue(KeyOf(Field(line, 1)), Field(line, 2));
+    if (kind == "folder" || kind == "file") RemoveTree(line[1]);
+    if (kind == "cookie") RemoveTree(CookiePath(line[1]));
+    if (kind == "key" || (kind == "new-key" && HasValue(notes, line[1]))) DeleteKey(KeyOf(line[1]));
+    if (kind == "value" || kind == "unset") DeleteValue(KeyOf(line[1]), line[2]);
   }
   DWORD type = 0;
   std::string made;
@@ -307,7 +304,18 @@ int Clean(const std::vector<Fields>& plan) {
   return failed ? 1 : 0;
 }
 
-int Dump(const std::vector<Fields>& plan, const std::string& out);
+int Dump(const std::vector<Fields>& plan, const std::string& out) {
+  std::string lines;
+  for (const Fields& line : plan) {
+    const std::string& kind = line[0];
+    const std::string& where = line[1];
+    if (kind == "file" || kind == "copy" || kind == "run") lines += "file " + where + " " + Hex(Read(where)) + "\n";
+    if (kind == "cookie") lines += "cookie " + CookiePath(where) + " " + Hex(Read(CookiePath(where))) + "\n";
+    if (kind == "key") DumpKey(KeyOf(where), lines);
+    if (kind == "value" && !line[5].empty()) lines += ValueLine(KeyOf(where), line[2]);
+  }
+  return Write(out, lines) ? 0 : 1;
+}
 
 struct Programs {
   std::string sleeper, probe;
@@ -316,23 +324,20 @@ struct Programs {
 // Every kind of line but the processes.
 void PlantItem(const Fields& line, const Programs& programs, std::string& values) {
   const std::string& kind = line[0];
-  const std::string& where = Field(line, 1);
+  const std::string& where = line[1];
   const Key notes = KeyOf(kNotes);
   if (kind == "folder" && !::CreateDirectoryA(where.c_str(), nullptr)) Fail("cannot create " + where);
-  if (kind == "key") SetValue(KeyOf(where), "", "key", "");
   if (kind == "new-key" && KeyExists(KeyOf(where))) return Fail(where + " exists already");
-  if (kind == "new-key") {
-    SetValue(notes, where, "sz", "made by the plant");
-    SetValue(KeyOf(where), "", "key", "");
-  }
-  if (kind == "value") SetValue(KeyOf(where), Field(line, 2), Field(line, 3), Field(line, 4));
-  if (kind == "file") Write(where, Field(line, 2));
-  const std::string& flags = Field(line, 2);
+  if (kind == "new-key") SetValue(notes, where, "sz", "made by the plant");
+  if (kind == "key" || kind == "new-key") SetValue(KeyOf(where), "", "key", "");
+  if (kind == "value") SetValue(KeyOf(where), line[2], line[3], line[4]);
+  if (kind == "file") Write(where, line[2]);
+  const std::string& flags = line[2];
   const DWORD attributes = (flags.find('r') != std::string::npos ? FILE_ATTRIBUTE_READONLY : 0) |
                            (flags.find('h') != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : 0) |
                            (flags.find('s') != std::string::npos ? FILE_ATTRIBUTE_SYSTEM : 0);
   if (kind == "attributes" && !::SetFileAttributesA(where.c_str(), attributes)) Fail("cannot mark " + where);
-  const std::string source = kind == "run" ? programs.sleeper : Field(line, 2) == "probe" ? programs.probe : "";
+  const std::string source = kind == "run" ? programs.sleeper : line[2] == "probe" ? programs.probe : "";
   if (!source.empty() && !::CopyFileA(source.c_str(), where.c_str(), FALSE)) Fail("cannot copy to " + where);
   if (kind == "cookie" && Folder(CSIDL_COOKIES).empty()) {  // a fresh prefix has none yet
     char made[MAX_PATH + 1] = {};
@@ -341,44 +346,43 @@ void PlantItem(const Fields& line, const Programs& programs, std::string& values
     }
     SetValue(notes, "cookies", "sz", made);
   }
-  if (kind == "cookie") Write(CookiePath(where), Field(line, 2));
+  if (kind == "cookie") Write(CookiePath(where), line[2]);
   if (kind == "short") {
     char shortPath[MAX_PATH] = {};
-    const DWORD length = ::GetShortPathNameA(Field(line, 2).c_str(), shortPath, MAX_PATH);
-    values += where + "=" + Field(line, 2) + "\nSHORT_" + where + "=" + std::string(shortPath, length) + "\n";
+    const DWORD length = ::GetShortPathNameA(line[2].c_str(), shortPath, MAX_PATH);
+    values += where + "=" + line[2] + "\nSHORT_" + where + "=" + std::string(shortPath, length) + "\n";
   }
 }
 
 void StartItem(const Fields& line, const Programs& programs) {
-  const std::string& where = Field(line, 1);
+  const std::string& where = line[1];
   if (line[0] == "run") Start(where, "", "");
   if (line[0] != "hold") return;
   const std::string holder = HolderOf(where);
   if (!Exists(holder) && !::CopyFileA(programs.sleeper.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
   const std::string ready = where + ".ready";
-  Start(holder, " \"" + where + "\" " + Field(line, 2) + " \"" + ready + "\"", ready);
+  Start(holder, " \"" + where + "\" " + line[2] + " \"" + ready + "\"", ready);
 }
 
 int Plant(const std::vector<Fields>& plan, const Programs& programs, const std::string& out) {
   if (Clean(plan) != 0) return 1;
-  std::string values = Expand("DRIVE=${DRIVE}\nWINDOWS=${WINDOWS}\n");
+  std::string values = Expand("DRIVE=${DRIVE}\n");
   for (const Fields& line : plan) PlantItem(line, programs, values);
   // The processes start after the dump of what was planted: a held file cannot be read.
   if (failed || Dump(plan, out + "\\planted-dump.txt") != 0) return 1;
   for (const Fields& line : plan) StartItem(line, programs);
-  values += "COOKIES=" + Folder(CSIDL_COOKIES) + "\n";
   return !failed && Write(out + "\\values.txt", values) ? 0 : 1;
 }
 
 // What a line's item is now, in the words of its expected state; "" for a line without one.
 std::string StateOf(const Fields& line) {
   const std::string& kind = line[0];
-  const std::string& where = Field(line, 1);
+  const std::string& where = line[1];
   const auto presence = [](bool present) { return present ? "present" : "absent"; };
   if (kind == "file" || kind == "copy" || kind == "exists") return presence(Exists(where));
   if (kind == "cookie") return presence(Exists(CookiePath(where)));
   if (kind == "key" || kind == "new-key" || kind == "seen-key") return presence(KeyExists(KeyOf(where)));
-  if (kind == "value" || kind == "seen") return presence(HasValue(KeyOf(where), Field(line, 2)));
+  if (kind == "value" || kind == "seen") return presence(HasValue(KeyOf(where), line[2]));
   if (kind == "run") return presence(Exists(where)) + std::string(Running(where).empty() ? " stopped" : " running");
   if (kind == "process") return Running(where).empty() ? "stopped" : "running";
   if (kind == "hold") return Running(HolderOf(where)).empty() ? "stopped" : "running";
@@ -394,29 +398,16 @@ size_t AfterField(const std::string& kind) {
 
 int Check(const std::vector<Fields>& plan) {
   for (const Fields& line : plan) {
-    const std::string& expected = Field(line, AfterField(line[0]));
+    const std::string& expected = line[AfterField(line[0])];
     const std::string state = StateOf(line);
     if (!state.empty() && !expected.empty() && state != expected) {
       const bool value = line[0] == "value" || line[0] == "seen";
-      const std::string item = line[0] + " " + Field(line, 1) + (value ? " [" + Field(line, 2) + "]" : "");
+      const std::string item = line[0] + " " + line[1] + (value ? " [" + line[2] + "]" : "");
       std::printf("%s: %s, expected %s\n", item.c_str(), state.c_str(), expected.c_str());
       failed = true;
     }
   }
   return failed ? 1 : 0;
-}
-
-int Dump(const std::vector<Fields>& plan, const std::string& out) {
-  std::string lines;
-  for (const Fields& line : plan) {
-    const std::string& kind = line[0];
-    const std::string& where = Field(line, 1);
-    if (kind == "file" || kind == "copy" || kind == "run") lines += "file " + where + " " + Hex(Read(where)) + "\n";
-    if (kind == "cookie") lines += "cookie " + CookiePath(where) + " " + Hex(Read(CookiePath(where))) + "\n";
-    if (kind == "key") DumpKey(KeyOf(where), lines);
-    if (kind == "value" && line.size() > 5) lines += ValueLine(KeyOf(where), Field(line, 2));
-  }
-  return Write(out, lines) ? 0 : 1;
 }
 
 }  // namespace

@@ -28,10 +28,7 @@ cleanup() {
     wine_quiet reg import "$(windows_path "$out/internet_settings_saved.reg")" ||
       { echo "with_update_host: the Internet settings could not be put back" >&2; status=1; }
   fi
-  if [ "$server" -ne 0 ]; then
-    kill "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
+  [ "$server" -eq 0 ] || stop_processes "$server"
   exit "$status"
 }
 trap cleanup EXIT
