@@ -31,11 +31,8 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM parameter) {
   ::GetWindowTextA(child, text, sizeof text);
   ::GetClassNameA(child, className, sizeof className);
   const bool classMatches = search.className == nullptr || _stricmp(className, search.className) == 0;
-  if (classMatches && ::IsWindowVisible(child) && std::strcmp(text, search.text) == 0) {
-    search.found = child;
-    return FALSE;
-  }
-  return TRUE;
+  if (classMatches && ::IsWindowVisible(child) && std::strcmp(text, search.text) == 0) search.found = child;
+  return search.found == nullptr;  // on until one matches
 }
 
 HWND FindChildOf(HWND parent, const char* text, const char* className) {
@@ -88,8 +85,7 @@ int PrintRows() {
   const HWND list = FindChildOf(MainWindow(), "", WC_LISTVIEWA);
   DWORD processId = 0;
   ::GetWindowThreadProcessId(list, &processId);
-  const UniqueHandle process(
-      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  const UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
   constexpr DWORD kTextSize = 1024;
   char* item = nullptr;
   if (list != nullptr && process) {
@@ -98,9 +94,8 @@ int PrintRows() {
   }
   if (item == nullptr) return Result(false, "no list shows");
   char* const remoteText = item + sizeof(LVITEMA);
-  const auto header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
-  const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-  const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const int columns = Header_GetItemCount(ListView_GetHeader(list));
+  const int rows = ListView_GetItemCount(list);
   bool read = true;
   for (int row = 0; read && row < rows; ++row) {
     std::string line;
@@ -124,18 +119,19 @@ int PrintRows() {
 }
 
 // Some copy of the program runs in this session, visible or not, ending or not.
-bool ProgramRuns() { return bool(UniqueHandle(::OpenMutexA(SYNCHRONIZE, FALSE, kestrian::core::kSingleInstanceMutex))); }
+bool ProgramRuns() {
+  return bool(UniqueHandle(::OpenMutexA(SYNCHRONIZE, FALSE, kestrian::core::kSingleInstanceMutex)));
+}
 
 // Has the window and its controls painted now, and returns once its thread has taken the
 // message after it, so a screenshot taken next shows what the window holds.
 // A program busy for a while (a page filling its lists) is waited for up to a minute.
-bool Paint(HWND window) {
+int Paint(HWND window) {
   DWORD_PTR result = 0;
-  if (window == nullptr) return std::fputs("kdrive: no window to paint\n", stderr), false;
+  if (window == nullptr) return Result(false, "no window to paint");
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result) != 0) return true;
-  std::fprintf(stderr, "kdrive: the window took no message for a minute (error %lu)\n", ::GetLastError());
-  return false;
+  const bool taken = ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result) != 0;
+  return Result(taken, "the window took no message for a minute (error " + std::to_string(::GetLastError()) + ")");
 }
 
 // Posts `count` copies of a message to the main window, if there is one.
@@ -157,7 +153,8 @@ int main(int argc, char** argv) {
   }
   if (command == "click" && argc == 3) return ClickButton(&MainWindow, argv[2]);
   if (command == "wait-text" && argc == 4) {
-    return Result(WaitFor(seconds, [&] { return FindChildOf(MainWindow(), argv[2], nullptr) != nullptr; }), what + " did not show");
+    const bool shows = WaitFor(seconds, [&] { return FindChildOf(MainWindow(), argv[2], nullptr) != nullptr; });
+    return Result(shows, what + " did not show");
   }
   if (command == "close" && argc == 2) return PostToMain(WM_CLOSE, 0);
   // The end of the Windows session as Windows, or an installer closing the program, sends it.
@@ -181,7 +178,7 @@ int main(int argc, char** argv) {
   }
   if (command == "rows" && argc == 2) return PrintRows();
   // With a TITLE, the top-level window of that title instead.
-  if (command == "painted" && (argc == 2 || argc == 3)) return Paint(argc == 3 ? topLevel() : MainWindow()) ? 0 : 1;
+  if (command == "painted" && (argc == 2 || argc == 3)) return Paint(argc == 3 ? topLevel() : MainWindow());
   if (command == "wait-title" && argc == 4) {
     return Result(WaitFor(seconds, [&] { return topLevel() != nullptr; }), "no window " + what);
   }
@@ -193,10 +190,9 @@ int main(int argc, char** argv) {
   if (command == "wait-on-screen" && argc == 4) {
     const bool onScreen = WaitFor(seconds, [&] {
       RECT bounds{};
-      return topLevel() != nullptr && ::GetWindowRect(topLevel(), &bounds) && bounds.top >= 0 &&
-             bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
+      return ::GetWindowRect(topLevel(), &bounds) && bounds.top >= 0 && bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
     });
-    return Result(onScreen && Paint(topLevel()), "the window " + what + " is not wholly on the screen");
+    return onScreen ? Paint(topLevel()) : Result(false, "the window " + what + " is not wholly on the screen");
   }
   // As a pointer resting on the window TITLE once it shows, until it is gone: a popup that
   // slides away after a while without a mouse movement stays while a user reaches for it.
@@ -209,7 +205,7 @@ int main(int argc, char** argv) {
   // A mouse click on the first column's heading of the list in the window TITLE (a sort).
   if (command == "click-heading" && argc == 3) {
     const HWND list = FindChildOf(topLevel(), "", WC_LISTVIEWA);
-    const auto heading = list != nullptr ? reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0)) : nullptr;
+    const HWND heading = list != nullptr ? ListView_GetHeader(list) : nullptr;
     if (heading == nullptr) return Result(false, "no list heading on " + what);
     ::PostMessageA(heading, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     ::PostMessageA(heading, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));

@@ -60,9 +60,10 @@ void Fail(const std::string& what) {
 // What the planter notes for "clean": keys it made where Windows has none, the cookie folder.
 constexpr char kNotes[] = "HKCU\\Software\\KestrianE2EPlanter";
 
-std::string Folder(int csidl) {
+// The folder's path; "" when it is missing and not to be made.
+std::string Folder(int csidl, bool make = false) {
   char buffer[MAX_PATH + 1] = {};
-  if (!::SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE)) return {};
+  if (!::SHGetSpecialFolderPathA(nullptr, buffer, csidl, make)) return {};
   return buffer;
 }
 
@@ -87,13 +88,11 @@ std::vector<Fields> ReadPlan(const char* path) {
   std::ifstream file(path);
   if (!file) Fail(std::string("cannot read ") + path);
   for (std::string line; std::getline(file, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    Fields fields;
+    Fields& fields = plan.emplace_back();
     std::istringstream parts(line);
     for (std::string field; std::getline(parts, field, '|');) fields.push_back(Expand(field));
     fields.resize(std::max<size_t>(fields.size(), 6));  // the fields a line leaves out are empty
-    plan.push_back(fields);
   }
   return plan;
 }
@@ -137,11 +136,9 @@ struct Key {
 };
 
 Key KeyOf(const std::string& text) {
-  const size_t slash = text.find('\\');
-  const std::string hive = text.substr(0, slash);
-  const bool machine = hive == "HKLM";
-  return {machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, text.substr(slash + 1),
-          (machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + text.substr(slash + 1)};
+  const std::string path = text.substr(text.find('\\') + 1);
+  return text.starts_with("HKLM\\") ? Key{HKEY_LOCAL_MACHINE, path, "HKEY_LOCAL_MACHINE\\" + path}
+                                    : Key{HKEY_CURRENT_USER, path, "HKEY_CURRENT_USER\\" + path};
 }
 
 bool KeyExists(const Key& key) {
@@ -152,12 +149,10 @@ bool KeyExists(const Key& key) {
 bool ReadValue(const Key& key, const std::string& name, DWORD& type, std::string& data) {
   data.assign(1 << 16, '\0');
   auto size = static_cast<DWORD>(data.size());
-  if (::RegGetValueA(key.root, key.path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
-                     &size) != ERROR_SUCCESS) {
-    return false;
-  }
-  data.resize(size);
-  return true;
+  const bool read = ::RegGetValueA(key.root, key.path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                                   data.data(), &size) == ERROR_SUCCESS;
+  data.resize(read ? size : 0);
+  return read;
 }
 
 std::string FromHex(const std::string& hex) {
@@ -186,7 +181,8 @@ void SetValue(const Key& key, const std::string& name, const std::string& type, 
       ERROR_SUCCESS) {
     return Fail("cannot create key " + key.name);
   }
-  if (type != "key" && ::RegSetValueExA(opened.get(), name.c_str(), 0, kind, reinterpret_cast<const BYTE*>(bytes.data()),
+  if (type != "key" && ::RegSetValueExA(opened.get(), name.c_str(), 0, kind,
+                                        reinterpret_cast<const BYTE*>(bytes.data()),
                                         static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
     Fail("cannot set " + key.name + "\\" + name);
   }
@@ -231,13 +227,6 @@ void DumpKey(const Key& key, std::string& lines) {
   }
 }
 
-std::string ModulePath(DWORD id) {
-  UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-  char path[MAX_PATH] = {};
-  const DWORD length = process ? ::GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH) : 0;
-  return std::string(path, length);
-}
-
 // The ids of the processes running `program`.
 std::vector<DWORD> Running(const std::string& program) {
   std::vector<DWORD> ids;
@@ -245,7 +234,12 @@ std::vector<DWORD> Running(const std::string& program) {
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
-    if (_stricmp(ModulePath(entry.th32ProcessID).c_str(), program.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+    char path[MAX_PATH] = {};
+    if (process && ::GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH) &&
+        _stricmp(path, program.c_str()) == 0) {
+      ids.push_back(entry.th32ProcessID);
+    }
   }
   return ids;
 }
@@ -340,10 +334,8 @@ void PlantItem(const Fields& line, const Programs& programs, std::string& values
   const std::string source = kind == "run" ? programs.sleeper : line[2] == "probe" ? programs.probe : "";
   if (!source.empty() && !::CopyFileA(source.c_str(), where.c_str(), FALSE)) Fail("cannot copy to " + where);
   if (kind == "cookie" && Folder(CSIDL_COOKIES).empty()) {  // a fresh prefix has none yet
-    char made[MAX_PATH + 1] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, made))) {
-      return Fail("cannot make the cookie folder");
-    }
+    const std::string made = Folder(CSIDL_COOKIES, true);
+    if (made.empty()) return Fail("cannot make the cookie folder");
     SetValue(notes, "cookies", "sz", made);
   }
   if (kind == "cookie") Write(CookiePath(where), line[2]);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <string>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;  // this library as loaded
 
@@ -12,8 +11,8 @@ extern "C" __declspec(dllexport) HRESULT __stdcall DllUnregisterServer() {
   const DWORD length = ::GetEnvironmentVariableA("KSCAN_E2E_UNREGISTER_MARKER", marker, sizeof marker);
   if (length == 0 || length > MAX_PATH) return E_FAIL;
   char path[MAX_PATH + 1] = {};
-  const DWORD pathLength = ::GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
+  ::GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
   std::ofstream file(marker, std::ios::binary | std::ios::app);
-  file << std::string(path, pathLength) << "\r\n";
+  file << path << "\r\n";
   return file.flush() ? S_OK : E_FAIL;
 }

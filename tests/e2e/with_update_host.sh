@@ -3,10 +3,9 @@
 # name that server as the proxy, so every http URL (www.kestrian.example, www.missing.example,
 # ...) reaches it; hosts of the local network and 127.0.0.1 bypass it. Afterwards the server
 # is stopped and the proxy settings are put back as they were, on failure too.
-# The command sees KESTRIAN_UPDATE_HOST_PORT (the server's port), KESTRIAN_UPDATE_HOST_ROOT
-# and KESTRIAN_UPDATE_HOST_ROOT_WINDOWS (the tree, as a Linux and as a Wine path); the server
-# logs each request in WORK_DIR/update_host.err. The tree may still be filled by the command:
-# the server reads a file only when it is asked for.
+# The command sees KESTRIAN_UPDATE_HOST_PORT (the server's port) and KESTRIAN_UPDATE_HOST_ROOT_WINDOWS
+# (the tree as a Wine path); the server logs each request in WORK_DIR/update_host.err. The tree
+# may still be filled by the command: the server reads a file only when it is asked for.
 # usage: with_update_host.sh TREE_DIR WORK_DIR COMMAND [ARGS...]
 #   UPDATE_HOST_DELAY=SECONDS   version pages are answered that much later (for screenshots)
 # The exit status is the command's; a failed clean-up fails the run.
@@ -49,6 +48,5 @@ wine_quiet reg add "$settings" /v ProxyEnable /t REG_DWORD /d 1 /f &&
   wine_quiet reg add "$settings" /v ProxyServer /d "127.0.0.1:$port" /f &&
   wine_quiet reg add "$settings" /v ProxyOverride /d '<local>;127.0.0.1;localhost' /f || fail "the proxy could not be set"
 
-KESTRIAN_UPDATE_HOST_ROOT_WINDOWS=$(windows_path "$tree")
-export KESTRIAN_UPDATE_HOST_PORT=$port KESTRIAN_UPDATE_HOST_ROOT=$tree KESTRIAN_UPDATE_HOST_ROOT_WINDOWS
+export KESTRIAN_UPDATE_HOST_PORT=$port KESTRIAN_UPDATE_HOST_ROOT_WINDOWS=$(windows_path "$tree")
 "$@"
