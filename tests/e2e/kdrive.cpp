@@ -57,10 +57,8 @@ int Result(bool ok, const std::string& failure) {
 
 template <class Probe>
 bool WaitFor(double seconds, Probe probe) {
-  const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
-  while (!probe()) {
-    if (static_cast<LONG>(::GetTickCount() - deadline) > 0) return false;
-    ::Sleep(50);
+  for (const DWORD start = ::GetTickCount(); !probe(); ::Sleep(50)) {
+    if (::GetTickCount() - start > seconds * 1000) return false;
   }
   return true;
 }

@@ -311,12 +311,8 @@ int Dump(const std::vector<Fields>& plan, const std::string& out) {
   return Write(out, lines) ? 0 : 1;
 }
 
-struct Programs {
-  std::string sleeper, probe;
-};
-
 // Every kind of line but the processes.
-void PlantItem(const Fields& line, const Programs& programs, std::string& values) {
+void PlantItem(const Fields& line, const std::string& sleeper, const std::string& probe, std::string& values) {
   const std::string& kind = line[0];
   const std::string& where = line[1];
   const Key notes = KeyOf(kNotes);
@@ -331,7 +327,7 @@ void PlantItem(const Fields& line, const Programs& programs, std::string& values
                            (flags.find('h') != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : 0) |
                            (flags.find('s') != std::string::npos ? FILE_ATTRIBUTE_SYSTEM : 0);
   if (kind == "attributes" && !::SetFileAttributesA(where.c_str(), attributes)) Fail("cannot mark " + where);
-  const std::string source = kind == "run" ? programs.sleeper : line[2] == "probe" ? programs.probe : "";
+  const std::string source = kind == "run" ? sleeper : line[2] == "probe" ? probe : "";
   if (!source.empty() && !::CopyFileA(source.c_str(), where.c_str(), FALSE)) Fail("cannot copy to " + where);
   if (kind == "cookie" && Folder(CSIDL_COOKIES).empty()) {  // a fresh prefix has none yet
     const std::string made = Folder(CSIDL_COOKIES, true);
@@ -346,23 +342,24 @@ void PlantItem(const Fields& line, const Programs& programs, std::string& values
   }
 }
 
-void StartItem(const Fields& line, const Programs& programs) {
+void StartItem(const Fields& line, const std::string& sleeper) {
   const std::string& where = line[1];
   if (line[0] == "run") Start(where, "", "");
   if (line[0] != "hold") return;
   const std::string holder = HolderOf(where);
-  if (!Exists(holder) && !::CopyFileA(programs.sleeper.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
+  if (!Exists(holder) && !::CopyFileA(sleeper.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
   const std::string ready = where + ".ready";
   Start(holder, " \"" + where + "\" " + line[2] + " \"" + ready + "\"", ready);
 }
 
-int Plant(const std::vector<Fields>& plan, const Programs& programs, const std::string& out) {
+int Plant(const std::vector<Fields>& plan, const std::string& sleeper, const std::string& probe,
+          const std::string& out) {
   if (Clean(plan) != 0) return 1;
   std::string values = Expand("DRIVE=${DRIVE}\n");
-  for (const Fields& line : plan) PlantItem(line, programs, values);
+  for (const Fields& line : plan) PlantItem(line, sleeper, probe, values);
   // The processes start after the dump of what was planted: a held file cannot be read.
   if (failed || Dump(plan, out + "\\planted-dump.txt") != 0) return 1;
-  for (const Fields& line : plan) StartItem(line, programs);
+  for (const Fields& line : plan) StartItem(line, sleeper);
   return !failed && Write(out + "\\values.txt", values) ? 0 : 1;
 }
 
@@ -408,7 +405,7 @@ int main(int argc, char** argv) {
   const std::string command = argc >= 3 ? argv[1] : "";
   const std::vector<Fields> plan = argc >= 3 ? ReadPlan(argv[2]) : std::vector<Fields>{};
   if (failed) return 1;
-  if (command == "plant" && argc == 6) return Plant(plan, {argv[3], argv[4]}, argv[5]);
+  if (command == "plant" && argc == 6) return Plant(plan, argv[3], argv[4], argv[5]);
   if (command == "check" && argc == 3) return Check(plan);
   if (command == "dump" && argc == 4) return Dump(plan, argv[3]);
   if (command == "stop" && argc == 3) return Stop(plan);
