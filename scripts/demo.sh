@@ -12,7 +12,7 @@ scripts/setup.sh
 export WINEPREFIX=$repo/build/wineprefix
 "$repo/scripts/wine-run" --server  # one server for the build (it runs kdefs.exe) and the run
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Kestrian AppRestart kdrive demo_definitions
+cmake --build --preset win64 --target Kestrian AppRestart kdrive planter demo_definitions
 out=$repo/build/demo
 
 run=(bash tests/e2e/scan_page_run.sh build/win64/src/Kestrian.exe build/win64/tests/e2e/kdrive.exe

@@ -14,8 +14,9 @@
 
 namespace {
 
-constexpr char kMainClass[] = "KestrianMainWindow";
-constexpr const char* kInstanceMutex = kestrian::core::kSingleInstanceMutex;
+using kestrian::platform::win32::UniqueHandle;
+
+HWND MainWindow() { return ::FindWindowA("KestrianMainWindow", nullptr); }
 
 struct Search {
   const char* text;
@@ -30,11 +31,8 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM parameter) {
   ::GetWindowTextA(child, text, sizeof text);
   ::GetClassNameA(child, className, sizeof className);
   const bool classMatches = search.className == nullptr || _stricmp(className, search.className) == 0;
-  if (classMatches && ::IsWindowVisible(child) && std::strcmp(text, search.text) == 0) {
-    search.found = child;
-    return FALSE;
-  }
-  return TRUE;
+  if (classMatches && ::IsWindowVisible(child) && std::strcmp(text, search.text) == 0) search.found = child;
+  return search.found == nullptr;  // on until one matches
 }
 
 HWND FindChildOf(HWND parent, const char* text, const char* className) {
@@ -44,10 +42,6 @@ HWND FindChildOf(HWND parent, const char* text, const char* className) {
   return search.found;
 }
 
-HWND FindChild(const char* text, const char* className) {
-  return FindChildOf(::FindWindowA(kMainClass, nullptr), text, className);
-}
-
 // A visible top-level window with exactly this title.
 HWND FindTopLevel(const char* title) {
   Search search{title, nullptr, nullptr};
@@ -55,12 +49,16 @@ HWND FindTopLevel(const char* title) {
   return search.found;
 }
 
+// 0 when `ok`; otherwise 1, saying why.
+int Result(bool ok, const std::string& failure) {
+  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
+  return ok ? 0 : 1;
+}
+
 template <class Probe>
 bool WaitFor(double seconds, Probe probe) {
-  const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
-  while (!probe()) {
-    if (static_cast<LONG>(::GetTickCount() - deadline) > 0) return false;
-    ::Sleep(50);
+  for (const DWORD start = ::GetTickCount(); !probe(); ::Sleep(50)) {
+    if (::GetTickCount() - start > seconds * 1000) return false;
   }
   return true;
 }
@@ -70,32 +68,22 @@ bool WaitFor(double seconds, Probe probe) {
 template <class Parent>
 int ClickButton(Parent parent, const char* caption) {
   HWND button = nullptr;
-  if (!WaitFor(60, [&] {
-        button = FindChildOf(parent(), caption, "Button");
-        return button != nullptr && ::IsWindowEnabled(button);
-      })) {
-    std::fprintf(stderr, "kdrive: no enabled button \"%s\"\n", caption);
-    return 1;
-  }
-  ::PostMessageA(button, BM_CLICK, 0, 0);
-  return 0;
-}
-
-// 0 when `ok`; otherwise 1, saying why.
-int Result(bool ok, const std::string& failure) {
-  if (!ok) std::fprintf(stderr, "kdrive: %s\n", failure.c_str());
-  return ok ? 0 : 1;
+  const bool found = WaitFor(60, [&] {
+    button = FindChildOf(parent(), caption, "Button");
+    return button != nullptr && ::IsWindowEnabled(button);
+  });
+  if (found) ::PostMessageA(button, BM_CLICK, 0, 0);
+  return Result(found, "no enabled button \"" + std::string(caption) + "\"");
 }
 
 // Prints the rows of the list view on the main window's page, one a line, the cells
 // separated by tabs. The list view takes its item structure and returns the text by pointer,
 // and a pointer only means something in its own process: both are in a buffer made there.
 int PrintRows() {
-  const HWND list = FindChild("", WC_LISTVIEWA);
+  const HWND list = FindChildOf(MainWindow(), "", WC_LISTVIEWA);
   DWORD processId = 0;
   ::GetWindowThreadProcessId(list, &processId);
-  const kestrian::platform::win32::UniqueHandle process(
-      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  const UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
   constexpr DWORD kTextSize = 1024;
   char* item = nullptr;
   if (list != nullptr && process) {
@@ -104,9 +92,8 @@ int PrintRows() {
   }
   if (item == nullptr) return Result(false, "no list shows");
   char* const remoteText = item + sizeof(LVITEMA);
-  const auto header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
-  const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-  const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const int columns = Header_GetItemCount(ListView_GetHeader(list));
+  const int rows = ListView_GetItemCount(list);
   bool read = true;
   for (int row = 0; read && row < rows; ++row) {
     std::string line;
@@ -131,34 +118,19 @@ int PrintRows() {
 
 // Some copy of the program runs in this session, visible or not, ending or not.
 bool ProgramRuns() {
-  const HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutex);
-  if (mutex == nullptr) return false;
-  ::CloseHandle(mutex);
-  return true;
+  return bool(UniqueHandle(::OpenMutexA(SYNCHRONIZE, FALSE, kestrian::core::kSingleInstanceMutex)));
 }
 
 // Has the window and its controls painted now, and returns once its thread has taken the
 // message after it, so a screenshot taken next shows what the window holds.
 // A program busy for a while (a page filling its lists) is waited for up to a minute.
-bool Paint(HWND window) {
+int Paint(HWND window) {
   DWORD_PTR result = 0;
-  if (window == nullptr) return std::fputs("kdrive: no window to paint\n", stderr), false;
+  if (window == nullptr) return Result(false, "no window to paint");
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result) != 0) return true;
-  std::fprintf(stderr, "kdrive: the window took no message for a minute (error %lu)\n", ::GetLastError());
-  return false;
+  const bool taken = ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result) != 0;
+  return Result(taken, "the window took no message for a minute (error " + std::to_string(::GetLastError()) + ")");
 }
-
-int Usage() {
-  std::fputs(
-      "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
-      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | click-heading TITLE\n"
-      "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
-      stderr);
-  return 2;
-}
-
-HWND MainWindow() { return ::FindWindowA(kMainClass, nullptr); }
 
 // Posts `count` copies of a message to the main window, if there is one.
 int PostToMain(UINT message, WPARAM wParam, int count = 1) {
@@ -170,8 +142,7 @@ int PostToMain(UINT message, WPARAM wParam, int count = 1) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  const std::string command = argv[1];
+  const std::string command = argc > 1 ? argv[1] : "";
   const std::string what = argc > 2 ? argv[2] : "";
   const double seconds = std::atof(argv[argc - 1]);
   const auto topLevel = [&] { return FindTopLevel(what.c_str()); };
@@ -180,7 +151,8 @@ int main(int argc, char** argv) {
   }
   if (command == "click" && argc == 3) return ClickButton(&MainWindow, argv[2]);
   if (command == "wait-text" && argc == 4) {
-    return Result(WaitFor(seconds, [&] { return FindChild(argv[2], nullptr) != nullptr; }), what + " did not show");
+    const bool shows = WaitFor(seconds, [&] { return FindChildOf(MainWindow(), argv[2], nullptr) != nullptr; });
+    return Result(shows, what + " did not show");
   }
   if (command == "close" && argc == 2) return PostToMain(WM_CLOSE, 0);
   // The end of the Windows session as Windows, or an installer closing the program, sends it.
@@ -195,7 +167,7 @@ int main(int argc, char** argv) {
   }
   // The text beside a caption label: the control made right after it (a counter's value).
   if (command == "value-of" && argc == 3) {
-    const HWND caption = FindChild(argv[2], "Static");
+    const HWND caption = FindChildOf(MainWindow(), argv[2], "Static");
     const HWND value = caption != nullptr ? ::GetWindow(caption, GW_HWNDNEXT) : nullptr;
     char text[512] = {};
     if (value != nullptr) ::GetWindowTextA(value, text, sizeof text);
@@ -204,7 +176,7 @@ int main(int argc, char** argv) {
   }
   if (command == "rows" && argc == 2) return PrintRows();
   // With a TITLE, the top-level window of that title instead.
-  if (command == "painted" && (argc == 2 || argc == 3)) return Paint(argc == 3 ? topLevel() : MainWindow()) ? 0 : 1;
+  if (command == "painted" && (argc == 2 || argc == 3)) return Paint(argc == 3 ? topLevel() : MainWindow());
   if (command == "wait-title" && argc == 4) {
     return Result(WaitFor(seconds, [&] { return topLevel() != nullptr; }), "no window " + what);
   }
@@ -216,10 +188,9 @@ int main(int argc, char** argv) {
   if (command == "wait-on-screen" && argc == 4) {
     const bool onScreen = WaitFor(seconds, [&] {
       RECT bounds{};
-      return topLevel() != nullptr && ::GetWindowRect(topLevel(), &bounds) && bounds.top >= 0 &&
-             bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
+      return ::GetWindowRect(topLevel(), &bounds) && bounds.top >= 0 && bounds.bottom <= ::GetSystemMetrics(SM_CYSCREEN);
     });
-    return Result(onScreen && Paint(topLevel()), "the window " + what + " is not wholly on the screen");
+    return onScreen ? Paint(topLevel()) : Result(false, "the window " + what + " is not wholly on the screen");
   }
   // As a pointer resting on the window TITLE once it shows, until it is gone: a popup that
   // slides away after a while without a mouse movement stays while a user reaches for it.
@@ -232,7 +203,7 @@ int main(int argc, char** argv) {
   // A mouse click on the first column's heading of the list in the window TITLE (a sort).
   if (command == "click-heading" && argc == 3) {
     const HWND list = FindChildOf(topLevel(), "", WC_LISTVIEWA);
-    const auto heading = list != nullptr ? reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0)) : nullptr;
+    const HWND heading = list != nullptr ? ListView_GetHeader(list) : nullptr;
     if (heading == nullptr) return Result(false, "no list heading on " + what);
     ::PostMessageA(heading, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     ::PostMessageA(heading, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
@@ -244,5 +215,10 @@ int main(int argc, char** argv) {
   // Ticks of a window timer of the main window, by its id, as if that much time had passed
   // (the idle count before an automatic update would otherwise take minutes).
   if (command == "ticks" && argc == 4) return PostToMain(WM_TIMER, std::atoi(argv[2]), std::atoi(argv[3]));
-  return Usage();
+  std::fputs(
+      "usage: kdrive wait-window|wait-ended SECONDS | wait-text TEXT SECONDS | click CAPTION | close | end-session\n"
+      "  | wait-title|wait-gone|wait-on-screen|hover TITLE SECONDS | click-in TITLE CAPTION | click-heading TITLE\n"
+      "  | painted [TITLE] | value-of CAPTION | rows | command ID | ticks ID COUNT\n",
+      stderr);
+  return 2;
 }

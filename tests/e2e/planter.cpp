@@ -6,8 +6,8 @@
 //   planter dump PLAN OUT  every file and cookie with its bytes, every key with its values
 //   planter stop PLAN      stops the planted processes
 //   planter clean PLAN     stops them and removes what was planted
-// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM},
-// ${WINDOWS} and ${COOKIES} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
+// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM}
+// and ${WINDOWS} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
 //   folder|PATH                          made on plant, removed with all inside on clean
 //   key|HIVE\KEY|AFTER                   removed with all inside on clean; dumped
 //   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
@@ -33,6 +33,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -44,7 +45,10 @@
 
 namespace {
 
+using kestrian::platform::win32::UniqueFileHandle;
+using kestrian::platform::win32::UniqueFindHandle;
 using kestrian::platform::win32::UniqueHandle;
+using kestrian::platform::win32::UniqueHkey;
 using Fields = std::vector<std::string>;
 
 bool failed = false;
@@ -56,11 +60,10 @@ void Fail(const std::string& what) {
 // What the planter notes for "clean": keys it made where Windows has none, the cookie folder.
 constexpr char kNotes[] = "HKCU\\Software\\KestrianE2EPlanter";
 
-// ---- Plan ----------------------------------------------------------------------------------
-
-std::string Folder(int csidl) {
+// The folder's path; "" when it is missing and not to be made.
+std::string Folder(int csidl, bool make = false) {
   char buffer[MAX_PATH + 1] = {};
-  if (!::SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE)) return {};
+  if (!::SHGetSpecialFolderPathA(nullptr, buffer, csidl, make)) return {};
   return buffer;
 }
 
@@ -77,7 +80,6 @@ std::string Expand(std::string text) {
   text = Replaced(text, "${DRIVE}", Folder(CSIDL_PROGRAMS).substr(0, 3));
   text = Replaced(text, "${SYSTEM}", Folder(CSIDL_SYSTEM));
   text = Replaced(text, "${WINDOWS}", Folder(CSIDL_WINDOWS));
-  text = Replaced(text, "${COOKIES}", Folder(CSIDL_COOKIES));
   return Replaced(Replaced(text, "<CRLF>", "\r\n"), "<LF>", "\n");
 }
 
@@ -86,32 +88,20 @@ std::vector<Fields> ReadPlan(const char* path) {
   std::ifstream file(path);
   if (!file) Fail(std::string("cannot read ") + path);
   for (std::string line; std::getline(file, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    Fields fields;
+    Fields& fields = plan.emplace_back();
     std::istringstream parts(line);
     for (std::string field; std::getline(parts, field, '|');) fields.push_back(Expand(field));
-    plan.push_back(fields);
+    fields.resize(std::max<size_t>(fields.size(), 6));  // the fields a line leaves out are empty
   }
   return plan;
 }
 
-const std::string& Field(const Fields& line, size_t index) {
-  static const std::string none;
-  return index < line.size() ? line[index] : none;
-}
-
-// ---- Files ---------------------------------------------------------------------------------
-
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool Write(const std::string& path, const std::string& content) {
-  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file && ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-      written == content.size()) {
-    return true;
-  }
+  std::ofstream file(path, std::ios::binary);
+  if (file << content && file.flush()) return true;
   Fail("cannot write " + path);
   return false;
 }
@@ -121,12 +111,12 @@ void RemoveTree(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     WIN32_FIND_DATAA entry{};
-    const HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &entry);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &entry)) {
+    UniqueFindHandle search(::FindFirstFileA((path + "\\*").c_str(), &entry));
+    for (BOOL more = bool(search); more; more = ::FindNextFileA(search.get(), &entry)) {
       const std::string name = entry.cFileName;
       if (name != "." && name != "..") RemoveTree(path + "\\" + name);
     }
-    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+    search.reset();  // a folder being searched cannot be removed
     if (!::RemoveDirectoryA(path.c_str())) Fail("cannot remove " + path);
     return;
   }
@@ -139,8 +129,6 @@ std::string Read(const std::string& path) {
   return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(unreadable)";
 }
 
-// ---- Registry ------------------------------------------------------------------------------
-
 struct Key {
   HKEY root;
   std::string path;
@@ -148,29 +136,23 @@ struct Key {
 };
 
 Key KeyOf(const std::string& text) {
-  const size_t slash = text.find('\\');
-  const std::string hive = text.substr(0, slash);
-  const bool machine = hive == "HKLM";
-  return {machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, text.substr(slash + 1),
-          (machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + text.substr(slash + 1)};
+  const std::string path = text.substr(text.find('\\') + 1);
+  return text.starts_with("HKLM\\") ? Key{HKEY_LOCAL_MACHINE, path, "HKEY_LOCAL_MACHINE\\" + path}
+                                    : Key{HKEY_CURRENT_USER, path, "HKEY_CURRENT_USER\\" + path};
 }
 
 bool KeyExists(const Key& key) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(opened);
-  return true;
+  UniqueHkey opened;
+  return ::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
 bool ReadValue(const Key& key, const std::string& name, DWORD& type, std::string& data) {
   data.assign(1 << 16, '\0');
   auto size = static_cast<DWORD>(data.size());
-  if (::RegGetValueA(key.root, key.path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
-                     &size) != ERROR_SUCCESS) {
-    return false;
-  }
-  data.resize(size);
-  return true;
+  const bool read = ::RegGetValueA(key.root, key.path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                                   data.data(), &size) == ERROR_SUCCESS;
+  data.resize(read ? size : 0);
+  return read;
 }
 
 std::string FromHex(const std::string& hex) {
@@ -194,16 +176,16 @@ void SetValue(const Key& key, const std::string& name, const std::string& type, 
   if (type == "dword") kind = REG_DWORD, bytes = FromHex(data);
   if (type == "qword") kind = REG_QWORD, bytes = FromHex(data);
   if (type == "binary") kind = REG_BINARY, bytes = FromHex(data);
-  HKEY opened = nullptr;
-  if (::RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr) !=
+  UniqueHkey opened;
+  if (::RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened.put(), nullptr) !=
       ERROR_SUCCESS) {
     return Fail("cannot create key " + key.name);
   }
-  if (type != "key" && ::RegSetValueExA(opened, name.c_str(), 0, kind, reinterpret_cast<const BYTE*>(bytes.data()),
+  if (type != "key" && ::RegSetValueExA(opened.get(), name.c_str(), 0, kind,
+                                        reinterpret_cast<const BYTE*>(bytes.data()),
                                         static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
     Fail("cannot set " + key.name + "\\" + name);
   }
-  ::RegCloseKey(opened);
 }
 
 void DeleteKey(const Key& key) {
@@ -228,44 +210,36 @@ bool HasValue(const Key& key, const std::string& name) { return !ValueLine(key, 
 
 // The key, each of its values and each of its sub-keys, one line each.
 void DumpKey(const Key& key, std::string& lines) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+  UniqueHkey opened;
+  if (::RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return;
   lines += "key " + key.name + "\n";
-  std::vector<std::string> children;
   char name[16384];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = sizeof name;
-    if (::RegEnumValueA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+  for (DWORD index = 0, length = sizeof name;
+       ::RegEnumValueA(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++index, length = sizeof name) {
     lines += ValueLine(key, std::string(name, length));
   }
-  for (DWORD index = 0;; ++index) {
-    DWORD length = sizeof name;
-    if (::RegEnumKeyExA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name, length);
-  }
-  ::RegCloseKey(opened);
-  for (const std::string& child : children) {
+  for (DWORD index = 0, length = sizeof name;
+       ::RegEnumKeyExA(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++index, length = sizeof name) {
+    const std::string child(name, length);
     DumpKey({key.root, key.path + "\\" + child, key.name + "\\" + child}, lines);
   }
-}
-
-// ---- Processes -----------------------------------------------------------------------------
-
-std::string ModulePath(DWORD id) {
-  UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-  char path[MAX_PATH] = {};
-  const DWORD length = process ? ::GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH) : 0;
-  return std::string(path, length);
 }
 
 // The ids of the processes running `program`.
 std::vector<DWORD> Running(const std::string& program) {
   std::vector<DWORD> ids;
-  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
-    if (_stricmp(ModulePath(entry.th32ProcessID).c_str(), program.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+    char path[MAX_PATH] = {};
+    if (process && ::GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH) &&
+        _stricmp(path, program.c_str()) == 0) {
+      ids.push_back(entry.th32ProcessID);
+    }
   }
   return ids;
 }
@@ -279,15 +253,6 @@ void Stop(const std::string& program) {
   }
 }
 
-// Until `done` holds, for at most a minute: a loaded machine may be slow to start a program.
-template <class Done>
-bool WaitFor(Done&& done) {
-  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 60000; ::Sleep(20)) {
-    if (done()) return true;
-  }
-  return false;
-}
-
 void Start(const std::string& program, const std::string& arguments, const std::string& ready) {
   std::string commandLine = "\"" + program + "\"" + arguments;
   STARTUPINFOA startup{};
@@ -299,20 +264,19 @@ void Start(const std::string& program, const std::string& arguments, const std::
   }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  // The scan reads the program's path: a process counts once it has one.
-  if (!WaitFor([&] { return ready.empty() ? !Running(program).empty() : Exists(ready); })) {
-    Fail(program + " did not get ready");
+  // The scan reads the program's path: a process counts once it has one. A loaded machine may
+  // be slow to start a program: it has a minute.
+  for (DWORD start = ::GetTickCount(); ready.empty() ? Running(program).empty() : !Exists(ready); ::Sleep(20)) {
+    if (::GetTickCount() - start >= 60000) return Fail(program + " did not get ready");
   }
 }
 
 std::string HolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')) + "\\kse2_holder.exe"; }
 
-// ---- Commands ------------------------------------------------------------------------------
-
 int Stop(const std::vector<Fields>& plan) {
   for (const Fields& line : plan) {
-    if (line[0] == "run") Stop(Field(line, 1));
-    if (line[0] == "hold") Stop(HolderOf(Field(line, 1)));
+    if (line[0] == "run") Stop(line[1]);
+    if (line[0] == "hold") Stop(HolderOf(line[1]));
   }
   return failed ? 1 : 0;
 }
@@ -322,10 +286,10 @@ int Clean(const std::vector<Fields>& plan) {
   Stop(plan);
   for (const Fields& line : plan) {
     const std::string& kind = line[0];
-    if (kind == "folder" || kind == "file") RemoveTree(Field(line, 1));
-    if (kind == "cookie") RemoveTree(CookiePath(Field(line, 1)));
-    if (kind == "key" || (kind == "new-key" && HasValue(notes, Field(line, 1)))) DeleteKey(KeyOf(Field(line, 1)));
-    if (kind == "value" || kind == "unset") DeleteValue(KeyOf(Field(line, 1)), Field(line, 2));
+    if (kind == "folder" || kind == "file") RemoveTree(line[1]);
+    if (kind == "cookie") RemoveTree(CookiePath(line[1]));
+    if (kind == "key" || (kind == "new-key" && HasValue(notes, line[1]))) DeleteKey(KeyOf(line[1]));
+    if (kind == "value" || kind == "unset") DeleteValue(KeyOf(line[1]), line[2]);
   }
   DWORD type = 0;
   std::string made;
@@ -334,78 +298,80 @@ int Clean(const std::vector<Fields>& plan) {
   return failed ? 1 : 0;
 }
 
-int Dump(const std::vector<Fields>& plan, const std::string& out);
-
-struct Programs {
-  std::string sleeper, probe;
-};
+int Dump(const std::vector<Fields>& plan, const std::string& out) {
+  std::string lines;
+  for (const Fields& line : plan) {
+    const std::string& kind = line[0];
+    const std::string& where = line[1];
+    if (kind == "file" || kind == "copy" || kind == "run") lines += "file " + where + " " + Hex(Read(where)) + "\n";
+    if (kind == "cookie") lines += "cookie " + CookiePath(where) + " " + Hex(Read(CookiePath(where))) + "\n";
+    if (kind == "key") DumpKey(KeyOf(where), lines);
+    if (kind == "value" && !line[5].empty()) lines += ValueLine(KeyOf(where), line[2]);
+  }
+  return Write(out, lines) ? 0 : 1;
+}
 
 // Every kind of line but the processes.
-void PlantItem(const Fields& line, const Programs& programs, std::string& values) {
+void PlantItem(const Fields& line, const std::string& sleeper, const std::string& probe, std::string& values) {
   const std::string& kind = line[0];
-  const std::string& where = Field(line, 1);
+  const std::string& where = line[1];
   const Key notes = KeyOf(kNotes);
   if (kind == "folder" && !::CreateDirectoryA(where.c_str(), nullptr)) Fail("cannot create " + where);
-  if (kind == "key") SetValue(KeyOf(where), "", "key", "");
   if (kind == "new-key" && KeyExists(KeyOf(where))) return Fail(where + " exists already");
-  if (kind == "new-key") {
-    SetValue(notes, where, "sz", "made by the plant");
-    SetValue(KeyOf(where), "", "key", "");
-  }
-  if (kind == "value") SetValue(KeyOf(where), Field(line, 2), Field(line, 3), Field(line, 4));
-  if (kind == "file") Write(where, Field(line, 2));
-  const std::string& flags = Field(line, 2);
+  if (kind == "new-key") SetValue(notes, where, "sz", "made by the plant");
+  if (kind == "key" || kind == "new-key") SetValue(KeyOf(where), "", "key", "");
+  if (kind == "value") SetValue(KeyOf(where), line[2], line[3], line[4]);
+  if (kind == "file") Write(where, line[2]);
+  const std::string& flags = line[2];
   const DWORD attributes = (flags.find('r') != std::string::npos ? FILE_ATTRIBUTE_READONLY : 0) |
                            (flags.find('h') != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : 0) |
                            (flags.find('s') != std::string::npos ? FILE_ATTRIBUTE_SYSTEM : 0);
   if (kind == "attributes" && !::SetFileAttributesA(where.c_str(), attributes)) Fail("cannot mark " + where);
-  const std::string source = kind == "run" ? programs.sleeper : Field(line, 2) == "probe" ? programs.probe : "";
+  const std::string source = kind == "run" ? sleeper : line[2] == "probe" ? probe : "";
   if (!source.empty() && !::CopyFileA(source.c_str(), where.c_str(), FALSE)) Fail("cannot copy to " + where);
   if (kind == "cookie" && Folder(CSIDL_COOKIES).empty()) {  // a fresh prefix has none yet
-    char made[MAX_PATH + 1] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, made))) {
-      return Fail("cannot make the cookie folder");
-    }
+    const std::string made = Folder(CSIDL_COOKIES, true);
+    if (made.empty()) return Fail("cannot make the cookie folder");
     SetValue(notes, "cookies", "sz", made);
   }
-  if (kind == "cookie") Write(CookiePath(where), Field(line, 2));
+  if (kind == "cookie") Write(CookiePath(where), line[2]);
   if (kind == "short") {
     char shortPath[MAX_PATH] = {};
-    const DWORD length = ::GetShortPathNameA(Field(line, 2).c_str(), shortPath, MAX_PATH);
-    values += where + "=" + Field(line, 2) + "\nSHORT_" + where + "=" + std::string(shortPath, length) + "\n";
+    const DWORD length = ::GetShortPathNameA(line[2].c_str(), shortPath, MAX_PATH);
+    values += where + "=" + line[2] + "\nSHORT_" + where + "=" + std::string(shortPath, length) + "\n";
   }
 }
 
-void StartItem(const Fields& line, const Programs& programs) {
-  const std::string& where = Field(line, 1);
+void StartItem(const Fields& line, const std::string& sleeper) {
+  const std::string& where = line[1];
   if (line[0] == "run") Start(where, "", "");
   if (line[0] != "hold") return;
   const std::string holder = HolderOf(where);
-  if (!Exists(holder) && !::CopyFileA(programs.sleeper.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
+  if (!Exists(holder) && !::CopyFileA(sleeper.c_str(), holder.c_str(), FALSE)) Fail("cannot copy to " + holder);
   const std::string ready = where + ".ready";
-  Start(holder, " \"" + where + "\" " + Field(line, 2) + " \"" + ready + "\"", ready);
+  Start(holder, " \"" + where + "\" " + line[2] + " \"" + ready + "\"", ready);
 }
 
-int Plant(const std::vector<Fields>& plan, const Programs& programs, const std::string& out) {
+int Plant(const std::vector<Fields>& plan, const std::string& sleeper, const std::string& probe,
+          const std::string& out) {
   if (Clean(plan) != 0) return 1;
-  std::string values = Expand("DRIVE=${DRIVE}\nWINDOWS=${WINDOWS}\n");
-  for (const Fields& line : plan) PlantItem(line, programs, values);
+  std::string values = Expand("DRIVE=${DRIVE}\n");
+  for (const Fields& line : plan) PlantItem(line, sleeper, probe, values);
   // The processes start after the dump of what was planted: a held file cannot be read.
   if (failed || Dump(plan, out + "\\planted-dump.txt") != 0) return 1;
-  for (const Fields& line : plan) StartItem(line, programs);
-  values += "COOKIES=" + Folder(CSIDL_COOKIES) + "\n";
+  for (const Fields& line : plan) StartItem(line, sleeper);
   return !failed && Write(out + "\\values.txt", values) ? 0 : 1;
 }
 
 // What a line's item is now, in the words of its expected state; "" for a line without one.
 std::string StateOf(const Fields& line) {
   const std::string& kind = line[0];
-  const std::string& where = Field(line, 1);
+  const std::string& where = line[1];
   const auto presence = [](bool present) { return present ? "present" : "absent"; };
   if (kind == "file" || kind == "copy" || kind == "exists") return presence(Exists(where));
   if (kind == "cookie") return presence(Exists(CookiePath(where)));
   if (kind == "key" || kind == "new-key" || kind == "seen-key") return presence(KeyExists(KeyOf(where)));
-  if (kind == "value" || kind == "seen") return presence(HasValue(KeyOf(where), Field(line, 2)));
+  if (kind == "value" || kind == "seen") return presence(HasValue(KeyOf(where), line[2]));
   if (kind == "run") return presence(Exists(where)) + std::string(Running(where).empty() ? " stopped" : " running");
   if (kind == "process") return Running(where).empty() ? "stopped" : "running";
   if (kind == "hold") return Running(HolderOf(where)).empty() ? "stopped" : "running";
@@ -421,29 +387,16 @@ size_t AfterField(const std::string& kind) {
 
 int Check(const std::vector<Fields>& plan) {
   for (const Fields& line : plan) {
-    const std::string& expected = Field(line, AfterField(line[0]));
+    const std::string& expected = line[AfterField(line[0])];
     const std::string state = StateOf(line);
     if (!state.empty() && !expected.empty() && state != expected) {
       const bool value = line[0] == "value" || line[0] == "seen";
-      const std::string item = line[0] + " " + Field(line, 1) + (value ? " [" + Field(line, 2) + "]" : "");
+      const std::string item = line[0] + " " + line[1] + (value ? " [" + line[2] + "]" : "");
       std::printf("%s: %s, expected %s\n", item.c_str(), state.c_str(), expected.c_str());
       failed = true;
     }
   }
   return failed ? 1 : 0;
-}
-
-int Dump(const std::vector<Fields>& plan, const std::string& out) {
-  std::string lines;
-  for (const Fields& line : plan) {
-    const std::string& kind = line[0];
-    const std::string& where = Field(line, 1);
-    if (kind == "file" || kind == "copy" || kind == "run") lines += "file " + where + " " + Hex(Read(where)) + "\n";
-    if (kind == "cookie") lines += "cookie " + CookiePath(where) + " " + Hex(Read(CookiePath(where))) + "\n";
-    if (kind == "key") DumpKey(KeyOf(where), lines);
-    if (kind == "value" && line.size() > 5) lines += ValueLine(KeyOf(where), Field(line, 2));
-  }
-  return Write(out, lines) ? 0 : 1;
 }
 
 }  // namespace
@@ -452,7 +405,7 @@ int main(int argc, char** argv) {
   const std::string command = argc >= 3 ? argv[1] : "";
   const std::vector<Fields> plan = argc >= 3 ? ReadPlan(argv[2]) : std::vector<Fields>{};
   if (failed) return 1;
-  if (command == "plant" && argc == 6) return Plant(plan, {argv[3], argv[4]}, argv[5]);
+  if (command == "plant" && argc == 6) return Plant(plan, argv[3], argv[4], argv[5]);
   if (command == "check" && argc == 3) return Check(plan);
   if (command == "dump" && argc == 4) return Dump(plan, argv[3]);
   if (command == "stop" && argc == 3) return Stop(plan);

@@ -1,7 +1,7 @@
 # What the windowed end-to-end runs share: Wine programs with their output in files, the
 # window driver, the program's settings store kept as it was across the run, and how a run
-# fails. Sourced once the script has set `run_name`, `wine_run` and `out` (and `kdrive`, for
-# `drive`; `kdefs`, for `encode_definitions`).
+# fails. Sourced once the script has set `run_name` and `out` (and `kdrive`, for `drive`;
+# `kdefs`, for `encode_definitions`).
 
 wine_run=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/wine-run
 
@@ -23,15 +23,6 @@ save_program_settings() {
   wine_quiet reg export "$program_key" "$(windows_path "$out/settings-saved.reg")" /y || return 1
   settings_saved=1
   [ "${1:-}" != clear ] || wine_quiet reg delete "$program_key" /f
-}
-
-# Puts the saved settings back exactly; false when they could not be put back.
-restore_program_settings() {
-  wine_quiet reg delete "$program_key" /f || true
-  if [ "$settings_saved" -eq 1 ]; then
-    wine_quiet reg import "$(windows_path "$out/settings-saved.reg")" || return 1
-  fi
-  [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
 }
 
 # Sets OptionAndSettings values, or fails the run.  usage: set_settings NAME=VALUE...
@@ -115,7 +106,7 @@ end_program() {
 
 # What every run puts back when it ends, pass or fail: every copy of the program (a run with
 # `kdrive`) and `other_process` ended, the plants of `plan` removed, the run's own `put_back`,
-# the settings. A run's `put_back` is false when something could not be put back.
+# the settings as saved. A run's `put_back` is false when something could not be put back.
 program= other_process= plan=
 put_back() { :; }
 put_back_run() {
@@ -126,7 +117,10 @@ put_back_run() {
   [ -z "$plan" ] || plant clean "$plan" ||
     { echo "$run_name: the plants could not all be removed: $(tail -n 5 "$out/plant.log")"; status=1; }
   put_back || status=1
-  restore_program_settings || { echo "$run_name: the settings could not be put back"; status=1; }
+  wine_quiet reg delete "$program_key" /f || true
+  [ "$settings_saved" -eq 0 ] || wine_quiet reg import "$(windows_path "$out/settings-saved.reg")" ||
+    { echo "$run_name: the settings could not be put back"; status=1; }
+  [ "$store_existed" -eq 1 ] || wine_quiet reg delete "$store" /f || true
   exit $status
 }
 
@@ -142,11 +136,8 @@ ended_in_order() {
     fail "STATUS and RESTART are '$(setting STATUS) $(setting RESTART)' after $1"
 }
 
-# A run starts on a machine where the program does not run; an earlier run may still be
-# ending it.
-expect_no_program() {
-  drive wait-ended 30 || fail "a copy of the program from an earlier run still runs"
-}
+# A run starts on a machine where the program does not run; an earlier run may still be ending it.
+expect_no_program() { drive wait-ended 30 || fail "a copy of the program from an earlier run still runs"; }
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
