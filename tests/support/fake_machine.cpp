@@ -12,14 +12,11 @@ namespace kestrian::testing {
 using platform::Status;
 
 namespace {
-// ASCII letters only, as the behaviour's own comparisons (core::ToUpper).
-char Up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Windows wildcard match of one name: "*" any run, "?" one character, case ignored.
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Up(pattern[p]) == Up(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == '?' || core::EqualsIgnoringCase(pattern.substr(p, 1), name.substr(n, 1)))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -40,10 +37,6 @@ bool IsSameOrBelow(std::string_view path, std::string_view key) {
   if (!core::StartsWithIgnoringCase(path, key)) return false;
   return path.size() == key.size() || path[key.size()] == '\\';
 }
-
-constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
-                                       platform::key_access::kCreateSubKey |
-                                       platform::key_access::kCreateLink;
 }  // namespace
 
 // ---------------------------------------------------------------- registry
@@ -58,6 +51,7 @@ std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path
 platform::Result<FakeRegistry::Key*> FakeRegistry::Opened(platform::RootKey root, std::string_view path,
                                                         std::uint32_t access) {
   using namespace platform::roots;
+  using namespace platform::key_access;
   const platform::RootKey valid[] = {kClassesRoot, kCurrentUser, kLocalMachine,
                                      kUsers,       kCurrentConfig, kDynData};
   if (std::find(std::begin(valid), std::end(valid), root) == std::end(valid)) {
@@ -66,7 +60,7 @@ platform::Result<FakeRegistry::Key*> FakeRegistry::Opened(platform::RootKey root
   if (path.empty()) CreateKey(root, path);
   Key* key = Find(root, path);
   if (key == nullptr) return Failed{platform::kFileNotFound};
-  if (Refuses(root, *key) && (access & kWriteRights) != 0) return Failed{platform::kAccessDenied};
+  if (Refuses(root, *key) && (access & (kSetValue | kCreateSubKey | kCreateLink)) != 0) return Failed{platform::kAccessDenied};
   return key;
 }
 
@@ -158,23 +152,6 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view patt
   return entries;
 }
 
-Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to) {
-  if (diesBeforeRenames) return platform::kAccessDenied;
-  Node* source = Lookup(from);
-  if (source == nullptr) return platform::kFileNotFound;
-  if (source->locked || source->readsOnly) return platform::kSharingViolation;
-  if (!FolderExists(Parent(to))) return platform::kPathNotFound;
-  if (const Node* target = Lookup(to)) {
-    if (target->attributes & kUnwritable) return platform::kAccessDenied;
-    // Replacing deletes the old file, which a program holding it open does not allow.
-    if (target->locked || target->readsOnly) return platform::kAccessDenied;
-  }
-  Node moved = *source;
-  nodes_.erase(std::string(from));
-  Place(std::move(moved), to);
-  return platform::kOk;
-}
-
 platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path) {
   const std::string plain = platform::WithoutDevicePrefix(path);
   if (!platform::IsPathText(plain)) return Failed{123};  // ERROR_INVALID_NAME
@@ -236,24 +213,6 @@ std::chrono::year_month_day Calendar(const DateTime& value) {
          std::chrono::day{static_cast<unsigned>(value.day)};
 }
 
-// Reads "h:mm:ss", then " AM"/" PM" or nothing (a 24-hour clock), into `value`.
-bool ReadTime(std::string_view text, DateTime& value) {
-  const auto time = TakeTriple(text, ':');
-  if (!time) return false;
-  const std::string_view half = core::Trim(text);
-  int hour = (*time)[0];
-  if (!half.empty()) {
-    const bool pm = core::EqualsIgnoringCase(half, "PM");
-    if (!pm && !core::EqualsIgnoringCase(half, "AM")) return false;
-    if (hour < 1 || hour > 12) return false;
-    hour = hour % 12 + (pm ? 12 : 0);
-  }
-  value.hour = hour;
-  value.minute = (*time)[1];
-  value.second = (*time)[2];
-  return hour >= 0 && hour < 24 && value.minute >= 0 && value.minute < 60 && value.second >= 0 &&
-         value.second < 60;
-}
 }  // namespace
 
 std::string FakeClock::WeekdayName(const DateTime& date) {
@@ -263,14 +222,11 @@ std::string FakeClock::WeekdayName(const DateTime& date) {
 
 std::string FakeClock::GeneralDateText(const DateTime& value) {
   char text[64];
-  if (value.hour == 0 && value.minute == 0 && value.second == 0) {
-    std::snprintf(text, sizeof text, "%d/%d/%d", value.month, value.day, value.year);
-    return text;
-  }
   std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d:%02d %s", value.month, value.day, value.year,
-                (value.hour + 11) % 12 + 1, value.minute, value.second,
-                value.hour < 12 ? "AM" : "PM");
-  return text;
+                (value.hour + 11) % 12 + 1, value.minute, value.second, value.hour < 12 ? "AM" : "PM");
+  const std::string_view full = text;
+  const bool midnight = value.hour == 0 && value.minute == 0 && value.second == 0;
+  return std::string(midnight ? full.substr(0, full.find(' ')) : full);
 }
 
 std::optional<DateTime> FakeClock::ParseDateText(std::string_view text) {
@@ -288,28 +244,22 @@ std::optional<DateTime> FakeClock::ParseDateText(std::string_view text) {
     }
     text = core::Trim(text);
   }
-  if (!text.empty() && !ReadTime(text, value)) return std::nullopt;
+  if (text.empty()) return value;
+  // "h:mm:ss", then " AM"/" PM" or nothing (a 24-hour clock).
+  const auto time = TakeTriple(text, ':');
+  const std::string_view half = core::Trim(text);
+  const bool pm = core::EqualsIgnoringCase(half, "PM");
+  if (!time || !(half.empty() || pm || core::EqualsIgnoringCase(half, "AM"))) return std::nullopt;
+  value.hour = (*time)[0];
+  value.minute = (*time)[1];
+  value.second = (*time)[2];
+  if (!half.empty()) {
+    if (value.hour < 1 || value.hour > 12) return std::nullopt;
+    value.hour = value.hour % 12 + (pm ? 12 : 0);
+  }
+  if (value.hour < 0 || value.hour > 23 || value.minute < 0 || value.minute > 59) return std::nullopt;
+  if (value.second < 0 || value.second > 59) return std::nullopt;
   return value;
-}
-
-platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
-                                                  const platform::DownloadLimits& limits,
-                                                  const platform::WaitCallback& whileWaiting) {
-  using platform::DownloadOutcome;
-  requests.emplace_back(url);
-  lastLimits = limits;
-  if (whileWaiting) whileWaiting();
-  const auto download = downloads.find(std::string(url));
-  if (download == downloads.end()) return DownloadOutcome::Failed;
-  const Download& answer = download->second;
-  std::string_view bytes = answer.bytes;
-  if (!answer.complete) bytes = bytes.substr(0, bytes.size() / 2);
-  const bool tooLarge = bytes.size() > limits.maxBytes;
-  if (tooLarge) bytes = bytes.substr(0, limits.maxBytes);
-  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return DownloadOutcome::Failed;
-  if (tooLarge) return DownloadOutcome::TooLarge;
-  // Without a length, the end of the connection ends the file, wherever it comes.
-  return answer.complete || !answer.lengthAnnounced ? DownloadOutcome::Complete : DownloadOutcome::Failed;
 }
 
 FakeMachine::FakeMachine()

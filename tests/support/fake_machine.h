@@ -176,7 +176,21 @@ class FakeFileSystem final : public platform::FileSystem {
     node->attributes &= ~platform::attributes::kReadOnly;
     return platform::kOk;
   }
-  platform::Status MoveReplacing(std::string_view from, std::string_view to) override;
+  platform::Status MoveReplacing(std::string_view from, std::string_view to) override {
+    if (diesBeforeRenames) return platform::kAccessDenied;
+    Node* source = Lookup(from);
+    if (source == nullptr) return platform::kFileNotFound;
+    if (source->locked || source->readsOnly) return platform::kSharingViolation;
+    if (!FolderExists(Parent(to))) return platform::kPathNotFound;
+    if (const Node* target = Lookup(to)) {
+      // Replacing deletes the old file, which a program holding it open does not allow.
+      if ((target->attributes & kUnwritable) || target->locked || target->readsOnly) return platform::kAccessDenied;
+    }
+    Node moved = *source;
+    nodes_.erase(std::string(from));
+    Place(std::move(moved), to);
+    return platform::kOk;
+  }
   platform::Status Copy(std::string_view from, std::string_view to, bool failIfExists) override {
     const Node* source = Lookup(from);
     if (source == nullptr) return platform::kFileNotFound;
@@ -493,7 +507,23 @@ class FakeWeb final : public platform::Web {
   }
   platform::DownloadOutcome DownloadToFile(std::string_view url, std::string_view path,
                                            const platform::DownloadLimits& limits,
-                                           const platform::WaitCallback& whileWaiting) override;
+                                           const platform::WaitCallback& whileWaiting) override {
+    requests.emplace_back(url);
+    lastLimits = limits;
+    if (whileWaiting) whileWaiting();
+    const auto download = downloads.find(std::string(url));
+    if (download == downloads.end()) return platform::DownloadOutcome::Failed;
+    const Download& answer = download->second;
+    std::string_view bytes = answer.bytes;
+    if (!answer.complete) bytes = bytes.substr(0, bytes.size() / 2);
+    const bool tooLarge = bytes.size() > limits.maxBytes;
+    if (tooLarge) bytes = bytes.substr(0, limits.maxBytes);
+    if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return platform::DownloadOutcome::Failed;
+    if (tooLarge) return platform::DownloadOutcome::TooLarge;
+    // Without a length, the end of the connection ends the file, wherever it comes.
+    const bool ended = answer.complete || !answer.lengthAnnounced;
+    return ended ? platform::DownloadOutcome::Complete : platform::DownloadOutcome::Failed;
+  }
 
   // A page answered 200 with `html`.
   void ServePage(std::string url, std::string html) {
