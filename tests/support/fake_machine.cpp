@@ -1,31 +1,22 @@
 #include "support/fake_machine.h"
 
 #include "core/file_tests.h"
-#include "core/text.h"
 #include "scan/process_names.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <stdexcept>
-#include <utility>
 
 namespace kestrian::testing {
 
 using platform::Status;
-namespace attributes = platform::attributes;
 
 namespace {
-// ASCII letters only, as the behaviour's own comparisons (core::ToUpper).
-char Up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Windows wildcard match of one name: "*" any run, "?" one character, case ignored.
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Up(pattern[p]) == Up(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == '?' || core::EqualsIgnoringCase(pattern.substr(p, 1), name.substr(n, 1)))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -42,69 +33,35 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-bool IsDriveRoot(std::string_view path) {
-  return path.size() == 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
-}
-
 bool IsSameOrBelow(std::string_view path, std::string_view key) {
   if (!core::StartsWithIgnoringCase(path, key)) return false;
   return path.size() == key.size() || path[key.size()] == '\\';
 }
-
-// A value of a key, or why not.
-template <class Key>
-Status ReadValue(const Key& key, std::string_view name, platform::RegistryValue& out) {
-  const auto it = key.values.find(std::string(name));
-  if (it == key.values.end()) return platform::kFileNotFound;
-  out = it->second;
-  return platform::kOk;
-}
-
-// A folder or a read-only file: not written, deleted or replaced.
-constexpr std::uint32_t kUnwritable = attributes::kDirectory | attributes::kReadOnly;
-
-constexpr std::uint32_t kWriteRights = platform::key_access::kSetValue |
-                                       platform::key_access::kCreateSubKey |
-                                       platform::key_access::kCreateLink;
 }  // namespace
-
-bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const char x = Up(a[i]);
-    const char y = Up(b[i]);
-    if (x != y) return x < y;
-  }
-  return a.size() < b.size();
-}
 
 // ---------------------------------------------------------------- registry
 
-std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path) const {
+std::string FakeRegistry::FullPath(platform::RootKey root, std::string_view path) {
   std::string full = std::to_string(root);
   if (!path.empty()) full.append("\\").append(path);
   while (!full.empty() && full.back() == '\\') full.pop_back();
   return full;
 }
 
-const FakeRegistry::Key* FakeRegistry::Find(platform::RootKey root, std::string_view path) const {
-  auto it = keys_.find(FullPath(root, path));
-  return it == keys_.end() ? nullptr : &it->second;
-}
-
-Status FakeRegistry::Open(platform::RootKey root, std::string_view path, std::uint32_t access,
-                          Key*& key) {
+platform::Result<FakeRegistry::Key*> FakeRegistry::Opened(platform::RootKey root, std::string_view path,
+                                                        std::uint32_t access) {
   using namespace platform::roots;
+  using namespace platform::key_access;
   const platform::RootKey valid[] = {kClassesRoot, kCurrentUser, kLocalMachine,
                                      kUsers,       kCurrentConfig, kDynData};
   if (std::find(std::begin(valid), std::end(valid), root) == std::end(valid)) {
-    return platform::kInvalidHandle;
+    return Failed{platform::kInvalidHandle};
   }
   if (path.empty()) CreateKey(root, path);
-  key = Find(root, path);
-  if (key == nullptr) return platform::kFileNotFound;
-  if (Refuses(root, *key) && (access & kWriteRights) != 0) return platform::kAccessDenied;
-  return platform::kOk;
+  Key* key = Find(root, path);
+  if (key == nullptr) return Failed{platform::kFileNotFound};
+  if (Refuses(root, *key) && (access & (kSetValue | kCreateSubKey | kCreateLink)) != 0) return Failed{platform::kAccessDenied};
+  return key;
 }
 
 // A key held open: it finds its key again at each read, so a key deleted meanwhile reads
@@ -117,7 +74,7 @@ class FakeRegistry::HeldKey final : public platform::RegistryKey {
     out = {};
     ++registry_.valueReads;
     const Key* key = registry_.Find(root_, path_);
-    return key == nullptr ? kKeyDeleted : ReadValue(*key, name, out);
+    return key == nullptr ? kKeyDeleted : ReadValue(key, name, out);
   }
 
  private:
@@ -127,57 +84,16 @@ class FakeRegistry::HeldKey final : public platform::RegistryKey {
   std::string path_;
 };
 
-Status FakeRegistry::OpenKey(platform::RootKey root, std::string_view path, std::uint32_t access) {
-  ++readOpens;
-  Key* key = nullptr;
-  return Open(root, path, access, key);
-}
-
 platform::Result<std::unique_ptr<platform::RegistryKey>> FakeRegistry::Open(
     platform::RootKey root, std::string_view path, std::uint32_t access) {
   ++readOpens;
-  Key* key = nullptr;
-  if (const Status status = Open(root, path, access, key); status != platform::kOk) {
-    return platform::Result<std::unique_ptr<platform::RegistryKey>>::Failure(status);
-  }
+  if (const auto key = Opened(root, path, access); !key.ok()) return Failed{key.status()};
   return std::unique_ptr<platform::RegistryKey>(std::make_unique<HeldKey>(*this, root, path));
-}
-
-Status FakeRegistry::QueryValue(platform::RootKey root, std::string_view path,
-                                std::uint32_t access, std::string_view name,
-                                platform::RegistryValue& out) {
-  out = {};
-  ++readOpens;
-  ++valueReads;
-  Key* key = nullptr;
-  if (const Status status = Open(root, path, access, key); status != platform::kOk) return status;
-  return ReadValue(*key, name, out);
-}
-
-Status FakeRegistry::SetValue(platform::RootKey root, std::string_view path, std::string_view name,
-                              const platform::RegistryValue& value) {
-  Key* key = nullptr;
-  Status status = Open(root, path, platform::key_access::kSetValue, key);
-  if (status == platform::kFileNotFound) {
-    CreateKey(root, path);
-    status = Open(root, path, platform::key_access::kSetValue, key);
-  }
-  if (status != platform::kOk) return status;
-  key->values[std::string(name)] = value;
-  return platform::kOk;
-}
-
-Status FakeRegistry::DeleteValue(platform::RootKey root, std::string_view path,
-                                 std::string_view name) {
-  Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kSetValue, key); status != platform::kOk) return status;
-  return key->values.erase(std::string(name)) == 0 ? platform::kFileNotFound : platform::kOk;
 }
 
 Status FakeRegistry::DeleteTree(platform::RootKey root, std::string_view path) {
   if (path.empty()) return platform::kAccessDenied;
-  Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) return status;
+  if (const auto key = Opened(root, path, platform::key_access::kRead); !key.ok()) return key.status();
   const std::string full = FullPath(root, path);
   // As on Windows, one key below that refuses the delete keeps the tree.
   if (refusingHives_.contains(root)) return platform::kAccessDenied;
@@ -207,10 +123,7 @@ Status FakeRegistry::CreateKey(platform::RootKey root, std::string_view path) {
 
 platform::Result<std::vector<std::string>> FakeRegistry::SubKeyNames(platform::RootKey root,
                                                                      std::string_view path) {
-  Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) {
-    return platform::Result<std::vector<std::string>>::Failure(status);
-  }
+  if (const auto key = Opened(root, path, platform::key_access::kRead); !key.ok()) return Failed{key.status()};
   const std::string prefix = FullPath(root, path) + "\\";
   std::vector<std::string> names;
   for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
@@ -221,54 +134,7 @@ platform::Result<std::vector<std::string>> FakeRegistry::SubKeyNames(platform::R
   return names;
 }
 
-platform::Result<std::vector<platform::NamedValue>> FakeRegistry::Values(platform::RootKey root,
-                                                                         std::string_view path) {
-  Key* key = nullptr;
-  if (const Status status = Open(root, path, platform::key_access::kRead, key); status != platform::kOk) {
-    return platform::Result<std::vector<platform::NamedValue>>::Failure(status);
-  }
-  std::vector<platform::NamedValue> values;
-  for (const auto& [name, value] : key->values) values.push_back({name, value});
-  return values;
-}
-
-std::optional<std::string> FakeRegistry::StringValue(platform::RootKey root, std::string_view path,
-                                                     std::string_view name) const {
-  const Key* key = Find(root, path);
-  platform::RegistryValue value;
-  if (key == nullptr || ReadValue(*key, name, value) != platform::kOk) return std::nullopt;
-  std::string text = std::move(value.data);
-  if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
-  return text;
-}
-
 // ---------------------------------------------------------------- files
-
-std::string FakeFileSystem::Parent(std::string_view path) {
-  const auto slash = path.find_last_of('\\');
-  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
-
-const FakeFileSystem::Node* FakeFileSystem::Lookup(std::string_view path) const {
-  auto it = nodes_.find(std::string(path));
-  return it == nodes_.end() ? nullptr : &it->second;
-}
-
-bool FakeFileSystem::FolderExists(std::string_view path) const {
-  if (IsDriveRoot(path)) return true;
-  const Node* node = Lookup(path);
-  return node != nullptr && (node->attributes & attributes::kDirectory) != 0;
-}
-
-template <class Visit>
-void FakeFileSystem::ForEachChild(const std::string& folder, Visit&& visit) const {
-  // Paths below the folder sort together, right after "folder\".
-  const std::string prefix = folder + "\\";
-  for (auto it = nodes_.lower_bound(prefix);
-       it != nodes_.end() && core::StartsWithIgnoringCase(it->first, prefix); ++it) {
-    if (it->first.find('\\', prefix.size()) == std::string::npos) visit(it->second);
-  }
-}
 
 std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view pattern) {
   ++searches;
@@ -286,133 +152,10 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::Find(std::string_view patt
   return entries;
 }
 
-platform::Result<std::vector<platform::FolderEntry>> FakeFileSystem::ListFolder(
-    std::string_view folder, std::size_t maxEntries) {
-  using Listing = platform::Result<std::vector<platform::FolderEntry>>;
-  ++listings;
-  if (!FolderExists(folder)) return Listing::Failure(platform::kPathNotFound);
-  std::vector<platform::FolderEntry> entries;
-  ForEachChild(std::string(folder), [&](const Node& node) {
-    entries.push_back({node.name, node.shortName, node.attributes});
-  });
-  if (entries.size() > maxEntries) return Listing::Failure(platform::kMoreData);
-  return entries;
-}
-
-platform::Result<std::string> FakeFileSystem::ReadAtMost(std::string_view path, std::uint64_t maxBytes) {
-  using R = platform::Result<std::string>;
-  const Node* node = Lookup(path);
-  if (node == nullptr) {
-    return R::Failure(FolderExists(Parent(path)) ? platform::kFileNotFound
-                                                 : platform::kPathNotFound);
-  }
-  if (node->attributes & attributes::kDirectory) return R::Failure(platform::kAccessDenied);
-  if (node->locked) return R::Failure(platform::kSharingViolation);
-  if (node->unreadable) return R::Failure(platform::kAccessDenied);
-  if (node->content.size() + node->zeros > maxBytes) return R::Failure(platform::kFileTooLarge);
-  return node->content + std::string(node->zeros, '\0');
-}
-
-Status FakeFileSystem::WriteAll(std::string_view path, std::string_view bytes) {
-  if (Node* node = Lookup(path)) {
-    if (node->attributes & kUnwritable) return platform::kAccessDenied;
-    if (node->locked) return platform::kSharingViolation;
-    node->content.assign(bytes);
-    return platform::kOk;
-  }
-  if (!FolderExists(Parent(path))) return platform::kPathNotFound;
-  Place(Node{.attributes = attributes::kArchive, .content = std::string(bytes)}, path);
-  return platform::kOk;
-}
-
-Status FakeFileSystem::Delete(std::string_view path) {
-  if (diesBeforeRenames) return platform::kOk;
-  Node* node = Lookup(path);
-  if (node == nullptr) return platform::kFileNotFound;
-  if (node->attributes & kUnwritable) return platform::kAccessDenied;
-  if (node->locked || node->readsOnly) return platform::kSharingViolation;
-  if (node->deletesShared) return platform::kOk;  // deleted once the holder closes it
-  nodes_.erase(std::string(path));
-  return platform::kOk;
-}
-
-Status FakeFileSystem::ClearReadOnly(std::string_view path) {
-  Node* node = Lookup(path);
-  if (node == nullptr) return platform::kFileNotFound;
-  node->attributes &= ~attributes::kReadOnly;
-  return platform::kOk;
-}
-
-Status FakeFileSystem::MoveReplacing(std::string_view from, std::string_view to) {
-  if (diesBeforeRenames) return platform::kAccessDenied;
-  Node* source = Lookup(from);
-  if (source == nullptr) return platform::kFileNotFound;
-  if (source->locked || source->readsOnly) return platform::kSharingViolation;
-  if (!FolderExists(Parent(to))) return platform::kPathNotFound;
-  if (const Node* target = Lookup(to)) {
-    if (target->attributes & kUnwritable) return platform::kAccessDenied;
-    // Replacing deletes the old file, which a program holding it open does not allow.
-    if (target->locked || target->readsOnly) return platform::kAccessDenied;
-  }
-  Node moved = *source;
-  nodes_.erase(std::string(from));
-  Place(std::move(moved), to);
-  return platform::kOk;
-}
-
-Status FakeFileSystem::Copy(std::string_view from, std::string_view to, bool failIfExists) {
-  const Node* source = Lookup(from);
-  if (source == nullptr) return platform::kFileNotFound;
-  if (source->attributes & attributes::kDirectory) return platform::kAccessDenied;
-  if (source->locked) return platform::kSharingViolation;
-  if (source->unreadable) return platform::kAccessDenied;
-  if (const Node* target = Lookup(to)) {
-    if (failIfExists) return platform::kFileAlreadyExists;
-    if (target->locked) return platform::kSharingViolation;
-  }
-  if (!FolderExists(Parent(to))) return platform::kPathNotFound;
-  Place(*source, to);
-  return platform::kOk;
-}
-
-void FakeFileSystem::Place(Node node, std::string_view path) {
-  node.name = std::string(core::FileNamePart(path));
-  node.shortName.clear();
-  nodes_.insert_or_assign(std::string(path), std::move(node));
-}
-
-Status FakeFileSystem::CreateFolder(std::string_view path) {
-  if (Lookup(path) != nullptr || IsDriveRoot(path)) return platform::kAlreadyExists;
-  if (!FolderExists(Parent(path))) return platform::kPathNotFound;
-  Place(Node{.attributes = attributes::kDirectory}, path);
-  return platform::kOk;
-}
-
-void FakeFileSystem::PutFolder(std::string_view path) {
-  if (path.empty() || IsDriveRoot(path) || FolderExists(path)) return;
-  PutFolder(Parent(path));
-  Place(Node{.attributes = attributes::kDirectory}, path);
-}
-
-void FakeFileSystem::PutFile(std::string_view path, std::string_view bytes,
-                             std::uint32_t fileAttributes) {
-  PutFolder(Parent(path));
-  Place(Node{.attributes = fileAttributes, .content = std::string(bytes)}, path);
-}
-
-std::string FakeFileSystem::FullPath(std::string_view path) {
-  if (path.size() >= 2 && path[1] == ':') return std::string(path);
-  if (!path.empty() && path[0] == '\\') return currentFolder.substr(0, 2) + std::string(path);
-  return currentFolder + "\\" + std::string(path);
-}
-
 platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path) {
   const std::string plain = platform::WithoutDevicePrefix(path);
-  if (!platform::IsPathText(plain)) {
-    return platform::Result<std::string>::Failure(123);  // ERROR_INVALID_NAME
-  }
+  if (!platform::IsPathText(plain)) return Failed{123};  // ERROR_INVALID_NAME
   // The parts without "." and "..", as Windows parses them; then every alias followed.
-  std::string resolved;
   std::vector<std::string> parts;
   const std::string full = FullPath(plain);
   for (std::size_t start = 0; start <= full.size();) {
@@ -424,59 +167,18 @@ platform::Result<std::string> FakeFileSystem::ResolvedPath(std::string_view path
     if (!part.empty() && part != "..") parts.push_back(part);
     start = end + 1;
   }
+  std::string resolved;
   for (const auto& part : parts) resolved += (resolved.empty() ? "" : "\\") + part;
   for (int step = 0; step < 8; ++step) {
-    bool followed = false;
-    for (const auto& [from, to] : aliases_) {
-      if (IsSameOrBelow(resolved, from)) {
-        resolved = to + resolved.substr(from.size());
-        followed = true;
-        break;
-      }
-    }
-    if (!followed) break;
+    const auto alias = std::find_if(aliases_.begin(), aliases_.end(),
+                                    [&](const auto& entry) { return IsSameOrBelow(resolved, entry.first); });
+    if (alias == aliases_.end()) break;
+    resolved = alias->second + resolved.substr(alias->first.size());
   }
   return resolved;
 }
 
 // ---------------------------------------------------------------- machine
-
-std::vector<platform::ProcessEntry> FakeProcesses::Snapshot() {
-  std::vector<platform::ProcessEntry> entries;
-  for (const auto& process : running_) entries.push_back({process.id, process.exeFile});
-  return entries;
-}
-
-std::vector<FakeProcesses::Process>::iterator FakeProcesses::Find(std::uint32_t id) {
-  return std::find_if(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
-}
-
-platform::Result<std::string> FakeProcesses::MainModulePath(std::uint32_t id) {
-  ++modulePathCalls;
-  const auto process = Find(id);
-  if (process == running_.end()) return platform::Result<std::string>::Failure(87);  // ERROR_INVALID_PARAMETER
-  if (process->modulePath.empty()) return platform::Result<std::string>::Failure(platform::kAccessDenied);
-  return process->modulePath;
-}
-
-bool FakeProcesses::Terminate(std::uint32_t id, std::uint32_t exitCode) {
-  ++terminateCalls;
-  const auto process = Find(id);
-  if (process == running_.end() || !process->terminable) return false;
-  running_.erase(process);
-  terminations.push_back({id, exitCode});
-  return true;
-}
-
-bool FakeProcesses::WaitForEnd(std::uint32_t id, std::uint32_t) {
-  if (onWait) onWait();
-  ++waitCalls;
-  const auto process = Find(id);
-  if (process == running_.end()) return true;
-  if (process->waitsToEnd <= 0 || --process->waitsToEnd > 0) return false;
-  running_.erase(process);
-  return true;
-}
 
 std::uint32_t FakeProcesses::Start(std::string exeFile, std::string modulePath, bool terminable) {
   if (!modulePath.empty() && scan::IsPlainProcessName(exeFile) &&
@@ -511,24 +213,6 @@ std::chrono::year_month_day Calendar(const DateTime& value) {
          std::chrono::day{static_cast<unsigned>(value.day)};
 }
 
-// Reads "h:mm:ss", then " AM"/" PM" or nothing (a 24-hour clock), into `value`.
-bool ReadTime(std::string_view text, DateTime& value) {
-  const auto time = TakeTriple(text, ':');
-  if (!time) return false;
-  const std::string_view half = core::Trim(text);
-  int hour = (*time)[0];
-  if (!half.empty()) {
-    const bool pm = core::EqualsIgnoringCase(half, "PM");
-    if (!pm && !core::EqualsIgnoringCase(half, "AM")) return false;
-    if (hour < 1 || hour > 12) return false;
-    hour = hour % 12 + (pm ? 12 : 0);
-  }
-  value.hour = hour;
-  value.minute = (*time)[1];
-  value.second = (*time)[2];
-  return hour >= 0 && hour < 24 && value.minute >= 0 && value.minute < 60 && value.second >= 0 &&
-         value.second < 60;
-}
 }  // namespace
 
 std::string FakeClock::WeekdayName(const DateTime& date) {
@@ -538,14 +222,11 @@ std::string FakeClock::WeekdayName(const DateTime& date) {
 
 std::string FakeClock::GeneralDateText(const DateTime& value) {
   char text[64];
-  if (value.hour == 0 && value.minute == 0 && value.second == 0) {
-    std::snprintf(text, sizeof text, "%d/%d/%d", value.month, value.day, value.year);
-    return text;
-  }
   std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d:%02d %s", value.month, value.day, value.year,
-                (value.hour + 11) % 12 + 1, value.minute, value.second,
-                value.hour < 12 ? "AM" : "PM");
-  return text;
+                (value.hour + 11) % 12 + 1, value.minute, value.second, value.hour < 12 ? "AM" : "PM");
+  const std::string_view full = text;
+  const bool midnight = value.hour == 0 && value.minute == 0 && value.second == 0;
+  return std::string(midnight ? full.substr(0, full.find(' ')) : full);
 }
 
 std::optional<DateTime> FakeClock::ParseDateText(std::string_view text) {
@@ -563,37 +244,22 @@ std::optional<DateTime> FakeClock::ParseDateText(std::string_view text) {
     }
     text = core::Trim(text);
   }
-  if (!text.empty() && !ReadTime(text, value)) return std::nullopt;
+  if (text.empty()) return value;
+  // "h:mm:ss", then " AM"/" PM" or nothing (a 24-hour clock).
+  const auto time = TakeTriple(text, ':');
+  const std::string_view half = core::Trim(text);
+  const bool pm = core::EqualsIgnoringCase(half, "PM");
+  if (!time || !(half.empty() || pm || core::EqualsIgnoringCase(half, "AM"))) return std::nullopt;
+  value.hour = (*time)[0];
+  value.minute = (*time)[1];
+  value.second = (*time)[2];
+  if (!half.empty()) {
+    if (value.hour < 1 || value.hour > 12) return std::nullopt;
+    value.hour = value.hour % 12 + (pm ? 12 : 0);
+  }
+  if (value.hour < 0 || value.hour > 23 || value.minute < 0 || value.minute > 59) return std::nullopt;
+  if (value.second < 0 || value.second > 59) return std::nullopt;
   return value;
-}
-
-platform::WebPage FakeWeb::FetchPage(std::string_view url, std::chrono::milliseconds timeout,
-                                     const platform::WaitCallback& whileWaiting) {
-  requests.emplace_back(url);
-  lastTimeout = timeout;
-  if (whileWaiting) whileWaiting();
-  const auto page = pages.find(std::string(url));
-  return page == pages.end() ? platform::WebPage{} : page->second;
-}
-
-platform::DownloadOutcome FakeWeb::DownloadToFile(std::string_view url, std::string_view path,
-                                                  const platform::DownloadLimits& limits,
-                                                  const platform::WaitCallback& whileWaiting) {
-  using platform::DownloadOutcome;
-  requests.emplace_back(url);
-  lastLimits = limits;
-  if (whileWaiting) whileWaiting();
-  const auto download = downloads.find(std::string(url));
-  if (download == downloads.end()) return DownloadOutcome::Failed;
-  const Download& answer = download->second;
-  std::string_view bytes = answer.bytes;
-  if (!answer.complete) bytes = bytes.substr(0, bytes.size() / 2);
-  const bool tooLarge = bytes.size() > limits.maxBytes;
-  if (tooLarge) bytes = bytes.substr(0, limits.maxBytes);
-  if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return DownloadOutcome::Failed;
-  if (tooLarge) return DownloadOutcome::TooLarge;
-  // Without a length, the end of the connection ends the file, wherever it comes.
-  return answer.complete || !answer.lengthAnnounced ? DownloadOutcome::Complete : DownloadOutcome::Failed;
 }
 
 FakeMachine::FakeMachine()

@@ -3,6 +3,7 @@
 // sharing locks, drives, a clock. Names are found without regard to case, as on Windows.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -14,35 +15,67 @@
 #include <utility>
 #include <vector>
 
+#include "core/text.h"
 #include "platform/machine.h"
 
 namespace kestrian::testing {
 
-// Case-insensitive ordering for keys and paths.
 struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const;
+  bool operator()(const std::string& a, const std::string& b) const {
+    return core::CompareIgnoringCase(a, b) < 0;
+  }
+};
+
+// A failed platform::Result of any type.
+struct Failed {
+  platform::Status status;
+  template <class T>
+  operator platform::Result<T>() const {
+    return platform::Result<T>::Failure(status);
+  }
 };
 
 class FakeRegistry final : public platform::Registry {
  public:
-  platform::Status OpenKey(platform::RootKey root, std::string_view path,
-                           std::uint32_t access) override;
+  platform::Status OpenKey(platform::RootKey root, std::string_view path, std::uint32_t access) override {
+    ++readOpens;
+    return Opened(root, path, access).status();
+  }
   platform::Result<std::unique_ptr<platform::RegistryKey>> Open(platform::RootKey root,
                                                                 std::string_view path,
                                                                 std::uint32_t access) override;
   platform::Status QueryValue(platform::RootKey root, std::string_view path, std::uint32_t access,
-                              std::string_view name, platform::RegistryValue& out) override;
+                              std::string_view name, platform::RegistryValue& out) override {
+    out = {};
+    ++readOpens;
+    ++valueReads;
+    const auto key = Opened(root, path, access);
+    return key.ok() ? ReadValue(key.value(), name, out) : key.status();
+  }
   platform::Status SetValue(platform::RootKey root, std::string_view path, std::string_view name,
-                            const platform::RegistryValue& value) override;
-  platform::Status DeleteValue(platform::RootKey root, std::string_view path,
-                               std::string_view name) override;
+                            const platform::RegistryValue& value) override {
+    if (Opened(root, path, platform::key_access::kSetValue).status() == platform::kFileNotFound) CreateKey(root, path);
+    const auto key = Opened(root, path, platform::key_access::kSetValue);
+    if (key.ok()) key.value()->values[std::string(name)] = value;
+    return key.status();
+  }
+  platform::Status DeleteValue(platform::RootKey root, std::string_view path, std::string_view name) override {
+    const auto key = Opened(root, path, platform::key_access::kSetValue);
+    if (!key.ok()) return key.status();
+    return key.value()->values.erase(std::string(name)) == 0 ? platform::kFileNotFound : platform::kOk;
+  }
   platform::Status DeleteTree(platform::RootKey root, std::string_view path) override;
-  // Also the arrangement of a key.
   platform::Status CreateKey(platform::RootKey root, std::string_view path) override;
   platform::Result<std::vector<std::string>> SubKeyNames(platform::RootKey root,
                                                          std::string_view path) override;
   platform::Result<std::vector<platform::NamedValue>> Values(platform::RootKey root,
-                                                             std::string_view path) override;
+                                                             std::string_view path) override {
+    const auto key = Opened(root, path, platform::key_access::kRead);
+    if (!key.ok()) return Failed{key.status()};
+    std::vector<platform::NamedValue> values;
+    for (const auto& [name, value] : key.value()->values) values.push_back({name, value});
+    return values;
+  }
 
   // Arrangement: a key whose opens with any right beyond reading are refused.
   void MakeReadOnly(platform::RootKey root, std::string_view path) {
@@ -54,7 +87,12 @@ class FakeRegistry final : public platform::Registry {
   void RefuseWrites(platform::RootKey root) { refusingHives_.insert(root); }
   bool HasKey(platform::RootKey root, std::string_view path) const { return Find(root, path) != nullptr; }
   std::optional<std::string> StringValue(platform::RootKey root, std::string_view path,
-                                         std::string_view name) const;
+                                         std::string_view name) const {
+    const Key* key = Find(root, path);
+    platform::RegistryValue value;
+    if (key == nullptr || ReadValue(key, name, value) != platform::kOk) return std::nullopt;
+    return value.data.substr(0, value.data.find('\0'));
+  }
 
   // Keys opened to be read (OpenKey, QueryValue, Open) and values read, in all.
   int readOpens = 0;
@@ -66,18 +104,24 @@ class FakeRegistry final : public platform::Registry {
     std::map<std::string, platform::RegistryValue, NoCaseLess> values;
     bool readOnly = false;
   };
-  std::string FullPath(platform::RootKey root, std::string_view path) const;
-  Key* Find(platform::RootKey root, std::string_view path) {
-    return const_cast<Key*>(std::as_const(*this).Find(root, path));
+  static std::string FullPath(platform::RootKey root, std::string_view path);
+  Key* Find(platform::RootKey root, std::string_view path) const {
+    const auto it = keys_.find(FullPath(root, path));
+    return it == keys_.end() ? nullptr : &it->second;
   }
-  const Key* Find(platform::RootKey root, std::string_view path) const;
-  platform::Status Open(platform::RootKey root, std::string_view path, std::uint32_t access,
-                        Key*& key);
+  static platform::Status ReadValue(const Key* key, std::string_view name, platform::RegistryValue& out) {
+    const auto it = key->values.find(std::string(name));
+    if (it == key->values.end()) return platform::kFileNotFound;
+    out = it->second;
+    return platform::kOk;
+  }
+  // The key, or why it may not be opened with `access`.
+  platform::Result<Key*> Opened(platform::RootKey root, std::string_view path, std::uint32_t access);
   bool Refuses(platform::RootKey root, const Key& key) const {
     return key.readOnly || refusingHives_.contains(root);
   }
 
-  std::map<std::string, Key, NoCaseLess> keys_;
+  mutable std::map<std::string, Key, NoCaseLess> keys_;
   std::set<platform::RootKey> refusingHives_;
 };
 
@@ -85,19 +129,91 @@ class FakeFileSystem final : public platform::FileSystem {
  public:
   std::vector<platform::DirectoryEntry> Find(std::string_view pattern) override;
   platform::Result<std::vector<platform::FolderEntry>> ListFolder(std::string_view folder,
-                                                                  std::size_t maxEntries) override;
+                                                                  std::size_t maxEntries) override {
+    ++listings;
+    if (!FolderExists(folder)) return Failed{platform::kPathNotFound};
+    std::vector<platform::FolderEntry> entries;
+    ForEachChild(std::string(folder), [&](const Node& node) {
+      entries.push_back({node.name, node.shortName, node.attributes});
+    });
+    if (entries.size() > maxEntries) return Failed{platform::kMoreData};
+    return entries;
+  }
   platform::Result<std::string> ReadAll(std::string_view path) override { return ReadAtMost(path, UINT64_MAX); }
-  platform::Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override;
-  platform::Status WriteAll(std::string_view path, std::string_view bytes) override;
+  platform::Result<std::string> ReadAtMost(std::string_view path, std::uint64_t maxBytes) override {
+    const Node* node = Lookup(path);
+    if (node == nullptr) return Failed{FolderExists(Parent(path)) ? platform::kFileNotFound : platform::kPathNotFound};
+    if (const platform::Status refusal = ReadRefusal(*node); refusal != platform::kOk) return Failed{refusal};
+    if (node->content.size() + node->zeros > maxBytes) return Failed{platform::kFileTooLarge};
+    return node->content + std::string(node->zeros, '\0');
+  }
+  platform::Status WriteAll(std::string_view path, std::string_view bytes) override {
+    if (Node* node = Lookup(path)) {
+      if (node->attributes & kUnwritable) return platform::kAccessDenied;
+      if (node->locked) return platform::kSharingViolation;
+      node->content.assign(bytes);
+      return platform::kOk;
+    }
+    if (!FolderExists(Parent(path))) return platform::kPathNotFound;
+    Place(Node{.attributes = platform::attributes::kArchive, .content = std::string(bytes)}, path);
+    return platform::kOk;
+  }
   platform::Status Append(std::string_view path, std::string_view bytes) override {
     return WriteAll(path, Content(path).value_or("") + std::string(bytes));
   }
-  platform::Status Delete(std::string_view path) override;
-  platform::Status ClearReadOnly(std::string_view path) override;
-  platform::Status MoveReplacing(std::string_view from, std::string_view to) override;
-  platform::Status Copy(std::string_view from, std::string_view to, bool failIfExists) override;
-  platform::Status CreateFolder(std::string_view path) override;
-  std::string FullPath(std::string_view path) override;
+  platform::Status Delete(std::string_view path) override {
+    if (diesBeforeRenames) return platform::kOk;
+    const Node* node = Lookup(path);
+    if (node == nullptr) return platform::kFileNotFound;
+    if (node->attributes & kUnwritable) return platform::kAccessDenied;
+    if (node->locked || node->readsOnly) return platform::kSharingViolation;
+    if (!node->deletesShared) nodes_.erase(std::string(path));  // else deleted once the holder closes it
+    return platform::kOk;
+  }
+  platform::Status ClearReadOnly(std::string_view path) override {
+    Node* node = Lookup(path);
+    if (node == nullptr) return platform::kFileNotFound;
+    node->attributes &= ~platform::attributes::kReadOnly;
+    return platform::kOk;
+  }
+  platform::Status MoveReplacing(std::string_view from, std::string_view to) override {
+    if (diesBeforeRenames) return platform::kAccessDenied;
+    Node* source = Lookup(from);
+    if (source == nullptr) return platform::kFileNotFound;
+    if (source->locked || source->readsOnly) return platform::kSharingViolation;
+    if (!FolderExists(Parent(to))) return platform::kPathNotFound;
+    if (const Node* target = Lookup(to)) {
+      // Replacing deletes the old file, which a program holding it open does not allow.
+      if ((target->attributes & kUnwritable) || target->locked || target->readsOnly) return platform::kAccessDenied;
+    }
+    Node moved = *source;
+    nodes_.erase(std::string(from));
+    Place(std::move(moved), to);
+    return platform::kOk;
+  }
+  platform::Status Copy(std::string_view from, std::string_view to, bool failIfExists) override {
+    const Node* source = Lookup(from);
+    if (source == nullptr) return platform::kFileNotFound;
+    if (const platform::Status refusal = ReadRefusal(*source); refusal != platform::kOk) return refusal;
+    if (const Node* target = Lookup(to)) {
+      if (failIfExists) return platform::kFileAlreadyExists;
+      if (target->locked) return platform::kSharingViolation;
+    }
+    if (!FolderExists(Parent(to))) return platform::kPathNotFound;
+    Place(*source, to);
+    return platform::kOk;
+  }
+  platform::Status CreateFolder(std::string_view path) override {
+    if (Lookup(path) != nullptr || IsDriveRoot(path)) return platform::kAlreadyExists;
+    if (!FolderExists(Parent(path))) return platform::kPathNotFound;
+    Place(Node{.attributes = platform::attributes::kDirectory}, path);
+    return platform::kOk;
+  }
+  std::string FullPath(std::string_view path) override {
+    if (path.size() >= 2 && path[1] == ':') return std::string(path);
+    if (!path.empty() && path[0] == '\\') return currentFolder.substr(0, 2) + std::string(path);
+    return currentFolder + "\\" + std::string(path);
+  }
   // Without a device prefix, "." and ".." resolved, aliases followed; fails for a name with
   // a character no path may hold.
   platform::Result<std::string> ResolvedPath(std::string_view path) override;
@@ -107,8 +223,15 @@ class FakeFileSystem final : public platform::FileSystem {
 
   // Arrangement. Folders on the way are created.
   void PutFile(std::string_view path, std::string_view bytes,
-               std::uint32_t attributes = platform::attributes::kArchive);
-  void PutFolder(std::string_view path);
+               std::uint32_t attributes = platform::attributes::kArchive) {
+    PutFolder(Parent(path));
+    Place(Node{.attributes = attributes, .content = std::string(bytes)}, path);
+  }
+  void PutFolder(std::string_view path) {
+    if (path.empty() || IsDriveRoot(path) || FolderExists(path)) return;
+    PutFolder(Parent(path));
+    Place(Node{.attributes = platform::attributes::kDirectory}, path);
+  }
   // A file of `size` zero bytes, kept as a length: for the size limits.
   void PutLargeFile(std::string_view path, std::uint64_t size) {
     PutFile(path, "");
@@ -152,21 +275,53 @@ class FakeFileSystem final : public platform::FileSystem {
     bool unreadable = false;
     std::uint64_t zeros = 0;  // zero bytes after the content, not stored
   };
-  static std::string Parent(std::string_view path);
+  // A folder or a read-only file: not written, deleted or replaced.
+  static constexpr std::uint32_t kUnwritable = platform::attributes::kDirectory | platform::attributes::kReadOnly;
+
+  static std::string Parent(std::string_view path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+  }
+  static bool IsDriveRoot(std::string_view path) {
+    return path.size() == 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+  }
+  // Why the content of an existing entry may not be read, or kOk.
+  static platform::Status ReadRefusal(const Node& node) {
+    if (node.attributes & platform::attributes::kDirectory) return platform::kAccessDenied;
+    if (node.locked) return platform::kSharingViolation;
+    return node.unreadable ? platform::kAccessDenied : platform::kOk;
+  }
+  // Calls `visit` with each entry right inside `folder`.
   template <class Visit>
-  void ForEachChild(const std::string& folder, Visit&& visit) const;
-  Node* Lookup(std::string_view path) { return const_cast<Node*>(std::as_const(*this).Lookup(path)); }
-  const Node* Lookup(std::string_view path) const;
-  bool FolderExists(std::string_view path) const;
+  void ForEachChild(const std::string& folder, Visit&& visit) const {
+    // Paths below the folder sort together, right after "folder\".
+    const std::string prefix = folder + "\\";
+    for (auto it = nodes_.lower_bound(prefix);
+         it != nodes_.end() && core::StartsWithIgnoringCase(it->first, prefix); ++it) {
+      if (it->first.find('\\', prefix.size()) == std::string::npos) visit(it->second);
+    }
+  }
+  Node* Lookup(std::string_view path) const {
+    const auto it = nodes_.find(std::string(path));
+    return it == nodes_.end() ? nullptr : &it->second;
+  }
+  bool FolderExists(std::string_view path) const {
+    const Node* node = Lookup(path);
+    return IsDriveRoot(path) || (node != nullptr && (node->attributes & platform::attributes::kDirectory) != 0);
+  }
   // Sets one field of an existing entry.
   template <class Field, class Value>
   void Mark(std::string_view path, Field Node::*field, Value value) {
     if (Node* node = Lookup(path)) node->*field = std::move(value);
   }
   // Puts `node` at `path` under the path's name, without an 8.3 name.
-  void Place(Node node, std::string_view path);
+  void Place(Node node, std::string_view path) {
+    node.name = std::string(path.substr(path.find_last_of('\\') + 1));
+    node.shortName.clear();
+    nodes_.insert_or_assign(std::string(path), std::move(node));
+  }
 
-  std::map<std::string, Node, NoCaseLess> nodes_;
+  mutable std::map<std::string, Node, NoCaseLess> nodes_;
   std::map<std::string, std::string, NoCaseLess> aliases_;
 };
 
@@ -219,19 +374,42 @@ class FakeProcesses final : public platform::Processes {
     bool operator==(const Termination&) const = default;
   };
 
-  std::vector<platform::ProcessEntry> Snapshot() override;
-  platform::Result<std::string> MainModulePath(std::uint32_t id) override;
-  bool Terminate(std::uint32_t id, std::uint32_t exitCode) override;
+  std::vector<platform::ProcessEntry> Snapshot() override {
+    std::vector<platform::ProcessEntry> entries;
+    for (const auto& process : running_) entries.push_back({process.id, process.exeFile});
+    return entries;
+  }
+  platform::Result<std::string> MainModulePath(std::uint32_t id) override {
+    ++modulePathCalls;
+    const auto process = Find(id);
+    if (process == running_.end()) return Failed{87};  // ERROR_INVALID_PARAMETER
+    if (process->modulePath.empty()) return Failed{platform::kAccessDenied};
+    return process->modulePath;
+  }
+  bool Terminate(std::uint32_t id, std::uint32_t exitCode) override {
+    ++terminateCalls;
+    const auto process = Find(id);
+    if (process == running_.end() || !process->terminable) return false;
+    running_.erase(process);
+    terminations.push_back({id, exitCode});
+    return true;
+  }
   void TerminateWithOwnExitCode(std::uint32_t id) override { Terminate(id, 259); }
-  bool WaitForEnd(std::uint32_t id, std::uint32_t milliseconds) override;
+  bool WaitForEnd(std::uint32_t id, std::uint32_t) override {
+    if (onWait) onWait();
+    ++waitCalls;
+    const auto process = Find(id);
+    if (process == running_.end()) return true;
+    if (process->waitsToEnd <= 0 || --process->waitsToEnd > 0) return false;
+    running_.erase(process);
+    return true;
+  }
 
   // Arrangement: starts a process and returns its id. As on Windows, a plain snapshot name
   // (scan::IsPlainProcessName) is the file name of a readable module path, without regard to
   // case; Start throws for a process that breaks this.
   std::uint32_t Start(std::string exeFile, std::string modulePath, bool terminable = true);
-  bool Running(std::uint32_t id) const {
-    return std::any_of(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
-  }
+  bool Running(std::uint32_t id) const { return Find(id) != running_.end(); }
   void EndAfterWaits(std::uint32_t id, int waits) {
     if (const auto process = Find(id); process != running_.end()) process->waitsToEnd = waits;
   }
@@ -244,8 +422,10 @@ class FakeProcesses final : public platform::Processes {
   int modulePathCalls = 0;
 
  private:
-  std::vector<Process>::iterator Find(std::uint32_t id);
-  std::vector<Process> running_;
+  std::vector<Process>::iterator Find(std::uint32_t id) const {
+    return std::find_if(running_.begin(), running_.end(), [&](const Process& process) { return process.id == id; });
+  }
+  mutable std::vector<Process> running_;
   std::uint32_t nextId_ = 100;
 };
 
@@ -318,10 +498,32 @@ class FakeClock final : public platform::Clock {
 class FakeWeb final : public platform::Web {
  public:
   platform::WebPage FetchPage(std::string_view url, std::chrono::milliseconds timeout,
-                              const platform::WaitCallback& whileWaiting) override;
+                              const platform::WaitCallback& whileWaiting) override {
+    requests.emplace_back(url);
+    lastTimeout = timeout;
+    if (whileWaiting) whileWaiting();
+    const auto page = pages.find(std::string(url));
+    return page == pages.end() ? platform::WebPage{} : page->second;
+  }
   platform::DownloadOutcome DownloadToFile(std::string_view url, std::string_view path,
                                            const platform::DownloadLimits& limits,
-                                           const platform::WaitCallback& whileWaiting) override;
+                                           const platform::WaitCallback& whileWaiting) override {
+    requests.emplace_back(url);
+    lastLimits = limits;
+    if (whileWaiting) whileWaiting();
+    const auto download = downloads.find(std::string(url));
+    if (download == downloads.end()) return platform::DownloadOutcome::Failed;
+    const Download& answer = download->second;
+    std::string_view bytes = answer.bytes;
+    if (!answer.complete) bytes = bytes.substr(0, bytes.size() / 2);
+    const bool tooLarge = bytes.size() > limits.maxBytes;
+    if (tooLarge) bytes = bytes.substr(0, limits.maxBytes);
+    if (files == nullptr || files->WriteAll(path, bytes) != platform::kOk) return platform::DownloadOutcome::Failed;
+    if (tooLarge) return platform::DownloadOutcome::TooLarge;
+    // Without a length, the end of the connection ends the file, wherever it comes.
+    const bool ended = answer.complete || !answer.lengthAnnounced;
+    return ended ? platform::DownloadOutcome::Complete : platform::DownloadOutcome::Failed;
+  }
 
   // A page answered 200 with `html`.
   void ServePage(std::string url, std::string html) {

@@ -20,14 +20,33 @@ struct ShownMessage {
 
 class ScriptedHost final : public ui::Host {
  public:
-  void DoEvents() override;
+  void DoEvents() override {
+    ++yields_;
+    const auto [first, last] = actions_.equal_range(yields_);
+    std::vector<std::function<void()>> due;
+    for (auto it = first; it != last; ++it) due.push_back(it->second);
+    for (auto& action : due) action();
+  }
   ui::MessageAnswer ShowMessage(std::string_view text, std::string_view title,
-                                ui::MessageButtons buttons, ui::MessageIcon icon) override;
-  void SuspendMainWindowDrawing(bool suspend) override;
+                                ui::MessageButtons buttons, ui::MessageIcon icon) override {
+    messages_.push_back({std::string(text), std::string(title), buttons, icon});
+    if (whileMessageOpen) whileMessageOpen(messages_.back());
+    if (!answers_.empty()) {
+      const auto answer = answers_.front();
+      answers_.pop_front();
+      return answer;
+    }
+    const bool asks = buttons == ui::MessageButtons::YesNo || buttons == ui::MessageButtons::YesNoCancel;
+    return asks ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
+  }
+  void SuspendMainWindowDrawing(bool suspend) override {
+    ++suspendCalls;
+    suspendDepth_ += suspend ? 1 : -1;
+  }
   void RestoreDefaultPointer() override { ++pointerResets; }
 
   // Runs `action` inside yield number `yield` (counted from 1).
-  void AtYield(int yield, std::function<void()> action);
+  void AtYield(int yield, std::function<void()> action) { actions_.emplace(yield, std::move(action)); }
   // The answer to the next message box; without one, a box gets its first button.
   void Answer(ui::MessageAnswer answer) { answers_.push_back(answer); }
   // Runs while a message box is open (before it is answered).
