@@ -5,8 +5,7 @@
 # version 29:
 #  1. "Live Update" shows the download window, fetches the executable definitions, writes
 #     SHOW/RESTART, starts AppRestart.exe and ends; the helper starts it again and the new
-#     start installs the download and counts the new definitions. (What it fetches, how
-#     often, and the generations it keeps are the unit tests' matter.)
+#     start installs the download and counts the new definitions.
 #  2. After 300 idle seconds (sent as timer ticks) the unattended update downloads the
 #     executable definitions again and the notice rises; its OK restarts the program the
 #     same way, with SHOW "false".
@@ -17,14 +16,9 @@
 set -eu
 exe=$1 restarter=$2 kdrive=$3 kdefs=$4 sources=$5 tree=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-: "${DISPLAY:?the live update run needs a display (run under xvfb-run)}"
-
-rm -rf "$out" && mkdir -p "$out/app"
-cp "$exe" "$out/app/Kestrian.exe"
-cp "$restarter" "$out/app/AppRestart.exe"
-
 run_name="live update run"
 source "$here/windowed_run.sh"
+new_app_folder "$exe" "$restarter"
 
 trap put_back_run EXIT  # the restarted program is a child of the helper, not of this script
 
@@ -34,16 +28,7 @@ encode_definitions "$sources"
 set_settings RegistryDefinition=12 FileDefinition=7 EXEDefinition=29 CookieDefinition=5 chkAutomaticUpdate=1
 served_exe="$tree/definitions/data/ExeDefinition.dat"
 main_title="Kestrian by Kestrian Software"
-
-# A started program, its window, and the number of definitions it counted.
-wait_for_program() {
-  drive wait-window $patience || fail "$1: the main window did not open"
-  drive wait-text "$2" $patience || fail "$1: the status page does not count $2 definitions"
-}
-
-"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
-program=$!
-wait_for_program "first start" 5
+start_program "$out/app/Kestrian.exe" "first start" 5  # the number of definitions counted
 
 # 1. The user-started update.
 drive click "&Live Update" || fail "no Live Update button"
