@@ -27,7 +27,6 @@ save_program_settings clear || fail "cannot save and clear the settings"
 encode_definitions "$sources"
 set_settings RegistryDefinition=12 FileDefinition=7 EXEDefinition=29 CookieDefinition=5 chkAutomaticUpdate=1
 served_exe="$tree/definitions/data/ExeDefinition.dat"
-main_title="Kestrian by Kestrian Software"
 start_program "$out/app/Kestrian.exe" "first start" 5  # the number of definitions counted
 
 # 1. The user-started update.
@@ -54,7 +53,7 @@ drive ticks $update_timer 301 || fail "no main window for the idle ticks"
 drive wait-on-screen "Kestrian Automatic Update" $patience || fail "the notice did not rise into view"
 snap update-notice.png
 drive click-in "Kestrian Automatic Update" OK || fail "no OK on the update notice"
-drive wait-gone "$main_title" $patience || fail "the program did not end after the notice"
+drive wait-gone "Kestrian by Kestrian Software" $patience || fail "the program did not end after the notice"
 wait_for_program "restart after the automatic update" 9
 cmp -s "$out/app/ExeDefinition.dat" "$served_exe" || fail "the automatic download was not installed"
 [ "$(setting EXEDefinition)" = 30 ] || fail "EXEDefinition is '$(setting EXEDefinition)' after the automatic update"
