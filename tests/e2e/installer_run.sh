@@ -38,7 +38,6 @@ trap cleanup EXIT
 
 msiexec() { wine_quiet msiexec "${@:2}" /qn /l*v "$(windows_path "$out/msiexec-$1.log")"; }
 property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v name="$2" '$1 == name { print $2 }'; }
-same() { cmp -s "$1" "$2" || fail "$3"; }
 verify() { osslsigncode verify -CAfile "$out/sign.crt" -in "$1" >>"$out/sign.log" 2>&1; }
 uninstall_entry() {  # Wine records even a per-user install's entry under HKEY_LOCAL_MACHINE
   local key
@@ -47,7 +46,6 @@ uninstall_entry() {  # Wine records even a per-user install's entry under HKEY_L
   done
 }
 
-# ---- Tables, and the next version signed -------------------------------------------------
 version=$(property "$package" ProductVersion)
 grep -q "\"ProductVersion\", \"$version.0\"" "$repo/src/app/version_info.rch" ||
   fail "package version $version is not the version resource's"
@@ -71,7 +69,6 @@ code=$(property "$package" ProductCode) next_code=$(property "$next" ProductCode
 [ "$(property "$next" UpgradeCode)" = "$(property "$package" UpgradeCode)" ] && [ "$code" != "$next_code" ] ||
   fail "the next version is no major upgrade: product codes $code, $next_code"
 
-# ---- Install -------------------------------------------------------------------------------
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 wine_quiet reg add "HKCU\\$run_key" /v CoolSearch /d 'C:\windows\coolsrch.exe' /f || fail "cannot add a Run value"
 msiexec install /i "$(windows_path "$package")" || fail "the install failed"
@@ -85,7 +82,7 @@ listing() { (cd "$app" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' '); 
 ./Packaged Definitions/FileDefinition.dat ./Packaged Definitions/RegistryDefinition.dat ./RegistryDefinition.dat \
 ./SetupActions.exe ./kscan.exe " ] || fail "installed in %LOCALAPPDATA%\\Programs\\Kestrian: $(listing)"
 for file in RegistryDefinition.dat FileDefinition.dat ExeDefinition.dat BlockedCookies.dat; do
-  same "$definitions/$file" "$app/$file" "$file is not the packaged one"
+  cmp -s "$definitions/$file" "$app/$file" || fail "$file is not the packaged one"
 done
 [ "$(setting RegistryDefinition) $(setting FileDefinition) $(setting EXEDefinition) $(setting CookieDefinition)" = \
   "${versions[*]}" ] || fail "the packaged definition versions were not stored"
@@ -102,20 +99,16 @@ icon=${icon:-$(tr -d '\r' <"$out/wine.log" | sed -n "s/^ *ProductIcon *REG_SZ *\
 "$wine_run" winepath -u "$icon" >"$out/icon.txt" 2>>"$out/wine.log" || true
 [ -n "$icon" ] && [ -s "$(head -n 1 "$out/icon.txt")" ] || fail "the uninstall entry has no icon"
 
-# ---- The installed program starts ------------------------------------------------------------
-start_program() {
-  "$wine_run" "$app_windows\\Kestrian.exe" >>"$out/program.log" 2>&1 &
-  program=$!
-  drive wait-window $patience && drive wait-text "Last scan:" $patience || fail "the installed program did not start"
+start_installed() {
+  start_program "$app_windows\\Kestrian.exe" "the installed program" "Last scan:"
   [ "$(setting STATUS)" = RUNNING ] || fail "STATUS is '$(setting STATUS)' while the program runs"
 }
 last_scan='12/6/2026 9:30:00 AM'  # a setting the upgrade must keep
 wine_quiet reg add "$program_key\\Settings" /v showHelp /d 0 /f &&  # no help file
   wine_quiet reg add "$program_key\\Settings" /v lblLastScan /d "$last_scan" /f || fail "cannot set the settings"
-start_program
+start_installed
 snap program.png
 
-# ---- Upgrade while it runs -------------------------------------------------------------------
 # The user's data; Live Update's newer registry file and a newer file copy waiting for the next
 # start; an older cookie file; "Run at Startup" in both Run keys (the issue 15 form in one).
 printf 'C:\\windows\\keywatch.exe\r\n' >"$app/ENoSignature.txt" && printf 'the last scan\r\n' >"$app/Scan_Log.txt"
@@ -139,13 +132,12 @@ verify "$app/Kestrian.exe" || fail "the upgrade did not install the signed progr
 [ "$(setting RegistryDefinition) $(setting FileDefinition) $(setting CookieDefinition)" = "12 7 1" ] ||
   fail "wrong definition versions after the upgrade"
 for kept in ENoSignature.txt Scan_Log.txt quarantine/coolsrch.exe quarantine/QuarantineLog.txt; do
-  same "$out/kept/$kept" "$app/$kept" "the upgrade changed $kept"
+  cmp -s "$out/kept/$kept" "$app/$kept" || fail "the upgrade changed $kept"
 done
 [ "$(reg_value "$program_key\\Settings" lblLastScan)" = "$last_scan" ] && [ -n "$(reg_value "HKLM\\$run_key" Kestrian)" ] &&
   [ -n "$(reg_value "HKCU\\$run_key" Kestrian)" ] || fail "the upgrade lost settings or Run at Startup"
-start_program  # the upgraded program, running for the uninstall
+start_installed  # the upgraded program, running for the uninstall
 
-# ---- Uninstall while it runs -------------------------------------------------------------------
 msiexec uninstall /x "$(windows_path "$next")" || fail "the uninstall failed"
 ended_in_order "the uninstall"
 drive wait-ended $patience || fail "a copy of the program runs after the uninstall"

@@ -12,7 +12,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 run_name="kscan remove run"
 source "$here/windowed_run.sh"
 plan=$(windows_path "$here/kscan_remove_plan.txt")
-unix_path() { "$wine_run" winepath -u "$1" 2>>"$out/wine.log" | head -n 1; }
 
 # Copies a text file with CR LF line ends (the program ends a line at a CR), each ${NAME}
 # replaced by its value from the plant's values.txt.  usage: crlf SOURCE TARGET
@@ -32,7 +31,7 @@ save_program_settings || fail "cannot save the settings"
 plant plant "$plan" "$(windows_path "$sleeper")" "$(windows_path "$probe")" "$(windows_path "$out")" ||
   fail "planting failed"
 app=$(sed -n 's/^APP=//p' "$out/values.txt" | tr -d '\r')
-app_unix=$(unix_path "$app")
+app_unix=$("$wine_run" winepath -u "$app" 2>>"$out/wine.log" | head -n 1)
 [ -d "$app_unix" ] || fail "no application folder at '$app_unix'"
 cp -r "$out/app-template/." "$app_unix/"
 # The definitions name the application folder as the plant made it.

@@ -5,8 +5,7 @@
 # version 29:
 #  1. "Live Update" shows the download window, fetches the executable definitions, writes
 #     SHOW/RESTART, starts AppRestart.exe and ends; the helper starts it again and the new
-#     start installs the download and counts the new definitions. (What it fetches, how
-#     often, and the generations it keeps are the unit tests' matter.)
+#     start installs the download and counts the new definitions.
 #  2. After 300 idle seconds (sent as timer ticks) the unattended update downloads the
 #     executable definitions again and the notice rises; its OK restarts the program the
 #     same way, with SHOW "false".
@@ -17,14 +16,9 @@
 set -eu
 exe=$1 restarter=$2 kdrive=$3 kdefs=$4 sources=$5 tree=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-: "${DISPLAY:?the live update run needs a display (run under xvfb-run)}"
-
-rm -rf "$out" && mkdir -p "$out/app"
-cp "$exe" "$out/app/Kestrian.exe"
-cp "$restarter" "$out/app/AppRestart.exe"
-
 run_name="live update run"
 source "$here/windowed_run.sh"
+new_app_folder "$exe" "$restarter"
 
 trap put_back_run EXIT  # the restarted program is a child of the helper, not of this script
 
@@ -33,17 +27,7 @@ save_program_settings clear || fail "cannot save and clear the settings"
 encode_definitions "$sources"
 set_settings RegistryDefinition=12 FileDefinition=7 EXEDefinition=29 CookieDefinition=5 chkAutomaticUpdate=1
 served_exe="$tree/definitions/data/ExeDefinition.dat"
-main_title="Kestrian by Kestrian Software"
-
-# A started program, its window, and the number of definitions it counted.
-wait_for_program() {
-  drive wait-window $patience || fail "$1: the main window did not open"
-  drive wait-text "$2" $patience || fail "$1: the status page does not count $2 definitions"
-}
-
-"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
-program=$!
-wait_for_program "first start" 5
+start_program "$out/app/Kestrian.exe" "first start" 5  # the number of definitions counted
 
 # 1. The user-started update.
 drive click "&Live Update" || fail "no Live Update button"
@@ -69,7 +53,7 @@ drive ticks $update_timer 301 || fail "no main window for the idle ticks"
 drive wait-on-screen "Kestrian Automatic Update" $patience || fail "the notice did not rise into view"
 snap update-notice.png
 drive click-in "Kestrian Automatic Update" OK || fail "no OK on the update notice"
-drive wait-gone "$main_title" $patience || fail "the program did not end after the notice"
+drive wait-gone "Kestrian by Kestrian Software" $patience || fail "the program did not end after the notice"
 wait_for_program "restart after the automatic update" 9
 cmp -s "$out/app/ExeDefinition.dat" "$served_exe" || fail "the automatic download was not installed"
 [ "$(setting EXEDefinition)" = 30 ] || fail "EXEDefinition is '$(setting EXEDefinition)' after the automatic update"

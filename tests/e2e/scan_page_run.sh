@@ -11,15 +11,10 @@
 set -eu
 exe=$1 kdrive=$2 definitions=$3 out=$4
 here=$(cd "$(dirname "$0")" && pwd)
-: "${DISPLAY:?the scan page needs a display (run under xvfb-run)}"
-
-rm -rf "$out" && mkdir -p "$out/app"
-cp "$exe" "$out/app/Kestrian.exe"
-cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
-cp "$definitions"/*.dat "$out/app/"
-
 run_name="scan page run"
 source "$here/windowed_run.sh"
+new_app_folder "$exe"
+cp "$definitions"/*.dat "$out/app/"
 
 planter=$(dirname "$kdrive")/planter.exe plan=$(windows_path "$here/scan_page_plan.txt")
 trap put_back_run EXIT
@@ -31,17 +26,12 @@ plant plant "$plan" - - "$(windows_path "$out")" || fail "cannot plant the demo 
 awk '$1 == "file" { print "file\t" $2 } $1 == "key" { print "registry key\t" $2 }
   $1 == "value" { print "registry value\t" $3 " in " $2 }' "$out/planted-dump.txt" >"$out/planted.txt"
 
-"$wine_run" "$out/app/Kestrian.exe" >"$out/program.log" 2>&1 &
-program=$!
-
-drive wait-window $patience || fail "the main window did not open"
-drive wait-text "Last scan:" $patience || fail "the status page did not show"
+start_program "$out/app/Kestrian.exe" start "Last scan:"
 shoot status-page.png
 drive click "Scan &Now" || fail "no Scan Now button"
 drive click "&Start" || fail "no Start button"
 drive wait-text "Scanning complete." $patience || fail "the scan did not complete"
 shoot scan-page.png
-# What the program shows: the counters beside their captions, then the rows of the results page.
 read_window() { "$wine_run" "$kdrive" "$@" >"$out/read.txt" 2>>"$out/kdrive.log" && tr -d '\r' <"$out/read.txt"; }
 for caption in "Cookies/Processes Inspected" "Registry Entries Inspected" "Files/Folders Inspected" \
                "Spyware/Adware Found" "Traces Found"; do

@@ -12,14 +12,10 @@
 set -eu
 exe=$1 kdrive=$2 kdefs=$3 planter=$4 sleeper=$5 sources=$6 out=$7
 here=$(cd "$(dirname "$0")" && pwd)
-: "${DISPLAY:?the shell run needs a display (run under xvfb-run)}"
-
-rm -rf "$out" && mkdir -p "$out/app" "$out/definitions"
-cp "$exe" "$out/app/Kestrian.exe"
-cp "$(dirname "$exe")/AppRestart.exe" "$out/app/"  # the restart helper, built beside it
-
 run_name="shell run"
 source "$here/windowed_run.sh"
+new_app_folder "$exe"
+mkdir "$out/definitions"
 plan=$(windows_path "$here/shell_plan.txt")
 main_key='HKCU\Software\Microsoft\Internet Explorer\Main'
 start_page() { reg_value "$main_key" "Start Page"; }
@@ -36,7 +32,6 @@ put_back() {
 }
 trap put_back_run EXIT
 
-# A fresh profile: the program's settings are saved and removed, and put back at the end.
 expect_no_program
 save_program_settings clear || fail "cannot save and clear the settings"
 
@@ -136,9 +131,7 @@ wine_quiet reg add "$program_key\\Settings" /v Minimized /t REG_SZ /d Yes /f || 
 first_page='http://www.first.example/'
 set_start_page "$first_page"
 
-"$wine_run" "$out/app/Kestrian.exe" >>"$out/program.log" 2>&1 &
-program=$!
-drive wait-window $patience || fail "the program did not start again"
+start_program "$out/app/Kestrian.exe" "second session"
 # The home page shield's first tick remembers the start page.
 remembered() { [ "$(setting Homepage)" = "$1" ]; }
 wait_until $patience remembered "$first_page" || fail "the start page was not remembered: '$(setting Homepage)'"

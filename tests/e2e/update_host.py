@@ -4,8 +4,6 @@ request is logged on the standard error.
 
 Requests come in absolute form (through the proxy) or origin form (directly). What the
 server does depends on the requested host name, so that one server plays several hosts:
-  *missing*    every path answers 404
-  *errorpage*  version pages are an error page that also holds a version line
   *cut*        data files stop after half their bytes and the connection closes
   *slow*       nothing is ever answered (for 120 s)
   *stall*      data files stop after half their bytes and the connection stays open
@@ -27,12 +25,7 @@ TRICKLE_PARTS, TRICKLE_PAUSE = 10, 0.35
 VERSION_PREFIX = "/definitions/version/"
 DATA_PREFIX = "/definitions/data/"
 NOT_FOUND = b"<html><head><title>404 Not Found</title></head><body>Not Found</body></html>"
-# The version page a host answers by a word in its name.
-VERSION_PAGES = {
-    "errorpage": b"<html><head><title>The page cannot be displayed</title></head><body>"
-                 b"<p>The page cannot be displayed</p><p>Defination version : 12</p></body></html>",
-    "huge": b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>",
-}
+HUGE_PAGE = b"<html><body>Defination version : 12" + b" " * (2 * 1024 * 1024) + b"</body></html>"
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -47,15 +40,12 @@ class Handler(BaseHTTPRequestHandler):
     def answer(self, host, path):
         is_version = path.startswith(VERSION_PREFIX)
         is_data = path.startswith(DATA_PREFIX)
-        if "missing" in host:
-            return self.send(404, NOT_FOUND)
         if "slow" in host:
             return time.sleep(HANG_SECONDS)
         if is_version and self.server.delay:
             time.sleep(self.server.delay)
-        for word, page in VERSION_PAGES.items():
-            if is_version and word in host:
-                return self.send(200, page)
+        if is_version and "huge" in host:
+            return self.send(200, HUGE_PAGE)
         body = self.server.read_file(path)
         if body is None:
             return self.send(404, NOT_FOUND)

@@ -136,6 +136,27 @@ ended_in_order() {
     fail "STATUS and RESTART are '$(setting STATUS) $(setting RESTART)' after $1"
 }
 
+# A fresh OUT/app with the program EXE and the restart helper (by default the one built beside
+# it), for a run on the display.  usage: new_app_folder EXE [RESTARTER]
+new_app_folder() {
+  : "${DISPLAY:?the $run_name needs a display (run under xvfb-run)}"
+  rm -rf "$out" && mkdir -p "$out/app"
+  cp "$1" "$out/app/Kestrian.exe"
+  cp "${2:-$(dirname "$1")/AppRestart.exe}" "$out/app/AppRestart.exe"
+}
+
+# Starts the program EXE, a child of this script, and waits for its main window and TEXT in it.
+# usage: start_program EXE WHAT [TEXT]
+start_program() {
+  "$wine_run" "$1" >>"$out/program.log" 2>&1 &
+  program=$!
+  wait_for_program "$2" "${3:-}"
+}
+wait_for_program() {
+  drive wait-window $patience || fail "$1: the main window did not open"
+  [ -z "$2" ] || drive wait-text "$2" $patience || fail "$1: the main window does not show \"$2\""
+}
+
 # A run starts on a machine where the program does not run; an earlier run may still be ending it.
 expect_no_program() { drive wait-ended 30 || fail "a copy of the program from an earlier run still runs"; }
 
