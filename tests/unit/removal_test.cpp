@@ -104,16 +104,14 @@ TEST_F(RemovalTest, TheUserIsToldAndAskedAndOnlyYesDeletes) {
       "Deleted files will be backed up in the following folder in case you need to recover them:"
       "\r\n\r\nC:\\Kestrian\\quarantine";
   ASSERT_EQ(host.Messages().size(), 2u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "No entries are selected.  You must check the box next to at least one item in the list.");
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
-  EXPECT_EQ(host.Messages()[1].text,
-            base + "\r\n\r\nIn addition, a System Restore Point will be created using Windows System "
-                   "Restore, accessible through:\r\n\r\nStart > Programs > Accessories > System Tools > "
-                   "System Restore");
-  EXPECT_EQ(host.Messages()[1].title, "Really Delete?");
-  EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::YesNo);
-  EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::None);
+  EXPECT_EQ(scan::PartsOf(host.Messages()[0]),
+            (scan::MessageParts{"No entries are selected.  You must check the box next to at least one item in the "
+                                "list.", "Kestrian", ui::MessageButtons::Ok, ui::MessageIcon::Information}));
+  EXPECT_EQ(scan::PartsOf(host.Messages()[1]),
+            (scan::MessageParts{base + "\r\n\r\nIn addition, a System Restore Point will be created using Windows "
+                                       "System Restore, accessible through:\r\n\r\nStart > Programs > Accessories > "
+                                       "System Tools > System Restore",
+                                "Really Delete?", ui::MessageButtons::YesNo, ui::MessageIcon::None}));
   EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll") && machine.systemRestore.requests.empty());
   machine.environment.minorVersion = 0;  // Windows 2000
   EXPECT_EQ(removal.ConfirmationText(), base);

@@ -1,7 +1,5 @@
 #include "scan/scan_session.h"
 
-#include <gtest/gtest.h>
-
 #include "scan/drive_list.h"
 #include "scan/scan_progress.h"
 #include "scan_fixture.h"
@@ -68,16 +66,14 @@ TEST_F(ScanSessionTest, ProgressRefreshMasksTheStatusAndKeepsBarsOnNegativePerce
   state.session.progressRefreshCounter = 99;
   ReportScanProgress(context, "Scanning Known Spyware/Adware: \r\nAnalysis.dll", -1, -1);
   EXPECT_EQ(form.lblStatus.Caption(), "Scanning Known Spyware/Adware: \r\n****ysis.dll");
-  EXPECT_EQ(form.pb1.Value(), 40);
-  EXPECT_EQ(form.pb2.Value(), 41);
+  EXPECT_TRUE(form.pb1.Value() == 40 && form.pb2.Value() == 41);
   EXPECT_EQ(state.session.progressRefreshCounter, 0);
   EXPECT_EQ(host.suspendCalls, 2);
   form.SetVisible(false);
   state.session.progressRefreshCounter = 99;
   ReportScanProgress(context, "x", 5, 6);
   EXPECT_EQ(host.suspendCalls, 2);  // no drawing lock while the window is hidden
-  EXPECT_EQ(form.pb1.Value(), 5);
-  EXPECT_EQ(form.pb2.Value(), 6);
+  EXPECT_TRUE(form.pb1.Value() == 5 && form.pb2.Value() == 6);
 }
 
 // "No" to the first question changes nothing; "Yes" to the second stops.
@@ -102,10 +98,8 @@ TEST_F(ScanSessionTest, StopDuringARegistryPhaseCancelsAndStoresTheDate) {
   EXPECT_EQ(settings.Get("Settings", "lblLastScan", "<none>"), "12/6/2026 10:00:00 AM");
   EXPECT_EQ(settings.Get("Settings", "lblLastFullScan", "<none>"), "<none>");
   ASSERT_EQ(host.Messages().size(), 2u);
-  EXPECT_EQ(host.Messages()[1].text, "Are you sure you want to stop the scan?");
-  EXPECT_EQ(host.Messages()[1].title, "Kestrian");
-  EXPECT_EQ(host.Messages()[1].buttons, ui::MessageButtons::YesNo);
-  EXPECT_EQ(host.Messages()[1].icon, ui::MessageIcon::Question);
+  EXPECT_EQ(PartsOf(host.Messages()[1]), MessageParts("Are you sure you want to stop the scan?", "Kestrian",
+                                                     ui::MessageButtons::YesNo, ui::MessageIcon::Question));
   EXPECT_EQ(host.pointerResets, 1);
 }
 
@@ -121,9 +115,8 @@ TEST_F(ScanSessionTest, PauseHoldsTheScanUntilTheMessageIsClosedAndTheSessionEnd
   host.AtYield(5, [&] { session.PauseFromButton(); });
   session.Start();
   ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "Kestrian has been paused.  Click OK to resume.");
-  EXPECT_EQ(host.Messages()[0].title, "Kestrian");
-  EXPECT_EQ(host.Messages()[0].icon, ui::MessageIcon::Information);
+  EXPECT_EQ(PartsOf(host.Messages()[0]), MessageParts("Kestrian has been paused.  Click OK to resume.", "Kestrian",
+                                                     ui::MessageButtons::Ok, ui::MessageIcon::Information));
   EXPECT_EQ(yieldsWhilePaused, 5);
   EXPECT_EQ(scanners.inspected.back(), 50);  // resumed and finished
   EXPECT_EQ(logs, 1);
@@ -168,8 +161,7 @@ TEST_F(ScanSessionTest, TheEndOfAScanShowsWhatRanAndWhereItStopped) {
     session.Start();
     EXPECT_EQ(form.lblMemoryInspected.Caption(), c.memoryShown) << c.what;
     EXPECT_EQ(form.lblRegistryInspected.Caption(), c.registryShown) << c.what;
-    EXPECT_EQ(form.pb1.Value(), c.pb1) << c.what;
-    EXPECT_EQ(form.pb2.Value(), c.pb2) << c.what;
+    EXPECT_EQ(std::pair(form.pb1.Value(), form.pb2.Value()), std::pair(c.pb1, c.pb2)) << c.what;
   }
 }
 
