@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command while update_host.py serves a tree and the Wine prefix's Internet settings
-# name that server as the proxy, so every http URL (www.kestrian.example, www.missing.example,
+# name that server as the proxy, so every http URL (www.kestrian.example, www.cut.example,
 # ...) reaches it; hosts of the local network and 127.0.0.1 bypass it. Afterwards the server
 # is stopped and the proxy settings are put back as they were, on failure too.
 # The command sees KESTRIAN_UPDATE_HOST_PORT (the server's port) and KESTRIAN_UPDATE_HOST_ROOT_WINDOWS
