@@ -21,8 +21,7 @@ class ContractWorld {
   // A key path under HKEY_CURRENT_USER that goes with the application's settings.
   std::string ScratchKey() const { return core::SettingsStore::SectionPath(ScratchApplication(), "Keys"); }
 
-  virtual void PlantFile(std::string_view path, std::string_view bytes,
-                         std::uint32_t attributes) = 0;
+  virtual void PlantFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) = 0;
   // The short 8.3 form of an existing file or folder: its path when its name has no other
   // (always, on the fake).
   virtual std::string ShortPath(std::string_view path) = 0;

@@ -244,14 +244,12 @@ class CoreOnPlatform : public PlatformContract {
   core::ApplicationFolder folder{world->Scratch()};
   ScriptedHost host;
   core::SettingsStore settings{registry, world->ScratchApplication()};
-  void Plant(std::string_view name, std::string_view bytes,
-             std::uint32_t attributes = attributes::kArchive) {
+  std::string exclusions = "stale";  // what the install leaves of the exclusions
+  void Plant(std::string_view name, std::string_view bytes, std::uint32_t attributes = attributes::kArchive) {
     world->PlantFile(folder.FilePath(name), bytes, attributes);
   }
-  std::string Read(std::string_view name) {
-    return files.ReadAll(folder.FilePath(name)).value_or("<missing>");
-  }
-  std::vector<core::DefinitionFileKind> Install(std::string& exclusions) {
+  std::string Read(std::string_view name) { return files.ReadAll(folder.FilePath(name)).value_or("<missing>"); }
+  std::vector<core::DefinitionFileKind> Install() {
     return core::InstallDownloadedDefinitions(files, folder, settings, host,
                                               [](std::string_view, std::string_view content) { return content != "bad"; },
                                               exclusions);
@@ -282,8 +280,7 @@ TEST_F(CoreOnPlatform, DownloadedDefinitionsReplaceTheCurrentOnes) {
   Plant("DLRegistryDefinition.dat", "registry");
   Plant("ExeDefinition.dat", "exe");
   Plant("ENoSignature.txt", "first \r\n  second\r\n");
-  std::string exclusions = "stale";
-  Install(exclusions);
+  Install();
   EXPECT_EQ(Read("FileDefinition.dat"), "new");
   EXPECT_EQ(Read("RegistryDefinition.dat"), "registry");
   EXPECT_EQ(Read("ExeDefinition.dat"), "exe");
@@ -299,15 +296,13 @@ TEST_F(CoreOnPlatform, DownloadedDefinitionsReplaceTheCurrentOnes) {
   EXPECT_EQ(Read("FileDefinition.dat.previous"), "<missing>");
 }
 
-// A download that fails its test load is set aside; a hidden one is left alone.
 TEST_F(CoreOnPlatform, ADownloadThatFailsItsTestLoadIsSetAsideAndAHiddenOneLeftAlone) {
   Plant("ExeDefinition.dat", "old");
   Plant("DLExeDefinition.dat", "bad");
   Plant("DLExeDefinition.dat.rejected", "an earlier one");
   Plant("FileDefinition.dat", "old");
   Plant("DLFileDefinition.dat", "new", attributes::kHidden);
-  std::string exclusions;
-  EXPECT_EQ(Install(exclusions).size(), 1u);
+  EXPECT_EQ(Install().size(), 1u);
   EXPECT_EQ(Read("ExeDefinition.dat"), "old");
   EXPECT_EQ(Read("DLExeDefinition.dat"), "<missing>");
   EXPECT_EQ(Read("DLExeDefinition.dat.rejected"), "bad");
@@ -321,15 +316,14 @@ TEST_F(CoreOnPlatform, AnInstallThatCannotMoveKeepsBothFiles) {
   Plant("DLFileDefinition.dat", "new");
   world->HoldOpenExclusively(folder.FilePath("BlockedCookies.dat"));
   world->HoldOpenExclusively(folder.FilePath("DLFileDefinition.dat"));  // unreadable: it waits too
-  std::string exclusions;
-  EXPECT_TRUE(Install(exclusions).empty());
+  EXPECT_TRUE(Install().empty());
   world->ReleaseAll();
   EXPECT_EQ(Read("BlockedCookies.dat"), "old");
   EXPECT_EQ(Read("DLBlockedCookies.dat"), "new");
   EXPECT_EQ(Read("DLFileDefinition.dat"), "new");
   EXPECT_EQ(exclusions, "");
   // The next start installs them.
-  Install(exclusions);
+  Install();
   EXPECT_EQ(Read("BlockedCookies.dat"), "new");
   EXPECT_EQ(Read("FileDefinition.dat"), "new");
 }
@@ -357,11 +351,10 @@ TEST_F(CoreOnPlatform, CountingAndPresenceOfDefinitionFilesReadableOrNot) {
   EXPECT_EQ(core::CountDefinitionLines(files, folder, counts), 5);
   EXPECT_EQ(counts.cookies, 0);
   EXPECT_EQ(counts.executables, 3);
-  std::string exclusions = "stale";
-  Install(exclusions);
+  Install();
   EXPECT_EQ(exclusions, "");
   world->ReleaseAll();
-  Install(exclusions);
+  Install();
   EXPECT_EQ(exclusions, "C:\\x.exe\r\n");
 }
 
@@ -374,9 +367,8 @@ TEST_F(CoreOnPlatform, SettingsStoreDefaultsAndCaseInsensitiveKeys) {
   settings.Save("OPTIONANDSETTINGS", "ExeDefinition", "52");
   EXPECT_EQ(settings.Get(core::settings::kExeDefinitionVersion), "52");
   EXPECT_EQ(settings.Get(core::settings::kLastFullScan), "Never");
-  registry.SetValue(
-      roots::kCurrentUser, core::SettingsStore::SectionPath(world->ScratchApplication(), "Settings"),
-      "lblDefRemoved", RegistryValue::Dword(7));
+  registry.SetValue(roots::kCurrentUser, core::SettingsStore::SectionPath(world->ScratchApplication(), "Settings"),
+                    "lblDefRemoved", RegistryValue::Dword(7));
   EXPECT_EQ(settings.Get(core::settings::kDefinitionsRemoved), "0");
 }
 

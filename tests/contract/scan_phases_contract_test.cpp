@@ -53,8 +53,7 @@ constexpr const char* kThreats[] = {"T1", "T2", "T3", " T1 ", ""};
 // Plants files and folders under the world's scratch folder and writes file definitions
 // that name them in every way a definition can: short names, other letter case, trailing
 // dots and blanks, wildcards, sub-folders, folders, missing folders, non-ASCII names.
-void PlantFiles(ContractWorld& world, std::mt19937& random, const std::string& base,
-                Definitions& definitions) {
+void PlantFiles(ContractWorld& world, std::mt19937& random, const std::string& base, Definitions& definitions) {
   struct Planted {
     std::string name;
     std::uint32_t attributes;

@@ -8,10 +8,7 @@ namespace kestrian::testing {
 namespace {
 class FakeWorld final : public ContractWorld {
  public:
-  FakeWorld() {
-    fake_.files.PutFolder(scratch_);
-    ownId_ = fake_.processes.Start("contract_tests.exe", "C:\\Tests\\contract_tests.exe");
-  }
+  FakeWorld() { fake_.files.PutFolder(scratch_); }
   platform::Machine& Machine() override { return fake_.Get(); }
   const std::string& Scratch() const override { return scratch_; }
   const std::string& ScratchApplication() const override { return application_; }
@@ -35,7 +32,7 @@ class FakeWorld final : public ContractWorld {
   std::string scratch_ = "C:\\Scratch\\Contract";
   std::string application_ = "KestrianContract";
   std::vector<std::string> held_;
-  std::uint32_t ownId_ = 0;
+  std::uint32_t ownId_ = fake_.processes.Start("contract_tests.exe", "C:\\Tests\\contract_tests.exe");
 };
 }  // namespace
 

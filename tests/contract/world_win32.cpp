@@ -12,8 +12,6 @@
 namespace kestrian::testing {
 
 namespace {
-using platform::win32::UniqueFileHandle;
-
 // Read-only and hidden files go too.
 void RemoveFolderTree(const std::string& folder) {
   std::error_code ignored;
@@ -26,12 +24,10 @@ void RemoveFolderTree(const std::string& folder) {
 class Win32World final : public ContractWorld {
  public:
   Win32World() {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
     // Distinct per world: the process id and the world's address.
     const std::string suffix = std::to_string(::GetCurrentProcessId()) + "_" +
                                std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF);
-    scratch_ = std::string(temp) + "kestrian_contract_" + suffix;
+    scratch_ = (std::filesystem::temp_directory_path() / ("kestrian_contract_" + suffix)).string();
     ::CreateDirectoryA(scratch_.c_str(), nullptr);
     application_ = "KestrianContract" + suffix;
   }
@@ -65,7 +61,7 @@ class Win32World final : public ContractWorld {
   platform::win32::Win32Machine machine_;
   std::string scratch_;
   std::string application_;
-  std::vector<UniqueFileHandle> held_;
+  std::vector<platform::win32::UniqueFileHandle> held_;
 };
 }  // namespace
 

@@ -38,8 +38,7 @@ void Press(HWND alert, std::initializer_list<WPARAM> keys) {
 }
 
 // Each showing of an alert (two seconds under Wine without a window manager) answers it in
-// another way and is read whole: the home page alert returns each answer, the spyware alert's
-// answers act on the process and the exclusions.
+// another way and is read whole.
 TEST(AlertWindowsOnWindows, ShowTheirFindingAboveAllAndEachAnswerDoesWhatItSays) {
   const testing::UniqueWindow owner = testing::MakeOwner("Kestrian home page owner");  // in the tray
   app::Win32Host host;

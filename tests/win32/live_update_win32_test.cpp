@@ -6,7 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "support/definition_versions.h"
@@ -19,8 +19,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class NoProgressWindow final : public ProgressWindow {
- public:
+struct NoProgressWindow final : public ProgressWindow {
   void Show() override {}
   void LoadHidden() override {}
   void Close() override {}
@@ -28,8 +27,7 @@ class NoProgressWindow final : public ProgressWindow {
   ui::FrmDownload form;
 };
 
-class NoNoticeWindow final : public NoticeWindow {
- public:
+struct NoNoticeWindow final : public NoticeWindow {
   void Show() override {}
   void Close() override {}
   ui::FrmSignatureUpdated& Form() override { return form; }
@@ -42,11 +40,10 @@ TEST(LiveUpdateLimits, ThePageStallAndTransferLimitsGivenAreTheOnesTheWebGets) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(tree / "definitions")) {
     if (!entry.is_regular_file()) continue;
     std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
     const std::string url = "http://www.kestrian.example/" + entry.path().lexically_relative(tree).generic_string();
-    machine.web.ServePage(url, bytes.str());
-    machine.web.downloads[url] = {bytes.str()};
+    machine.web.ServePage(url, bytes);
+    machine.web.downloads[url] = {bytes};
   }
   const core::ApplicationFolder folder("C:\\Kestrian");
   for (const DefinitionKind& kind : kDefinitionKinds) machine.files.PutFile(folder.FilePath(kind.localFile), "old");

@@ -18,13 +18,6 @@
 namespace kestrian {
 namespace {
 
-BOOL CALLBACK FindTips(HWND window, LPARAM found) {
-  char name[64] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) *reinterpret_cast<HWND*>(found) = window;
-  return TRUE;
-}
-
 std::string MenuText(HMENU menu, int position) {
   char text[128] = {};
   ::GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
@@ -75,7 +68,12 @@ TEST_F(MainWindowCommands, TheCommonControlsShowAndTakeWhatTheModelSays) {
   EXPECT_EQ(views, 1);
 
   HWND tips = nullptr;
-  ::EnumThreadWindows(::GetCurrentThreadId(), &FindTips, reinterpret_cast<LPARAM>(&tips));
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND candidate, LPARAM found) -> BOOL {
+    char name[64] = {};
+    ::GetClassNameA(candidate, name, sizeof name);
+    if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) *reinterpret_cast<HWND*>(found) = candidate;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&tips));
   ASSERT_NE(tips, nullptr);
   char text[128] = {};
   TTTOOLINFOA tool{};
@@ -128,13 +126,11 @@ TEST_F(MainWindowCommands, TheMenuBarShowsEveryItemAndTakesItsCommands) {
   for (int menu = 0; menu < app::kMenuCount; ++menu) {
     commands.On(Menu(menu), [&chosen, menu](int index) { chosen.push_back({Menu(menu), index}); });
   }
-  RECT before{};
-  ::GetClientRect(window.Handle(), &before);
+  const RECT before = testing::ClientOf(window.Handle());
   const HMENU bar = app::BuildMenuBar().release();
   window.SetMenuCommands(bar, [&commands](int id) { return commands.Dispatch(id); });
   ASSERT_EQ(::GetMenu(window.Handle()), bar);
-  RECT client{};
-  ::GetClientRect(window.Handle(), &client);
+  const RECT client = testing::ClientOf(window.Handle());
   EXPECT_TRUE(::EqualRect(&client, &before));
 
   // The bar as the user reads it, a line a menu: "|" before each item, "-" a separator,

@@ -15,9 +15,7 @@ namespace kestrian {
 namespace {
 
 // Runs the system's reg.exe with `arguments`; true when it ran and succeeded.
-bool RegExe(const std::string& arguments) {
-  return std::system(("reg.exe " + arguments + " >nul 2>&1").c_str()) == 0;
-}
+bool RegExe(const std::string& arguments) { return std::system(("reg.exe " + arguments + " >nul 2>&1").c_str()) == 0; }
 
 // Every kind of value a backup must carry, under a scratch key with a sub-key.
 class RegistryBackupOnWindows : public ::testing::Test {

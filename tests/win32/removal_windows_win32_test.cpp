@@ -100,7 +100,6 @@ TEST(DeleteFailedWindowOnWindows, ShowsTheProblemRowsOfEachShowingCopiesThemAndH
   EXPECT_EQ(view.Handle(), window);
   EXPECT_EQ(RowsOf(list()), (std::vector<std::string>{"C:\\other.dll"}));
 
-  // Close, the close box, Escape and Enter hide the window and the model.
   const struct {
     const char* what;
     std::function<void()> close;
@@ -121,7 +120,6 @@ TEST(DeleteFailedWindowOnWindows, ShowsTheProblemRowsOfEachShowingCopiesThemAndH
   EXPECT_EQ(view.Handle(), nullptr);
 }
 
-// The report is modal: a user on another thread reads it and closes it in each way.
 TEST(ReportWindowOnWindows, ShowsTheTextModallyUntilOkEscapeEnterOrTheCloseBox) {
   constexpr char kReport[] =
       "Kestrian scan report\r\n\r\nRegistry      HKEY_LOCAL_MACHINE\\Software\\Toolbar\r\n"

@@ -87,7 +87,7 @@ std::string FitProblem(HWND control, const std::string& text, int width, int hei
 std::optional<std::string> CaptionProblem(HWND control, const std::string& className) {
   const std::string text = testing::TextOf(control);
   const LONG style = ::GetWindowLongA(control, GWL_STYLE);
-  const RECT client = [&] { RECT r{}; ::GetClientRect(control, &r); return r; }();
+  const RECT client = testing::ClientOf(control);
   if (text.empty()) return std::nullopt;
   if (className == "SysLink") {
     return FitProblem(control, WithoutMarkup(text), client.right, client.bottom, DT_WORDBREAK | DT_NOPREFIX);
@@ -115,8 +115,7 @@ std::optional<std::string> CaptionProblem(HWND control, const std::string& class
 // Texts of a control's items (tabs, list entries, column headers), each with the room it
 // has; a tab outside the strip needs scroll arrows and counts as not fitting.
 std::string ItemsProblem(HWND control, const std::string& className) {
-  RECT client{};
-  ::GetClientRect(control, &client);
+  const RECT client = testing::ClientOf(control);
   char text[256] = {};
   if (className == WC_TABCONTROLA) {
     for (int i = 0; i < TabCtrl_GetItemCount(control); ++i) {
@@ -157,9 +156,8 @@ std::string ItemsProblem(HWND control, const std::string& className) {
 
 bool InsideItsWindow(HWND control) {
   RECT bounds = testing::BoundsOf(control);
-  RECT room{};
+  const RECT room = testing::ClientOf(::GetParent(control));
   ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&bounds), 2);
-  ::GetClientRect(::GetParent(control), &room);
   return bounds.left >= 0 && bounds.top >= 0 && bounds.right <= room.right && bounds.bottom <= room.bottom;
 }
 
@@ -200,7 +198,6 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   const app::UniqueGdiObject image(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   const app::UniqueMemoryDc memory(::CreateCompatibleDC(nullptr));
   if (width <= 0 || height <= 0 || !image || !memory) return false;
-  // The window's own picture, frame included.
   const HGDIOBJ previous = ::SelectObject(memory.get(), image.get());
   const HDC source = ::GetWindowDC(window);
   const bool copied = ::BitBlt(memory.get(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
@@ -218,9 +215,8 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
 }
 
 // A scan that finds nothing, for the pages after a session.
-class NoPhases final : public scan::CookieScan, public scan::ProcessScan,
-                       public scan::RegistryScan, public scan::FileScan {
- public:
+struct NoPhases final : public scan::CookieScan, public scan::ProcessScan,
+                        public scan::RegistryScan, public scan::FileScan {
   void ScanCookies(std::int32_t&) override {}
   void ScanRunningProcesses() override {}
   void ScanRegistryDefinitions() override {}
@@ -259,9 +255,8 @@ struct ProgramWindows {
   }
 
   ~ProgramWindows() {
-    for (const char* file : kDefinitionFiles) ::DeleteFileA(folder.FilePath(file).c_str());
-    ::DeleteFileA(folder.FilePath("Scan_Log.txt").c_str());
-    ::RemoveDirectoryA(folderPath.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folderPath, ignored);
     ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\VB and VBA Program Settings\\" + app).c_str());
   }
 
@@ -441,9 +436,8 @@ const Opening kWindows[] = {
 };
 
 TEST(TextFit, EveryCaptionFitsItsControl) {
-  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                                         ICC_TAB_CLASSES | ICC_DATE_CLASSES |
-                                                         ICC_LINK_CLASS};
+  const INITCOMMONCONTROLSEX classes{
+      sizeof classes, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_LINK_CLASS};
   ::InitCommonControlsEx(&classes);
   ProgramWindows program;
   const char* shots = std::getenv("KESTRIAN_SHOTS");
@@ -455,8 +449,7 @@ TEST(TextFit, EveryCaptionFitsItsControl) {
       const auto found = TextFitProblems(window, opening.name);
       problems.insert(problems.end(), found.begin(), found.end());
       if (shots != nullptr) {
-        EXPECT_TRUE(SaveWindowBitmap(window, std::string(shots) + "\\" + opening.name + ".bmp"))
-            << opening.name;
+        EXPECT_TRUE(SaveWindowBitmap(window, std::string(shots) + "\\" + opening.name + ".bmp")) << opening.name;
       }
     });
   }

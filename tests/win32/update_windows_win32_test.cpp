@@ -17,10 +17,6 @@
 namespace kestrian {
 namespace {
 
-using testing::BoundsOf;
-using testing::ShellHoldsIcon;
-
-// A shown text label of `window` with exactly `text`.
 bool ShowsLabel(HWND window, const std::string& text) {
   return ::IsWindowVisible(testing::ChildOf(window, "Static", text.c_str())) != FALSE;
 }
@@ -46,7 +42,7 @@ TEST(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCanc
     EXPECT_EQ(view.Handle(), nullptr);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(view.InTray());
-    EXPECT_FALSE(ShellHoldsIcon(window));
+    EXPECT_FALSE(testing::ShellHoldsIcon(window));
   };
   view.Show();
   const HWND window = view.Handle();
@@ -58,7 +54,7 @@ TEST(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCanc
   ASSERT_NE(cancel(), nullptr);
   EXPECT_TRUE(::IsWindowVisible(cancel()));
   EXPECT_TRUE(view.InTray());
-  EXPECT_TRUE(ShellHoldsIcon(window));
+  EXPECT_TRUE(testing::ShellHoldsIcon(window));
   // The animation has started: its first text, the up image alone, the blink timer running.
   EXPECT_TRUE(ShowsLabel(window, "Connecting to server/downloading....."));
   EXPECT_TRUE(form.tmrBlink.Enabled());
@@ -89,7 +85,7 @@ TEST(DownloadWindowOnWindows, ShowsTheModelAndItsAnimationWithATrayIconUntilCanc
   ASSERT_NE(hidden, nullptr);
   EXPECT_FALSE(::IsWindowVisible(hidden));
   EXPECT_TRUE(view.InTray());
-  EXPECT_TRUE(ShellHoldsIcon(hidden));
+  EXPECT_TRUE(testing::ShellHoldsIcon(hidden));
   EXPECT_TRUE(form.tmrBlink.Enabled());
   form.lblStatus.SetCaption("Checking for new file definitions...");
   EXPECT_NE(testing::ChildOf(hidden, "Static", "Checking for new file definitions..."), nullptr);
@@ -127,8 +123,7 @@ TEST(UpdateNoticeWindowOnWindows, ShowsWhereTheModelSaysFollowsItAndRunsOkOnce) 
   const LONG_PTR exStyle = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
   EXPECT_TRUE((exStyle & WS_EX_TOPMOST) && (exStyle & WS_EX_TOOLWINDOW));
   EXPECT_EQ(::GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION, WS_BORDER);  // no title bar
-  RECT client{};
-  ::GetClientRect(window, &client);
+  const RECT client = testing::ClientOf(window);
   EXPECT_EQ(client.right, ui::FrmSignatureUpdated::kWidth / 15);
   EXPECT_EQ(client.bottom, ui::FrmSignatureUpdated::kHeight / 15);
   EXPECT_TRUE(ShowsLabel(window, "Automatic Update"));
@@ -136,12 +131,12 @@ TEST(UpdateNoticeWindowOnWindows, ShowsWhereTheModelSaysFollowsItAndRunsOkOnce) 
   ASSERT_NE(ok(), nullptr);
   // Placed where the load puts the model (behind a bottom taskbar at the right), it follows
   // the model's moves. (Its rise on the timer is e2e_live_update's.)
-  EXPECT_EQ(BoundsOf(window).top, form.window.Top() / 15);
-  EXPECT_EQ(BoundsOf(window).left, form.window.Left() / 15);
+  EXPECT_EQ(testing::BoundsOf(window).top, form.window.Top() / 15);
+  EXPECT_EQ(testing::BoundsOf(window).left, form.window.Left() / 15);
   form.tmrPopupSignatureUpdate.SetEnabled(false);
   form.window.Move(1500, 3000);
-  EXPECT_EQ(BoundsOf(window).left, 100);
-  EXPECT_EQ(BoundsOf(window).top, 200);
+  EXPECT_EQ(testing::BoundsOf(window).left, 100);
+  EXPECT_EQ(testing::BoundsOf(window).top, 200);
   form.window.SetVisible(false);
   EXPECT_FALSE(::IsWindowVisible(window));
   form.window.SetVisible(true);

@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/win32/unique_handle.h"
@@ -43,9 +45,8 @@ int ClosedPort() {
 }
 
 std::string Environment(const char* name) {
-  char value[1024] = {};
-  const DWORD length = ::GetEnvironmentVariableA(name, value, sizeof value);
-  return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
 }
 
 // 200 KB that are the same in every run and hold every byte value.
@@ -71,9 +72,8 @@ class WebOnWindows : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_FALSE(port.empty()) << "run through tests/e2e/with_update_host.sh";
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    folder = std::string(temp) + "kestrian_web_test_" + std::to_string(::GetCurrentProcessId());
+    const std::string name = "kestrian_web_test_" + std::to_string(::GetCurrentProcessId());
+    folder = (std::filesystem::temp_directory_path() / name).string();
     files.CreateFolder(folder);
   }
   void TearDown() override {

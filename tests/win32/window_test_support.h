@@ -38,6 +38,12 @@ inline RECT BoundsOf(HWND window) {
   return bounds;
 }
 
+inline RECT ClientOf(HWND window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  return client;
+}
+
 // A user on another thread: waits for the dialog titled `title` to show (one generous
 // deadline; a dialog exists, hidden and without its controls, a little before it is shown)
 // and hands it to `act`, which reads and answers it; `found` says whether it showed.
@@ -52,8 +58,6 @@ class DialogUser {
           }
         }) {}
   ~DialogUser() { Join(); }
-  DialogUser(const DialogUser&) = delete;
-  DialogUser& operator=(const DialogUser&) = delete;
   void Join() {
     if (thread_.joinable()) thread_.join();
   }
@@ -63,7 +67,6 @@ class DialogUser {
   std::thread thread_;
 };
 
-// The texts of `window`'s children, in their order.
 inline std::vector<std::string> ChildTexts(HWND window) {
   std::vector<std::string> texts;
   for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -109,8 +112,7 @@ inline bool PumpUntil(app::Win32Host& host, const std::function<bool()>& done, D
   const DWORD start = ::GetTickCount();
   while (!done()) {
     if (::GetTickCount() - start > timeoutMs) return false;
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) host.Dispatch(message);
+    DispatchPending(host);
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
   return true;
