@@ -31,7 +31,7 @@ LEFT = {
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell":
         "a registry value Windows needs",
 }
-FOUND, TRACES = 29, 27  # threats and traces found
+FOUND, TRACES = 30, 28  # threats and traces found
 
 
 def read_lines(path):

@@ -6,8 +6,8 @@
 //   planter dump PLAN OUT  every file and cookie with its bytes, every key with its values
 //   planter stop PLAN      stops the planted processes
 //   planter clean PLAN     stops them and removes what was planted
-// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM}
-// and ${WINDOWS} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
+// A plan line is KIND|FIELD|..., "#" starts a comment. ${DRIVE} ("C:\"), ${SYSTEM},
+// ${WINDOWS} and ${DESKTOP} stand for this machine's folders; <CRLF> and <LF> in a text for line ends. Kinds:
 //   folder|PATH                          made on plant, removed with all inside on clean
 //   key|HIVE\KEY|AFTER                   removed with all inside on clean; dumped
 //   seen-key|HIVE\KEY|AFTER              a key the machine has: only checked
@@ -80,6 +80,7 @@ std::string Expand(std::string text) {
   text = Replaced(text, "${DRIVE}", Folder(CSIDL_PROGRAMS).substr(0, 3));
   text = Replaced(text, "${SYSTEM}", Folder(CSIDL_SYSTEM));
   text = Replaced(text, "${WINDOWS}", Folder(CSIDL_WINDOWS));
+  text = Replaced(text, "${DESKTOP}", Folder(CSIDL_DESKTOPDIRECTORY));
   return Replaced(Replaced(text, "<CRLF>", "\r\n"), "<LF>", "\n");
 }
 
