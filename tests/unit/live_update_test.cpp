@@ -94,7 +94,8 @@ struct LiveUpdateWorld {
   LiveUpdate update{{form, settings, machine.Get(), folder, host, version, progress, notice},
                     {[this] { programEvents.push_back("main tray icon removed"); },
                      [this] { programEvents.push_back("main tray icon refreshed"); },
-                     [this] { programEvents.push_back("ended"); }}};
+                     [this] { programEvents.push_back("ended"); }},
+                    {std::chrono::milliseconds(31000), std::chrono::milliseconds(32000), std::chrono::milliseconds(603000)}};
 };
 
 class LiveUpdateTest : public ::testing::Test, public LiveUpdateWorld {};
@@ -147,7 +148,10 @@ TEST_F(LiveUpdateTest, ADownloadFillsTheHoldingFileAndRecordsTheVersionThenThePr
   EXPECT_EQ(programEvents, (std::vector<std::string>{"main tray icon removed", "ended"}));
   EXPECT_TRUE(host.Messages().empty());
   EXPECT_FALSE(form.tmrCheckHomePage.Enabled());  // the program ends with its timers disarmed
-  EXPECT_EQ(machine.web.lastTimeout, std::chrono::milliseconds(30000));
+  // The limits given, each where it belongs.
+  EXPECT_EQ(machine.web.lastTimeout, std::chrono::milliseconds(31000));
+  EXPECT_EQ(machine.web.lastLimits.stall, std::chrono::milliseconds(32000));
+  EXPECT_EQ(machine.web.lastLimits.total, std::chrono::milliseconds(603000));
 }
 
 // Neither a scan that runs nor a check that runs lets another check start.
