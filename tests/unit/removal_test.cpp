@@ -22,6 +22,13 @@ using platform::roots::kCurrentUser;
 
 constexpr const char* kNow = "12/6/2026 9:30:00 AM";
 
+std::string FileEntry(const std::string& backup, const std::string& location) {
+  return std::string(kNow) + " - File: " + backup + "\r\nLocation: " + location + "\r\n\r\n\r\n";
+}
+std::string KeyEntry(const std::string& key, const std::string& value) {
+  return std::string(kNow) + " - Key: " + key + "\r\nValue: " + value + "\r\n\r\n\r\n";
+}
+
 class RemovalTest : public scan::ScanFixture {
  protected:
   RemovalTest() {
@@ -63,6 +70,8 @@ class RemovalTest : public scan::ScanFixture {
       results.RaiseItemCheck(row);
     }
   }
+
+  std::string Log() { return machine.files.Content("C:\\Kestrian\\quarantine\\QuarantineLog.txt").value_or("<none>"); }
 
   Removal removal{context};
   core::ExclusionList exclusions{machine.files, folder, host, state.exclusionText};
@@ -115,6 +124,47 @@ TEST_F(RemovalTest, TheUserIsToldAndAskedAndOnlyYesDeletes) {
   EXPECT_TRUE(machine.files.Exists("C:\\A\\x.dll") && machine.systemRestore.requests.empty());
   machine.environment.minorVersion = 0;  // Windows 2000
   EXPECT_EQ(removal.ConfirmationText(), base);
+}
+
+TEST_F(RemovalTest, EveryKindIsBackedUpDeletedAndLogged) {
+  const auto process = machine.processes.Start("tool.exe", "C:\\A\\tool.exe");
+  AddFile("C:\\A\\tool.exe", "Tool", "first");
+  AddFile("D:\\B\\TOOL.EXE", "Tool", "second");
+  AddFile("C:\\A\\lib.Dll", "Lib");
+  AddFile("C:\\A\\notes.txt", "Notes");
+  machine.registry.SetValue(kCurrentUser, "Software\\Acme", "Spy", platform::RegistryValue::String("x"));
+  machine.registry.SetValue(kCurrentUser, "Software\\Gone", "", platform::RegistryValue::String("d"));
+  AddKey("Software\\Acme", "Spy", "Acme Value");
+  AddKey("Software\\Gone", "", "Gone Key");
+  AddCookie("C:\\Cookies\\me@ad[1].txt");
+  CheckAll();
+  removal.DeleteCommand();
+
+  for (const char* path : {"C:\\A\\tool.exe", "D:\\B\\TOOL.EXE", "C:\\A\\lib.Dll", "C:\\A\\notes.txt",
+                           "C:\\Cookies\\me@ad[1].txt"}) {
+    EXPECT_FALSE(machine.files.Exists(path)) << path;
+  }
+  EXPECT_FALSE(machine.processes.Running(process));
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\tool.exe"), "first");
+  EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\TOOL (2).EXE"), "second");
+  // Twice in the first pass (before and inside the library routine), both after its backup;
+  // not in the second, where there is nothing left to back up.
+  EXPECT_EQ(machine.libraries.calls, std::vector<std::string>(2, "C:\\A\\lib.Dll!DllUnregisterServer"));
+  EXPECT_FALSE(machine.registry.StringValue(kCurrentUser, "Software\\Acme", "Spy").has_value() ||
+               machine.registry.HasKey(kCurrentUser, "Software\\Gone"));
+  EXPECT_TRUE(machine.registry.HasKey(kCurrentUser, "Software\\Acme"));
+  EXPECT_EQ(Log(), FileEntry("tool.exe", "C:\\A\\tool.exe") + FileEntry("TOOL (2).EXE", "D:\\B\\TOOL.EXE") +
+                       FileEntry("lib.Dll", "C:\\A\\lib.Dll") + FileEntry("notes.txt", "C:\\A\\notes.txt") +
+                       KeyEntry("HKEY_CURRENT_USER\\Software\\Acme", "Spy") +
+                       KeyEntry("HKEY_CURRENT_USER\\Software\\Gone", "") +
+                       KeyEntry("-2147483647\\Software\\Gone", "All Values") +
+                       FileEntry("me@ad[1].txt", "C:\\Cookies\\me@ad[1].txt"));
+  EXPECT_TRUE(form.lvwPicRemoveListOfSpywareFoundAndToBeRemoved.Empty() && form.lvwFilesToBeDeleted.Empty() &&
+              form.lvwRegistryToBeDeleted.Empty());
+  EXPECT_EQ(form.lvwCookiesToDelete.Count(), 1u);  // the cookie list keeps its rows
+  EXPECT_FALSE(deleteFailed.Visible());
+  EXPECT_EQ(form.lblDeletingPercentageCompleted.Caption(), "100% complete");
+  EXPECT_FALSE(form.pgbDeleteSpywaresFound.Visible());
 }
 
 // Whatever the kind of file (the parameter: its extension): one held, or unreadable though
