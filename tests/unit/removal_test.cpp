@@ -262,8 +262,7 @@ TEST_P(RemovalRightsTest, WhatTheAccountMayNotChangeIsListedWithWhy) {
   EXPECT_EQ(DeleteRegistryValue(machine.registry, log, kLocalMachine, "Software\\Acme", "Spy"),
             platform::kAccessDenied);
   EXPECT_EQ(machine.files.Content("C:\\Kestrian\\quarantine\\QuarantineLog.txt"),
-            kNow + " - File: held.dat\r\nLocation: C:\\A\\held.dat\r\n\r\n\r\n"s + kNow +
-                " - Key: HKEY_CURRENT_USER\\Software\\Guarded\r\nValue: \r\n\r\n\r\n");
+            FileEntry("held.dat", "C:\\A\\held.dat") + KeyEntry("HKEY_CURRENT_USER\\Software\\Guarded", ""));
   // The machine's items are not even backed up.
   for (const auto& backup : machine.files.Find("C:\\Kestrian\\quarantine\\*.reg")) {
     EXPECT_TRUE(backup.name.starts_with("Guarded")) << backup.name;
